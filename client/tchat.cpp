@@ -1,0 +1,1 @@
+// The table client window.

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <array>
+#include <QByteArray>
+#include <cstdint>
+
+// Cards are 1..52: clubs 1-13, diamonds 14-26, spades 27-39, hearts 40-52,
+// each suit from the two up to the ace. 0 means "no card".
+namespace cards {
+
+constexpr int kClubs = 1;
+constexpr int kDiamonds = 2;
+constexpr int kSpades = 3;
+constexpr int kHearts = 4;
+
+constexpr int kTwoOfClubs = 1;
+constexpr int kSeats = 4;
+constexpr int kHandSize = 13;
+constexpr int kDeckSize = 52;
+
+constexpr bool isCard(int card) { return card >= 1 && card <= kDeckSize; }
+constexpr bool isSeat(int seat) { return seat >= 1 && seat <= kSeats; }
+constexpr bool isHandPosition(int slot) { return slot >= 1 && slot <= kHandSize; }
+
+// Rank within the suit: 2..14, with 11..14 for jack, queen, king and ace.
+constexpr int rank(int card) { return ((card - 1) % 13) + 2; }
+constexpr int aceOf(int suit) { return suit * 13; }
+
+// Seat after s in table order; after 4 comes 1.
+constexpr int nextSeat(int seat) { return seat >= kSeats ? 1 : seat + 1; }
+// Team 1 holds seats 1 and 3, team 2 seats 2 and 4.
+constexpr int teamOf(int seat) { return (seat % 2 == 1) ? 1 : 2; }
+constexpr int partnerOf(int seat) { return ((seat + 1) % kSeats) + 1; }
+
+} // namespace cards
+
+// Suit number 1..4 of a card; anything outside 1..52 (0 included) counts as clubs.
+constexpr int getsuit(int card)
+{
+    if (card >= 14 && card <= 26)
+        return cards::kDiamonds;
+    if (card >= 27 && card <= 39)
+        return cards::kSpades;
+    if (card >= 40 && card <= 52)
+        return cards::kHearts;
+    return cards::kClubs;
+}
+
+// The host's record of one connection; records 1..4 are the seats, 5..9 watchers.
+// The record's connection is the one with the record's own number, so the host
+// core needs no socket reference here; its runtime keeps the sockets.
+struct SeatRecord
+{
+    QByteArray name;           // as sent at login; empty when the record is free
+    bool connected = false;    // a person's connection holds this record
+    bool justwatching = false; // the person watches; the computer plays the seat
+    std::array<int, cards::kHandSize + 1> hand{}; // slots 1..13; a played slot is 0
+    int bid = 0;                                  // 0 for Nil and Blind Nil
+    bool hasbid = false;
+    int partner = 0;
+    int tablecard = 0; // card played to the open trick, 0 while not played
+    int tricks = 0;
+    bool blindnil = false;
+    bool hasclosed = false;
+
+    int cardsLeft() const;
+};
+
+// A seat is played by the computer when nobody holds it or its person watches.
+inline bool isComputerSeat(const SeatRecord &seat) { return !seat.connected || seat.justwatching; }
+
+// The host's game-wide state.
+struct GameState
+{
+    bool gamestarted = false;
+    int playtoscore = 500;
+    bool sandbag = false;
+    bool blind = false;
+    bool startclub = false;
+    int dealer = 4;
+    int roundnumber = 0;
+    int bidder = 0;
+    int totalbids = 0;
+    int turn = 0;
+    int nextleader = 0;
+    int ledcard = 0;
+    int leader = 0;
+    int winningseat = 0;
+    int winningcard = 0;
+    int cardsintrick = 0;
+    bool spadesbroken = false;
+    std::array<bool, 5> aceplayed{}; // by suit number 1..4
+    std::array<int, 3> teamscore{};  // by team number 1..2
+    std::array<int, 3> teambags{};   // by team number 1..2
+    int countdown = 0;
+    std::array<int, cards::kDeckSize + 1> deck{}; // 1..52, filled by the shuffle
+};

@@ -1,0 +1,124 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <optional>
+#include <utility>
+
+// Messages on the wire: name, "+", fields joined by "+", an optional trailing
+// "+", then the terminator byte 0xFF. Nothing is escaped or length-prefixed.
+namespace wire {
+
+constexpr char kTerminator = char(0xFF);
+inline const QByteArray kVersion = "1.0.6";
+
+// Builds one message; `trailing` adds the extra "+" after the last field.
+QByteArray message(const char *name, const QList<QByteArray> &fields, bool trailing);
+QByteArray flag(bool value);
+QByteArray number(int value);
+
+// Splits a queued message into its command name and payload. A message
+// without "+" has an empty name (and is ignored by both dispatchers).
+std::pair<QByteArray, QByteArray> splitCommand(const QByteArray &message);
+
+// Reads fields from the left: the next field is the text before the first
+// "+", which is then removed with its "+". Without a "+" the field read is
+// empty and the remainder stays as it is. A text field is the remainder.
+class FieldReader
+{
+public:
+    explicit FieldReader(QByteArray payload) : m_rest(std::move(payload)) {}
+
+    QByteArray next();
+    // The next field as an integer; nullopt when it does not convert, which
+    // ends the handler reading it.
+    std::optional<int> nextInt();
+    QByteArray text() const { return m_rest; }
+    bool atEnd() const { return m_rest.isEmpty(); }
+
+private:
+    QByteArray m_rest;
+};
+
+// Strict decimal conversion: optional "-", digits only, fits in an int.
+std::optional<int> toInt(const QByteArray &text);
+
+// Client to host.
+namespace toHost {
+// `nameWithTerminator` is the login text: the name with 0xFF already appended.
+QByteArray logininfo(int n, const QByteArray &version, const QByteArray &nameWithTerminator);
+QByteArray startgame(const QByteArray &starter, const QByteArray &target, bool sandbag, bool blind,
+                     bool startclub);
+QByteArray mybid(int n, int bid);
+QByteArray playcard(int n, int handPosition);
+QByteArray chat(int n, const QByteArray &textBarColour);
+QByteArray action(int n, const QByteArray &textBarColour);
+QByteArray playasound(int n, const QByteArray &soundName);
+QByteArray justwatch(int seat, int mode);
+QByteArray kickhim(int n, int victim);
+QByteArray botspeed(int n, int milliseconds);
+QByteArray closed(int n);
+} // namespace toHost
+
+struct SeatStats
+{
+    int seat = 0;
+    int tricks = 0;
+    int bid = 0;
+    int tablecard = 0;
+    bool blindnil = false;
+    bool hasbid = false;
+};
+
+struct GameStats
+{
+    int recipient = 0;
+    int turn = 0;
+    int bidder = 0;
+    int playtoscore = 0;
+    bool blind = false;
+    bool sandbag = false;
+    int roundnumber = 0;
+    int totalbids = 0;
+    int teamscore[2] = {};
+    int teambags[2] = {};
+    SeatStats seats[4];
+};
+
+// Host to client.
+namespace toClient {
+QByteArray sendlogininfo(int n);
+QByteArray full();
+QByteArray newplayerinfo(int n, const QByteArray &name);
+QByteArray existingplayers(int n, const QByteArray &name);
+QByteArray havewrongversion(const QByteArray &name);
+QByteArray wrongversion();
+QByteArray gamestats(const GameStats &stats);
+// `hand` holds the cards of hand positions 1..13 (index 0 unused).
+QByteArray loadcards(int n, const int (&hand)[14]);
+QByteArray getbid(int bidder, int totalbids);
+QByteArray hebid(int seat, int bid);
+QByteArray finalbid(int totalbids, int team1, int team2);
+QByteArray nextplayer(int turn, int ledcard);
+QByteArray heplayed(int seat, int card, int cardsLeft);
+QByteArray usecard(int seat, int handPosition);
+QByteArray error(int seat, int code, int handPosition);
+QByteArray tooktrick(int seat, int tricks);
+QByteArray postscores(const int (&values)[16]);
+QByteArray winner(int team);
+// Relays the five fields of a received start exactly as they came.
+QByteArray startgame(const QList<QByteArray> &fields);
+QByteArray startround(int dealer, int roundnumber);
+QByteArray mycards(int seat, const int (&hand)[14]);
+QByteArray justwatching(int seat, int mode);
+QByteArray playerdisconnected(int n, const QByteArray &name);
+QByteArray chat(int n, const QByteArray &relayedLine);
+QByteArray action(int n, const QByteArray &relayedLine);
+QByteArray playasound(int n, const QByteArray &soundName);
+} // namespace toClient
+
+// The names each side's dispatcher recognises, in dispatch order.
+const QList<QByteArray> &hostCommandNames();
+const QList<QByteArray> &clientCommandNames();
+
+} // namespace wire

@@ -1,0 +1,1 @@
+// Pictures drawn by the program.

@@ -1,0 +1,1 @@
+// Help and about windows.

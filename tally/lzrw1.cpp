@@ -1,0 +1,1 @@
+// The compressed file format.
