@@ -69,6 +69,11 @@ struct SeatRecord
 // A seat is played by the computer when nobody holds it or its person watches.
 inline bool isComputerSeat(const SeatRecord &seat) { return !seat.connected || seat.justwatching; }
 
+// The host's connection table: records 1..10 (index 0 unused). Records 1..4
+// are the seats; the tenth connection is only ever refused.
+constexpr int kRecords = 10;
+using SeatTable = std::array<SeatRecord, kRecords + 1>;
+
 // The host's game-wide state.
 struct GameState
 {
