@@ -1,1 +1,370 @@
-// The table client window.
+#include "client/tchat.h"
+
+#include "client/tchatboard.h"
+#include "client/tchatwidgets.h"
+#include "shell/platform/soundplayer.h"
+
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTimer>
+
+namespace {
+
+constexpr int kBoardWidth = 768;
+constexpr int kBoardHeight = 483;
+
+QAction *addItem(QMenu *menu, const QString &name, const QString &caption)
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(name);
+    return action;
+}
+
+} // namespace
+
+Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("chat"));
+    setWindowTitle(QStringLiteral("Spades "));
+    m_seatnames = {QStringLiteral("You"), QStringLiteral("Klot"), QStringLiteral("Klick"),
+                   QStringLiteral("Kling")};
+
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("central"));
+    m_board = new QWidget(central);
+    m_board->setObjectName(QStringLiteral("panel_board"));
+    m_board->setGeometry(2, 2, kBoardWidth, kBoardHeight);
+    central->setMinimumSize(kBoardWidth + 4, kBoardHeight + 5);
+    setCentralWidget(central);
+
+    buildMenus();
+    buildBoard();
+
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setInterval(1);
+    connect(m_timer1, &QTimer::timeout, this, [this] {
+        processsocktimer();
+        if (!m_phraseReady && ++m_phraseTicks > 100) {
+            m_phraseReady = true;
+            m_phraseTicks = 0;
+        }
+        if (m_receivedlist.empty() && m_phraseReady)
+            m_timer1->stop();
+    });
+
+    // The queue starts with one line that holds no command.
+    queueMessage(QByteArrayLiteral("receivedlist"));
+
+    m_buttonStart->hide();
+    m_startGame->setEnabled(false);
+    m_logintext.clear();
+    clearall();
+}
+
+Tchat::~Tchat() = default;
+
+void Tchat::buildMenus()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("File1"));
+    m_startGame = addItem(file, QStringLiteral("StartGame1"), QStringLiteral("Start Game"));
+    connect(m_startGame, &QAction::triggered, this, &Tchat::button_startClick);
+    connect(addItem(file, QStringLiteral("Exit1"), QStringLiteral("Exit")), &QAction::triggered,
+            this, &QWidget::close);
+
+    m_optionsMenu = menuBar()->addMenu(QStringLiteral("&Options"));
+    m_optionsMenu->setObjectName(QStringLiteral("Options1"));
+    QMenu *options = m_optionsMenu;
+    m_playSounds = addItem(options, QStringLiteral("PlaySounds1"), QStringLiteral("Play Sounds"));
+    m_playSounds->setCheckable(true);
+    m_playSounds->setChecked(true);
+    m_playChatter = addItem(options, QStringLiteral("PlayChatterSounds1"),
+                            QStringLiteral("Play Chatter Sounds"));
+    m_playChatter->setCheckable(true);
+    for (QAction *toggle : {m_playSounds, m_playChatter})
+        connect(toggle, &QAction::triggered, this, [this] {
+            if (m_services.writeSettings)
+                m_services.writeSettings();
+        });
+
+    QMenu *turnSound = options->addMenu(QStringLiteral("Turn Sound"));
+    turnSound->setObjectName(QStringLiteral("TurnSound1"));
+    auto *turnGroup = new QActionGroup(this);
+    m_turnClassic = addItem(turnSound, QStringLiteral("Classic1"), QStringLiteral("Classic"));
+    m_turnNew = addItem(turnSound, QStringLiteral("New1"), QStringLiteral("New"));
+    for (QAction *item : {m_turnClassic, m_turnNew}) {
+        item->setCheckable(true);
+        turnGroup->addAction(item);
+        connect(item, &QAction::triggered, this, [this] {
+            if (m_services.writeSettings)
+                m_services.writeSettings();
+        });
+    }
+    setTag(m_turnClassic, 0);
+    setTag(m_turnNew, 1);
+    m_turnClassic->setChecked(true);
+
+    QMenu *botSpeed = options->addMenu(QStringLiteral("Bot Speed"));
+    botSpeed->setObjectName(QStringLiteral("BotSpeed1"));
+    m_botSpeed = botSpeed->menuAction();
+    m_botSpeedGroup = new QActionGroup(this);
+    const std::pair<const char *, int> speeds[] = {{"Slow", 1000}, {"Normal", 500}, {"Fast", 200}};
+    for (const auto &[caption, ms] : speeds) {
+        QAction *item = addItem(botSpeed, QString::fromLatin1(caption) + QLatin1Char('1'),
+                                QString::fromLatin1(caption));
+        item->setCheckable(true);
+        setTag(item, ms);
+        m_botSpeedGroup->addAction(item);
+        connect(item, &QAction::triggered, this, [this, ms] { setBotSpeed(ms, true); });
+    }
+    setBotSpeed(500, false);
+
+    connect(addItem(options, QStringLiteral("ResetScreenLocation1"),
+                    QStringLiteral("Reset Screen Location")),
+            &QAction::triggered, this, [this] {
+                setGeometry(3, 3 + (geometry().top() - frameGeometry().top()), 780, 534);
+                if (m_services.resetLastTrickPlace)
+                    m_services.resetLastTrickPlace();
+            });
+    m_justWatch = addItem(options, QStringLiteral("JustWatch1"), QStringLiteral("Just Watch"));
+    m_justWatch->setCheckable(true);
+    // The check mark follows the host's announcement only.
+    connect(m_justWatch, &QAction::triggered, this, [this](bool) {
+        m_justWatch->setChecked(!m_justWatch->isChecked());
+        JustWatch1Click();
+    });
+
+    QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("View1"));
+    const std::pair<const char *, const char *> windows[] = {{"ViewTally1", "View Tally"},
+                                                             {"SpyList1", "Spy List"}};
+    for (const auto &[name, caption] : windows) {
+        const QString item = QString::fromLatin1(name);
+        connect(addItem(view, item, QString::fromLatin1(caption)), &QAction::triggered, this,
+                [this, item] {
+                    if (m_services.showWindow)
+                        m_services.showWindow(item);
+                });
+    }
+    connect(addItem(view, QStringLiteral("LastTrick1"), QStringLiteral("Last Trick")),
+            &QAction::triggered, this, &Tchat::button_lastClick);
+    connect(addItem(view, QStringLiteral("PhraseList1"), QStringLiteral("Phrase List")),
+            &QAction::triggered, this, [this] {
+                if (m_services.showWindow)
+                    m_services.showWindow(QStringLiteral("PhraseList1"));
+            });
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("Help1"));
+    for (const char *name : {"Content", "About"}) {
+        const QString item = QString::fromLatin1(name) + QLatin1Char('1');
+        connect(addItem(help, item, QString::fromLatin1(name)), &QAction::triggered, this,
+                [this, item] {
+                    if (m_services.showWindow)
+                        m_services.showWindow(item);
+                });
+    }
+    QAction *debug = addItem(help, QStringLiteral("Debug1"), QStringLiteral("Debug"));
+    debug->setCheckable(true);
+    debug->setVisible(false);
+}
+
+void Tchat::processparams(const QStringList &args)
+{
+    if (args.isEmpty()) {
+        addlinetochat(QStringLiteral("0+Loading Solo Game..Please wait."));
+        if (m_services.showDownload)
+            m_services.showDownload();
+        m_playername = QStringLiteral("You");
+        m_hostaddress = QStringLiteral("127.0.0.1");
+        hostpress();
+        return;
+    }
+    addlinetochat(QStringLiteral("0+Loading Multi-player Game.. Please Wait."));
+    if (args.size() < 3)
+        return;
+    m_playername = args.at(0);
+    m_hostaddress = args.at(1);
+    if (args.at(2) == QLatin1String("true"))
+        hostpress();
+    else
+        joinpress();
+    if (m_services.openLobbyLink)
+        m_services.openLobbyLink();
+}
+
+void Tchat::hostpress()
+{
+    if (m_services.startHost)
+        m_services.startHost();
+    m_logintext = m_playername.toLatin1() + char(0xFF);
+    m_ishost = true;
+    if (m_services.connectTo)
+        m_services.connectTo(QStringLiteral("127.0.0.1"));
+    m_buttonStart->show();
+    m_startGame->setEnabled(true);
+    if (m_services.hosting)
+        m_services.hosting();
+}
+
+void Tchat::joinpress()
+{
+    m_logintext = m_playername.toLatin1() + char(0xFF);
+    if (m_services.connectTo)
+        m_services.connectTo(m_hostaddress);
+    m_buttonStart->hide();
+    m_startGame->setEnabled(false);
+}
+
+void Tchat::send(const QByteArray &message)
+{
+    if (m_services.send)
+        m_services.send(message);
+}
+
+void Tchat::addlinetochat(const QString &line, quint32 colour)
+{
+    m_chatLines.append(line);
+    if (m_services.chatLine)
+        m_services.chatLine(line, colour);
+}
+
+void Tchat::playsounds(const QString &name)
+{
+    if (!m_playSounds->isChecked())
+        return;
+    SoundPlayer *player = m_services.sounds ? m_services.sounds : &systemSoundPlayer();
+    player->play(name);
+}
+
+void Tchat::phraseSent()
+{
+    m_phraseReady = false;
+    m_phraseTicks = 0;
+    startTimer1();
+}
+
+bool Tchat::timerRunning() const
+{
+    return m_timer1->isActive();
+}
+
+void Tchat::startTimer1()
+{
+    if (!m_ending && !m_timer1->isActive())
+        m_timer1->start();
+}
+
+void Tchat::showMessage(const QString &text)
+{
+    if (m_services.messageBox)
+        m_services.messageBox(text);
+    else
+        QMessageBox::information(this, windowTitle(), text);
+}
+
+void Tchat::endProgram()
+{
+    if (m_ending)
+        return;
+    m_ending = true;
+    m_timer1->stop();
+    m_receivedlist.clear();
+    close();
+    emit programEnds();
+}
+
+void Tchat::closeEvent(QCloseEvent *event)
+{
+    if (m_services.windowClosing)
+        m_services.windowClosing();
+    m_timer1->stop();
+    event->accept();
+}
+
+int Tchat::botSpeed() const
+{
+    return tagOf(m_botSpeed);
+}
+
+void Tchat::setBotSpeed(int milliseconds, bool announce)
+{
+    QAction *chosen = nullptr;
+    for (QAction *item : m_botSpeedGroup->actions())
+        if (tagOf(item) == milliseconds)
+            chosen = item;
+    if (!chosen)
+        return;
+    setTag(m_botSpeed, milliseconds);
+    chosen->setChecked(true);
+    if (!announce)
+        return;
+    if (m_loggedin)
+        send("CMD_botspeed+" + QByteArray::number(m_myseat) + '+'
+             + QByteArray::number(milliseconds) + '+' + char(0xFF));
+    if (m_services.writeSettings)
+        m_services.writeSettings();
+}
+
+bool Tchat::newTurnSound() const
+{
+    return m_turnNew->isChecked();
+}
+
+void Tchat::setNewTurnSound(bool useNew)
+{
+    (useNew ? m_turnNew : m_turnClassic)->setChecked(true);
+}
+
+bool Tchat::playSounds() const
+{
+    return m_playSounds->isChecked();
+}
+
+void Tchat::setPlaySounds(bool on)
+{
+    m_playSounds->setChecked(on);
+}
+
+bool Tchat::playChatterSounds() const
+{
+    return m_playChatter->isChecked();
+}
+
+void Tchat::setPlayChatterSounds(bool on)
+{
+    m_playChatter->setChecked(on);
+}
+
+bool Tchat::justWatching() const
+{
+    return m_justWatch->isChecked();
+}
+
+void Tchat::playTurnSound()
+{
+    playsounds(newTurnSound() ? QStringLiteral("turnnew") : QStringLiteral("turn"));
+}
+
+void Tchat::setStatus(const QString &text)
+{
+    m_labelStatus->setText(text);
+}
+
+QString Tchat::status() const
+{
+    return m_labelStatus->text();
+}
+
+void Tchat::button_startClick()
+{
+    if (!m_loggedin) {
+        showMessage(QStringLiteral("You are not connected"));
+        return;
+    }
+    if (m_services.showGameStart)
+        m_services.showGameStart();
+}
