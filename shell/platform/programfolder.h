@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+// The folder that holds the program's own files (settings, tally, downloads),
+// without a trailing separator. SPADES_HOME wins when set; otherwise the
+// executable's folder when it can be written to; otherwise the per-user data
+// folder, created on first use. A program installed system-wide thus keeps
+// working for every user.
+QString programFolder();
+
+// programFolder() + "/" + name.
+QString programFile(const QString &name);
+
+} // namespace platform
