@@ -303,8 +303,8 @@ void Tchat::setBotSpeed(int milliseconds, bool announce)
     if (!announce)
         return;
     if (m_loggedin)
-        send("CMD_botspeed+" + QByteArray::number(m_myseat) + '+'
-             + QByteArray::number(milliseconds) + '+' + char(0xFF));
+        send("CMD_botspeed+" + QByteArray::number(m_myseat) + '+' +
+             QByteArray::number(milliseconds) + '+' + char(0xFF));
     if (m_services.writeSettings)
         m_services.writeSettings();
 }

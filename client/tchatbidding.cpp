@@ -19,9 +19,8 @@ void Tchat::hideBidControls()
 
 void Tchat::showNumberBid(bool visible)
 {
-    for (QWidget *control : std::initializer_list<QWidget *>{m_labelYourBid, m_editBid,
-                                                             m_updownBid, m_buttonBid,
-                                                             m_buttonNil})
+    for (QWidget *control : std::initializer_list<QWidget *>{m_labelYourBid, m_editBid, m_updownBid,
+                                                             m_buttonBid, m_buttonNil})
         control->setVisible(visible);
 }
 
@@ -55,9 +54,8 @@ void Tchat::getbid(const QByteArray &data)
 
 void Tchat::raiseBidControls()
 {
-    for (QWidget *control : std::initializer_list<QWidget *>{m_labelYourBid, m_editBid,
-                                                             m_updownBid, m_buttonBid,
-                                                             m_buttonNil})
+    for (QWidget *control : std::initializer_list<QWidget *>{m_labelYourBid, m_editBid, m_updownBid,
+                                                             m_buttonBid, m_buttonNil})
         control->raise();
 }
 
@@ -99,8 +97,8 @@ void Tchat::button_bidClick()
 {
     showNumberBid(false);
     if (tagOf(m_buttonBid) == m_myseat && m_loggedin)
-        send("CMD_mybid+" + QByteArray::number(m_myseat) + '+' + m_editBid->text().toLatin1()
-             + '+' + char(0xFF));
+        send("CMD_mybid+" + QByteArray::number(m_myseat) + '+' + m_editBid->text().toLatin1() +
+             '+' + char(0xFF));
     setTag(m_buttonBid, 0);
 }
 

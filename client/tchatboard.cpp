@@ -50,8 +50,7 @@ QString numbered(const char *family, int n)
 
 const char *kLightText = "color: #fffbe6;";
 
-QLabel *tableLabel(const QString &name, const QString &text, const QRect &geometry,
-                   QWidget *parent)
+QLabel *tableLabel(const QString &name, const QString &text, const QRect &geometry, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
     label->setObjectName(name);
@@ -155,9 +154,9 @@ void Tchat::buildSeatControls()
 
 void Tchat::buildTableControls()
 {
-    m_labelPlaytoscore = tableLabel(QStringLiteral("label_playtoscore"),
-                                    QStringLiteral("Play to Score: 500"), {5, 48, 140, 16},
-                                    m_board);
+    m_labelPlaytoscore =
+        tableLabel(QStringLiteral("label_playtoscore"), QStringLiteral("Play to Score: 500"),
+                   {5, 48, 140, 16}, m_board);
     m_labelBaggin = tableLabel(QStringLiteral("label_baggin"),
                                QStringLiteral("Penalty for Bags: Yes"), {5, 64, 140, 16}, m_board);
     setTag(m_labelBaggin, 1);
@@ -189,9 +188,9 @@ void Tchat::buildTableControls()
     const char *teamColours[] = {"#9cc8ff", "#ff9c9c"};
     for (int team = 1; team <= 2; ++team) {
         const int left = team == 1 ? 10 : 138;
-        QLabel *title = tableLabel(QStringLiteral("label_teamname%1").arg(team),
-                                   QString::fromLatin1(teamNames[team - 1]), {left, 6, 120, 20},
-                                   teams);
+        QLabel *title =
+            tableLabel(QStringLiteral("label_teamname%1").arg(team),
+                       QString::fromLatin1(teamNames[team - 1]), {left, 6, 120, 20}, teams);
         title->setStyleSheet(QStringLiteral("color: %1; font-weight: bold; font-size: 11pt;")
                                  .arg(QLatin1String(teamColours[team - 1])));
         const char *captions[] = {"Score:", "Sandbags:", "Bids:"};
@@ -214,8 +213,8 @@ void Tchat::buildTableControls()
     m_buttonLast->hide();
     connect(m_buttonLast, &QAbstractButton::clicked, this, &Tchat::button_lastClick);
 
-    m_flippedcards = new BoardPicture(QStringLiteral("image_flippedcards"), {160, 333, 155, 96},
-                                      m_board);
+    m_flippedcards =
+        new BoardPicture(QStringLiteral("image_flippedcards"), {160, 333, 155, 96}, m_board);
     m_flippedcards->setPicture(pictures::flippedHand(devicePixelRatioF()));
     m_flippedcards->hide();
 }
@@ -231,8 +230,8 @@ void Tchat::buildBidControls()
     m_editBid = new QLineEdit(QStringLiteral("1"), m_board);
     m_editBid->setObjectName(QStringLiteral("edit_bid"));
     m_editBid->setGeometry(260, 297, 26, 24);
-    m_updownBid = new UpDown(QStringLiteral("updown_bid"), {286, 297, 17, 24}, m_editBid, 1, 13,
-                             m_board);
+    m_updownBid =
+        new UpDown(QStringLiteral("updown_bid"), {286, 297, 17, 24}, m_editBid, 1, 13, m_board);
     m_buttonBid = new BoardButton(QStringLiteral("button_bid"), QStringLiteral("Bid"),
                                   {305, 297, 76, 26}, m_board);
     m_buttonNil = new BoardButton(QStringLiteral("button_nil"), QStringLiteral("Nil"),

@@ -49,13 +49,15 @@ void Tchat::queueMessage(const QByteArray &message)
 
 void Tchat::processsocktimer()
 {
-    if (m_receivedlist.empty())
-        return;
-    const QByteArray line = m_receivedlist.front();
-    m_receivedlist.pop_front();
-    const auto [command, data] = wire::splitCommand(line);
-    if (!command.isEmpty())
-        dispatch(command, data);
+    if (!m_receivedlist.empty()) {
+        const QByteArray line = m_receivedlist.front();
+        m_receivedlist.pop_front();
+        const auto [command, data] = wire::splitCommand(line);
+        if (!command.isEmpty())
+            dispatch(command, data);
+    }
+    if (m_receivedlist.empty() && m_phraseReady)
+        m_timer1->stop();
 }
 
 void Tchat::dispatch(const QByteArray &command, const QByteArray &data)
@@ -98,21 +100,21 @@ void Tchat::dispatch(const QByteArray &command, const QByteArray &data)
 
 void Tchat::sendloginfo(const QByteArray &data)
 {
-    const auto seat = wire::toInt(wire::FieldReader(data).next());
+    const auto seat = wire::toInt(data);
     if (!seat || *seat < 1)
         return;
     m_myseat = *seat;
     m_loggedin = true;
-    send("CMD_logininfo+" + QByteArray::number(m_myseat) + '+' + wire::kVersion + '+'
-         + m_logintext + char(0xFF));
+    send("CMD_logininfo+" + QByteArray::number(m_myseat) + '+' + wire::kVersion + '+' +
+         m_logintext + char(0xFF));
     if (m_services.loggedIn)
         m_services.loggedIn(m_myseat);
 }
 
 void Tchat::havewrongversion(const QByteArray &data)
 {
-    addlinetochat(QStringLiteral("0+") + QString::fromLatin1(data)
-                  + QStringLiteral(" has a different version of the game then you."));
+    addlinetochat(QStringLiteral("0+") + QString::fromLatin1(data) +
+                  QStringLiteral(" has a different version of the game then you."));
 }
 
 void Tchat::wrongversion(const QByteArray &)
@@ -148,9 +150,9 @@ void Tchat::newplayerinfo(const QByteArray &data)
     } else if (*seat > kSeatCount) {
         if (m_services.addSpy)
             m_services.addSpy(QString::number(*seat) + QStringLiteral(": ") + name);
-        addlinetochat(*seat == m_myseat ? QStringLiteral("0+You are spying.")
-                                        : QStringLiteral("0+") + name
-                                              + QStringLiteral(" is spying."));
+        addlinetochat(*seat == m_myseat
+                          ? QStringLiteral("0+You are spying.")
+                          : QStringLiteral("0+") + name + QStringLiteral(" is spying."));
     }
     playsounds(QStringLiteral("entered"));
 }
@@ -165,8 +167,7 @@ void Tchat::playerdisconnected(const QByteArray &data)
     if (cards::isSeat(*seat)) {
         BoardLabel *label = m_seats->playername[*seat];
         if (label->text() != QLatin1String("<Waiting>") && label->text() != label->toolTip())
-            addlinetochat(QStringLiteral("0+") + label->text()
-                          + QStringLiteral(" disconnected."));
+            addlinetochat(QStringLiteral("0+") + label->text() + QStringLiteral(" disconnected."));
         label->setText(label->toolTip());
         m_seats->eyes[*seat]->hide();
     } else if (*seat > kSeatCount) {
@@ -185,9 +186,9 @@ void Tchat::chatrecieved(const QByteArray &data)
 void Tchat::playasound(const QByteArray &data)
 {
     static const char *const kChatter[] = {
-        "<Cancel>", "Doh",      "Cough",   "Hello",   "Thank You",  "Where have you been?",
-        "Snoring",  "Sneezing", "Sorry",   "Welcome", "Yeehaa",     "Yippee",
-        "Oh No",    "Applause", "Honk",    "Oooh",    "Razzberry",  "Cheer",
+        "<Cancel>",       "Doh",          "Cough", "Hello",   "Thank You", "Where have you been?",
+        "Snoring",        "Sneezing",     "Sorry", "Welcome", "Yeehaa",    "Yippee",
+        "Oh No",          "Applause",     "Honk",  "Oooh",    "Razzberry", "Cheer",
         "Woman Laughing", "Man Laughing", "Crying"};
     wire::FieldReader reader(data);
     const auto seat = wire::toInt(reader.next());
@@ -202,6 +203,6 @@ void Tchat::playasound(const QByteArray &data)
     const auto k = wire::toInt(name.mid(4));
     if (!k || *k < 1 || *k > 20)
         return;
-    addlinetochat(QStringLiteral("0+") + m_seats->playername[*seat]->text()
-                  + QStringLiteral(": <Chatter Sound> ") + QString::fromLatin1(kChatter[*k]));
+    addlinetochat(QStringLiteral("0+") + m_seats->playername[*seat]->text() +
+                  QStringLiteral(": <Chatter Sound> ") + QString::fromLatin1(kChatter[*k]));
 }

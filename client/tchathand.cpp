@@ -140,8 +140,8 @@ void Tchat::cardimagesMouseDown(CardPicture *card, Qt::MouseButton button)
     if (button != Qt::LeftButton || !m_loggedin || m_turnseat != m_myseat)
         return;
     card->move(card->x(), kRaisedTop);
-    send("CMD_playcard+" + QByteArray::number(m_myseat) + '+'
-         + QByteArray::number(card->position()) + '+' + char(0xFF));
+    send("CMD_playcard+" + QByteArray::number(m_myseat) + '+' +
+         QByteArray::number(card->position()) + '+' + char(0xFF));
     m_turnseat = 0;
 }
 
@@ -270,8 +270,7 @@ void Tchat::tooktrick(const QByteArray &data)
         m_seats->turn[s]->hide();
     if (m_services.recordLastTrick)
         m_services.recordLastTrick(*seat);
-    playsounds(*seat == m_myseat ? QStringLiteral("turnovergood")
-                                 : QStringLiteral("turnoverbad"));
+    playsounds(*seat == m_myseat ? QStringLiteral("turnovergood") : QStringLiteral("turnoverbad"));
 }
 
 void Tchat::button_lastClick()

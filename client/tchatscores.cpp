@@ -112,7 +112,7 @@ void Tchat::gamestats(const QByteArray &data)
         const QByteArray bid = reader.next();
         const auto card = reader.nextInt();
         const QByteArray blindnil = reader.next();
-        const QByteArray hasbid = reader.next();
+        const QByteArray hasbid = fieldOrRest(reader);
         if (!card)
             break;
         if (!cards::isSeat(*seat))

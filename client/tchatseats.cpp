@@ -58,9 +58,9 @@ void Tchat::clearall()
         m_seats->bid[seat]->setText(QStringLiteral("0"));
         m_seats->played[seat]->clearPicture();
         setTag(m_seats->played[seat], 0);
-        for (BoardPicture *mark : {m_seats->winner[seat], m_seats->turn[seat],
-                                   m_seats->trickwinner[seat], m_seats->cards[seat],
-                                   m_seats->eyes[seat]})
+        for (BoardPicture *mark :
+             {m_seats->winner[seat], m_seats->turn[seat], m_seats->trickwinner[seat],
+              m_seats->cards[seat], m_seats->eyes[seat]})
             mark->hide();
     }
     clearTeamScores();
@@ -68,8 +68,8 @@ void Tchat::clearall()
         for (auto *labels : {&m_labelTeam, &m_labelBids, &m_labelBags})
             (*labels)[team]->setText(QStringLiteral("0"));
     destroyCards();
-    for (QWidget *control : std::initializer_list<QWidget *>{m_labelYourBid, m_editBid,
-                                                             m_updownBid, m_buttonBid})
+    for (QWidget *control :
+         std::initializer_list<QWidget *>{m_labelYourBid, m_editBid, m_updownBid, m_buttonBid})
         control->hide();
 }
 
@@ -97,8 +97,8 @@ void Tchat::startthegame(const QByteArray &data)
     setRule(m_labelBlind, blind == "y", QStringLiteral("Blind Nil: Allowed"),
             QStringLiteral("Blind Nil: Disallowed"));
     m_labelPlaytoscore->setText(QStringLiteral("Play to Score: ") + QString::fromLatin1(target));
-    addlinetochat(QStringLiteral("0+") + QString::fromLatin1(starter)
-                  + QStringLiteral(" has started a game."));
+    addlinetochat(QStringLiteral("0+") + QString::fromLatin1(starter) +
+                  QStringLiteral(" has started a game."));
     for (int seat = 1; seat <= kSeatCount; ++seat)
         if (m_seats->playername[seat]->text() == QLatin1String("<Waiting>"))
             m_seats->playername[seat]->setText(m_seatnames.value(seat - 1));
@@ -203,13 +203,13 @@ void Tchat::justwatching(const QByteArray &data)
     const auto seat = reader.nextInt();
     if (!seat || !cards::isSeat(*seat))
         return;
-    const QByteArray state = reader.next();
+    const QByteArray state = fieldOrRest(reader);
     const bool watching = state == "1";
     if (*seat == m_myseat)
         m_justWatch->setChecked(watching);
-    addlinetochat(QStringLiteral("0+") + nameOfSeat(*seat)
-                  + (watching ? QStringLiteral(" is just watching")
-                              : QStringLiteral(" is now playing again")));
+    addlinetochat(
+        QStringLiteral("0+") + nameOfSeat(*seat) +
+        (watching ? QStringLiteral(" is just watching") : QStringLiteral(" is now playing again")));
     m_seats->eyes[*seat]->setVisible(watching);
 }
 
@@ -217,8 +217,8 @@ void Tchat::JustWatch1Click()
 {
     if (!m_loggedin || !cards::isSeat(m_myseat))
         return;
-    send("CMD_justwatch+" + QByteArray::number(m_myseat)
-         + (m_justWatch->isChecked() ? "+2" : "+1") + char(0xFF));
+    send("CMD_justwatch+" + QByteArray::number(m_myseat) +
+         (m_justWatch->isChecked() ? "+2" : "+1") + char(0xFF));
 }
 
 void Tchat::openSeatMenu(BoardLabel *label, const QPoint &globalPos)
@@ -251,13 +251,12 @@ void Tchat::seatMenuChosen(int item)
         return;
     }
     if (m_loggedin && seat <= kSeatCount)
-        send("CMD_justwatch+" + QByteArray::number(seat) + (item == 1 ? "+1" : "+2")
-             + char(0xFF));
+        send("CMD_justwatch+" + QByteArray::number(seat) + (item == 1 ? "+1" : "+2") + char(0xFF));
 }
 
 void Tchat::kicking(int seat)
 {
     if (m_ishost && m_loggedin)
-        send("CMD_kickhim+" + QByteArray::number(m_myseat) + '+' + QByteArray::number(seat) + '+'
-             + char(0xFF));
+        send("CMD_kickhim+" + QByteArray::number(m_myseat) + '+' + QByteArray::number(seat) + '+' +
+             char(0xFF));
 }

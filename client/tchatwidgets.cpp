@@ -7,8 +7,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include <algorithm>
 #include <QPainter>
+#include <algorithm>
 
 int tagOf(const QObject *control)
 {
@@ -49,8 +49,7 @@ void BoardPicture::mousePressEvent(QMouseEvent *event)
     event->accept();
 }
 
-BoardLabel::BoardLabel(const QString &name, const QString &text, const QPoint &at,
-                       QWidget *parent)
+BoardLabel::BoardLabel(const QString &name, const QString &text, const QPoint &at, QWidget *parent)
     : QLabel(text, parent)
 {
     setObjectName(name);
@@ -96,8 +95,7 @@ CardPicture::CardPicture(int position, int card, QWidget *parent)
 
 UpDown::UpDown(const QString &name, const QRect &geometry, QLineEdit *buddy, int minimum,
                int maximum, QWidget *parent)
-    : QWidget(parent), m_buddy(buddy), m_minimum(minimum), m_maximum(maximum),
-      m_position(minimum)
+    : QWidget(parent), m_buddy(buddy), m_minimum(minimum), m_maximum(maximum), m_position(minimum)
 {
     setObjectName(name);
     setGeometry(geometry);

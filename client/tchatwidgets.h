@@ -87,8 +87,8 @@ class UpDown : public QWidget
     Q_OBJECT
 
 public:
-    UpDown(const QString &name, const QRect &geometry, QLineEdit *buddy, int minimum,
-           int maximum, QWidget *parent);
+    UpDown(const QString &name, const QRect &geometry, QLineEdit *buddy, int minimum, int maximum,
+           QWidget *parent);
 
     int position() const { return m_position; }
     void setPosition(int position);
