@@ -17,12 +17,12 @@ constexpr QSize kTrophySize{92, 90};
 constexpr QSize kTrickWinnerSize{32, 41};
 constexpr QSize kFlippedHandSize{155, 96};
 constexpr QSize kSmileySize{17, 16};
-constexpr QSize kTeamSetSize{32, 32};
-constexpr QSize kTeamBaggedSize{20, 20};
+constexpr QSize kTeamSetSize{40, 40};
+constexpr QSize kTeamBaggedSize{22, 22};
 constexpr QSize kNilResultSize{24, 24};
 constexpr QSize kBoardLogoSize{160, 48};
-constexpr QSize kLastWinnerMarkSize{67, 13};
-constexpr QSize kLastLeadMarkSize{14, 14};
+constexpr QSize kLastWinnerMarkSize{67, 14};
+constexpr QSize kLastLeadMarkSize{8, 20};
 
 // The card image list: 0 the back, 1..52 the faces in card-number order,
 // 53 a dark blank face. Anything else gives the blank.
@@ -39,12 +39,12 @@ QPixmap flippedHand(qreal dpr = 1.0);                 // the own face-down hand,
 QPixmap boardLogo(qreal dpr = 1.0);                   // the game's name for the board, 160 x 48
 
 // Marks of the last-trick window: above the winning card, beside the card led.
-QPixmap lastWinnerMark(qreal dpr = 1.0); // 67 x 13
-QPixmap lastLeadMark(qreal dpr = 1.0);   // 14 x 14
+QPixmap lastWinnerMark(qreal dpr = 1.0); // 67 x 14
+QPixmap lastLeadMark(qreal dpr = 1.0);   // 8 x 20
 
 // Pictures of the score panel.
-QPixmap teamSet(qreal dpr = 1.0);    // the team was set, 32 x 32
-QPixmap teamBagged(qreal dpr = 1.0); // a bag penalty, 20 x 20
+QPixmap teamSet(qreal dpr = 1.0);    // the team was set, 40 x 40
+QPixmap teamBagged(qreal dpr = 1.0); // a bag penalty, 22 x 22
 QPixmap nilGood(qreal dpr = 1.0);    // a Nil made, 24 x 24
 QPixmap nilBad(qreal dpr = 1.0);     // a Nil lost, 24 x 24
 
