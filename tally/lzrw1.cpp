@@ -6,8 +6,7 @@
 #include <new>
 
 ELzrw1Exception::ELzrw1Exception(const QString &message)
-    : std::runtime_error(message.toStdString())
-    , m_message(message)
+    : std::runtime_error(message.toStdString()), m_message(message)
 {
 }
 
@@ -157,8 +156,8 @@ qint64 Tlzrw1::Compress()
     try {
         FileSource source(input);
         FileSink sink(output);
-        const std::uint64_t written = lzrw1::compressStream(
-            source, std::uint32_t(info.size()), sink, buffers, *m_table, blockHook);
+        const std::uint64_t written = lzrw1::compressStream(source, std::uint32_t(info.size()),
+                                                            sink, buffers, *m_table, blockHook);
         if (!output.flush())
             throw lzrw1::StreamError{lzrw1::Failure::Write};
         output.close();

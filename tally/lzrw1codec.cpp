@@ -223,8 +223,8 @@ std::uint32_t getLittle32(const std::uint8_t *at)
 } // namespace
 
 Buffers::Buffers()
-    : piece(std::make_unique<std::uint8_t[]>(kBufferSize))
-    , body(std::make_unique<std::uint8_t[]>(kBufferSize))
+    : piece(std::make_unique<std::uint8_t[]>(kBufferSize)),
+      body(std::make_unique<std::uint8_t[]>(kBufferSize))
 {
 }
 
@@ -243,8 +243,8 @@ std::uint64_t compressStream(Source &source, std::uint32_t size, Sink &sink, Buf
             throw StreamError{Failure::ReadWhileCompressing};
         if (hook)
             hook();
-        const std::size_t L = compressBlock(buffers.piece.get(), std::size_t(n),
-                                            buffers.body.get(), table);
+        const std::size_t L =
+            compressBlock(buffers.piece.get(), std::size_t(n), buffers.body.get(), table);
         const std::uint8_t length[2] = {std::uint8_t(L), std::uint8_t(L >> 8)};
         writeAll(sink, length, 2);
         writeAll(sink, buffers.body.get(), L);
@@ -257,8 +257,7 @@ std::uint64_t compressStream(Source &source, std::uint32_t size, Sink &sink, Buf
     return written;
 }
 
-std::uint64_t decompressStream(Source &source, Sink &sink, Buffers &buffers,
-                               const BlockHook &hook)
+std::uint64_t decompressStream(Source &source, Sink &sink, Buffers &buffers, const BlockHook &hook)
 {
     std::uint8_t header[4];
     readExactly(source, header, 4);

@@ -18,8 +18,8 @@ std::optional<TallyTable> read(const QString &path, QString *error)
 {
     QTemporaryDir scratchDir;
     if (!scratchDir.isValid()) {
-        *error = "The tally could not be read: no temporary folder (" +
-                 scratchDir.errorString() + ")";
+        *error =
+            "The tally could not be read: no temporary folder (" + scratchDir.errorString() + ")";
         return std::nullopt;
     }
     const QString scratch = scratchDir.filePath(kScratchName);
@@ -53,8 +53,7 @@ bool write(const QString &path, const TallyTable &table)
     {
         QFile text(scratch);
         const QByteArray bytes = table.toText();
-        if (!text.open(QIODevice::WriteOnly) || text.write(bytes) != bytes.size() ||
-            !text.flush())
+        if (!text.open(QIODevice::WriteOnly) || text.write(bytes) != bytes.size() || !text.flush())
             return false;
     }
     try {

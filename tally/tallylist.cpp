@@ -53,8 +53,7 @@ QListWidgetItem *checkedItem(const QString &text, bool checked)
 } // namespace
 
 Ttallylist::Ttallylist(QWidget *parent)
-    : QWidget(parent, Qt::Window)
-    , m_prompts(std::make_unique<MessageBoxPrompts>())
+    : QWidget(parent, Qt::Window), m_prompts(std::make_unique<MessageBoxPrompts>())
 {
     setObjectName(QStringLiteral("Ttallylist"));
     setWindowTitle(QStringLiteral("Spades - Tally List"));
@@ -104,15 +103,15 @@ void Ttallylist::buildControls()
                                QStringLiteral("label_%1").arg(n));
     }
 
-    auto *present = makeLabel(this, QStringLiteral("Players In Current Game"),
-                              QRect(216, 4, 121, 34));
+    auto *present =
+        makeLabel(this, QStringLiteral("Players In Current Game"), QRect(216, 4, 121, 34));
     present->setWordWrap(true);
     m_checklist = new QListWidget(this);
     m_checklist->setObjectName(QStringLiteral("checklist"));
     m_checklist->setGeometry(216, 40, 121, 252);
 
-    auto *followed = makeLabel(this, QStringLiteral("Players Being Tallied"),
-                               QRect(345, 4, 121, 34));
+    auto *followed =
+        makeLabel(this, QStringLiteral("Players Being Tallied"), QRect(345, 4, 121, 34));
     followed->setWordWrap(true);
     m_listboxTally = new QListWidget(this);
     m_listboxTally->setObjectName(QStringLiteral("listbox_tally"));
@@ -133,8 +132,7 @@ void Ttallylist::buildControls()
         if (!m_updating)
             listbox_tallyClickCheck(item);
     });
-    connect(m_listboxTally, &QListWidget::currentRowChanged, this,
-            &Ttallylist::listbox_tallyClick);
+    connect(m_listboxTally, &QListWidget::currentRowChanged, this, &Ttallylist::listbox_tallyClick);
     connect(m_reset, &QPushButton::clicked, this, &Ttallylist::button_resetClick);
     connect(m_done, &QPushButton::clicked, this, &Ttallylist::button_doneClick);
 }
@@ -145,7 +143,10 @@ void Ttallylist::setPrompts(std::unique_ptr<TallyPrompts> prompts)
         m_prompts = std::move(prompts);
 }
 
-void Ttallylist::load() { load(platform::programFolder()); }
+void Ttallylist::load()
+{
+    load(platform::programFolder());
+}
 
 void Ttallylist::load(const QString &folder)
 {
@@ -312,8 +313,8 @@ void Ttallylist::listbox_tallyClickCheck(QListWidgetItem *item)
         return;
     // The item may not be deleted while the list is still delivering the
     // click that changed it.
-    QMetaObject::invokeMethod(this, [this, item] { removePlayer(item); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, item] { removePlayer(item); }, Qt::QueuedConnection);
 }
 
 void Ttallylist::removePlayer(QListWidgetItem *item)
@@ -356,4 +357,7 @@ void Ttallylist::button_resetClick()
     setChecklistChecks();
 }
 
-void Ttallylist::button_doneClick() { hide(); }
+void Ttallylist::button_doneClick()
+{
+    hide();
+}

@@ -13,7 +13,10 @@ QStringList zeroRow(const QString &first)
 
 } // namespace
 
-TallyTable::TallyTable() { m_rows.push_back(zeroRow(QStringLiteral("0"))); }
+TallyTable::TallyTable()
+{
+    m_rows.push_back(zeroRow(QStringLiteral("0")));
+}
 
 QString TallyTable::cell(int column, int row) const
 {
@@ -37,7 +40,10 @@ int TallyTable::number(int column, int row) const
     return ok ? value : 0;
 }
 
-void TallyTable::clearOwnRecord() { m_rows[0] = zeroRow(QStringLiteral("0")); }
+void TallyTable::clearOwnRecord()
+{
+    m_rows[0] = zeroRow(QStringLiteral("0"));
+}
 
 void TallyTable::startSession()
 {
