@@ -1,7 +1,7 @@
 #pragma once
 
-#include <array>
 #include <QByteArray>
+#include <array>
 #include <cstdint>
 
 // Cards are 1..52: clubs 1-13, diamonds 14-26, spades 27-39, hearts 40-52,
@@ -18,19 +18,43 @@ constexpr int kSeats = 4;
 constexpr int kHandSize = 13;
 constexpr int kDeckSize = 52;
 
-constexpr bool isCard(int card) { return card >= 1 && card <= kDeckSize; }
-constexpr bool isSeat(int seat) { return seat >= 1 && seat <= kSeats; }
-constexpr bool isHandPosition(int slot) { return slot >= 1 && slot <= kHandSize; }
+constexpr bool isCard(int card)
+{
+    return card >= 1 && card <= kDeckSize;
+}
+constexpr bool isSeat(int seat)
+{
+    return seat >= 1 && seat <= kSeats;
+}
+constexpr bool isHandPosition(int slot)
+{
+    return slot >= 1 && slot <= kHandSize;
+}
 
 // Rank within the suit: 2..14, with 11..14 for jack, queen, king and ace.
-constexpr int rank(int card) { return ((card - 1) % 13) + 2; }
-constexpr int aceOf(int suit) { return suit * 13; }
+constexpr int rank(int card)
+{
+    return ((card - 1) % 13) + 2;
+}
+constexpr int aceOf(int suit)
+{
+    return suit * 13;
+}
 
 // Seat after s in table order; after 4 comes 1.
-constexpr int nextSeat(int seat) { return seat >= kSeats ? 1 : seat + 1; }
+constexpr int nextSeat(int seat)
+{
+    return seat >= kSeats ? 1 : seat + 1;
+}
 // Team 1 holds seats 1 and 3, team 2 seats 2 and 4.
-constexpr int teamOf(int seat) { return (seat % 2 == 1) ? 1 : 2; }
-constexpr int partnerOf(int seat) { return ((seat + 1) % kSeats) + 1; }
+constexpr int teamOf(int seat)
+{
+    return (seat % 2 == 1) ? 1 : 2;
+}
+constexpr int partnerOf(int seat)
+{
+    return ((seat + 1) % kSeats) + 1;
+}
 
 } // namespace cards
 
@@ -51,9 +75,9 @@ constexpr int getsuit(int card)
 // core needs no socket reference here; its runtime keeps the sockets.
 struct SeatRecord
 {
-    QByteArray name;           // as sent at login; empty when the record is free
-    bool connected = false;    // a person's connection holds this record
-    bool justwatching = false; // the person watches; the computer plays the seat
+    QByteArray name;                              // as sent at login; empty when the record is free
+    bool connected = false;                       // a person's connection holds this record
+    bool justwatching = false;                    // the person watches; the computer plays the seat
     std::array<int, cards::kHandSize + 1> hand{}; // slots 1..13; a played slot is 0
     int bid = 0;                                  // 0 for Nil and Blind Nil
     bool hasbid = false;
@@ -67,7 +91,10 @@ struct SeatRecord
 };
 
 // A seat is played by the computer when nobody holds it or its person watches.
-inline bool isComputerSeat(const SeatRecord &seat) { return !seat.connected || seat.justwatching; }
+inline bool isComputerSeat(const SeatRecord &seat)
+{
+    return !seat.connected || seat.justwatching;
+}
 
 // The host's connection table: records 1..10 (index 0 unused). Records 1..4
 // are the seats; the tenth connection is only ever refused.

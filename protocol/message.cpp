@@ -17,8 +17,14 @@ QByteArray message(const char *name, const QList<QByteArray> &fields, bool trail
     return out;
 }
 
-QByteArray flag(bool value) { return value ? QByteArray("y") : QByteArray("n"); }
-QByteArray number(int value) { return QByteArray::number(value); }
+QByteArray flag(bool value)
+{
+    return value ? QByteArray("y") : QByteArray("n");
+}
+QByteArray number(int value)
+{
+    return QByteArray::number(value);
+}
 
 std::pair<QByteArray, QByteArray> splitCommand(const QByteArray &message)
 {
@@ -38,7 +44,10 @@ QByteArray FieldReader::next()
     return field;
 }
 
-std::optional<int> FieldReader::nextInt() { return toInt(next()); }
+std::optional<int> FieldReader::nextInt()
+{
+    return toInt(next());
+}
 
 std::optional<int> toInt(const QByteArray &text)
 {
@@ -76,7 +85,10 @@ QByteArray startgame(const QByteArray &starter, const QByteArray &target, bool s
                    true);
 }
 
-QByteArray mybid(int n, int bid) { return message("CMD_mybid", {number(n), number(bid)}, true); }
+QByteArray mybid(int n, int bid)
+{
+    return message("CMD_mybid", {number(n), number(bid)}, true);
+}
 
 QByteArray playcard(int n, int handPosition)
 {
@@ -113,14 +125,23 @@ QByteArray botspeed(int n, int milliseconds)
     return message("CMD_botspeed", {number(n), number(milliseconds)}, true);
 }
 
-QByteArray closed(int n) { return message("CMD_closed", {number(n)}, true); }
+QByteArray closed(int n)
+{
+    return message("CMD_closed", {number(n)}, true);
+}
 
 } // namespace toHost
 
 namespace toClient {
 
-QByteArray sendlogininfo(int n) { return message("CMD_sendlogininfo", {number(n)}, false); }
-QByteArray full() { return message("CMD_full", {}, false); }
+QByteArray sendlogininfo(int n)
+{
+    return message("CMD_sendlogininfo", {number(n)}, false);
+}
+QByteArray full()
+{
+    return message("CMD_full", {}, false);
+}
 
 QByteArray newplayerinfo(int n, const QByteArray &name)
 {
@@ -137,14 +158,17 @@ QByteArray havewrongversion(const QByteArray &name)
     return message("CMD_havewrongversion", {name}, false);
 }
 
-QByteArray wrongversion() { return message("CMD_wrongversion", {}, false); }
+QByteArray wrongversion()
+{
+    return message("CMD_wrongversion", {}, false);
+}
 
 QByteArray gamestats(const GameStats &s)
 {
-    QList<QByteArray> f{number(s.recipient),     number(s.turn),         number(s.bidder),
-                        number(s.playtoscore),   flag(s.blind),          flag(s.sandbag),
-                        number(s.roundnumber),   number(s.totalbids),    number(s.teamscore[0]),
-                        number(s.teamscore[1]),  number(s.teambags[0]),  number(s.teambags[1])};
+    QList<QByteArray> f{number(s.recipient),    number(s.turn),        number(s.bidder),
+                        number(s.playtoscore),  flag(s.blind),         flag(s.sandbag),
+                        number(s.roundnumber),  number(s.totalbids),   number(s.teamscore[0]),
+                        number(s.teamscore[1]), number(s.teambags[0]), number(s.teambags[1])};
     for (const SeatStats &seat : s.seats) {
         f << number(seat.seat) << number(seat.tricks) << number(seat.bid) << number(seat.tablecard)
           << flag(seat.blindnil) << flag(seat.hasbid);
@@ -170,7 +194,10 @@ QByteArray getbid(int bidder, int totalbids)
     return message("CMD_getbid", {number(bidder), number(totalbids)}, true);
 }
 
-QByteArray hebid(int seat, int bid) { return message("CMD_hebid", {number(seat), number(bid)}, true); }
+QByteArray hebid(int seat, int bid)
+{
+    return message("CMD_hebid", {number(seat), number(bid)}, true);
+}
 
 QByteArray finalbid(int totalbids, int team1, int team2)
 {
@@ -210,7 +237,10 @@ QByteArray postscores(const int (&values)[16])
     return message("CMD_postscores", f, true);
 }
 
-QByteArray winner(int team) { return message("CMD_winner", {number(team)}, true); }
+QByteArray winner(int team)
+{
+    return message("CMD_winner", {number(team)}, true);
+}
 
 QByteArray startgame(const QList<QByteArray> &fields)
 {
@@ -256,23 +286,41 @@ QByteArray playasound(int n, const QByteArray &soundName)
 
 const QList<QByteArray> &hostCommandNames()
 {
-    static const QList<QByteArray> names{
-        "CMD_logininfo", "CMD_kickhim",   "CMD_botspeed", "CMD_chat",
-        "CMD_action",    "CMD_startgame", "CMD_justwatch", "CMD_mybid",
-        "CMD_playcard",  "CMD_playasound", "CMD_closed"};
+    static const QList<QByteArray> names{"CMD_logininfo",  "CMD_kickhim", "CMD_botspeed",
+                                         "CMD_chat",       "CMD_action",  "CMD_startgame",
+                                         "CMD_justwatch",  "CMD_mybid",   "CMD_playcard",
+                                         "CMD_playasound", "CMD_closed"};
     return names;
 }
 
 const QList<QByteArray> &clientCommandNames()
 {
-    static const QList<QByteArray> names{
-        "CMD_sendlogininfo", "CMD_chat",        "CMD_action",     "CMD_newplayerinfo",
-        "CMD_havewrongversion", "CMD_wrongversion", "CMD_existingplayers",
-        "CMD_playerdisconnected", "CMD_startgame", "CMD_nextplayer", "CMD_winner",
-        "CMD_full",          "CMD_justwatching", "CMD_mycards",   "CMD_startround",
-        "CMD_getbid",        "CMD_hebid",       "CMD_finalbid",   "CMD_error",
-        "CMD_heplayed",      "CMD_usecard",     "CMD_tooktrick",  "CMD_postscores",
-        "CMD_gamestats",     "CMD_loadcards",   "CMD_playasound"};
+    static const QList<QByteArray> names{"CMD_sendlogininfo",
+                                         "CMD_chat",
+                                         "CMD_action",
+                                         "CMD_newplayerinfo",
+                                         "CMD_havewrongversion",
+                                         "CMD_wrongversion",
+                                         "CMD_existingplayers",
+                                         "CMD_playerdisconnected",
+                                         "CMD_startgame",
+                                         "CMD_nextplayer",
+                                         "CMD_winner",
+                                         "CMD_full",
+                                         "CMD_justwatching",
+                                         "CMD_mycards",
+                                         "CMD_startround",
+                                         "CMD_getbid",
+                                         "CMD_hebid",
+                                         "CMD_finalbid",
+                                         "CMD_error",
+                                         "CMD_heplayed",
+                                         "CMD_usecard",
+                                         "CMD_tooktrick",
+                                         "CMD_postscores",
+                                         "CMD_gamestats",
+                                         "CMD_loadcards",
+                                         "CMD_playasound"};
     return names;
 }
 

@@ -6,7 +6,10 @@
 using namespace wire;
 
 namespace {
-QByteArray ff(const char *text) { return QByteArray(text) + kTerminator; }
+QByteArray ff(const char *text)
+{
+    return QByteArray(text) + kTerminator;
+}
 } // namespace
 
 TEST(Cards, SuitsRanksSeatsAndTeams)
@@ -46,8 +49,10 @@ TEST(Cards, SuitsRanksSeatsAndTeams)
 
 TEST(Messages, ClientToHostCatalogue)
 {
-    EXPECT_EQ(toHost::logininfo(2, kVersion, ff("Ann")), ff("CMD_logininfo+2+1.0.6+Ann") + kTerminator);
-    EXPECT_EQ(toHost::startgame("Ann", "500", true, false, true), ff("CMD_startgame+Ann+500+y+n+y+"));
+    EXPECT_EQ(toHost::logininfo(2, kVersion, ff("Ann")),
+              ff("CMD_logininfo+2+1.0.6+Ann") + kTerminator);
+    EXPECT_EQ(toHost::startgame("Ann", "500", true, false, true),
+              ff("CMD_startgame+Ann+500+y+n+y+"));
     EXPECT_EQ(toHost::mybid(3, 100), ff("CMD_mybid+3+100+"));
     EXPECT_EQ(toHost::playcard(3, 13), ff("CMD_playcard+3+13+"));
     EXPECT_EQ(toHost::chat(2, "hi+there|clBlack"), ff("CMD_chat+2+hi+there|clBlack"));
@@ -76,11 +81,13 @@ TEST(Messages, HostToClientCatalogue)
     EXPECT_EQ(toClient::error(3, 2, 9), ff("CMD_error+3+2+9+"));
     EXPECT_EQ(toClient::tooktrick(3, 4), ff("CMD_tooktrick+3+4+"));
     EXPECT_EQ(toClient::winner(2), ff("CMD_winner+2+"));
-    EXPECT_EQ(toClient::startgame({"Ann", "750", "y", "n", "n"}), ff("CMD_startgame+Ann+750+y+n+n+"));
+    EXPECT_EQ(toClient::startgame({"Ann", "750", "y", "n", "n"}),
+              ff("CMD_startgame+Ann+750+y+n+n+"));
     EXPECT_EQ(toClient::startround(1, 1), ff("CMD_startround+1+1+"));
     EXPECT_EQ(toClient::justwatching(2, 2), ff("CMD_justwatching+2+2"));
     EXPECT_EQ(toClient::playerdisconnected(6, "Zed"), ff("CMD_playerdisconnected+6+Zed"));
-    EXPECT_EQ(toClient::chat(2, "2+Ann chats: hi|clBlack"), ff("CMD_chat+2+2+Ann chats: hi|clBlack"));
+    EXPECT_EQ(toClient::chat(2, "2+Ann chats: hi|clBlack"),
+              ff("CMD_chat+2+2+Ann chats: hi|clBlack"));
     EXPECT_EQ(toClient::action(2, "2+Ann waves|clBlack"), ff("CMD_action+2+2+Ann waves|clBlack"));
     EXPECT_EQ(toClient::playasound(1, "wave3"), ff("CMD_playasound+1+wave3+"));
 

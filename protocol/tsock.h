@@ -1,0 +1,120 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <stdexcept>
+
+class QSocketNotifier;
+
+// Misuse of a socket, with one of the component's fixed texts.
+class ESockException : public std::runtime_error
+{
+public:
+    explicit ESockException(const char *text) : std::runtime_error(text) {}
+};
+
+enum TSocketType { stStream, stDatagram };
+enum TLineBreak { lbCRLF, lbCR, lbLF, lbSmart };
+// Kinds of the progress and error reports delivered through OnInfo.
+enum TSocketInfo {
+    siLookup = 0,
+    siConnect = 1,
+    siClose = 2,
+    siListen = 3,
+    siReceive = 4,
+    siSend = 5,
+    siAccept = 6,
+    siError = 7
+};
+
+// A non-blocking TCP socket that reports what happens to it as events on the
+// thread's event loop. Only the stream, non-blocking mode is built.
+class TSock : public QObject
+{
+    Q_OBJECT
+
+public:
+    using Event = std::function<void(TSock *sender)>;
+    using ReadEvent = std::function<void(TSock *sender, int count)>;
+    using AcceptEvent = std::function<void(TSock *sender, TSock *newSock)>;
+    using InfoEvent = std::function<void(TSock *sender, TSocketInfo kind, const QByteArray &msg)>;
+
+    explicit TSock(QObject *parent = nullptr);
+    ~TSock() override;
+
+    // Published properties.
+    TSocketType SocketType() const { return m_socketType; }
+    void setSocketType(TSocketType type);
+    QString HostName() const { return m_hostName; }
+    void setHostName(const QString &host);
+    QString PortName() const { return m_portName; }
+    void setPortName(const QString &port);
+    bool Blocking() const { return m_blocking; }
+    void setBlocking(bool blocking) { m_blocking = blocking; }
+    bool AutoAccept() const { return m_autoAccept; }
+    void setAutoAccept(bool autoAccept) { m_autoAccept = autoAccept; }
+    bool Listen() const { return m_listening; }
+    void setListen(bool listen);
+    TLineBreak LineBreak() const { return m_lineBreak; }
+    void setLineBreak(TLineBreak lineBreak) { m_lineBreak = lineBreak; }
+    int BlockingTimeout() const { return m_blockingTimeout; }
+    void setBlockingTimeout(int ms) { m_blockingTimeout = ms; }
+
+    // Events; each may be empty.
+    Event OnConnect;
+    Event OnDisconnect;
+    ReadEvent OnRead;
+    Event OnWrite;
+    Event OnAccept;
+    AcceptEvent OnAutoAccept;
+    InfoEvent OnInfo;
+
+    // Starts connecting to HostName:PortName; the connect completes later.
+    // Returns whether the socket is connected already.
+    bool Open();
+    // Accepts the waiting connection into a new socket (owned by this one).
+    bool Accept(TSock *&newSock);
+    // Queues text and sends what the platform takes now.
+    void Send(const QByteArray &text);
+    // Everything received and not yet taken.
+    QByteArray Receive();
+    bool Close();
+
+    bool Connected() const { return m_connected; }
+    bool hasSocket() const { return m_fd >= 0; }
+    int pendingOutgoing() const { return int(m_outgoing.size()); }
+    // The local port of a listening socket (useful when listening on port 0).
+    int localPort() const;
+
+private:
+    void info(TSocketInfo kind, const QByteArray &msg);
+    void adoptConnected(int fd, const QString &peer);
+    void watch();
+    void unwatch();
+    void updateWriteInterest();
+    void sendStep();
+    void onReadable();
+    void onWritable();
+    void handleError(int code);
+    void peerClosed();
+    quint16 resolvePort();
+    quint32 resolveHost();
+
+    int m_fd = -1;
+    bool m_connected = false;
+    bool m_connecting = false;
+    bool m_listening = false;
+    TSocketType m_socketType = stStream;
+    QString m_hostName;
+    QString m_portName;
+    bool m_blocking = false;
+    bool m_autoAccept = false;
+    TLineBreak m_lineBreak = lbSmart;
+    int m_blockingTimeout = 0;
+    QByteArray m_incoming;
+    QByteArray m_outgoing;
+    QSocketNotifier *m_readNotifier = nullptr;
+    QSocketNotifier *m_writeNotifier = nullptr;
+};

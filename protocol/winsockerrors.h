@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QByteArray>
+
+// Socket errors are reported in the form players of the original network code
+// know: "Error #10061 (WSAECONNREFUSED)". errno values are mapped onto those
+// codes; anything without a counterpart keeps its own number.
+namespace winsock {
+
+int fromErrno(int error);
+// The symbolic name of a code, or "UNKNOWN ERROR".
+QByteArray name(int code);
+// "Error #" + code + " (" + name + ")".
+QByteArray errorText(int code);
+
+} // namespace winsock

@@ -1,0 +1,283 @@
+#include "protocol/receivequeue.h"
+#include "protocol/tsock.h"
+#include "protocol/winsockerrors.h"
+#include "tests/common/test_support.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using testsupport::waitUntil;
+
+namespace {
+
+struct Report
+{
+    TSocketInfo kind;
+    QByteArray text;
+};
+
+// Records every report and event of a socket, in order.
+struct Recorder
+{
+    QList<Report> reports;
+    QStringList events;
+
+    void attach(TSock &sock)
+    {
+        sock.OnInfo = [this](TSock *, TSocketInfo kind, const QByteArray &text) {
+            reports.append({kind, text});
+            events << "info:" + QString::fromLatin1(text);
+        };
+        sock.OnConnect = [this](TSock *) { events << "connect"; };
+        sock.OnDisconnect = [this](TSock *) { events << "disconnect"; };
+    }
+    bool saw(const QByteArray &text) const
+    {
+        for (const Report &r : reports) {
+            if (r.text == text)
+                return true;
+        }
+        return false;
+    }
+};
+
+// A listener on a free loopback port and the connections it accepted.
+struct Server
+{
+    TSock listener;
+    QList<TSock *> accepted;
+    QList<QByteArray> messages;
+    QList<ReceiveBuffer> buffers;
+    Recorder recorder;
+
+    Server()
+    {
+        listener.setPortName("0");
+        listener.OnAccept = [this](TSock *sender) {
+            TSock *sock = nullptr;
+            if (!sender->Accept(sock))
+                return;
+            accepted.append(sock);
+            buffers.append(ReceiveBuffer());
+            const int index = int(accepted.size()) - 1;
+            recorder.attach(*sock);
+            sock->OnRead = [this, index](TSock *s, int) {
+                QList<QByteArray> complete;
+                if (!buffers[index].append(s->Receive(), complete))
+                    s->Close();
+                messages.append(complete);
+            };
+        };
+        listener.setListen(true);
+    }
+    int port() const { return listener.localPort(); }
+};
+
+int rawConnect(int port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(quint16(port));
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr *>(&to), sizeof to), 0);
+    return fd;
+}
+
+void rawSend(int fd, const QByteArray &bytes)
+{
+    ASSERT_EQ(::send(fd, bytes.constData(), size_t(bytes.size()), MSG_NOSIGNAL),
+              ssize_t(bytes.size()));
+}
+
+const QByteArray T(1, char(0xFF));
+
+} // namespace
+
+TEST(TSock, ReceivePathCutsChunksIntoMessages)
+{
+    Server server;
+    const int fd = rawConnect(server.port());
+    ASSERT_TRUE(waitUntil([&] { return server.accepted.size() == 1; }));
+    EXPECT_TRUE(server.recorder.saw("Created New TSock Structure") ||
+                server.accepted[0]->Connected());
+    EXPECT_EQ(server.accepted[0]->HostName(), "127.0.0.1");
+
+    rawSend(fd, "CMD_a+1" + T + "CMD_b+2" + T + "CMD_c+");
+    ASSERT_TRUE(waitUntil([&] { return server.messages.size() == 2; }));
+    rawSend(fd, "3" + T + T);
+    ASSERT_TRUE(waitUntil([&] { return server.messages.size() == 4; }));
+    EXPECT_EQ(server.messages, (QList<QByteArray>{"CMD_a+1", "CMD_b+2", "CMD_c+3", ""}));
+    ::close(fd);
+}
+
+TEST(TSock, SendBeforeConnectCompletesIsDeliveredOnceConnected)
+{
+    Server server;
+    TSock client;
+    Recorder rec;
+    rec.attach(client);
+    client.setHostName("127.0.0.1");
+    client.setPortName(QString::number(server.port()));
+    EXPECT_FALSE(client.Open());
+    client.Send("CMD_x+1" + T);
+    EXPECT_TRUE(rec.saw("Lookup Of Port " + QByteArray::number(server.port())));
+    EXPECT_TRUE(rec.saw("Lookup Of Host 127.0.0.1"));
+    ASSERT_TRUE(waitUntil([&] { return server.messages.size() == 1; }));
+    EXPECT_EQ(server.messages[0], "CMD_x+1");
+    EXPECT_TRUE(client.Connected());
+    EXPECT_TRUE(rec.events.contains("connect"));
+    EXPECT_TRUE(rec.saw("Non-Blocking Socket Connected"));
+    EXPECT_EQ(client.pendingOutgoing(), 0);
+}
+
+TEST(TSock, OrderlyPeerCloseReportsDisconnectThenSocketClosed)
+{
+    Server server;
+    TSock client;
+    Recorder rec;
+    rec.attach(client);
+    client.setHostName("127.0.0.1");
+    client.setPortName(QString::number(server.port()));
+    client.Open();
+    ASSERT_TRUE(waitUntil([&] { return server.accepted.size() == 1 && client.Connected(); }));
+    server.accepted[0]->Close();
+    ASSERT_TRUE(waitUntil([&] { return rec.events.contains("disconnect"); }));
+    const qsizetype at = rec.events.indexOf("disconnect");
+    ASSERT_LT(at + 1, rec.events.size());
+    EXPECT_EQ(rec.events[at + 1], "info:Socket Closed");
+    EXPECT_FALSE(client.Connected());
+    EXPECT_FALSE(client.hasSocket());
+}
+
+TEST(TSock, RefusedConnectGivesOnlyTheErrorReport)
+{
+    int port = 0;
+    {
+        Server probe; // find a port that is free right now
+        port = probe.port();
+    }
+    TSock client;
+    Recorder rec;
+    rec.attach(client);
+    client.setHostName("127.0.0.1");
+    client.setPortName(QString::number(port));
+    client.Open();
+    ASSERT_TRUE(waitUntil([&] { return rec.saw("Error #10061 (WSAECONNREFUSED)"); }));
+    // Let the loop run a little: nothing else may follow.
+    waitUntil([] { return false; }, 100);
+    EXPECT_FALSE(rec.events.contains("connect"));
+    EXPECT_FALSE(rec.events.contains("disconnect"));
+    EXPECT_FALSE(rec.saw("Socket Closed"));
+    EXPECT_TRUE(client.hasSocket()); // stays open and idle
+}
+
+TEST(TSock, ResetPeerIsTreatedAsAClose)
+{
+    Server server;
+    const int fd = rawConnect(server.port());
+    ASSERT_TRUE(waitUntil([&] { return server.accepted.size() == 1; }));
+    linger hard{1, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+    rawSend(fd, "CMD_partial");
+    ::close(fd); // sends a reset
+    ASSERT_TRUE(waitUntil([&] { return server.recorder.events.contains("disconnect"); }));
+    EXPECT_TRUE(server.recorder.saw("Socket Closed"));
+    EXPECT_FALSE(server.accepted[0]->Connected());
+    EXPECT_TRUE(server.messages.isEmpty()); // the unterminated rest is discarded
+}
+
+TEST(TSock, OverlongMessageClosesOnlyThatConnection)
+{
+    Server server;
+    const int flood = rawConnect(server.port());
+    const int quiet = rawConnect(server.port());
+    ASSERT_TRUE(waitUntil([&] { return server.accepted.size() == 2; }));
+    const QByteArray chunk(16 * 1024, 'x');
+    for (int i = 0; i < 5; ++i)
+        rawSend(flood, chunk);
+    ASSERT_TRUE(waitUntil([&] { return !server.accepted[0]->Connected(); }));
+    rawSend(quiet, "CMD_ok+" + T);
+    ASSERT_TRUE(waitUntil([&] { return server.messages.contains("CMD_ok+"); }));
+    EXPECT_TRUE(server.accepted[1]->Connected());
+    ::close(flood);
+    ::close(quiet);
+}
+
+TEST(TSock, MisuseRaisesTheFixedTexts)
+{
+    auto text = [](auto &&call) {
+        try {
+            call();
+        } catch (const ESockException &e) {
+            return QByteArray(e.what());
+        }
+        return QByteArray("no exception");
+    };
+    TSock idle;
+    EXPECT_EQ(text([&] { idle.Send("x"); }), "Send - Socket Not Connected");
+    EXPECT_EQ(text([&] { idle.Receive(); }), "Receive - Socket Not Connected");
+    TSock *none = nullptr;
+    EXPECT_EQ(text([&] { idle.Accept(none); }), "Accept - Socket Not In Listening Mode");
+
+    Server server;
+    EXPECT_EQ(text([&] { server.listener.Send("x"); }), "Send - Cannot Send On A Listener Socket");
+    EXPECT_EQ(text([&] { server.listener.Receive(); }),
+              "Receive - Cannot Receive On A Listener Socket");
+    EXPECT_EQ(text([&] { server.listener.setSocketType(stDatagram); }),
+              "SocketType - Can't Assign Socket Type While Listening");
+
+    TSock busy;
+    busy.setPortName(QString::number(server.port()));
+    EXPECT_EQ(text([&] { busy.setListen(true); }), "Listen - Error Binding Socket");
+
+    TSock datagram;
+    datagram.setSocketType(stDatagram);
+    datagram.setPortName("0");
+    EXPECT_EQ(text([&] { datagram.setListen(true); }),
+              "Listen - Cannot Listen On A Datagram Socket");
+
+    TSock badService;
+    badService.setPortName("no-such-service-here");
+    EXPECT_EQ(text([&] { badService.setListen(true); }),
+              "Port Lookup - Could Not Find Service Entry");
+
+    TSock throwingInfo;
+    throwingInfo.OnInfo = [](TSock *, TSocketInfo, const QByteArray &) {
+        throw std::runtime_error("handler failed");
+    };
+    throwingInfo.setPortName("0");
+    EXPECT_EQ(text([&] { throwingInfo.setListen(true); }), "Error here");
+}
+
+TEST(TSock, ListenReportsAndStops)
+{
+    TSock sock;
+    Recorder rec;
+    rec.attach(sock);
+    sock.setPortName("0");
+    sock.setListen(true);
+    sock.setListen(true);
+    sock.setListen(false);
+    QList<QByteArray> texts;
+    for (const Report &r : rec.reports)
+        texts << r.text;
+    EXPECT_EQ(texts, (QList<QByteArray>{"Lookup Of Port 0", "Listening Started",
+                                        "Listening Already Running", "Socket Closed",
+                                        "Listening Stopped"}));
+    EXPECT_FALSE(sock.Listen());
+}
+
+TEST(WinsockErrors, CodesAndNames)
+{
+    EXPECT_EQ(winsock::errorText(winsock::fromErrno(ECONNREFUSED)),
+              "Error #10061 (WSAECONNREFUSED)");
+    EXPECT_EQ(winsock::errorText(winsock::fromErrno(ECONNRESET)), "Error #10054 (WSAECONNRESET)");
+    EXPECT_EQ(winsock::name(11001), "WSAHOST_NOT_FOUND");
+    EXPECT_EQ(winsock::name(10101), "WSAEDISCON");
+    EXPECT_EQ(winsock::name(10000), "UNKNOWN ERROR");
+    EXPECT_EQ(winsock::name(10102), "UNKNOWN ERROR");
+}
