@@ -43,6 +43,15 @@ public:
     void timer1Timer();
     void computertimerTimer();
 
+    using Deck = std::array<int, cards::kDeckSize + 1>;
+    // The next deal uses this deck (positions 1..52) instead of a shuffle,
+    // once; for tests and replays of a known deal.
+    void stackDeck(const Deck &deck)
+    {
+        m_stacked = deck;
+        m_hasStacked = true;
+    }
+
     const GameState &game() const { return m_game; }
     const SeatTable &seats() const { return m_seats; }
     int connectioncount() const { return m_connectioncount; }
@@ -128,4 +137,6 @@ private:
     int m_computerMode = 0;
     int m_computerSeat = 0;
     bool m_notes = false;
+    Deck m_stacked{};
+    bool m_hasStacked = false;
 };

@@ -84,7 +84,12 @@ void TServer::startround()
 
 void TServer::dealcards()
 {
-    shufflecards(m_game.deck, m_random);
+    if (m_hasStacked) {
+        m_game.deck = m_stacked;
+        m_hasStacked = false;
+    } else {
+        shufflecards(m_game.deck, m_random);
+    }
     for (int position = 1; position <= cards::kDeckSize; ++position) {
         const int seat = (position - 1) % cards::kSeats + 1;
         const int slot = (position - 1) / cards::kSeats + 1;
