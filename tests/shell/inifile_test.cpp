@@ -1,0 +1,231 @@
+#include "shell/platform/inifile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+std::optional<QString> lookup(const QByteArray &contents, const char *section, const char *key)
+{
+    return IniFile(contents).value(QString::fromUtf8(section), QString::fromUtf8(key));
+}
+
+struct ReadCase
+{
+    const char *name;
+    QByteArray contents;
+    const char *section;
+    const char *key;
+    std::optional<QString> expected;
+};
+
+class IniRead : public ::testing::TestWithParam<ReadCase>
+{
+};
+
+TEST_P(IniRead, ReadsLikeTheProfileFunctions)
+{
+    const ReadCase &c = GetParam();
+    EXPECT_EQ(lookup(c.contents, c.section, c.key), c.expected) << c.name;
+}
+
+const QString kV = QStringLiteral("v");
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, IniRead,
+    ::testing::Values(
+        ReadCase{"plain", "[Spades]\r\nTop=12\r\n", "Spades", "Top", QStringLiteral("12")},
+        ReadCase{"names ignore case", "[sPaDeS]\r\ntOP=1\r\n", "Spades", "Top",
+                 QStringLiteral("1")},
+        ReadCase{"blanks and tabs", " \t[ Spades\t]\n \tTop \t= \t7 x\t \n", "Spades", "Top",
+                 QStringLiteral("7 x")},
+        ReadCase{"double quotes", "[S]\nk=  \"  a b \"  \n", "S", "k", QStringLiteral("  a b ")},
+        ReadCase{"single quotes", "[S]\nk='v'\n", "S", "k", kV},
+        ReadCase{"unmatched quotes kept", "[S]\nk=\"v'\n", "S", "k", QStringLiteral("\"v'")},
+        ReadCase{"one quote kept", "[S]\nk=\"\n", "S", "k", QStringLiteral("\"")},
+        ReadCase{"only one pair stripped", "[S]\nk=\"\"v\"\"\n", "S", "k", QStringLiteral("\"v\"")},
+        ReadCase{"no inline comment", "[S]\nk=v ; note\n", "S", "k", QStringLiteral("v ; note")},
+        ReadCase{"empty value", "[S]\nk=\n", "S", "k", QString()},
+        ReadCase{"equals in value", "[S]\nk=a=b\n", "S", "k", QStringLiteral("a=b")},
+        ReadCase{"first duplicate key", "[S]\nk=v\nK=w\n", "S", "k", kV},
+        ReadCase{"first duplicate section", "[S]\na=1\n[T]\n[s]\nk=w\n", "S", "k", std::nullopt},
+        ReadCase{"LF ends", "[S]\nx=1\nk=v\n", "S", "k", kV},
+        ReadCase{"CR ends", "[S]\rx=1\rk=v\r", "S", "k", kV},
+        ReadCase{"mixed ends, no final end", "[S]\r\nx=1\rk=v", "S", "k", kV},
+        ReadCase{"key in another section", "[S]\n[T]\nk=v\n", "S", "k", std::nullopt},
+        ReadCase{"key before any section", "k=v\n[S]\n", "S", "k", std::nullopt},
+        ReadCase{"missing section", "[T]\nk=v\n", "S", "k", std::nullopt},
+        ReadCase{"comment line", "[S]\n;k=v\n", "S", "k", std::nullopt},
+        ReadCase{"line without equals", "[S]\nk\n", "S", "k", std::nullopt},
+        ReadCase{"Latin-1 text", "[S]\nk=caf\xe9\n", "S", "k", QStringLiteral("caf\u00e9")},
+        ReadCase{"UTF-8 text", "[S]\nk=caf\xc3\xa9\n", "S", "k", QStringLiteral("caf\u00e9")}),
+    [](const ::testing::TestParamInfo<ReadCase> &info) {
+        QString name = QString::fromUtf8(info.param.name);
+        name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]")), QStringLiteral("_"));
+        return name.toStdString();
+    });
+
+TEST(IniFile, ValuesAreCutAt2047Characters)
+{
+    const QByteArray longValue(3000, 'x');
+    const std::optional<QString> value = lookup("[S]\nk=" + longValue + "\n", "S", "k");
+    ASSERT_TRUE(value);
+    EXPECT_EQ(value->size(), 2047);
+}
+
+TEST(IniFile, WritingChangesOnlyTheKeysLine)
+{
+    const QByteArray before = "; my notes\n[Other]\nTop=99\n\n[Spades]\n  top = 1 \n"
+                              "Left=2\r\n\n[Last]\rz=1";
+    IniFile file(before);
+    ASSERT_TRUE(
+        file.setValue(QStringLiteral("spades"), QStringLiteral("TOP"), QStringLiteral("5")));
+    EXPECT_EQ(file.contents(), QByteArray("; my notes\n[Other]\nTop=99\n\n[Spades]\ntop=5\r\n"
+                                          "Left=2\r\n\n[Last]\rz=1"));
+}
+
+TEST(IniFile, NewKeysGoAfterTheLastLineOfTheirSectionAndNewSectionsAtTheEnd)
+{
+    IniFile file(QByteArray("[A]\nx=1\n\n[B]\ny=2"));
+    ASSERT_TRUE(file.setValue(QStringLiteral("a"), QStringLiteral("New"), QStringLiteral("n")));
+    ASSERT_TRUE(file.setValue(QStringLiteral("C"), QStringLiteral("k"), QStringLiteral("v")));
+    ASSERT_TRUE(file.setValue(QStringLiteral("B"), QStringLiteral("z"), QStringLiteral("3")));
+    EXPECT_EQ(file.contents(),
+              QByteArray("[A]\nx=1\nNew=n\r\n\n[B]\ny=2\r\nz=3\r\n[C]\r\nk=v\r\n"));
+}
+
+TEST(IniFile, ValuesTheReaderWouldAlterAreQuotedAndReadBackUnchanged)
+{
+    const QStringList values = {QStringLiteral(" lead"),      QStringLiteral("trail\t"),
+                                QStringLiteral("\"quoted\""), QStringLiteral("'q'"),
+                                QStringLiteral("a;b=c"),      QStringLiteral("\""),
+                                QStringLiteral("caf\u00e9"),  QString()};
+    IniFile file;
+    for (int i = 0; i < values.size(); ++i)
+        ASSERT_TRUE(file.setValue(QStringLiteral("S"), QString::number(i), values[i]));
+    const IniFile reread(file.contents());
+    for (int i = 0; i < values.size(); ++i)
+        EXPECT_EQ(reread.value(QStringLiteral("S"), QString::number(i)), values[i]) << i;
+}
+
+TEST(IniFile, RefusesLineBreaksAndBadNames)
+{
+    IniFile file(QByteArray("[S]\nk=v\n"));
+    const QByteArray before = file.contents();
+    const QString s = QStringLiteral("S");
+    EXPECT_FALSE(file.setValue(s, QStringLiteral("k"), QStringLiteral("a\r\nb")));
+    EXPECT_FALSE(file.setValue(s, QStringLiteral("k"), QStringLiteral("a\nb")));
+    EXPECT_FALSE(file.setValue(s, QStringLiteral("k"), QStringLiteral("a\rb")));
+    EXPECT_FALSE(file.setValue(s, QStringLiteral("a=b"), QStringLiteral("v")));
+    EXPECT_FALSE(file.setValue(s, QString(), QStringLiteral("v")));
+    EXPECT_FALSE(file.setValue(QStringLiteral("S]x"), QStringLiteral("k"), QStringLiteral("v")));
+    EXPECT_EQ(file.contents(), before);
+}
+
+class IniFileOnDisk : public ::testing::Test
+{
+protected:
+    QString path(const char *name = "velnorlobby.ini") const
+    {
+        return m_dir.filePath(QString::fromUtf8(name));
+    }
+    QStringList entries() const
+    {
+        return QDir(m_dir.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    }
+    QTemporaryDir m_dir;
+};
+
+TEST_F(IniFileOnDisk, FirstWriteCreatesTheFileWithCrLfAndLeavesNoTemporaryFile)
+{
+    QString error;
+    ASSERT_TRUE(IniFile::writeString(path(), QStringLiteral("Spades"), QStringLiteral("Top"),
+                                     QStringLiteral("3"), &error));
+    EXPECT_TRUE(error.isEmpty());
+    EXPECT_EQ(readAll(path()), QByteArray("[Spades]\r\nTop=3\r\n"));
+    EXPECT_EQ(entries(), QStringList{QStringLiteral("velnorlobby.ini")});
+}
+
+TEST_F(IniFileOnDisk, WritesKeepOtherSectionsAndProgramsLines)
+{
+    writeAll(path(), "[Hearts]\nTop=50\nName=\"x\"\n[Spades]\nTop=1\n");
+    ASSERT_TRUE(IniFile::write(path(), QStringLiteral("Spades"),
+                               {{QStringLiteral("Top"), QStringLiteral("7")},
+                                {QStringLiteral("Left"), QStringLiteral("8")}}));
+    EXPECT_EQ(readAll(path()),
+              QByteArray("[Hearts]\nTop=50\nName=\"x\"\n[Spades]\nTop=7\r\nLeft=8\r\n"));
+    EXPECT_EQ(entries(), QStringList{QStringLiteral("velnorlobby.ini")});
+}
+
+TEST_F(IniFileOnDisk, ALineBreakIsRefusedWithoutTouchingTheFile)
+{
+    writeAll(path(), "[Spades]\nTop=1\n");
+    QString error;
+    EXPECT_FALSE(IniFile::write(path(), QStringLiteral("Spades"),
+                                {{QStringLiteral("Top"), QStringLiteral("2")},
+                                 {QStringLiteral("Phrase1"), QStringLiteral("a\nb")}},
+                                &error));
+    EXPECT_EQ(error, QStringLiteral("Unable to write to ") + path());
+    EXPECT_EQ(readAll(path()), QByteArray("[Spades]\nTop=1\n"));
+}
+
+TEST_F(IniFileOnDisk, AnUnwritablePlaceReportsTheErrorAndLeavesNothingBehind)
+{
+    // A folder that is really a file cannot be written to, even by root.
+    writeAll(path("notafolder"), "data");
+    const QString inside = path("notafolder") + QStringLiteral("/velnorlobby.ini");
+    QString error;
+    EXPECT_FALSE(IniFile::writeString(inside, QStringLiteral("Spades"), QStringLiteral("Top"),
+                                      QStringLiteral("3"), &error));
+    EXPECT_EQ(error, QStringLiteral("Unable to write to ") + inside);
+    EXPECT_EQ(entries(), QStringList{QStringLiteral("notafolder")});
+    EXPECT_EQ(readAll(path("notafolder")), QByteArray("data"));
+}
+
+TEST_F(IniFileOnDisk, AReadOnlyFolderReportsTheError)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permission bits do not bind root";
+    const QString folder = path("locked");
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const QString file = folder + QStringLiteral("/velnorlobby.ini");
+    writeAll(file, "[Spades]\nTop=1\n");
+    QFile::setPermissions(file, QFileDevice::ReadOwner);
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    QString error;
+    EXPECT_FALSE(IniFile::writeString(file, QStringLiteral("Spades"), QStringLiteral("Top"),
+                                      QStringLiteral("3"), &error));
+    EXPECT_EQ(error, QStringLiteral("Unable to write to ") + file);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("velnorlobby.ini")});
+    QFile::setPermissions(folder,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(readAll(file), QByteArray("[Spades]\nTop=1\n"));
+}
+
+TEST_F(IniFileOnDisk, AMissingFileReadsAsEmpty)
+{
+    EXPECT_EQ(IniFile::load(path()).value(QStringLiteral("Spades"), QStringLiteral("Top")),
+              std::nullopt);
+    EXPECT_TRUE(IniFile::load(path()).contents().isEmpty());
+}
+
+} // namespace
