@@ -2,8 +2,8 @@
 
 void HandScore::postscores(int (&values)[16]) const
 {
-    const std::array<int, 3> *rows[8] = {&tricks,    &contract, &teambags,  &bagsadded,
-                                         &penalty,   &handtotal, &teamscore, &nilscore};
+    const std::array<int, 3> *rows[8] = {&tricks,  &contract,  &teambags,  &bagsadded,
+                                         &penalty, &handtotal, &teamscore, &nilscore};
     for (int i = 0; i < 8; ++i) {
         values[2 * i] = (*rows[i])[1];
         values[2 * i + 1] = (*rows[i])[2];

@@ -8,9 +8,9 @@
 
 namespace {
 constexpr int kBlindNil = 100;
-constexpr int kTrickPause = 3;  // ticks
-constexpr int kHandPause = 15;  // ticks
-constexpr int kNextHand = 2;    // pause timer modes
+constexpr int kTrickPause = 3; // ticks
+constexpr int kHandPause = 15; // ticks
+constexpr int kNextHand = 2;   // pause timer modes
 constexpr int kNextLead = 3;
 } // namespace
 
@@ -268,5 +268,11 @@ void TServer::closed(int from, const QByteArray &payload)
     startround();
 }
 
-void TServer::armTrickPause() { armTimer1(kTrickPause, kNextLead); }
-void TServer::armHandPause() { armTimer1(kHandPause, kNextHand); }
+void TServer::armTrickPause()
+{
+    armTimer1(kTrickPause, kNextLead);
+}
+void TServer::armHandPause()
+{
+    armTimer1(kHandPause, kNextHand);
+}

@@ -123,9 +123,8 @@ void TServer::endtrick()
             winner = seat;
     }
     if (winner != m_game.winningseat) {
-        const int shown = cards::isSeat(m_game.winningseat)
-                              ? m_seats[m_game.winningseat].tablecard
-                              : 0;
+        const int shown =
+            cards::isSeat(m_game.winningseat) ? m_seats[m_game.winningseat].tablecard : 0;
         m_port.alert("something is wrong    " + wire::number(winner) + '=' +
                      wire::number(m_seats[winner].tablecard) + "...." +
                      wire::number(m_game.winningseat) + '=' + wire::number(m_game.winningcard) +

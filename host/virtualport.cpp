@@ -29,8 +29,14 @@ void VirtualPort::close(int n)
     closedByHost << n;
 }
 
-void VirtualPort::startTimer1() { m_timer1Due = m_now + timer1Interval; }
-void VirtualPort::stopTimer1() { m_timer1Due = -1; }
+void VirtualPort::startTimer1()
+{
+    m_timer1Due = m_now + timer1Interval;
+}
+void VirtualPort::stopTimer1()
+{
+    m_timer1Due = -1;
+}
 
 void VirtualPort::startComputerTimer(int milliseconds)
 {
@@ -38,7 +44,10 @@ void VirtualPort::startComputerTimer(int milliseconds)
     m_computerDue = m_now + milliseconds;
 }
 
-void VirtualPort::stopComputerTimer() { m_computerDue = -1; }
+void VirtualPort::stopComputerTimer()
+{
+    m_computerDue = -1;
+}
 
 bool VirtualPort::step()
 {

@@ -53,15 +53,15 @@ public:
     void clearRecords();
 
     // Options.
-    bool recording = true;         // keep what is sent (off for benchmarks)
-    bool refuseAccepts = false;    // the platform refuses waiting connections
-    int timer1Interval = 1000;     // ms between pause-timer ticks
+    bool recording = true;           // keep what is sent (off for benchmarks)
+    bool refuseAccepts = false;      // the platform refuses waiting connections
+    int timer1Interval = 1000;       // ms between pause-timer ticks
     std::optional<int> hostBotSpeed; // the hosting table's own bot speed
 
     // Records.
-    std::vector<Sent> log;      // every message, in sending order
-    QList<QByteArray> alerts;   // texts shown on the host's screen
-    QList<int> closedByHost;    // connections the host closed
+    std::vector<Sent> log;       // every message, in sending order
+    QList<QByteArray> alerts;    // texts shown on the host's screen
+    QList<int> closedByHost;     // connections the host closed
     std::array<bool, 11> open{}; // connections accepted and not closed by the host
     std::uint64_t sentCount = 0;
 

@@ -46,9 +46,9 @@ TEST(Connections, LoginMessagesInOrder)
     const int n = h.connect();
     ASSERT_EQ(n, 3);
     h.login(3, "Ann+Bob");
-    EXPECT_EQ(h.take(3), (QList<QByteArray>{"CMD_sendlogininfo+3", "CMD_newplayerinfo+3+Ann+Bob",
-                                            "CMD_existingplayers+1+P1",
-                                            "CMD_existingplayers+2+P2"}));
+    EXPECT_EQ(h.take(3),
+              (QList<QByteArray>{"CMD_sendlogininfo+3", "CMD_newplayerinfo+3+Ann+Bob",
+                                 "CMD_existingplayers+1+P1", "CMD_existingplayers+2+P2"}));
     EXPECT_EQ(h.take(1), QList<QByteArray>{"CMD_newplayerinfo+3+Ann+Bob"});
     EXPECT_EQ(h.seatRecord(3).name, "Ann+Bob");
 }
@@ -60,8 +60,8 @@ TEST(Connections, VersionMismatchWarnsBothSides)
     h.clear();
     h.connect();
     h.login(2, "Old", "1.0.5");
-    EXPECT_EQ(h.take(1), (QList<QByteArray>{"CMD_newplayerinfo+2+Old",
-                                            "CMD_havewrongversion+Old"}));
+    EXPECT_EQ(h.take(1),
+              (QList<QByteArray>{"CMD_newplayerinfo+2+Old", "CMD_havewrongversion+Old"}));
     const QList<QByteArray> mine = h.take(2);
     EXPECT_EQ(mine.last(), "CMD_wrongversion+");
     EXPECT_TRUE(h.seatRecord(2).connected);

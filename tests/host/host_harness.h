@@ -15,8 +15,14 @@
 
 namespace hosttest {
 
-inline QByteArray fieldsOf(const QByteArray &message) { return wire::splitCommand(message).second; }
-inline QByteArray nameOf(const QByteArray &message) { return wire::splitCommand(message).first; }
+inline QByteArray fieldsOf(const QByteArray &message)
+{
+    return wire::splitCommand(message).second;
+}
+inline QByteArray nameOf(const QByteArray &message)
+{
+    return wire::splitCommand(message).first;
+}
 
 // The integer fields of a message (a trailing "+" adds nothing).
 inline QList<int> ints(const QByteArray &message)
@@ -128,10 +134,7 @@ struct Host
     }
 
     QList<QByteArray> take(int n) { return port.take(n); }
-    void clear()
-    {
-        port.clearRecords();
-    }
+    void clear() { port.clearRecords(); }
     const SeatRecord &seatRecord(int n) const { return server.seats()[n]; }
     const GameState &game() const { return server.game(); }
 };
