@@ -1,0 +1,121 @@
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QColor>
+#include <QFont>
+#include <QList>
+#include <QPixmap>
+#include <QString>
+#include <memory>
+#include <vector>
+
+#include "chat/chatdocument.h"
+
+// A read-only rich-text view of a growing chat: paragraphs of text items in
+// shared styles and inline pictures. A style is shared by index, so changing a
+// style's colour recolours every item drawn with it. Each paragraph keeps its
+// own layout, which makes appending independent of the length of the history.
+class ChatView : public QAbstractScrollArea
+{
+    Q_OBJECT
+
+public:
+    struct Style
+    {
+        QString family = QStringLiteral("Arial");
+        int pointSize = 10;
+        QColor colour = Qt::black;
+        bool bold = false;
+        bool italic = false;
+        bool underline = false;
+    };
+
+    static constexpr int kLinkStyle = 4; // text items in this style are links
+
+    explicit ChatView(QWidget *parent = nullptr);
+    ~ChatView() override;
+
+    static constexpr int kStyleCount = 16;
+
+    int styleCount() const;
+    const Style &style(int index) const;
+    void setStyle(int index, const Style &style);
+    void setStyleColour(int index, const QColor &colour);
+    void setStyleBold(int index, bool bold);
+    void setStylePointSize(int index, int pointSize);
+
+    void setImageList(const QList<QPixmap> &images);
+
+    // Appending. An item continuing the paragraph of an empty view starts one.
+    void addText(const QString &text, int style, bool newParagraph);
+    void addPicture(int imageIndex);
+
+    // Lays out what changed since the last call and updates the scroll range.
+    void format();
+    int itemCount() const;
+    int paragraphCount() const;
+    int linkCount() const;
+    void setVerticalScrollPosition(int value); // at or past the end: the last line
+    void scrollToEnd();
+    void clear();
+
+    void setBackground(const QColor &colour);
+    void setHorizontalMargins(int pixels);
+
+    // The selection, as plain text with one line break between paragraphs.
+    bool hasSelection() const;
+    QString selectedText() const;
+    QString plainText() const;
+    void selectAll();
+    void copy();
+
+    // Read access for whoever needs to inspect the content (tests, copy).
+    struct ItemInfo
+    {
+        bool picture = false;
+        QString text;   // empty for a picture
+        int style = -1; // -1 for a picture
+        int image = -1; // picture index, -1 for text
+        int link = -1;  // link number of a link item, else -1
+        bool startsParagraph = false;
+    };
+    ItemInfo item(int index) const;
+
+    // Where a link item is drawn in viewport coordinates (empty when not shown).
+    QRect linkRect(int linkNumber) const;
+
+signals:
+    void jump(int linkNumber);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    QPoint toDocument(const QPoint &viewportPos) const;
+    int linkAt(const QPoint &viewportPos) const;
+    void updateScrollRange();
+    void selectWordAt(const QPoint &viewportPos);
+    void setSelection(ChatDocument::Position anchor, ChatDocument::Position cursor);
+    void exportSelection();
+    QFont fontOf(const Style &style) const;
+    void pushFonts();
+    void paintParagraph(QPainter &painter, int index, int top);
+
+    ChatDocument m_doc;
+    std::vector<Style> m_styles;
+    int m_links = 0;
+    QColor m_background{0xE6, 0xFB, 0xFB};
+    int m_margin = 5;
+    static constexpr int kTopMargin = 2;
+    int m_pressLink = -1;
+    bool m_selecting = false;
+    ChatDocument::Position m_anchor;
+    ChatDocument::Position m_cursor;
+};

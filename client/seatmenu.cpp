@@ -1,0 +1,23 @@
+#include "client/seatmenu.h"
+
+SeatMenu::SeatMenu(QWidget *parent) : QMenu(parent)
+{
+    setObjectName("popup_kick");
+    m_remove = addAction("Remove From Game");
+    m_setWatch = addAction("Set to Just Watch");
+    m_unsetWatch = addAction("Unset Just Watch");
+    m_remove->setObjectName("popup_kickhim");
+    m_setWatch->setObjectName("popup_setwatch");
+    m_unsetWatch->setObjectName("popup_unsetwatch");
+    connect(m_remove, &QAction::triggered, this, [this] { emit removeRequested(m_tag); });
+    connect(m_setWatch, &QAction::triggered, this, [this] { emit watchRequested(m_tag, 1); });
+    connect(m_unsetWatch, &QAction::triggered, this, [this] { emit watchRequested(m_tag, 2); });
+}
+
+void SeatMenu::prepare(int labelTag, const QString &labelText, bool ishost)
+{
+    m_setWatch->setEnabled(ishost);
+    m_unsetWatch->setEnabled(ishost);
+    m_remove->setEnabled(ishost && labelText != QLatin1String("<Waiting>"));
+    m_tag = labelTag;
+}

@@ -1,0 +1,116 @@
+#include "client/tspylist.h"
+
+#include "client/windowbackground.h"
+#include "protocol/message.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+
+Tspylist::Tspylist(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName("Tspylist");
+    setWindowTitle("Spades - Spys");
+    setFixedSize(162, 168);
+
+    auto *caption = new QLabel("Spy List", this);
+    caption->setObjectName("label_spylist");
+    caption->setGeometry(8, 4, 146, 18);
+    QFont bold = caption->font();
+    bold.setBold(true);
+    caption->setFont(bold);
+
+    m_list = new QListWidget(this);
+    m_list->setObjectName("listbox_spys");
+    m_list->setGeometry(8, 24, 146, 104);
+    m_list->setMouseTracking(true);
+    m_list->viewport()->setMouseTracking(true);
+    m_list->viewport()->installEventFilter(this);
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    m_menu = new QMenu(this);
+    m_kick = m_menu->addAction("Remove From Game");
+    m_kick->setObjectName("popup_kickhim");
+    m_kick->setEnabled(false);
+    connect(m_kick, &QAction::triggered, this, &Tspylist::popup_kickhimClick);
+    connect(m_list, &QListWidget::customContextMenuRequested, this, [this](const QPoint &at) {
+        trackPointer(at);
+        m_menu->popup(m_list->viewport()->mapToGlobal(at));
+    });
+
+    auto *done = new QPushButton("Done", this);
+    done->setObjectName("button_done");
+    done->setGeometry(44, 136, 75, 25);
+    connect(done, &QPushButton::clicked, this, &QDialog::close);
+}
+
+void Tspylist::setBackgroundPicture(const QPixmap &picture)
+{
+    setWindowBackground(this, picture);
+}
+
+QString Tspylist::spyLine(int seat, const QString &name)
+{
+    return QString::number(seat) + QStringLiteral(": ") + name;
+}
+
+void Tspylist::addSpy(int seat, const QString &name)
+{
+    m_list->addItem(spyLine(seat, name));
+}
+
+bool Tspylist::removeSpy(int seat, const QString &name)
+{
+    const QString line = spyLine(seat, name);
+    for (int row = 0; row < m_list->count(); ++row) {
+        if (m_list->item(row)->text() == line) {
+            delete m_list->takeItem(row);
+            // The rows below moved up; the pointer must be over a line again.
+            m_tag = -1;
+            return true;
+        }
+    }
+    return false;
+}
+
+QStringList Tspylist::lines() const
+{
+    QStringList out;
+    for (int row = 0; row < m_list->count(); ++row)
+        out << m_list->item(row)->text();
+    return out;
+}
+
+void Tspylist::setHosting(bool hosting)
+{
+    m_kick->setEnabled(hosting);
+}
+
+void Tspylist::popup_kickhimClick()
+{
+    if (m_tag < 0 || m_tag >= m_list->count())
+        return;
+    const QString line = m_list->item(m_tag)->text();
+    const qsizetype colon = line.indexOf(QLatin1Char(':'));
+    if (colon < 0)
+        return;
+    if (const std::optional<int> seat = wire::toInt(line.left(colon).toLatin1()))
+        emit kickRequested(*seat);
+}
+
+bool Tspylist::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_list->viewport() && event->type() == QEvent::MouseMove) {
+        trackPointer(static_cast<QMouseEvent *>(event)->position().toPoint());
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void Tspylist::trackPointer(const QPoint &atViewport)
+{
+    const QModelIndex index = m_list->indexAt(atViewport);
+    m_tag = index.isValid() ? index.row() : -1;
+}
