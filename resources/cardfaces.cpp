@@ -78,8 +78,8 @@ void paintIndex(QPainter &p, int rank, Suit suit)
 {
     const QColor ink = suitInk(suit);
     const QString text = rankText(rank);
-    const qreal width = text.size() > 1 ? 12.5 : 10.0;
-    const QRectF textBox(8.0 - width / 2, 3.5, width, 11.0);
+    const qreal width = text.size() > 1 ? 13.0 : 10.5;
+    const QRectF textBox(8.0 - width / 2, 3.0, width, 12.0);
     p.setPen(Qt::NoPen);
     p.setBrush(ink);
     p.drawPath(fittedText(text, sansFont(14), textBox));
@@ -99,12 +99,13 @@ void paintIndices(QPainter &p, int rank, Suit suit)
 void paintPips(QPainter &p, int rank, Suit suit)
 {
     const QColor ink = suitInk(suit);
-    const qreal left = 23.0;
-    const qreal right = 48.0;
-    const qreal top = 17.5;
-    const qreal bottom = 78.5;
-    const qreal pw = 12.5;
-    const qreal ph = 13.0;
+    const qreal left = 23.5;
+    const qreal right = 47.5;
+    const qreal top = 18.0;
+    const qreal bottom = 78.0;
+    // The crowded nine and ten take slightly smaller pips so the middle ones stay clear.
+    const qreal pw = rank >= 7 ? 13.0 : 14.0;
+    const qreal ph = rank >= 7 ? 14.0 : 15.0;
     for (const Pip &pip : pipLayouts()[rank]) {
         const qreal cx = left + pip.x * (right - left);
         const qreal cy = top + pip.y * (bottom - top);
@@ -131,54 +132,95 @@ void paintAce(QPainter &p, Suit suit)
     p.drawLine(QPointF(kW / 2, kH / 2 - 12), QPointF(kW / 2, kH / 2 + 6));
 }
 
-// Headwear of the court cards, drawn in a box about 16 x 9.
-void paintHeadwear(QPainter &p, int rank, const QRectF &box)
+QLinearGradient crownGold(qreal top, qreal bottom)
 {
-    const qreal x = box.x();
-    const qreal y = box.y();
-    const qreal w = box.width();
-    const qreal h = box.height();
+    QLinearGradient g(0, top, 0, bottom);
+    g.setColorAt(0, QColor(255, 232, 140));
+    g.setColorAt(1, QColor(204, 146, 34));
+    return g;
+}
+
+void paintJewel(QPainter &p, QPointF at, qreal r, const QColor &colour)
+{
+    p.setPen(QPen(colour.darker(160), 0.5));
+    p.setBrush(colour);
+    p.drawEllipse(at, r, r);
+}
+
+// The king's crown: five points on a band, pearls on the tips, jewels on the band.
+void paintKingCrown(QPainter &p, const QRectF &b)
+{
+    const qreal x = b.x(), y = b.y(), w = b.width(), h = b.height();
+    const qreal band = y + h * 0.64;
     QPainterPath crown;
-    if (rank == 11) { // king: five points
-        crown.moveTo(x, y + h);
-        crown.lineTo(x, y + h * 0.25);
-        crown.lineTo(x + w * 0.22, y + h * 0.6);
-        crown.lineTo(x + w * 0.35, y);
-        crown.lineTo(x + w * 0.5, y + h * 0.55);
-        crown.lineTo(x + w * 0.65, y);
-        crown.lineTo(x + w * 0.78, y + h * 0.6);
-        crown.lineTo(x + w, y + h * 0.25);
-        crown.lineTo(x + w, y + h);
-    } else if (rank == 10) { // queen: a low coronet with three rounded points
-        crown.moveTo(x + w * 0.08, y + h);
-        crown.lineTo(x + w * 0.08, y + h * 0.45);
-        crown.quadTo(x + w * 0.29, y + h * 0.95, x + w * 0.5, y + h * 0.2);
-        crown.quadTo(x + w * 0.71, y + h * 0.95, x + w * 0.92, y + h * 0.45);
-        crown.lineTo(x + w * 0.92, y + h);
-    } else { // jack: a soft cap with a feather
-        crown.moveTo(x + w * 0.1, y + h);
-        crown.quadTo(x + w * 0.1, y + h * 0.25, x + w * 0.5, y + h * 0.25);
-        crown.quadTo(x + w * 0.9, y + h * 0.25, x + w * 0.9, y + h);
-    }
+    crown.moveTo(x + w * 0.04, y + h);
+    crown.lineTo(x + w * 0.04, y + h * 0.2);
+    crown.lineTo(x + w * 0.27, y + h * 0.5);
+    crown.lineTo(x + w * 0.5, y + h * 0.05);
+    crown.lineTo(x + w * 0.73, y + h * 0.5);
+    crown.lineTo(x + w * 0.96, y + h * 0.2);
+    crown.lineTo(x + w * 0.96, y + h);
     crown.closeSubpath();
-    QLinearGradient g(0, y, 0, y + h);
-    g.setColorAt(0, QColor(255, 226, 130));
-    g.setColorAt(1, QColor(206, 148, 36));
-    p.setPen(QPen(kGoldDark, 0.8));
-    p.setBrush(g);
+    p.setPen(QPen(kGoldDark, 0.8, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    p.setBrush(crownGold(y, y + h));
     p.drawPath(crown);
-    if (rank == 9) {
-        p.setPen(QPen(QColor(180, 40, 50), 1.2));
-        p.drawLine(QPointF(x + w * 0.55, y + h * 0.35), QPointF(x + w * 0.95, y - h * 0.1));
-    } else if (rank == 11) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(190, 30, 45));
-        p.drawEllipse(QPointF(x + w * 0.5, y + h * 0.8), 1.1, 1.1);
-    } else {
-        p.setPen(Qt::NoPen);
-        p.setBrush(Qt::white);
-        p.drawEllipse(QPointF(x + w * 0.5, y + h * 0.2), 1.2, 1.2);
-    }
+    p.drawLine(QPointF(x + w * 0.04, band), QPointF(x + w * 0.96, band));
+    for (const QPointF tip :
+         {QPointF(x + w * 0.04, y + h * 0.2), QPointF(x + w * 0.5, y + h * 0.05),
+          QPointF(x + w * 0.96, y + h * 0.2)})
+        paintJewel(p, tip, 1.2, QColor(255, 246, 214));
+    paintJewel(p, QPointF(x + w * 0.5, (band + y + h) / 2), 1.3, QColor(200, 24, 40));
+    paintJewel(p, QPointF(x + w * 0.24, (band + y + h) / 2), 0.9, QColor(40, 90, 200));
+    paintJewel(p, QPointF(x + w * 0.76, (band + y + h) / 2), 0.9, QColor(40, 90, 200));
+}
+
+// The queen's coronet: rounded arches topped with pearls.
+void paintQueenCrown(QPainter &p, const QRectF &b)
+{
+    const qreal x = b.x(), y = b.y(), w = b.width(), h = b.height();
+    const qreal band = y + h * 0.68;
+    QPainterPath crown;
+    crown.moveTo(x + w * 0.08, y + h);
+    crown.lineTo(x + w * 0.08, y + h * 0.45);
+    crown.quadTo(x + w * 0.2, y + h * 0.1, x + w * 0.33, y + h * 0.5);
+    crown.quadTo(x + w * 0.5, y - h * 0.15, x + w * 0.67, y + h * 0.5);
+    crown.quadTo(x + w * 0.8, y + h * 0.1, x + w * 0.92, y + h * 0.45);
+    crown.lineTo(x + w * 0.92, y + h);
+    crown.closeSubpath();
+    p.setPen(QPen(kGoldDark, 0.8));
+    p.setBrush(crownGold(y, y + h));
+    p.drawPath(crown);
+    p.drawLine(QPointF(x + w * 0.08, band), QPointF(x + w * 0.92, band));
+    for (const QPointF tip : {QPointF(x + w * 0.2, y + h * 0.24), QPointF(x + w * 0.5, y + h * 0.1),
+                              QPointF(x + w * 0.8, y + h * 0.24)})
+        paintJewel(p, tip, 1.15, QColor(252, 252, 246));
+    paintJewel(p, QPointF(x + w * 0.5, (band + y + h) / 2), 1.2, QColor(30, 130, 90));
+}
+
+// The jack's cap: a soft hat in the suit's colour with a gold band and a feather.
+void paintJackCap(QPainter &p, const QRectF &b, const QColor &ink)
+{
+    const qreal x = b.x(), y = b.y(), w = b.width(), h = b.height();
+    QPainterPath feather;
+    feather.moveTo(x + w * 0.55, y + h * 0.55);
+    feather.cubicTo(x + w * 0.7, y + h * 0.1, x + w * 0.9, y - h * 0.05, x + w * 1.02,
+                    y + h * 0.02);
+    feather.cubicTo(x + w * 0.92, y + h * 0.25, x + w * 0.78, y + h * 0.45, x + w * 0.62,
+                    y + h * 0.62);
+    feather.closeSubpath();
+    p.setPen(QPen(kGoldDark, 0.6));
+    p.setBrush(QColor(255, 244, 200));
+    p.drawPath(feather);
+    QPainterPath cap;
+    cap.moveTo(x + w * 0.12, y + h * 0.8);
+    cap.cubicTo(x + w * 0.12, y + h * 0.2, x + w * 0.88, y + h * 0.2, x + w * 0.88, y + h * 0.8);
+    cap.closeSubpath();
+    p.setPen(QPen(ink.darker(150), 0.7));
+    p.setBrush(ink);
+    p.drawPath(cap);
+    p.setPen(QPen(kGoldDark, 0.7));
+    p.setBrush(crownGold(y + h * 0.68, y + h));
+    p.drawRoundedRect(QRectF(x + w * 0.04, y + h * 0.7, w * 0.92, h * 0.28), 1.2, 1.2);
 }
 
 // One half of a court card's picture: headwear, the big letter and the suit.
@@ -186,12 +228,18 @@ void paintCourtHalf(QPainter &p, int rank, Suit suit, const QRectF &half)
 {
     const QColor ink = suitInk(suit);
     const qreal cx = half.center().x();
-    paintHeadwear(p, rank, QRectF(cx - 8.5, half.top() + 3.0, 17.0, 9.0));
+    const QRectF hat(cx - 10.0, half.top() + 2.5, 20.0, 12.0);
+    if (rank == 11)
+        paintKingCrown(p, hat);
+    else if (rank == 10)
+        paintQueenCrown(p, hat);
+    else
+        paintJackCap(p, hat, ink);
     p.setPen(Qt::NoPen);
     p.setBrush(ink);
     p.drawPath(fittedText(rankText(rank), serifFont(22),
-                          QRectF(cx - 15.5, half.top() + 14.5, 17.0, 18.0)));
-    drawSuit(p, suit, QRectF(cx + 4.0, half.top() + 18.0, 11.0, 12.0), ink);
+                          QRectF(cx - 16.0, half.top() + 16.5, 17.0, 17.5)));
+    drawSuit(p, suit, QRectF(cx + 3.5, half.top() + 20.0, 11.5, 12.5), ink);
 }
 
 void paintCourt(QPainter &p, int rank, Suit suit)

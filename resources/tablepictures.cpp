@@ -262,23 +262,23 @@ QImage drawTrickWinner(qreal dpr)
     prepare(p);
     // Two small cards gathered in, the top one marked with a gold star.
     p.save();
-    p.translate(16, 24);
+    p.translate(14.5, 21.5);
     p.rotate(-14);
-    p.setPen(QPen(QColor(60, 60, 70), 0.8));
+    p.setPen(QPen(QColor(200, 200, 210), 0.8));
     p.setBrush(QColor(28, 54, 106));
-    p.drawRoundedRect(QRectF(-11, -15, 22, 30), 2.5, 2.5);
+    p.drawRoundedRect(QRectF(-11.5, -16, 23, 32), 2.5, 2.5);
     p.restore();
     p.save();
-    p.translate(17, 22);
+    p.translate(17.5, 21.5);
     p.rotate(8);
     p.setPen(QPen(QColor(80, 80, 90), 0.8));
     p.setBrush(QColor(252, 251, 246));
-    const QRectF front(-11, -15, 22, 30);
+    const QRectF front(-12, -16.5, 24, 33);
     p.drawRoundedRect(front, 2.5, 2.5);
     QPainterPath star;
     for (int i = 0; i < 10; ++i) {
         const qreal a = -std::numbers::pi / 2 + i * std::numbers::pi / 5;
-        const qreal r = (i % 2 == 0) ? 9.0 : 3.9;
+        const qreal r = (i % 2 == 0) ? 10.0 : 4.3;
         const QPointF pt(r * std::cos(a), r * std::sin(a) + 0.5);
         if (i == 0)
             star.moveTo(pt);

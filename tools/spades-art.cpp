@@ -97,8 +97,8 @@ QImage lobbyPicture()
     for (const qreal x : {80.0, 338.0})
         pictures::paintkit::drawSuit(p, Suit::Spades, QRectF(x, 32, 18, 19), QColor(20, 20, 24));
 
-    // A fanned hand, spades on top.
-    const int fan[] = {45, 24, 37, 38, 39};
+    // A fanned royal flush in spades.
+    const int fan[] = {35, 36, 37, 38, 39};
     const QPointF pivot(218, 372);
     const QSizeF cardSize(pictures::kCardSize * 1.3);
     for (int i = 0; i < 5; ++i) {
