@@ -4,7 +4,7 @@
 #include "protocol/message.h"
 
 TServer::TServer(HostPort &port, std::uint32_t seed)
-    : m_port(port), m_random(seed), m_notes(port.wantsNotes())
+    : m_port(port), m_random(seed)
 {
     for (int seat = 1; seat <= cards::kSeats; ++seat)
         m_seats[seat].partner = cards::partnerOf(seat);
@@ -81,7 +81,7 @@ bool TServer::anyoneConnected() const
 
 void TServer::note(const QByteArray &line)
 {
-    if (m_notes)
+    if (m_port.wantsNotes())
         m_port.note(line);
 }
 

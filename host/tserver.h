@@ -79,7 +79,7 @@ private:
     void sendToAll(const QByteArray &bytes);
     bool anyoneConnected() const;
     void note(const QByteArray &line);
-    bool notes() const { return m_notes; }
+    bool notes() const { return m_port.wantsNotes(); }
 
     // Connections and login (tserver_connections.cpp).
     int lowestFreeNumber() const;
@@ -136,7 +136,6 @@ private:
     int m_timer1Mode = 0;
     int m_computerMode = 0;
     int m_computerSeat = 0;
-    bool m_notes = false;
     Deck m_stacked{};
     bool m_hasStacked = false;
 };
