@@ -1,1 +1,135 @@
-// The game host core.
+#include "host/tserver.h"
+
+#include "host/computerplayer.h"
+#include "protocol/message.h"
+
+TServer::TServer(HostPort &port, std::uint32_t seed)
+    : m_port(port), m_random(seed)
+{
+    for (int seat = 1; seat <= cards::kSeats; ++seat)
+        m_seats[seat].partner = cards::partnerOf(seat);
+}
+
+void TServer::dispatch(int connection, const QByteArray &message)
+{
+    // Whatever was still queued from a connection that has gone is dropped:
+    // its number may already belong to someone else.
+    if (connection < 1 || connection >= kRecords || !m_seats[connection].connected)
+        return;
+    const auto [name, payload] = wire::splitCommand(message);
+    if (name.isEmpty())
+        return;
+
+    using Handler = void (TServer::*)(int, const QByteArray &);
+    static const struct
+    {
+        const char *name;
+        Handler handler;
+    } table[] = {
+        {"CMD_logininfo", &TServer::receivedlogininfo},
+        {"CMD_kickhim", &TServer::kickhim},
+        {"CMD_botspeed", &TServer::botspeed},
+        {"CMD_chat", &TServer::chat},
+        {"CMD_action", &TServer::action},
+        {"CMD_startgame", &TServer::startgame},
+        {"CMD_justwatch", &TServer::justwatch},
+        {"CMD_mybid", &TServer::mybid},
+        {"CMD_playcard", &TServer::playcard},
+        {"CMD_playasound", &TServer::playasound},
+        {"CMD_closed", &TServer::closed},
+    };
+    for (const auto &entry : table) {
+        if (name == entry.name) {
+            (this->*entry.handler)(connection, payload);
+            return;
+        }
+    }
+}
+
+bool TServer::bidAwaited(int seat) const
+{
+    return m_game.gamestarted && cards::isSeat(seat) && m_game.bidder == seat;
+}
+
+bool TServer::cardAwaited(int seat) const
+{
+    return m_game.gamestarted && m_cardAwaited && cards::isSeat(seat) && m_game.turn == seat;
+}
+
+void TServer::sendTo(int n, const QByteArray &bytes)
+{
+    if (n >= 1 && n <= kRecords && m_seats[n].connected)
+        m_port.send(n, bytes);
+}
+
+void TServer::sendToAll(const QByteArray &bytes)
+{
+    for (int n = 1; n <= m_connectioncount; ++n) {
+        if (m_seats[n].connected)
+            m_port.send(n, bytes);
+    }
+}
+
+bool TServer::anyoneConnected() const
+{
+    for (int n = 1; n <= m_connectioncount; ++n) {
+        if (m_seats[n].connected)
+            return true;
+    }
+    return false;
+}
+
+void TServer::note(const QByteArray &line)
+{
+    if (m_port.wantsNotes())
+        m_port.note(line);
+}
+
+void TServer::armComputer(int mode, int seat)
+{
+    m_port.stopComputerTimer();
+    m_computerMode = mode;
+    m_computerSeat = seat;
+    m_port.startComputerTimer(m_port.botSpeed().value_or(m_botspeed));
+}
+
+void TServer::stopComputer()
+{
+    m_port.stopComputerTimer();
+    m_computerMode = 0;
+    m_computerSeat = 0;
+}
+
+void TServer::computertimerTimer()
+{
+    const int mode = m_computerMode;
+    const int seat = m_computerSeat;
+    stopComputer();
+    // The move is made only for the seat and kind it was armed for; anything
+    // else means that seat has moved already or the game went on without it.
+    if (mode == 1 && bidAwaited(seat))
+        computerBidFor(seat);
+    else if (mode == 2 && cardAwaited(seat))
+        computerCardFor(seat);
+}
+
+void TServer::computerBidFor(int seat)
+{
+    const int bid = computerbid(m_game, m_seats, seat);
+    mybid(kFromHost, wire::number(seat) + '+' + wire::number(bid) + '+');
+}
+
+void TServer::computerCardFor(int seat)
+{
+    const ComputerCard choice = computerplay(m_game, m_seats, seat);
+    for (const QByteArray &text : choice.alerts)
+        m_port.alert(text);
+    if (choice.handPosition != 0)
+        playcard(kFromHost, wire::number(seat) + '+' + wire::number(choice.handPosition) + '+');
+}
+
+std::optional<int> TServer::lastInt(const QByteArray &rest)
+{
+    const qsizetype plus = rest.indexOf('+');
+    return wire::toInt(plus < 0 ? rest : rest.left(plus));
+}

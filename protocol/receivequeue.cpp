@@ -30,3 +30,9 @@ std::optional<QueuedMessage> MessageQueue::take()
     m_items.pop_front();
     return front;
 }
+
+void MessageQueue::dropConnection(int connection)
+{
+    std::erase_if(m_items,
+                  [connection](const QueuedMessage &m) { return m.connection == connection; });
+}

@@ -39,6 +39,9 @@ public:
     bool isEmpty() const { return m_items.empty(); }
     std::size_t size() const { return m_items.size(); }
     void clear() { m_items.clear(); }
+    // Forgets what is still queued from one connection (its number is about
+    // to belong to someone else).
+    void dropConnection(int connection);
 
 private:
     std::deque<QueuedMessage> m_items;

@@ -1,0 +1,172 @@
+#include "host/hostruntime.h"
+
+#include <cstdio>
+
+HostRuntime::HostRuntime(std::uint32_t seed, Timing timing, QObject *parent)
+    : QObject(parent), m_timing(timing), m_server(*this, seed)
+{
+    m_sock1.setPortName("7772");
+    m_sock1.OnAccept = [this](TSock *) { m_server.Sock1Accept(); };
+
+    m_socktimer.setInterval(m_timing.socktimer);
+    connect(&m_socktimer, &QTimer::timeout, this, &HostRuntime::socktimerTimer);
+    m_timer1.setInterval(m_timing.timer1);
+    connect(&m_timer1, &QTimer::timeout, this, [this] { m_server.timer1Timer(); });
+    m_computertimer.setSingleShot(true);
+    connect(&m_computertimer, &QTimer::timeout, this, [this] { m_server.computertimerTimer(); });
+}
+
+HostRuntime::~HostRuntime()
+{
+    // The sockets close as they are destroyed; nothing may reach the host then.
+    for (TSock *&sock : m_socks) {
+        if (sock) {
+            sock->OnRead = nullptr;
+            sock->OnDisconnect = nullptr;
+            sock->OnInfo = nullptr;
+            delete sock;
+            sock = nullptr;
+        }
+    }
+    m_sock1.OnAccept = nullptr;
+}
+
+void HostRuntime::listen(int port)
+{
+    m_sock1.setPortName(QString::number(port));
+    m_sock1.setListen(true);
+}
+
+int HostRuntime::port() const
+{
+    return m_sock1.Listen() ? m_sock1.localPort() : 0;
+}
+
+bool HostRuntime::accept(int n)
+{
+    if (n < 1 || n > kRecords || !m_sock1.Listen())
+        return false;
+    TSock *sock = nullptr;
+    if (!m_sock1.Accept(sock) || !sock)
+        return false;
+    forget(n);
+    m_queue.dropConnection(n);
+    m_buffers[n].clear();
+    m_socks[n] = sock;
+    sock->OnRead = [this, n](TSock *s, int) { Sock1Read(n, s); };
+    // After its OnDisconnect a TSock closes itself, which reports "Socket Closed".
+    sock->OnDisconnect = nullptr;
+    sock->OnInfo = [this, n](TSock *s, TSocketInfo kind, const QByteArray &msg) {
+        if (kind == siClose)
+            tempsockInfo(n, s, msg);
+    };
+    return true;
+}
+
+void HostRuntime::forget(int n)
+{
+    TSock *old = m_socks[n];
+    m_socks[n] = nullptr;
+    if (!old)
+        return;
+    old->OnRead = nullptr;
+    old->OnDisconnect = nullptr;
+    old->OnInfo = nullptr;
+    old->Close();
+    // It may be the very socket whose event is being handled.
+    old->deleteLater();
+}
+
+void HostRuntime::Sock1Read(int n, TSock *sock)
+{
+    if (m_socks[n] != sock)
+        return;
+    QList<QByteArray> complete;
+    const bool withinCap = m_buffers[n].append(sock->Receive(), complete);
+    for (const QByteArray &message : complete)
+        m_queue.push(n, message);
+    if (!m_queue.isEmpty() && !m_socktimer.isActive())
+        m_socktimer.start();
+    if (!withinCap) {
+        note("connection " + QByteArray::number(n) + " sent too much without an end");
+        sock->Close(); // reports "Socket Closed": the departure follows
+    }
+}
+
+void HostRuntime::tempsockInfo(int n, TSock *sock, const QByteArray &msg)
+{
+    if (m_socks[n] != sock || msg != "Socket Closed")
+        return;
+    m_socks[n] = nullptr;
+    sock->OnRead = nullptr;
+    sock->OnInfo = nullptr;
+    sock->deleteLater();
+    m_buffers[n].clear();
+    m_server.connectionClosed(n);
+}
+
+void HostRuntime::socktimerTimer()
+{
+    if (const std::optional<QueuedMessage> message = m_queue.take())
+        m_server.dispatch(message->connection, message->text);
+    if (m_queue.isEmpty())
+        m_socktimer.stop();
+}
+
+void HostRuntime::send(int n, const QByteArray &bytes)
+{
+    if (n < 1 || n > kRecords || !m_socks[n])
+        return;
+    try {
+        m_socks[n]->Send(bytes);
+    } catch (const ESockException &) {
+        // A socket that has just gone; its departure is on its way.
+    }
+}
+
+void HostRuntime::close(int n)
+{
+    if (n < 1 || n > kRecords)
+        return;
+    m_buffers[n].clear();
+    m_queue.dropConnection(n);
+    forget(n);
+}
+
+void HostRuntime::startTimer1()
+{
+    m_timer1.start();
+}
+void HostRuntime::stopTimer1()
+{
+    m_timer1.stop();
+}
+
+void HostRuntime::startComputerTimer(int milliseconds)
+{
+    m_computertimer.start(int(qint64(milliseconds) * m_timing.computerPercent / 100));
+}
+
+void HostRuntime::stopComputerTimer()
+{
+    m_computertimer.stop();
+}
+
+void HostRuntime::alert(const QByteArray &text)
+{
+    if (onAlert)
+        onAlert(text);
+    else
+        std::fprintf(stderr, "%s\n", text.constData());
+}
+
+std::optional<int> HostRuntime::botSpeed() const
+{
+    return botSpeedHook ? botSpeedHook() : std::nullopt;
+}
+
+void HostRuntime::note(const QByteArray &line)
+{
+    if (onNote)
+        onNote(line);
+}

@@ -1,0 +1,139 @@
+#include "host/selfplay.h"
+
+#include "host/shuffle.h"
+#include "protocol/message.h"
+
+const QByteArray SelfPlay::kCoveringAcesAlert = "Error playing following suit nil card.";
+
+namespace {
+constexpr int kHostingConnection = 1;
+constexpr int kBidMode = 1;
+constexpr int kCardMode = 2;
+constexpr int kKeptAlertTexts = 10;
+} // namespace
+
+SelfPlay::SelfPlay(std::uint32_t seed) : m_seeds(seed)
+{
+    m_port.recording = false;
+}
+
+SelfPlay::~SelfPlay() = default;
+
+std::uint32_t SelfPlay::nextSeed()
+{
+    return m_seeds.draw(0xFFFFFFFFu);
+}
+
+void SelfPlay::startGame(const Options &options)
+{
+    // A game abandoned at the hand limit may leave a timer behind.
+    m_port.stopTimer1();
+    m_port.stopComputerTimer();
+    m_server = std::make_unique<TServer>(m_port, nextSeed());
+    m_port.attach(m_server.get());
+    m_port.clearRecords();
+    m_recordedRound = 0;
+
+    // Only the hosting connection may start a game; it leaves straight after,
+    // which hands seat 1 to the computer like the other three.
+    m_server->Sock1Accept();
+    const QByteArray start =
+        wire::toHost::startgame("selfplay", QByteArray::number(options.playtoscore),
+                                options.sandbag, false, options.startclub);
+    m_server->dispatch(kHostingConnection, start.left(start.size() - 1));
+    m_server->connectionClosed(kHostingConnection);
+}
+
+void SelfPlay::playGame(const Options &options)
+{
+    startGame(options);
+    const GameState &game = m_server->game();
+    while (game.gamestarted && game.roundnumber <= options.handLimit) {
+        const bool moved = options.checked ? stepChecked() : m_port.step();
+        if (!moved) {
+            // Nothing left to wait for, yet no winner: the game is stuck.
+            ++m_totals.stalledGames;
+            break;
+        }
+    }
+
+    ++m_totals.games;
+    m_totals.hands += game.roundnumber;
+    if (options.checked && m_recordedRound < game.roundnumber && !game.gamestarted)
+        ++m_totals.shortHands;
+    if (game.gamestarted) {
+        ++m_totals.unfinishedGames;
+        return;
+    }
+    ++m_totals.wins[game.teamscore[1] > game.teamscore[2] ? 1 : 2];
+}
+
+bool SelfPlay::stepChecked()
+{
+    const TServer &server = *m_server;
+    const int mode = server.computerMode();
+    const int seat = server.computerSeat();
+    const bool cardDue = mode == kCardMode && server.cardAwaited(seat);
+    const bool bidDue = mode == kBidMode && server.bidAwaited(seat);
+    const int cardsBefore = cardDue ? server.seats()[seat].cardsLeft() : 0;
+    const int roundBefore = server.game().roundnumber;
+    const qsizetype alertsBefore = m_port.alerts.size();
+
+    // Bids and tricks are cleared by the scoring, so read them while all 13
+    // tricks lie taken, during the pause before the hand is scored.
+    int taken = 0;
+    for (int s = 1; s <= cards::kSeats; ++s)
+        taken += server.seats()[s].tricks;
+    if (taken == cards::kHandSize && m_recordedRound < roundBefore)
+        recordHand();
+
+    if (!m_port.step())
+        return false;
+
+    // The pending move was made when the timer no longer waits for that seat.
+    const bool fired = server.computerMode() != mode || server.computerSeat() != seat ||
+                       !m_port.computerTimerRunning();
+    if (cardDue && fired) {
+        ++m_totals.computerCards;
+        if (server.seats()[seat].cardsLeft() != cardsBefore - 1)
+            ++m_totals.refusedCards;
+    }
+    if (bidDue && fired) {
+        ++m_totals.computerBids;
+        if (!server.seats()[seat].hasbid)
+            ++m_totals.missedBids;
+    }
+    for (qsizetype i = alertsBefore; i < m_port.alerts.size(); ++i) {
+        const QByteArray &text = m_port.alerts[i];
+        if (text == kCoveringAcesAlert) {
+            ++m_totals.expectedAlerts;
+            continue;
+        }
+        ++m_totals.unexpectedAlerts;
+        if (m_totals.alertTexts.size() < kKeptAlertTexts)
+            m_totals.alertTexts << text;
+    }
+    if (server.game().roundnumber != roundBefore && m_recordedRound < roundBefore) {
+        // The next hand was dealt before all thirteen tricks of this one were taken.
+        ++m_totals.shortHands;
+        m_recordedRound = roundBefore;
+    }
+    return true;
+}
+
+void SelfPlay::recordHand()
+{
+    const SeatTable &seats = m_server->seats();
+    for (int s = 1; s <= cards::kSeats; ++s) {
+        const SeatRecord &r = seats[s];
+        if (r.bid == 0) {
+            ++m_totals.nilBids;
+            ++(r.tricks == 0 ? m_totals.nilsMade : m_totals.nilsSet);
+        } else {
+            ++m_totals.seatBids;
+            m_totals.bidTricks += r.bid;
+            m_totals.tookTricks += r.tricks;
+        }
+    }
+    m_recordedRound = m_server->game().roundnumber;
+}

@@ -1,0 +1,141 @@
+#pragma once
+
+#include "host/hostport.h"
+#include "host/shuffle.h"
+#include "protocol/cards.h"
+
+#include <QByteArray>
+#include <cstdint>
+#include <optional>
+
+// The game host: the connection table, the seats and the game, driven by four
+// kinds of event and acting only through its HostPort. It holds no socket and
+// no timer, so the window program, spades-server and tests all run the same
+// core: they feed it events and carry out what it asks of the port.
+//
+// Events, each handled to its end before the next:
+//   Sock1Accept()             a connection is waiting on the listening socket
+//   dispatch(n, message)      one complete message (terminator removed) that
+//                             arrived on connection n; the runtime hands over
+//                             one per socket-timer tick
+//   connectionClosed(n)       connection n has gone (its peer closed it or it
+//                             failed); repeated reports are harmless
+//   timer1Timer()             a tick of the pause timer
+//   computertimerTimer()      the computer-move delay has run out
+//
+// A message carrying a sender number is acted on only when that number is the
+// connection it arrived on; CMD_startgame, CMD_kickhim and CMD_botspeed only
+// from connection 1, the hosting player.
+class TServer
+{
+public:
+    static constexpr int kSlow = 1000;
+    static constexpr int kNormal = 500;
+    static constexpr int kFast = 200;
+
+    // `seed` starts the deck's generator: Lcg::timeOfDaySeed of the clock in
+    // production, a fixed value in tests.
+    TServer(HostPort &port, std::uint32_t seed);
+
+    void Sock1Accept();
+    void dispatch(int connection, const QByteArray &message);
+    void connectionClosed(int connection);
+    void timer1Timer();
+    void computertimerTimer();
+
+    using Deck = std::array<int, cards::kDeckSize + 1>;
+    // The next deal uses this deck (positions 1..52) instead of a shuffle,
+    // once; for tests and replays of a known deal.
+    void stackDeck(const Deck &deck)
+    {
+        m_stacked = deck;
+        m_hasStacked = true;
+    }
+
+    const GameState &game() const { return m_game; }
+    const SeatTable &seats() const { return m_seats; }
+    int connectioncount() const { return m_connectioncount; }
+    // The delay of a computer move as last reported by connection 1.
+    int botspeed() const { return m_botspeed; }
+    // What the host is waiting for from a seat right now.
+    bool bidAwaited(int seat) const;
+    bool cardAwaited(int seat) const;
+    // The pause timer's mode while it runs (2 = next hand, 3 = next lead), else 0.
+    int timer1Mode() const { return m_timer1Mode; }
+    // The computer move pending (1 = bid, 2 = card) and its seat; 0 when none.
+    int computerMode() const { return m_computerMode; }
+    int computerSeat() const { return m_computerSeat; }
+
+private:
+    // A move made by the host itself (computer seats, the two-of-clubs lead)
+    // rather than received on a connection.
+    static constexpr int kFromHost = 0;
+
+    // The last number of a payload, with or without the trailing "+".
+    static std::optional<int> lastInt(const QByteArray &rest);
+
+    // Sending.
+    void sendTo(int n, const QByteArray &bytes);
+    void sendToAll(const QByteArray &bytes);
+    bool anyoneConnected() const;
+    void note(const QByteArray &line);
+    bool notes() const { return m_port.wantsNotes(); }
+
+    // Connections and login (tserver_connections.cpp).
+    int lowestFreeNumber() const;
+    void receivedlogininfo(int from, const QByteArray &payload);
+    void bringUpToDate(int n);
+    void justwatch(int from, const QByteArray &payload);
+    void kickhim(int from, const QByteArray &payload);
+    void disconnectsock(int n);
+    void departure(int n);
+    void chat(int from, const QByteArray &payload);
+    void action(int from, const QByteArray &payload);
+    void playasound(int from, const QByteArray &payload);
+    void botspeed(int from, const QByteArray &payload);
+
+    // Game start, deal and bidding (tserver_deal.cpp).
+    void startgame(int from, const QByteArray &payload);
+    void startround();
+    void dealcards();
+    void getbids();
+    void closeBidding();
+    void mybid(int from, const QByteArray &payload);
+    void findplayer();
+    void starthand();
+    void closed(int from, const QByteArray &payload);
+    void armTimer1(int countdown, int mode);
+    void armTrickPause();
+    void armHandPause();
+    void stopTimer1();
+
+    // Trick play and scoring (tserver_tricks.cpp).
+    void playcard(int from, const QByteArray &payload);
+    void offerCard(int seat, int slot);
+    void placecard(int seat, int slot, int card, int cardsLeft);
+    bool checkforsuit(int seat) const;
+    bool checkforother(int seat) const;
+    bool beats(int card, int other) const;
+    void endtrick();
+    void endround();
+    bool checkforwin();
+
+    // Computer moves.
+    void armComputer(int mode, int seat);
+    void stopComputer();
+    void computerBidFor(int seat);
+    void computerCardFor(int seat);
+
+    HostPort &m_port;
+    Lcg m_random;
+    SeatTable m_seats;
+    GameState m_game;
+    int m_connectioncount = 0;
+    int m_botspeed = kNormal;
+    bool m_cardAwaited = false;
+    int m_timer1Mode = 0;
+    int m_computerMode = 0;
+    int m_computerSeat = 0;
+    Deck m_stacked{};
+    bool m_hasStacked = false;
+};

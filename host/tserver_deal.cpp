@@ -1,0 +1,278 @@
+// The hand cycle up to the first card: starting a game and a hand, the deal,
+// the bidding round, the pause timer and the score-display handshake.
+#include "host/tserver.h"
+
+#include "protocol/message.h"
+
+#include <algorithm>
+
+namespace {
+constexpr int kBlindNil = 100;
+constexpr int kTrickPause = 3; // ticks
+constexpr int kHandPause = 15; // ticks
+constexpr int kNextHand = 2;   // pause timer modes
+constexpr int kNextLead = 3;
+} // namespace
+
+void TServer::startgame(int from, const QByteArray &payload)
+{
+    if (from != 1)
+        return;
+    wire::FieldReader reader(payload);
+    QList<QByteArray> fields;
+    for (int i = 0; i < 4; ++i)
+        fields << reader.next();
+    const QByteArray rest = reader.text();
+    fields << rest.left(rest.indexOf('+') < 0 ? rest.size() : rest.indexOf('+'));
+
+    // A restart must not leave the old game's pause or computer move behind.
+    stopComputer();
+    stopTimer1();
+    m_cardAwaited = false;
+
+    m_game.gamestarted = true;
+    m_game.sandbag = fields[2] == "y";
+    m_game.blind = fields[3] == "y";
+    m_game.startclub = fields[4] == "y";
+    m_game.playtoscore = wire::toInt(fields[1]).value_or(500);
+    note("game started by " + fields[0] + ", play to " + wire::number(m_game.playtoscore));
+    sendToAll(wire::toClient::startgame(fields));
+
+    for (int seat = 1; seat <= cards::kSeats; ++seat) {
+        SeatRecord &r = m_seats[seat];
+        r.justwatching = false;
+        r.tricks = 0;
+        r.bid = 0;
+        r.tablecard = 0;
+    }
+    m_game.teamscore.fill(0);
+    m_game.teambags.fill(0);
+    m_game.bidder = 0;
+    m_game.dealer = 4;
+    m_game.roundnumber = 0;
+    m_game.ledcard = 0;
+    m_game.cardsintrick = 0;
+    startround();
+}
+
+void TServer::startround()
+{
+    m_cardAwaited = false;
+    if (checkforwin())
+        return;
+    for (int seat = 1; seat <= cards::kSeats; ++seat) {
+        SeatRecord &r = m_seats[seat];
+        r.hasbid = false;
+        r.blindnil = false;
+        r.hasclosed = false;
+    }
+    m_game.aceplayed.fill(false);
+    m_game.dealer = cards::nextSeat(m_game.dealer);
+    ++m_game.roundnumber;
+    if (notes()) {
+        note("hand " + wire::number(m_game.roundnumber) + " dealt by seat " +
+             wire::number(m_game.dealer));
+    }
+    if (anyoneConnected())
+        sendToAll(wire::toClient::startround(m_game.dealer, m_game.roundnumber));
+    m_game.spadesbroken = false;
+    dealcards();
+    m_game.bidder = m_game.dealer;
+    m_game.totalbids = 0;
+    getbids();
+}
+
+void TServer::dealcards()
+{
+    if (m_hasStacked) {
+        m_game.deck = m_stacked;
+        m_hasStacked = false;
+    } else {
+        shufflecards(m_game.deck, m_random);
+    }
+    for (int position = 1; position <= cards::kDeckSize; ++position) {
+        const int seat = (position - 1) % cards::kSeats + 1;
+        const int slot = (position - 1) / cards::kSeats + 1;
+        m_seats[seat].hand[slot] = m_game.deck[position];
+    }
+    bool dealt[cards::kDeckSize + 1] = {};
+    for (int seat = 1; seat <= cards::kSeats; ++seat) {
+        auto &hand = m_seats[seat].hand;
+        std::sort(hand.begin() + 1, hand.end());
+        for (int slot = 1; slot <= cards::kHandSize; ++slot) {
+            if (cards::isCard(hand[slot]))
+                dealt[hand[slot]] = true;
+        }
+        if (!m_seats[seat].connected)
+            continue;
+        int cardsOf[cards::kHandSize + 1] = {};
+        std::copy(hand.begin(), hand.end(), cardsOf);
+        sendTo(seat, wire::toClient::mycards(seat, cardsOf));
+    }
+    for (int card = 1; card <= cards::kDeckSize; ++card) {
+        if (!dealt[card])
+            m_port.alert(wire::number(card));
+    }
+}
+
+void TServer::getbids()
+{
+    int next = 0;
+    for (int seat = 1; seat <= cards::kSeats && next == 0; ++seat) {
+        if (!m_seats[seat].hasbid)
+            next = seat;
+    }
+    if (next == 0) {
+        closeBidding();
+        return;
+    }
+    m_game.bidder = cards::nextSeat(m_game.bidder);
+    if (anyoneConnected())
+        sendToAll(wire::toClient::getbid(m_game.bidder, m_game.totalbids));
+    if (isComputerSeat(m_seats[m_game.bidder]))
+        armComputer(1, m_game.bidder);
+}
+
+void TServer::closeBidding()
+{
+    const int team1 = m_seats[1].bid + m_seats[3].bid;
+    const int team2 = m_seats[2].bid + m_seats[4].bid;
+    if (notes()) {
+        note("bids: team 1 " + wire::number(team1) + ", team 2 " + wire::number(team2) +
+             ", total " + wire::number(m_game.totalbids));
+    }
+    if (anyoneConnected())
+        sendToAll(wire::toClient::finalbid(m_game.totalbids, team1, team2));
+    m_game.bidder = 0;
+    m_game.ledcard = 0;
+    m_game.winningseat = 0;
+    m_game.spadesbroken = false;
+    m_game.turn = m_game.dealer;
+    for (int seat = 1; seat <= cards::kSeats; ++seat) {
+        SeatRecord &r = m_seats[seat];
+        r.tablecard = 0;
+        r.tricks = 0;
+        r.hasbid = true;
+    }
+    if (!m_game.startclub) {
+        findplayer();
+        return;
+    }
+    for (int seat = 1; seat <= cards::kSeats; ++seat) {
+        for (int slot = 1; slot <= cards::kHandSize; ++slot) {
+            if (m_seats[seat].hand[slot] == cards::kTwoOfClubs) {
+                m_game.turn = seat;
+                m_cardAwaited = true;
+                offerCard(seat, slot);
+                return;
+            }
+        }
+    }
+    m_port.alert("no one has the 2 of clubs.. contact Velnor");
+    m_game.turn = 1;
+    findplayer();
+}
+
+void TServer::mybid(int from, const QByteArray &payload)
+{
+    wire::FieldReader fields(payload);
+    const std::optional<int> seat = fields.nextInt();
+    if (!seat || (from != kFromHost && *seat != from))
+        return;
+    if (!bidAwaited(*seat))
+        return;
+    const std::optional<int> bid = lastInt(fields.text());
+    if (!bid || ((*bid < 0 || *bid > cards::kHandSize) && *bid != kBlindNil))
+        return;
+
+    SeatRecord &r = m_seats[*seat];
+    r.hasbid = true;
+    if (*bid == kBlindNil) {
+        r.bid = 0;
+        r.blindnil = m_game.blind; // without the option it is a plain Nil
+    } else {
+        r.bid = *bid;
+    }
+    m_game.totalbids += r.bid;
+    const int announced = r.blindnil ? kBlindNil : r.bid;
+    if (notes())
+        note("seat " + wire::number(*seat) + " bids " + wire::number(announced));
+    if (anyoneConnected())
+        sendToAll(wire::toClient::hebid(*seat, announced));
+    getbids();
+}
+
+void TServer::findplayer()
+{
+    m_game.turn = cards::nextSeat(m_game.turn);
+    if (m_seats[m_game.turn].cardsLeft() == 0) {
+        m_cardAwaited = false;
+        endround();
+        return;
+    }
+    m_cardAwaited = true;
+    if (anyoneConnected())
+        sendToAll(wire::toClient::nextplayer(m_game.turn, m_game.ledcard));
+    if (isComputerSeat(m_seats[m_game.turn]))
+        armComputer(2, m_game.turn);
+}
+
+void TServer::armTimer1(int countdown, int mode)
+{
+    m_port.stopTimer1();
+    m_game.countdown = countdown;
+    m_timer1Mode = mode;
+    m_port.startTimer1();
+}
+
+void TServer::stopTimer1()
+{
+    m_port.stopTimer1();
+    m_timer1Mode = 0;
+}
+
+void TServer::timer1Timer()
+{
+    if (m_timer1Mode == 0)
+        return;
+    if (--m_game.countdown > 0)
+        return;
+    const int mode = m_timer1Mode;
+    stopTimer1();
+    if (mode == kNextHand)
+        startround();
+    else if (mode == kNextLead)
+        starthand();
+}
+
+void TServer::starthand()
+{
+    m_game.turn = m_game.nextleader;
+    findplayer();
+}
+
+void TServer::closed(int from, const QByteArray &payload)
+{
+    const std::optional<int> seat = lastInt(payload);
+    if (!seat || *seat != from || !cards::isSeat(*seat))
+        return;
+    // Only the score display between two hands can be dismissed.
+    if (m_timer1Mode != kNextHand)
+        return;
+    m_seats[*seat].hasclosed = true;
+    for (int s = 1; s <= cards::kSeats; ++s) {
+        if (m_seats[s].connected && !m_seats[s].hasclosed)
+            return;
+    }
+    stopTimer1();
+    startround();
+}
+
+void TServer::armTrickPause()
+{
+    armTimer1(kTrickPause, kNextLead);
+}
+void TServer::armHandPause()
+{
+    armTimer1(kHandPause, kNextHand);
+}

@@ -1,0 +1,180 @@
+// Refereeing the cards: checking and placing each card, resolving tricks,
+// scoring the hand and declaring the winner.
+#include "host/tserver.h"
+
+#include "host/scoring.h"
+#include "protocol/message.h"
+
+namespace {
+constexpr int kEmptySlot = 1;
+constexpr int kSpadesNotBroken = 2;
+constexpr int kMustFollow = 3;
+} // namespace
+
+void TServer::playcard(int from, const QByteArray &payload)
+{
+    wire::FieldReader fields(payload);
+    const std::optional<int> seat = fields.nextInt();
+    if (!seat || (from != kFromHost && *seat != from))
+        return;
+    if (!cardAwaited(*seat))
+        return;
+    const std::optional<int> slot = lastInt(fields.text());
+    if (!slot)
+        return;
+    offerCard(*seat, *slot);
+}
+
+void TServer::offerCard(int seat, int slot)
+{
+    SeatRecord &record = m_seats[seat];
+    const int card = cards::isHandPosition(slot) ? record.hand[slot] : 0;
+    if (card == 0) {
+        sendTo(seat, wire::toClient::error(seat, kEmptySlot, slot));
+        return;
+    }
+    const int left = record.cardsLeft() - 1;
+
+    if (m_game.ledcard == 0) {
+        m_game.leader = seat;
+        if (getsuit(card) == cards::kSpades && !m_game.spadesbroken && checkforother(seat)) {
+            sendTo(seat, wire::toClient::error(seat, kSpadesNotBroken, slot));
+            return;
+        }
+        m_game.ledcard = card;
+        m_game.winningseat = seat;
+        m_game.winningcard = card;
+        m_game.cardsintrick = 1;
+        placecard(seat, slot, card, left);
+        findplayer();
+        return;
+    }
+
+    if (getsuit(card) != getsuit(m_game.ledcard) && checkforsuit(seat)) {
+        sendTo(seat, wire::toClient::error(seat, kMustFollow, slot));
+        return;
+    }
+    if (beats(card, m_game.winningcard)) {
+        m_game.winningcard = card;
+        m_game.winningseat = seat;
+    }
+    ++m_game.cardsintrick;
+    placecard(seat, slot, card, left);
+    for (int s = 1; s <= cards::kSeats; ++s) {
+        if (m_seats[s].tablecard == 0) {
+            findplayer();
+            return;
+        }
+    }
+    endtrick();
+}
+
+void TServer::placecard(int seat, int slot, int card, int cardsLeft)
+{
+    if (anyoneConnected()) {
+        sendToAll(wire::toClient::heplayed(seat, card, cardsLeft));
+        sendTo(seat, wire::toClient::usecard(seat, slot));
+    }
+    if (getsuit(card) == cards::kSpades)
+        m_game.spadesbroken = true;
+    SeatRecord &record = m_seats[seat];
+    record.hand[slot] = 0;
+    record.tablecard = card;
+    if (cards::rank(card) == 14)
+        m_game.aceplayed[getsuit(card)] = true;
+}
+
+bool TServer::checkforsuit(int seat) const
+{
+    const int led = getsuit(m_game.ledcard);
+    const auto &hand = m_seats[seat].hand;
+    for (int slot = 1; slot <= cards::kHandSize; ++slot) {
+        if (hand[slot] != 0 && getsuit(hand[slot]) == led)
+            return true;
+    }
+    return false;
+}
+
+bool TServer::checkforother(int seat) const
+{
+    const auto &hand = m_seats[seat].hand;
+    for (int slot = 1; slot <= cards::kHandSize; ++slot) {
+        if (hand[slot] != 0 && getsuit(hand[slot]) != cards::kSpades)
+            return true;
+    }
+    return false;
+}
+
+bool TServer::beats(int card, int other) const
+{
+    const int suit = getsuit(card);
+    const int otherSuit = getsuit(other);
+    if (suit == cards::kSpades)
+        return otherSuit != cards::kSpades || card > other;
+    const int led = getsuit(m_game.ledcard);
+    return suit == led && otherSuit == led && card > other;
+}
+
+void TServer::endtrick()
+{
+    int winner = m_game.leader;
+    for (int seat = 1; seat <= cards::kSeats; ++seat) {
+        if (seat != winner && beats(m_seats[seat].tablecard, m_seats[winner].tablecard))
+            winner = seat;
+    }
+    if (winner != m_game.winningseat) {
+        const int shown =
+            cards::isSeat(m_game.winningseat) ? m_seats[m_game.winningseat].tablecard : 0;
+        m_port.alert("something is wrong    " + wire::number(winner) + '=' +
+                     wire::number(m_seats[winner].tablecard) + "...." +
+                     wire::number(m_game.winningseat) + '=' + wire::number(m_game.winningcard) +
+                     "==" + wire::number(shown));
+    }
+    for (int seat = 1; seat <= cards::kSeats; ++seat)
+        m_seats[seat].tablecard = 0;
+    m_game.ledcard = 0;
+    m_game.cardsintrick = 0;
+
+    const int tricks = ++m_seats[winner].tricks;
+    if (notes())
+        note("seat " + wire::number(winner) + " takes the trick (" + wire::number(tricks) + ")");
+    if (anyoneConnected())
+        sendToAll(wire::toClient::tooktrick(winner, tricks));
+    m_game.nextleader = winner - 1;
+    m_game.turn = m_game.nextleader;
+    m_cardAwaited = false;
+    armTrickPause();
+}
+
+void TServer::endround()
+{
+    const HandScore score = scoreHand(m_game, m_seats);
+    m_game.teambags = score.teambags;
+    m_game.teamscore = score.teamscore;
+    int values[16];
+    score.postscores(values);
+    if (notes()) {
+        note("hand " + wire::number(m_game.roundnumber) + " scored: team 1 " +
+             wire::number(score.handtotal[1]) + " (" + wire::number(score.teamscore[1]) +
+             "), team 2 " + wire::number(score.handtotal[2]) + " (" +
+             wire::number(score.teamscore[2]) + ")");
+    }
+    if (anyoneConnected())
+        sendToAll(wire::toClient::postscores(values));
+    for (int seat = 1; seat <= cards::kSeats; ++seat) {
+        m_seats[seat].bid = 0;
+        m_seats[seat].tricks = 0;
+    }
+    armHandPause();
+}
+
+bool TServer::checkforwin()
+{
+    const int team = winningTeam(m_game);
+    if (team == 0)
+        return false;
+    note("team " + wire::number(team) + " wins");
+    sendToAll(wire::toClient::winner(team));
+    m_game.gamestarted = false;
+    return true;
+}

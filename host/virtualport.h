@@ -1,0 +1,75 @@
+#pragma once
+
+#include "host/hostport.h"
+
+#include <QByteArray>
+#include <QList>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+class TServer;
+
+// A HostPort for running the host without sockets or a clock: it keeps what
+// is sent to each connection and runs the two timers on a virtual clock, so a
+// whole game with its pauses plays in microseconds. Used by tests, self-play
+// and benchmarks.
+class VirtualPort : public HostPort
+{
+public:
+    struct Sent
+    {
+        int connection = 0;
+        QByteArray message; // without the terminator
+    };
+
+    // The server whose timer handlers the clock calls.
+    void attach(TServer *server) { m_server = server; }
+
+    bool accept(int n) override;
+    void send(int n, const QByteArray &bytes) override;
+    void close(int n) override;
+    void startTimer1() override;
+    void stopTimer1() override;
+    void startComputerTimer(int milliseconds) override;
+    void stopComputerTimer() override;
+    void alert(const QByteArray &text) override { alerts << text; }
+    std::optional<int> botSpeed() const override { return hostBotSpeed; }
+
+    // The virtual clock, in milliseconds from the start.
+    std::int64_t now() const { return m_now; }
+    // Runs every timer event due up to now + ms, in time order.
+    void advance(std::int64_t ms);
+    // Moves the clock to the next timer event and runs it; false when no
+    // timer is running.
+    bool step();
+    bool timer1Running() const { return m_timer1Due >= 0; }
+    bool computerTimerRunning() const { return m_computerDue >= 0; }
+    int computerDelay() const { return m_computerDelay; }
+
+    // Messages sent to connection n since the last take, terminators removed.
+    QList<QByteArray> take(int n);
+    // Drops everything recorded.
+    void clearRecords();
+
+    // Options.
+    bool recording = true;           // keep what is sent (off for benchmarks)
+    bool refuseAccepts = false;      // the platform refuses waiting connections
+    int timer1Interval = 1000;       // ms between pause-timer ticks
+    std::optional<int> hostBotSpeed; // the hosting table's own bot speed
+
+    // Records.
+    std::vector<Sent> log;       // every message, in sending order
+    QList<QByteArray> alerts;    // texts shown on the host's screen
+    QList<int> closedByHost;     // connections the host closed
+    std::array<bool, 11> open{}; // connections accepted and not closed by the host
+    std::uint64_t sentCount = 0;
+
+private:
+    TServer *m_server = nullptr;
+    std::array<QList<QByteArray>, 11> m_inbox;
+    std::int64_t m_now = 0;
+    std::int64_t m_timer1Due = -1;
+    std::int64_t m_computerDue = -1;
+    int m_computerDelay = 0;
+};

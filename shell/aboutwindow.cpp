@@ -1,1 +1,0 @@
-// Help and about windows.
