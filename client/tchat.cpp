@@ -1,7 +1,13 @@
 #include "client/tchat.h"
 
+#include "chat/chatpanel.h"
+#include "chat/colourtext.h"
+#include "chat/soundboard.h"
+#include "client/phrasebuttons.h"
+#include "client/seatmenu.h"
 #include "client/tchatboard.h"
 #include "client/tchatwidgets.h"
+#include "protocol/cards.h"
 #include "shell/platform/soundplayer.h"
 
 #include <QActionGroup>
@@ -39,21 +45,26 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
     central->setMinimumSize(kBoardWidth + 4, kBoardHeight + 5);
     setCentralWidget(central);
 
-    buildMenus();
+    m_soundBoard = new SoundBoard(this);
+    m_soundBoard->setSendFunction([this](const QByteArray &message) { send(message); });
+    m_soundBoard->setStatusLine([this](const QString &line) { addlinetochat(line); });
+    m_soundBoard->setSeatName([this](int seat) -> std::optional<QString> {
+        if (!cards::isSeat(seat))
+            return std::nullopt;
+        return nameOfSeat(seat);
+    });
+    m_soundBoard->setSettingsChanged([this] {
+        if (m_services.writeSettings)
+            m_services.writeSettings();
+    });
+
     buildBoard();
+    buildMenus();
 
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer1->setInterval(1);
-    connect(m_timer1, &QTimer::timeout, this, [this] {
-        processsocktimer();
-        if (!m_phraseReady && ++m_phraseTicks > 100) {
-            m_phraseReady = true;
-            m_phraseTicks = 0;
-        }
-        if (m_receivedlist.empty() && m_phraseReady)
-            m_timer1->stop();
-    });
+    connect(m_timer1, &QTimer::timeout, this, [this] { processsocktimer(); });
 
     // The queue starts with one line that holds no command.
     queueMessage(QByteArrayLiteral("receivedlist"));
@@ -78,34 +89,8 @@ void Tchat::buildMenus()
     m_optionsMenu = menuBar()->addMenu(QStringLiteral("&Options"));
     m_optionsMenu->setObjectName(QStringLiteral("Options1"));
     QMenu *options = m_optionsMenu;
-    m_playSounds = addItem(options, QStringLiteral("PlaySounds1"), QStringLiteral("Play Sounds"));
-    m_playSounds->setCheckable(true);
-    m_playSounds->setChecked(true);
-    m_playChatter = addItem(options, QStringLiteral("PlayChatterSounds1"),
-                            QStringLiteral("Play Chatter Sounds"));
-    m_playChatter->setCheckable(true);
-    for (QAction *toggle : {m_playSounds, m_playChatter})
-        connect(toggle, &QAction::triggered, this, [this] {
-            if (m_services.writeSettings)
-                m_services.writeSettings();
-        });
-
-    QMenu *turnSound = options->addMenu(QStringLiteral("Turn Sound"));
-    turnSound->setObjectName(QStringLiteral("TurnSound1"));
-    auto *turnGroup = new QActionGroup(this);
-    m_turnClassic = addItem(turnSound, QStringLiteral("Classic1"), QStringLiteral("Classic"));
-    m_turnNew = addItem(turnSound, QStringLiteral("New1"), QStringLiteral("New"));
-    for (QAction *item : {m_turnClassic, m_turnNew}) {
-        item->setCheckable(true);
-        turnGroup->addAction(item);
-        connect(item, &QAction::triggered, this, [this] {
-            if (m_services.writeSettings)
-                m_services.writeSettings();
-        });
-    }
-    setTag(m_turnClassic, 0);
-    setTag(m_turnNew, 1);
-    m_turnClassic->setChecked(true);
+    // "Play Sounds", "Play Chatter Sounds" and "Turn Sound".
+    m_soundBoard->addOptionsMenuItems(options);
 
     QMenu *botSpeed = options->addMenu(QStringLiteral("Bot Speed"));
     botSpeed->setObjectName(QStringLiteral("BotSpeed1"));
@@ -121,6 +106,8 @@ void Tchat::buildMenus()
         connect(item, &QAction::triggered, this, [this, ms] { setBotSpeed(ms, true); });
     }
     setBotSpeed(500, false);
+    // "Text Color", "Text Size", "Scroll Chat Off" and "Clear Main Chat".
+    m_chat->addOptionsMenuItems(options);
 
     connect(addItem(options, QStringLiteral("ResetScreenLocation1"),
                     QStringLiteral("Reset Screen Location")),
@@ -227,24 +214,27 @@ void Tchat::send(const QByteArray &message)
 
 void Tchat::addlinetochat(const QString &line, quint32 colour)
 {
+    constexpr int kKeptLines = 500;
     m_chatLines.append(line);
-    if (m_services.chatLine)
-        m_services.chatLine(line, colour);
+    if (m_chatLines.size() > kKeptLines)
+        m_chatLines.removeFirst();
+    m_chat->addlinetochat(line, colour);
 }
 
 void Tchat::playsounds(const QString &name)
 {
-    if (!m_playSounds->isChecked())
-        return;
-    SoundPlayer *player = m_services.sounds ? m_services.sounds : &systemSoundPlayer();
-    player->play(name);
+    m_soundBoard->playsounds(name);
 }
 
-void Tchat::phraseSent()
+void Tchat::setSoundPlayer(SoundPlayer *player)
 {
-    m_phraseReady = false;
-    m_phraseTicks = 0;
-    startTimer1();
+    m_soundBoard->setPlayer(player);
+}
+
+void Tchat::sendAction(const QString &actionText)
+{
+    send("CMD_action+" + QByteArray::number(m_myseat) + '+' + actionText.toLatin1() + '|' +
+         colourtext::toText(m_chat->textColour()).toLatin1() + char(0xFF));
 }
 
 bool Tchat::timerRunning() const
@@ -311,32 +301,32 @@ void Tchat::setBotSpeed(int milliseconds, bool announce)
 
 bool Tchat::newTurnSound() const
 {
-    return m_turnNew->isChecked();
+    return m_soundBoard->turnSoundChoice() == 1;
 }
 
 void Tchat::setNewTurnSound(bool useNew)
 {
-    (useNew ? m_turnNew : m_turnClassic)->setChecked(true);
+    m_soundBoard->setTurnSoundChoice(useNew ? 1 : 0);
 }
 
 bool Tchat::playSounds() const
 {
-    return m_playSounds->isChecked();
+    return m_soundBoard->playSounds();
 }
 
 void Tchat::setPlaySounds(bool on)
 {
-    m_playSounds->setChecked(on);
+    m_soundBoard->setPlaySounds(on);
 }
 
 bool Tchat::playChatterSounds() const
 {
-    return m_playChatter->isChecked();
+    return m_soundBoard->playChatterSounds();
 }
 
 void Tchat::setPlayChatterSounds(bool on)
 {
-    m_playChatter->setChecked(on);
+    m_soundBoard->setPlayChatterSounds(on);
 }
 
 bool Tchat::justWatching() const
@@ -346,7 +336,7 @@ bool Tchat::justWatching() const
 
 void Tchat::playTurnSound()
 {
-    playsounds(newTurnSound() ? QStringLiteral("turnnew") : QStringLiteral("turn"));
+    playsounds(m_soundBoard->turnSound());
 }
 
 void Tchat::setStatus(const QString &text)

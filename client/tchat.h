@@ -10,6 +10,10 @@
 #include <functional>
 
 class BoardButton;
+class ChatPanel;
+class PhraseButtons;
+class SeatMenu;
+class SoundBoard;
 class BoardLabel;
 class BoardPicture;
 class CardPicture;
@@ -63,20 +67,14 @@ struct TableServices
     std::function<void(const QString &item)> showWindow;
     // Opens the maker's web page (the logo).
     std::function<void()> openHomePage;
-    // Shows one chat line in the chat view.
-    std::function<void(const QString &line, quint32 colour)> chatLine;
     // Puts the last-trick window back at its default place.
     std::function<void()> resetLastTrickPlace;
     // The window is closing (the program ends after it).
     std::function<void()> windowClosing;
     // The host has confirmed the own connection number.
     std::function<void(int seat)> loggedIn;
-    // A relayed chat or action line for the chat view.
-    std::function<void(const QByteArray &data)> chatReceived;
     // Opens a context menu; tests return true to keep it from showing.
     std::function<bool(QMenu *menu)> menuPopup;
-    // Plays one sound; when unset, the system's player is used.
-    SoundPlayer *sounds = nullptr;
 };
 
 // The table client: the board with the four seats, the own hand, bids and
@@ -117,10 +115,8 @@ public:
     // The one way to play a sound; silent while Options > "Play Sounds" is off.
     void playsounds(const QString &name);
 
-    // Pacing of the phrase buttons: a phrase clears the flag, 100 ticks later
-    // it is ready again.
-    bool phraseReady() const { return m_phraseReady; }
-    void phraseSent();
+    // Where the sounds go; tests record them.
+    void setSoundPlayer(SoundPlayer *player);
 
     // Client state.
     int myseat() const { return m_myseat; }
@@ -133,7 +129,7 @@ public:
     int seatcount() const { return kSeatCount; }
     bool alreadybid() const { return m_alreadybid; }
     QString seatname(int seat) const;
-    // Chat lines written so far, as given to addlinetochat.
+    // The most recent chat lines, as given to addlinetochat.
     const QStringList &chatLines() const { return m_chatLines; }
 
     // Options the other windows read or set.
@@ -148,7 +144,11 @@ public:
     bool justWatching() const;
     QString status() const;
 
-    // Widgets for the program's other windows.
+    // The parts of the table that other windows work with.
+    ChatPanel *chatPanel() const { return m_chat; }
+    SoundBoard *soundBoard() const { return m_soundBoard; }
+    PhraseButtons *phraseButtons() const { return m_phrases; }
+    SeatMenu *seatMenu() const { return m_popupKick; }
     QWidget *boardPanel() const { return m_board; }
     QMenu *optionsMenu() const { return m_optionsMenu; }
     ScorePanel *scorePanel() const { return m_panelScores; }
@@ -200,7 +200,6 @@ public:
     void cardimagesMouseDown(CardPicture *card, Qt::MouseButton button);
     void kicking(int seat);
     void openSeatMenu(BoardLabel *label, const QPoint &globalPos);
-    void seatMenuChosen(int item);
 
     // Player actions.
     void button_startClick();
@@ -233,12 +232,14 @@ private:
     void buildTableControls();
     void buildBidControls();
     void buildScorePanel();
+    void buildChat();
     void dispatch(const QByteArray &command, const QByteArray &data);
     void startTimer1();
     void endProgram();
     void showMessage(const QString &text);
     void setStatus(const QString &text);
     void playTurnSound();
+    void sendAction(const QString &actionText);
     void hideBidControls();
     void showNumberBid(bool visible);
     void raiseBidControls();
@@ -272,8 +273,6 @@ private:
     ReceiveBuffer m_buffer;
     std::deque<QByteArray> m_receivedlist;
     QTimer *m_timer1 = nullptr;
-    bool m_phraseReady = true;
-    int m_phraseTicks = 0;
     bool m_ending = false;
 
     QStringList m_chatLines;
@@ -307,12 +306,11 @@ private:
     // Menus.
     QMenu *m_optionsMenu = nullptr;
     QAction *m_startGame = nullptr;
-    QAction *m_playSounds = nullptr;
-    QAction *m_playChatter = nullptr;
-    QAction *m_turnClassic = nullptr;
-    QAction *m_turnNew = nullptr;
     QAction *m_botSpeed = nullptr;
     QActionGroup *m_botSpeedGroup = nullptr;
     QAction *m_justWatch = nullptr;
-    QMenu *m_popupKick = nullptr;
+    SeatMenu *m_popupKick = nullptr;
+    ChatPanel *m_chat = nullptr;
+    SoundBoard *m_soundBoard = nullptr;
+    PhraseButtons *m_phrases = nullptr;
 };

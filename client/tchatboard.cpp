@@ -2,12 +2,18 @@
 // board and the bid controls, at their places on the 768 x 483 panel.
 #include "client/tchatboard.h"
 
+#include "chat/chatpanel.h"
+#include "chat/soundboard.h"
+#include "client/phrasebuttons.h"
+#include "client/seatmenu.h"
 #include "client/tchatwidgets.h"
+#include "client/watchrequests.h"
 #include "resources/pictures.h"
 
 #include <QFrame>
 #include <QLineEdit>
 #include <QPainter>
+#include <QToolButton>
 
 namespace {
 
@@ -95,6 +101,37 @@ void Tchat::buildBoard()
     buildSeatControls();
     buildBidControls();
     buildScorePanel();
+    buildChat();
+}
+
+void Tchat::buildChat()
+{
+    m_chat = new ChatPanel(m_board);
+    m_chat->setSendFunction([this](const QByteArray &message) { send(message); });
+    m_chat->setSettingsChanged([this] {
+        if (m_services.writeSettings)
+            m_services.writeSettings();
+    });
+
+    m_phrases = new PhraseButtons(m_board);
+    m_phrases->setSendAction([this](const QString &actionText) {
+        sendAction(actionText);
+        return true;
+    });
+    auto *chatter = new QToolButton(m_board);
+    chatter->setObjectName(QStringLiteral("b_phrase10"));
+    chatter->setGeometry(718, 147, 25, 19);
+    chatter->setText(QStringLiteral("\u266A"));
+    chatter->setToolTip(QStringLiteral("Chatter Sounds"));
+    connect(chatter, &QToolButton::clicked, this,
+            [this, chatter] { m_soundBoard->b_phrase10Click(chatter); });
+
+    m_popupKick = new SeatMenu(this);
+    connect(m_popupKick, &SeatMenu::removeRequested, this, &Tchat::kicking);
+    connect(m_popupKick, &SeatMenu::watchRequested, this, [this](int tag, int mode) {
+        if (auto message = watchrequests::seatWatch(m_loggedin, m_myseat, tag, mode))
+            send(*message);
+    });
 }
 
 void Tchat::buildSeatControls()
@@ -180,7 +217,7 @@ void Tchat::buildTableControls()
     // The team board.
     auto *teams = new QFrame(m_board);
     teams->setObjectName(QStringLiteral("panel_teams"));
-    teams->setGeometry(478, 5, 265, 116);
+    teams->setGeometry(478, 5, 265, 100);
     teams->setFrameShape(QFrame::StyledPanel);
     teams->setStyleSheet(QStringLiteral("#panel_teams { background: rgba(0, 0, 0, 60);"
                                         " border: 1px solid #c8b878; }"));
@@ -197,7 +234,7 @@ void Tchat::buildTableControls()
         const char *families[] = {"label_team", "label_bags", "label_bids"};
         std::array<QLabel *, 3> *values[] = {&m_labelTeam, &m_labelBags, &m_labelBids};
         for (int row = 0; row < 3; ++row) {
-            const int top = 32 + row * 24;
+            const int top = 30 + row * 22;
             tableLabel(QStringLiteral("label_caption_%1_%2").arg(families[row]).arg(team),
                        QString::fromLatin1(captions[row]), {left, top, 62, 18}, teams);
             (*values[row])[team] = tableLabel(numbered(families[row], team), QStringLiteral("0"),
@@ -206,10 +243,10 @@ void Tchat::buildTableControls()
     }
 
     m_buttonStart = new BoardButton(QStringLiteral("button_start"), QStringLiteral("Start Game"),
-                                    {488, 128, 112, 32}, m_board);
+                                    {488, 111, 112, 30}, m_board);
     connect(m_buttonStart, &QAbstractButton::clicked, this, &Tchat::button_startClick);
     m_buttonLast = new BoardButton(QStringLiteral("button_last"), QStringLiteral("Last Trick"),
-                                   {620, 128, 112, 32}, m_board);
+                                   {620, 111, 112, 30}, m_board);
     m_buttonLast->hide();
     connect(m_buttonLast, &QAbstractButton::clicked, this, &Tchat::button_lastClick);
 

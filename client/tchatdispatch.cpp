@@ -2,10 +2,11 @@
 // message per tick to its handler. Also the login and the comings and goings.
 #include "client/tchatboard.h"
 
+#include "chat/chatpanel.h"
+#include "chat/soundboard.h"
 #include "client/tchatwidgets.h"
 #include "protocol/cards.h"
 #include "protocol/message.h"
-#include "shell/platform/soundplayer.h"
 
 #include <QTimer>
 
@@ -56,7 +57,7 @@ void Tchat::processsocktimer()
         if (!command.isEmpty())
             dispatch(command, data);
     }
-    if (m_receivedlist.empty() && m_phraseReady)
+    if (m_receivedlist.empty())
         m_timer1->stop();
 }
 
@@ -105,6 +106,10 @@ void Tchat::sendloginfo(const QByteArray &data)
         return;
     m_myseat = *seat;
     m_loggedin = true;
+    m_chat->setMySeat(m_myseat);
+    m_chat->setLoggedIn(true);
+    m_soundBoard->setMySeat(m_myseat);
+    m_soundBoard->setLoggedIn(true);
     send("CMD_logininfo+" + QByteArray::number(m_myseat) + '+' + wire::kVersion + '+' +
          m_logintext + char(0xFF));
     if (m_services.loggedIn)
@@ -179,30 +184,10 @@ void Tchat::playerdisconnected(const QByteArray &data)
 
 void Tchat::chatrecieved(const QByteArray &data)
 {
-    if (m_services.chatReceived)
-        m_services.chatReceived(data);
+    m_chat->chatrecieved(data);
 }
 
 void Tchat::playasound(const QByteArray &data)
 {
-    static const char *const kChatter[] = {
-        "<Cancel>",       "Doh",          "Cough", "Hello",   "Thank You", "Where have you been?",
-        "Snoring",        "Sneezing",     "Sorry", "Welcome", "Yeehaa",    "Yippee",
-        "Oh No",          "Applause",     "Honk",  "Oooh",    "Razzberry", "Cheer",
-        "Woman Laughing", "Man Laughing", "Crying"};
-    wire::FieldReader reader(data);
-    const auto seat = wire::toInt(reader.next());
-    const QByteArray name = reader.next();
-    if (m_playChatter->isChecked()) {
-        SoundPlayer *player = m_services.sounds ? m_services.sounds : &systemSoundPlayer();
-        player->play(QString::fromLatin1(name));
-        return;
-    }
-    if (!seat || !cards::isSeat(*seat) || !name.startsWith("wave"))
-        return;
-    const auto k = wire::toInt(name.mid(4));
-    if (!k || *k < 1 || *k > 20)
-        return;
-    addlinetochat(QStringLiteral("0+") + m_seats->playername[*seat]->text() +
-                  QStringLiteral(": <Chatter Sound> ") + QString::fromLatin1(kChatter[*k]));
+    m_soundBoard->playasound(data);
 }

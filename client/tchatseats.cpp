@@ -3,7 +3,9 @@
 #include "client/tchatboard.h"
 
 #include "client/scorepanel.h"
+#include "client/seatmenu.h"
 #include "client/tchatwidgets.h"
+#include "client/watchrequests.h"
 #include "protocol/cards.h"
 #include "protocol/message.h"
 
@@ -215,48 +217,20 @@ void Tchat::justwatching(const QByteArray &data)
 
 void Tchat::JustWatch1Click()
 {
-    if (!m_loggedin || !cards::isSeat(m_myseat))
-        return;
-    send("CMD_justwatch+" + QByteArray::number(m_myseat) +
-         (m_justWatch->isChecked() ? "+2" : "+1") + char(0xFF));
+    if (auto message =
+            watchrequests::justWatchToggle(m_loggedin, m_myseat, m_justWatch->isChecked()))
+        send(*message);
 }
 
 void Tchat::openSeatMenu(BoardLabel *label, const QPoint &globalPos)
 {
-    if (!m_popupKick) {
-        m_popupKick = new QMenu(this);
-        m_popupKick->setObjectName(QStringLiteral("popup_kick"));
-        const char *items[] = {"Remove From Game", "Set to Just Watch", "Unset Just Watch"};
-        for (int i = 0; i < 3; ++i) {
-            QAction *item = m_popupKick->addAction(QString::fromLatin1(items[i]));
-            item->setObjectName(QStringLiteral("popup_kick_%1").arg(i + 1));
-            connect(item, &QAction::triggered, this, [this, i] { seatMenuChosen(i); });
-        }
-    }
-    const QList<QAction *> items = m_popupKick->actions();
-    for (QAction *item : items)
-        item->setEnabled(m_ishost);
-    if (label->text() == QLatin1String("<Waiting>"))
-        items.at(0)->setEnabled(false);
-    setTag(m_popupKick, tagOf(label));
+    m_popupKick->prepare(tagOf(label), label->text(), m_ishost);
     if (!m_services.menuPopup || !m_services.menuPopup(m_popupKick))
         m_popupKick->popup(globalPos);
 }
 
-void Tchat::seatMenuChosen(int item)
-{
-    const int seat = tagOf(m_popupKick);
-    if (item == 0) {
-        kicking(seat);
-        return;
-    }
-    if (m_loggedin && seat <= kSeatCount)
-        send("CMD_justwatch+" + QByteArray::number(seat) + (item == 1 ? "+1" : "+2") + char(0xFF));
-}
-
 void Tchat::kicking(int seat)
 {
-    if (m_ishost && m_loggedin)
-        send("CMD_kickhim+" + QByteArray::number(m_myseat) + '+' + QByteArray::number(seat) + '+' +
-             char(0xFF));
+    if (auto message = watchrequests::kicking(m_ishost, m_loggedin, m_myseat, seat))
+        send(*message);
 }

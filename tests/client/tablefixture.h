@@ -34,7 +34,7 @@ protected:
         s.removeSpy = [this](const QString &line) { return spies.removeOne(line); };
         s.recordLastTrick = [this](int seat) { lastTricks.append(seat); };
         s.menuPopup = [](QMenu *) { return true; };
-        s.sounds = &sounds;
+        table->setSoundPlayer(&sounds);
         drain();
     }
 

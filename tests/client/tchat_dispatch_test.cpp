@@ -1,6 +1,7 @@
 #include "tablefixture.h"
 
 #include <QAction>
+#include <QTest>
 
 namespace {
 
@@ -111,19 +112,23 @@ TEST_F(TableTest, BytesAreCutAtTheTerminatorAndHandledOnePerTick)
     EXPECT_EQ(text("label_playername1"), "Ann");
 }
 
-TEST_F(TableTest, TimerRunsOnlyWhileSomethingIsQueuedOrPaced)
+TEST_F(TableTest, TimerRunsOnlyWhileSomethingIsQueued)
 {
     EXPECT_FALSE(table->timerRunning()) << "idle after the first line";
     table->queueMessage("CMD_round+");
     EXPECT_TRUE(table->timerRunning());
     ASSERT_TRUE(testsupport::waitUntil([&] { return !table->timerRunning(); }));
     EXPECT_EQ(table->queuedMessages(), 0);
+}
 
-    table->phraseSent();
-    EXPECT_FALSE(table->phraseReady());
-    EXPECT_TRUE(table->timerRunning());
-    ASSERT_TRUE(testsupport::waitUntil([&] { return table->phraseReady(); }));
-    ASSERT_TRUE(testsupport::waitUntil([&] { return !table->timerRunning(); }));
+TEST_F(TableTest, PhraseButtonsAndChatLeaveThroughTheOneSend)
+{
+    login(3);
+    QTest::mouseClick(control("b_phrase1"), Qt::LeftButton);
+    ASSERT_EQ(sent.size(), 1);
+    EXPECT_TRUE(sent[0].startsWith("CMD_action+3+says: ")) << sent[0].constData();
+    EXPECT_TRUE(sent[0].endsWith("|clBlack\xFF")) << sent[0].constData();
+    EXPECT_FALSE(table->timerRunning());
 }
 
 TEST_F(TableTest, UnknownAndMalformedMessagesChangeNothing)
