@@ -3,6 +3,7 @@
 #include "chat/chatview.h"
 #include "chat/colourtext.h"
 #include "protocol/message.h"
+#include "resources/pictures.h"
 
 #include <QAction>
 #include <QApplication>
@@ -124,6 +125,11 @@ ChatPanel::ChatPanel(QWidget *boardPanel) : QObject(boardPanel)
     };
 
     buildMenus();
+
+    QList<QPixmap> smilies;
+    for (int i = 0; i < pictures::kSmileyCount; ++i)
+        smilies << pictures::smiley(i, boardPanel->devicePixelRatioF());
+    setSmileyImages(smilies);
 }
 
 ChatPanel::~ChatPanel()
@@ -165,17 +171,22 @@ void ChatPanel::buildMenus()
     // Ctrl+C itself and Ctrl+S belongs to the Options item.
     m_popupMainchat = new QMenu;
     m_popupMainchat->setObjectName(QStringLiteral("popup_mainchat"));
-    QAction *selectAll = m_popupMainchat->addAction(QStringLiteral("Select All"));
+    const auto addItem = [this](QMenu *menu, const QString &caption) {
+        auto *item = new QAction(caption, this); // findable from the window
+        menu->addAction(item);
+        return item;
+    };
+    QAction *selectAll = addItem(m_popupMainchat, QStringLiteral("Select All"));
     connect(selectAll, &QAction::triggered, m_mainchat, &ChatView::selectAll);
-    QAction *copy = m_popupMainchat->addAction(QStringLiteral("Copy"));
+    QAction *copy = addItem(m_popupMainchat, QStringLiteral("Copy"));
     copy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
     copy->setShortcutContext(Qt::WidgetShortcut);
     connect(copy, &QAction::triggered, m_mainchat, &ChatView::copy);
     m_popupMainchat->addSeparator();
-    m_clearMainChat2 = m_popupMainchat->addAction(QStringLiteral("Clear Main Chat"));
+    m_clearMainChat2 = addItem(m_popupMainchat, QStringLiteral("Clear Main Chat"));
     m_clearMainChat2->setObjectName(QStringLiteral("ClearMainChat2"));
     connect(m_clearMainChat2, &QAction::triggered, this, &ChatPanel::ClearMainChat1Click);
-    m_scrollChatOff1 = m_popupMainchat->addAction(QStringLiteral("Scroll Chat Off"));
+    m_scrollChatOff1 = addItem(m_popupMainchat, QStringLiteral("Scroll Chat Off"));
     m_scrollChatOff1->setObjectName(QStringLiteral("ScrollChatOff1"));
     m_scrollChatOff1->setCheckable(true);
     m_scrollChatOff1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
@@ -187,7 +198,7 @@ void ChatPanel::buildMenus()
 
     m_popupMychat = new QMenu;
     m_popupMychat->setObjectName(QStringLiteral("popup_mychat"));
-    QAction *paste = m_popupMychat->addAction(QStringLiteral("Paste"));
+    QAction *paste = addItem(m_popupMychat, QStringLiteral("Paste"));
     paste->setObjectName(QStringLiteral("Paste1"));
     paste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
     paste->setShortcutContext(Qt::WidgetShortcut);
@@ -197,7 +208,7 @@ void ChatPanel::buildMenus()
     m_popupSmilies->setObjectName(QStringLiteral("popup_smilies"));
     for (int i = 0; i < kMenuSmilies; ++i) {
         const int code = kFirstSmileyCode + i;
-        QAction *item = m_popupSmilies->addAction(QStringLiteral(":)#%1").arg(code));
+        QAction *item = addItem(m_popupSmilies, QStringLiteral(":)#%1").arg(code));
         item->setData(code);
         connect(item, &QAction::triggered, this, [this, code] { MenuItem17Click(code); });
     }

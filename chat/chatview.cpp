@@ -202,6 +202,8 @@ QPoint ChatView::toDocument(const QPoint &viewportPos) const
 
 QRect ChatView::linkRect(int linkNumber) const
 {
+    if (linkNumber < 0)
+        return {};
     const int offsetY = kTopMargin - verticalScrollBar()->value();
     for (int p = 0; p < m_doc.paragraphCount(); ++p) {
         const ChatDocument::Paragraph &para = m_doc.paragraph(p);

@@ -63,7 +63,8 @@ void SoundBoard::buildPopup()
     m_popupSounds->setObjectName(QStringLiteral("popup_sounds"));
     for (int k = 0; k <= kChatterCount; ++k) {
         const QString caption = chatterName(k);
-        QAction *item = m_popupSounds->addAction(caption);
+        auto *item = new QAction(caption, this); // findable from the window
+        m_popupSounds->addAction(item);
         item->setObjectName(QStringLiteral("wave%1").arg(k));
         item->setData(k);
         item->setToolTip(caption);
@@ -168,6 +169,8 @@ void SoundBoard::playasound(const QByteArray &data)
     int k = 0;
     if (name.toLower().startsWith("wave"))
         k = wire::toInt(name.mid(4)).value_or(0);
+    if (name.toLower() != "wave" + QByteArray::number(k))
+        k = 0; // "wave03" names no menu item
     if (!seat || *seat < 1 || *seat > kSeatCount || k < 1 || k > kChatterCount)
         return;
     if (m_playChatter) {

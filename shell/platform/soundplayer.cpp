@@ -1,17 +1,9 @@
 #include "shell/platform/soundplayer.h"
 
-namespace {
-
-class SilentPlayer : public SoundPlayer
-{
-public:
-    void play(const QString &) override {}
-};
-
-} // namespace
+#include "shell/platform/alsasoundplayer.h"
 
 SoundPlayer &systemSoundPlayer()
 {
-    static SilentPlayer player;
+    static AlsaSoundPlayer player;
     return player;
 }

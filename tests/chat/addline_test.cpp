@@ -1,0 +1,245 @@
+#include "chat_fixture.h"
+
+#include "chat/colourtext.h"
+
+#include <QScrollBar>
+
+using Items = QStringList;
+
+TEST_F(ChatFixture, RelayedChatWithASmileyBecomesItemsInTheSeatStyle)
+{
+    chat->chatrecieved("3+Ann chats: hi :)#12 bye|clGreen");
+    // The body after the head starts with the blank that followed the colon.
+    EXPECT_EQ(items(),
+              (Items{"|Ann chats: @8", " @8", "hi @8", " @8", "<pic 2>", " @8", "bye @8"}));
+    EXPECT_EQ(view()->style(8).colour, QColor(0, 0x80, 0));
+    EXPECT_TRUE(view()->style(8).bold);
+    EXPECT_EQ(view()->plainText(), "Ann chats:  hi   bye ");
+}
+
+TEST_F(ChatFixture, HeadIsTheBodyUpToTheFirstColon)
+{
+    const struct
+    {
+        const char *line;
+        Items expected;
+    } cases[] = {
+        {"0+You are Connected.", {"| @0", "You @0", "are @0", "Connected. @0"}},
+        {"5+a:b:c", {"|a: @10", "b:c @10"}},
+        {"1+:x", {"|: @6", "x @6"}},
+        {"2+Bob ", {"| @7", "Bob @7", " @7"}},
+        {"4+", {"| @9"}},
+        // The address's own colon ends the head; the rest is a plain word.
+        {"2+Bob goes to http://example.com", {"|Bob goes to http: @7", "//example.com @7"}},
+        {"2+Bob goes to http://www.example.com", {"|Bob goes to http: @7", "//www.example.com @4"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.line);
+        chat->ClearMainChat1Click();
+        chat->addlinetochat(QString::fromLatin1(c.line), 0x123456);
+        EXPECT_EQ(items(), c.expected);
+    }
+}
+
+TEST_F(ChatFixture, SmileyCodesPickPicturesOrFallBackToTheFirst)
+{
+    const struct
+    {
+        const char *body;
+        int picture;
+        const char *after; // the next word item
+    } cases[] = {
+        {"x:)#10y", 0, "y @6"}, {"x:)#26y", 16, "y @6"}, {"x:)#27y", 17, "y @6"},
+        {"x:)#09y", 0, "y @6"}, {"x:)#28y", 0, "y @6"},  {"x:)#9xy", 0, "y @6"},
+        {"x:)#ab y", 0, " @6"}, {"x:)# 1y", 0, "y @6"},  {"x:)#-1y", 0, "y @6"},
+        {"x:)#99y", 0, "y @6"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.body);
+        chat->ClearMainChat1Click();
+        // A head first, so the code's colon is not the first one.
+        chat->addlinetochat(QStringLiteral("1+A: ") + QString::fromLatin1(c.body), 0);
+        const Items got = items();
+        const qsizetype pic = got.indexOf(QStringLiteral("<pic %1>").arg(c.picture));
+        ASSERT_GE(pic, 0) << got.join(',').toStdString();
+        ASSERT_LT(pic + 1, got.size());
+        EXPECT_EQ(got[pic - 1], "x @6"); // with the blank added before the cut
+        EXPECT_EQ(got[pic + 1], QString::fromLatin1(c.after));
+    }
+}
+
+TEST_F(ChatFixture, ACodeAtTheEndOfTheLineStillShowsTheFirstPicture)
+{
+    chat->addlinetochat("1+A: x:)#1", 0);
+    EXPECT_EQ(items(), (Items{"|A: @6", " @6", "x @6", "<pic 0>"}));
+    chat->ClearMainChat1Click();
+    chat->addlinetochat("1+A: :)#12:)#13", 0);
+    EXPECT_EQ(items(), (Items{"|A: @6", " @6", " @6", "<pic 2>", " @6", "<pic 3>"}));
+}
+
+TEST_F(ChatFixture, AnActionStartingWithACodeShowsItsCharacters)
+{
+    chat->chatrecieved("1+You :)#12|clBlack");
+    EXPECT_EQ(items(), (Items{"|You : @6", ")#12 @6"}));
+}
+
+TEST_F(ChatFixture, LinksAreCaseSensitiveAndNumberedInOrder)
+{
+    chat->addlinetochat("2+Ann: see www.a.com and http://b.com HTTP://c.com Http://www.d.com", 0);
+    EXPECT_EQ(view()->linkCount(), 3);
+    EXPECT_EQ(chat->linkTargets(),
+              (QStringList{"www.a.com ", "http://b.com ", "Http://www.d.com "}));
+    EXPECT_TRUE(items().contains("HTTP://c.com @7"));
+    chat->mainchatJump(0);
+    chat->mainchatJump(1);
+    chat->mainchatJump(2);
+    ASSERT_EQ(opened.size(), 3);
+    EXPECT_EQ(opened[0], QUrl("http://www.a.com"));
+    EXPECT_EQ(opened[1], QUrl("http://b.com"));
+    // "Http://" is removed whatever its letter case before the page is opened.
+    EXPECT_EQ(opened[2], QUrl("http://www.d.com"));
+    EXPECT_TRUE(alerts.isEmpty());
+}
+
+TEST_F(ChatFixture, LinksAreNumberedFromZeroAgainAfterClearing)
+{
+    chat->addlinetochat("2+Ann: www.first.com www.second.com", 0);
+    chat->ClearMainChat1Click();
+    EXPECT_EQ(view()->itemCount(), 0);
+    chat->addlinetochat("3+Bob: www.third.com", 0);
+    const QRect link = view()->linkRect(0);
+    ASSERT_FALSE(link.isEmpty());
+    ASSERT_EQ(view()->item(view()->itemCount() - 1).link, 0);
+    chat->mainchatJump(0);
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0], QUrl("http://www.third.com"));
+    chat->mainchatJump(1); // no such link any more
+    EXPECT_EQ(opened.size(), 1);
+}
+
+TEST_F(ChatFixture, EveryLinkOpensItsOwnAddressPastAHundred)
+{
+    for (int i = 0; i < 150; ++i)
+        chat->addlinetochat(QStringLiteral("2+Ann: www.site%1.com").arg(i), 0);
+    for (int n : {0, 100, 101, 149}) {
+        opened.clear();
+        chat->mainchatJump(n);
+        ASSERT_EQ(opened.size(), 1);
+        EXPECT_EQ(opened[0], QUrl(QStringLiteral("http://www.site%1.com").arg(n)));
+    }
+    opened.clear();
+    chat->mainchatJump(150);
+    chat->mainchatJump(-1);
+    EXPECT_TRUE(opened.isEmpty());
+}
+
+TEST_F(ChatFixture, AFailedOpenSaysSoAndOnlyWebPagesAreOpened)
+{
+    openSucceeds = false;
+    chat->addlinetochat("2+Ann: www.a.com", 0);
+    chat->mainchatJump(0);
+    EXPECT_EQ(alerts, QStringList{"Cannot open Webpage"});
+
+    openSucceeds = true;
+    alerts.clear();
+    opened.clear();
+    chat->addlinetochat("2+Ann: file:///etc/passwd#http:// javascript:x//www.a", 0);
+    chat->mainchatJump(1);
+    chat->mainchatJump(2);
+    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_EQ(alerts.size(), 2);
+}
+
+TEST_F(ChatFixture, ClickingALinkOpensIt)
+{
+    board->show();
+    chat->addlinetochat("2+Ann: go www.click.com now", 0);
+    const QRect r = view()->linkRect(0);
+    ASSERT_FALSE(r.isEmpty());
+    QTest::mouseClick(view()->viewport(), Qt::LeftButton, {}, r.center());
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0], QUrl("http://www.click.com"));
+}
+
+TEST_F(ChatFixture, AStyleIsSharedByEveryLineOfItsSeat)
+{
+    chat->chatrecieved("4+Dan chats: one|clRed");
+    chat->chatrecieved("2+Bob chats: other|clNavy");
+    chat->chatrecieved("4+Dan chats: two|clLime");
+    for (int i = 0; i < view()->itemCount(); ++i) {
+        const ChatView::ItemInfo it = view()->item(i);
+        if (it.text.contains("Dan")) {
+            EXPECT_EQ(it.style, 9);
+        }
+    }
+    // Both of Dan's lines now show in the second colour, Bob's keeps its own.
+    EXPECT_EQ(view()->style(9).colour, QColor(0, 255, 0));
+    EXPECT_EQ(view()->style(7).colour, QColor(0, 0, 0x80));
+    EXPECT_EQ(view()->paragraphCount(), 3);
+}
+
+TEST_F(ChatFixture, ABarInTheTextCutsTheLineAndTurnsItRed)
+{
+    const struct
+    {
+        const char *data;
+        const char *text;
+        QColor colour;
+    } cases[] = {
+        {"3+Ann chats: a|b|clGreen", "Ann chats:  a ", QColor(255, 0, 0)},
+        {"3+Ann chats: no colour", "Ann chats:  no colour ", QColor(255, 0, 0)},
+        {"3+Ann chats: x|nonsense", "Ann chats:  x ", QColor(255, 0, 0)},
+        {"3+Ann chats: y|$00FF0000", "Ann chats:  y ", QColor(0, 0, 255)},
+        {"3+Ann chats: z|", "Ann chats:  z ", QColor(255, 0, 0)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.data);
+        chat->ClearMainChat1Click();
+        chat->chatrecieved(c.data);
+        EXPECT_EQ(view()->plainText(), QString::fromLatin1(c.text));
+        EXPECT_EQ(view()->style(8).colour, c.colour);
+    }
+}
+
+TEST_F(ChatFixture, MarkupFromTheNetworkIsShownAsText)
+{
+    chat->chatrecieved("3+Ann chats: <b>bold</b> &amp; <img src=x>|clBlack");
+    EXPECT_EQ(view()->plainText(), "Ann chats:  <b>bold</b> &amp; <img src=x> ");
+}
+
+TEST_F(ChatFixture, BadLineNumbersShowNothing)
+{
+    for (const char *line : {"10+x", "-1+x", "a+x", "+x", "no plus at all", "99999999999+x"})
+        chat->addlinetochat(QString::fromLatin1(line), 0);
+    chat->chatrecieved("12+Eve chats: hi|clRed");
+    EXPECT_EQ(view()->itemCount(), 0);
+    chat->addlinetochat("9+ok", 0);
+    EXPECT_EQ(items().first(), "| @14");
+}
+
+TEST_F(ChatFixture, ScrollChatOffKeepsTheViewWhereTheUserLeftIt)
+{
+    board->show();
+    for (int i = 0; i < 60; ++i)
+        chat->addlinetochat(QStringLiteral("1+A: line %1").arg(i), 0);
+    QScrollBar *bar = view()->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
+
+    QAction *menuItem = board->findChild<QAction *>("ScrollChatOff2");
+    ASSERT_NE(menuItem, nullptr);
+    menuItem->trigger();
+    EXPECT_TRUE(chat->scrollChatOff());
+    EXPECT_TRUE(board->findChild<QAction *>("ScrollChatOff1")->isChecked());
+    bar->setValue(10);
+    const int before = bar->maximum();
+    chat->addlinetochat("1+A: new", 0);
+    EXPECT_GT(bar->maximum(), before);
+    EXPECT_EQ(bar->value(), 10);
+
+    board->findChild<QAction *>("ScrollChatOff1")->trigger();
+    EXPECT_FALSE(chat->scrollChatOff());
+    EXPECT_FALSE(menuItem->isChecked());
+    chat->addlinetochat("1+A: newer", 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
+}
