@@ -159,6 +159,7 @@ void prepare(QPainter &p)
 
 QPixmap cached(const QString &key, const std::function<QImage()> &draw)
 {
+    // Used from the GUI thread only, as every picture is.
     // Keys are bounded by what the program shows (cards, a few buttons, a few ratios);
     // the limit only guards against a caller that keeps asking for new sizes.
     static QHash<QString, QPixmap> store;

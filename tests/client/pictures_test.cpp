@@ -79,6 +79,43 @@ void expectSizeAndRatio(const QPixmap &pm, QSize logical, qreal dpr)
     EXPECT_EQ(pm.deviceIndependentSize().toSize(), logical);
 }
 
+// Counts the separate patches of suit ink inside `area`, joining pixels that touch.
+int inkPatches(const QImage &img, const QRect &area)
+{
+    auto isInk = [&](int x, int y) {
+        const QRgb p = img.pixel(x, y);
+        const bool red = qRed(p) > 150 && qGreen(p) < 110 && qBlue(p) < 120;
+        const bool dark = qGray(p) < 110;
+        return qAlpha(p) == 255 && (red || dark);
+    };
+    QVector<bool> seen(area.width() * area.height(), false);
+    int patches = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const int at = (y - area.top()) * area.width() + (x - area.left());
+            if (seen[at] || !isInk(x, y))
+                continue;
+            ++patches;
+            QVector<QPoint> todo{QPoint(x, y)};
+            seen[at] = true;
+            while (!todo.isEmpty()) {
+                const QPoint q = todo.takeLast();
+                for (const QPoint d : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)}) {
+                    const QPoint n = q + d;
+                    if (!area.contains(n))
+                        continue;
+                    const int i = (n.y() - area.top()) * area.width() + (n.x() - area.left());
+                    if (!seen[i] && isInk(n.x(), n.y())) {
+                        seen[i] = true;
+                        todo.append(n);
+                    }
+                }
+            }
+        }
+    }
+    return patches;
+}
+
 } // namespace
 
 TEST(CardPictures, EveryImageIsACardSizedPictureAtTheRatioAskedFor)
@@ -311,4 +348,61 @@ TEST(EmbeddedPictures, LobbyPictureIsEmbeddedAtItsWindowSize)
     const QImage lobby(QStringLiteral(":/images/lobby.jpg"));
     ASSERT_FALSE(lobby.isNull());
     EXPECT_EQ(lobby.size(), QSize(436, 360));
+}
+
+TEST(CardPictures, NumberCardsShowAsManyPipsAsTheirRankAndAcesOne)
+{
+    // The middle of the card, clear of the corner indices.
+    const QRect middle(16, 9, 40, 78);
+    for (const qreal dpr : {1.0, 2.0}) {
+        for (int suit = 0; suit < 4; ++suit) {
+            for (int rank = 0; rank <= 8; ++rank) {
+                const int card = suit * 13 + rank + 1;
+                const QImage img = imageOf(pictures::card(card, dpr));
+                const QRect area(middle.topLeft() * dpr, middle.size() * dpr);
+                EXPECT_EQ(inkPatches(img, area), rank + 2) << "card " << card << " at " << dpr;
+            }
+            const QImage ace = imageOf(pictures::card(suit * 13 + 13, dpr));
+            const QRect centre(QPoint(22, 28) * dpr, QSize(27, 40) * dpr);
+            EXPECT_EQ(inkPatches(ace, centre), 1) << "ace of suit " << suit;
+        }
+    }
+}
+
+TEST(CardPictures, AHighRatioDrawsTheSameCardWithMorePixels)
+{
+    // Scaled back down, a card drawn at twice the ratio must match the plain one closely:
+    // the layout is in logical pixels whatever the screen.
+    for (const int card : {0, 5, 23, 36, 50, 53}) {
+        const QImage plain = imageOf(pictures::card(card, 1.0));
+        const QImage fine =
+            imageOf(pictures::card(card, 2.0))
+                .scaled(plain.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        long long difference = 0;
+        for (int y = 0; y < plain.height(); ++y)
+            for (int x = 0; x < plain.width(); ++x)
+                difference += std::abs(qGray(plain.pixel(x, y)) - qGray(fine.pixel(x, y)));
+        EXPECT_LT(difference / (plain.width() * plain.height()), 12) << "card " << card;
+    }
+}
+
+TEST(TablePictures, FaceDownHandIsAFanOfCardBacks)
+{
+    const QImage hand = imageOf(pictures::flippedHand());
+    const QImage back = imageOf(pictures::card(0));
+    // The top card lies at the right edge; only its rounded corners let the others show.
+    EXPECT_EQ(bytesOf(hand.copy(84 + 6, 6, 59, 84)), bytesOf(back.copy(6, 6, 59, 84)));
+    // Every card of the fan shows its white edge along the left.
+    for (int i = 0; i < 13; ++i)
+        EXPECT_GT(qGray(hand.pixel(i * 7 + 2, 48)), 200) << "card " << i;
+}
+
+TEST(ChatPictures, SmiliesAreRoundFacesWithClearCorners)
+{
+    for (int i = 0; i < pictures::kSmileyCount; ++i) {
+        const QImage img = imageOf(pictures::smiley(i));
+        EXPECT_EQ(qAlpha(img.pixel(0, 15)), 0) << i;
+        EXPECT_EQ(qAlpha(img.pixel(16, 15)), 0) << i;
+        EXPECT_EQ(qAlpha(img.pixel(8, 12)), 255) << i;
+    }
 }
