@@ -13,6 +13,11 @@ ArrowUpDown::ArrowUpDown(QWidget *parent)
     for (QToolButton *arrow : {m_up, m_down}) {
         arrow->setAutoRepeat(true);
         arrow->setFocusPolicy(Qt::NoFocus);
+        // The arrows keep dark glyphs whatever colour the window's captions take.
+        QPalette palette = arrow->palette();
+        palette.setColor(QPalette::WindowText, Qt::black);
+        palette.setColor(QPalette::ButtonText, Qt::black);
+        arrow->setPalette(palette);
     }
     connect(m_up, &QToolButton::clicked, this, &ArrowUpDown::stepUp);
     connect(m_down, &QToolButton::clicked, this, &ArrowUpDown::stepDown);
