@@ -274,7 +274,7 @@ std::uint32_t getLittle32(const std::uint8_t *at)
 } // namespace
 
 Buffers::Buffers()
-    : piece(std::make_unique<std::uint8_t[]>(kBufferSize)),
+    : piece(std::make_unique<std::uint8_t[]>(kOutputSize)),
       body(std::make_unique<std::uint8_t[]>(kBufferSize))
 {
 }
