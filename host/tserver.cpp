@@ -115,8 +115,10 @@ void TServer::computertimerTimer()
 
 void TServer::computerBidFor(int seat)
 {
+    // The same checks as a person's bid, without the round trip through text.
     const int bid = computerbid(m_game, m_seats, seat);
-    mybid(kFromHost, wire::number(seat) + '+' + wire::number(bid) + '+');
+    if (bidAwaited(seat) && bid >= 0 && bid <= cards::kHandSize)
+        takebid(seat, bid);
 }
 
 void TServer::computerCardFor(int seat)
@@ -124,8 +126,9 @@ void TServer::computerCardFor(int seat)
     const ComputerCard choice = computerplay(m_game, m_seats, seat);
     for (const QByteArray &text : choice.alerts)
         m_port.alert(text);
-    if (choice.handPosition != 0)
-        playcard(kFromHost, wire::number(seat) + '+' + wire::number(choice.handPosition) + '+');
+    // Alerts may have let other events in, so the card must still be awaited.
+    if (choice.handPosition != 0 && cardAwaited(seat))
+        offerCard(seat, choice.handPosition);
 }
 
 std::optional<int> TServer::lastInt(const QByteArray &rest)
