@@ -3,6 +3,7 @@
 #include "chat/chatview.h"
 #include "chat/colourtext.h"
 #include "protocol/message.h"
+#include "resources/pictures.h"
 
 #include <QAction>
 #include <QApplication>
@@ -124,6 +125,11 @@ ChatPanel::ChatPanel(QWidget *boardPanel) : QObject(boardPanel)
     };
 
     buildMenus();
+
+    QList<QPixmap> smilies;
+    for (int i = 0; i < pictures::kSmileyCount; ++i)
+        smilies << pictures::smiley(i, boardPanel->devicePixelRatioF());
+    setSmileyImages(smilies);
 }
 
 ChatPanel::~ChatPanel()

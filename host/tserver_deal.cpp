@@ -175,13 +175,13 @@ void TServer::closeBidding()
 
 void TServer::mybid(int from, const QByteArray &payload)
 {
-    wire::FieldReader fields(payload);
-    const std::optional<int> seat = fields.nextInt();
+    QByteArrayView rest(payload);
+    const std::optional<int> seat = intOf(cut(rest));
     if (!seat || (from != kFromHost && *seat != from))
         return;
     if (!bidAwaited(*seat))
         return;
-    const std::optional<int> bid = lastInt(fields.text());
+    const std::optional<int> bid = lastInt(rest);
     if (!bid || ((*bid < 0 || *bid > cards::kHandSize) && *bid != kBlindNil))
         return;
     takebid(*seat, *bid);

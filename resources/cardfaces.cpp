@@ -315,7 +315,7 @@ QImage drawBack(qreal dpr)
     p.restore();
     p.setPen(QPen(kGold, 1.0));
     p.setBrush(Qt::NoBrush);
-    p.drawRoundedRect(field.adjusted(2.5, 2.5, -2.5, -2.5), 1.5, 1.5);
+    p.drawRoundedRect(field.adjusted(3, 3, -3, -3), 1.5, 1.5);
 
     // The medallion: a gold ring around a white spade.
     const QPointF c(kW / 2, kH / 2);

@@ -21,13 +21,6 @@ protected:
         board = std::make_unique<QWidget>();
         board->resize(768, 483);
         chat = new ChatPanel(board.get());
-        QList<QPixmap> smilies;
-        for (int i = 0; i < 18; ++i) {
-            QPixmap pm(17, 16);
-            pm.fill(Qt::yellow);
-            smilies << pm;
-        }
-        chat->setSmileyImages(smilies);
         chat->setSendFunction([this](const QByteArray &m) { sent << m; });
         chat->setUrlOpener([this](const QUrl &url) {
             opened << url;
