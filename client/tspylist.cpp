@@ -57,14 +57,13 @@ QString Tspylist::spyLine(int seat, const QString &name)
     return QString::number(seat) + QStringLiteral(": ") + name;
 }
 
-void Tspylist::addSpy(int seat, const QString &name)
+void Tspylist::addLine(const QString &line)
 {
-    m_list->addItem(spyLine(seat, name));
+    m_list->addItem(line);
 }
 
-bool Tspylist::removeSpy(int seat, const QString &name)
+bool Tspylist::removeLine(const QString &line)
 {
-    const QString line = spyLine(seat, name);
     for (int row = 0; row < m_list->count(); ++row) {
         if (m_list->item(row)->text() == line) {
             delete m_list->takeItem(row);

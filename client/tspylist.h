@@ -18,9 +18,11 @@ public:
     void setBackgroundPicture(const QPixmap &picture);
 
     static QString spyLine(int seat, const QString &name);
-    void addSpy(int seat, const QString &name);
+    void addSpy(int seat, const QString &name) { addLine(spyLine(seat, name)); }
     // Removes the watcher's line; false when the list does not hold it.
-    bool removeSpy(int seat, const QString &name);
+    bool removeSpy(int seat, const QString &name) { return removeLine(spyLine(seat, name)); }
+    void addLine(const QString &line);
+    bool removeLine(const QString &line);
     QStringList lines() const;
 
     // Removal is offered only once this process hosts the game.

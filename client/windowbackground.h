@@ -12,6 +12,8 @@ inline void setWindowBackground(QWidget *window, const QPixmap &picture)
         return;
     QPalette palette = window->palette();
     palette.setBrush(QPalette::Window, QBrush(picture));
+    // Captions sit straight on the dark felt.
+    palette.setColor(QPalette::WindowText, QColor(240, 240, 225));
     window->setPalette(palette);
     window->setAutoFillBackground(true);
 }

@@ -3,8 +3,9 @@
 #include "host/computerplayer.h"
 #include "protocol/message.h"
 
-TServer::TServer(HostPort &port, std::uint32_t seed)
-    : m_port(port), m_random(seed)
+#include <cstdint>
+
+TServer::TServer(HostPort &port, std::uint32_t seed) : m_port(port), m_random(seed)
 {
     for (int seat = 1; seat <= cards::kSeats; ++seat)
         m_seats[seat].partner = cards::partnerOf(seat);
@@ -115,8 +116,10 @@ void TServer::computertimerTimer()
 
 void TServer::computerBidFor(int seat)
 {
+    // The same checks as a person's bid, without the round trip through text.
     const int bid = computerbid(m_game, m_seats, seat);
-    mybid(kFromHost, wire::number(seat) + '+' + wire::number(bid) + '+');
+    if (bidAwaited(seat) && bid >= 0 && bid <= cards::kHandSize)
+        takebid(seat, bid);
 }
 
 void TServer::computerCardFor(int seat)
@@ -124,12 +127,41 @@ void TServer::computerCardFor(int seat)
     const ComputerCard choice = computerplay(m_game, m_seats, seat);
     for (const QByteArray &text : choice.alerts)
         m_port.alert(text);
-    if (choice.handPosition != 0)
-        playcard(kFromHost, wire::number(seat) + '+' + wire::number(choice.handPosition) + '+');
+    // Alerts may have let other events in, so the card must still be awaited.
+    if (choice.handPosition != 0 && cardAwaited(seat))
+        offerCard(seat, choice.handPosition);
 }
 
-std::optional<int> TServer::lastInt(const QByteArray &rest)
+QByteArrayView TServer::cut(QByteArrayView &rest)
 {
     const qsizetype plus = rest.indexOf('+');
-    return wire::toInt(plus < 0 ? rest : rest.left(plus));
+    if (plus < 0)
+        return {};
+    const QByteArrayView field = rest.first(plus);
+    rest = rest.sliced(plus + 1);
+    return field;
+}
+
+std::optional<int> TServer::intOf(QByteArrayView text)
+{
+    qsizetype i = !text.isEmpty() && text[0] == '-' ? 1 : 0;
+    if (i >= text.size() || text.size() - i > 10)
+        return std::nullopt;
+    long long value = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return std::nullopt;
+        value = value * 10 + (text[i] - '0');
+    }
+    if (text[0] == '-')
+        value = -value;
+    if (value < INT32_MIN || value > INT32_MAX)
+        return std::nullopt;
+    return int(value);
+}
+
+std::optional<int> TServer::lastInt(QByteArrayView rest)
+{
+    const qsizetype plus = rest.indexOf('+');
+    return intOf(plus < 0 ? rest : rest.first(plus));
 }

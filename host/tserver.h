@@ -71,8 +71,13 @@ private:
     // rather than received on a connection.
     static constexpr int kFromHost = 0;
 
+    // The cutting rule over a view, for the handlers that run for every bid
+    // and card: the next field is the text before the first "+", which is cut
+    // off with it; without a "+" the field is empty and the rest stays.
+    static QByteArrayView cut(QByteArrayView &rest);
+    static std::optional<int> intOf(QByteArrayView text);
     // The last number of a payload, with or without the trailing "+".
-    static std::optional<int> lastInt(const QByteArray &rest);
+    static std::optional<int> lastInt(QByteArrayView rest);
 
     // Sending.
     void sendTo(int n, const QByteArray &bytes);
@@ -101,6 +106,7 @@ private:
     void getbids();
     void closeBidding();
     void mybid(int from, const QByteArray &payload);
+    void takebid(int seat, int bid); // a bid already checked: awaited and in range
     void findplayer();
     void starthand();
     void closed(int from, const QByteArray &payload);

@@ -13,13 +13,13 @@ constexpr int kMustFollow = 3;
 
 void TServer::playcard(int from, const QByteArray &payload)
 {
-    wire::FieldReader fields(payload);
-    const std::optional<int> seat = fields.nextInt();
+    QByteArrayView rest(payload);
+    const std::optional<int> seat = intOf(cut(rest));
     if (!seat || (from != kFromHost && *seat != from))
         return;
     if (!cardAwaited(*seat))
         return;
-    const std::optional<int> slot = lastInt(fields.text());
+    const std::optional<int> slot = lastInt(rest);
     if (!slot)
         return;
     offerCard(*seat, *slot);

@@ -109,23 +109,23 @@ void Tdownload::buildControls()
     m_infolabel2 = makeLabel(this, "infolabel2", QString(), QRect(x, 142, w, 18));
     m_infolabel2->hide();
 
-    QFrame *solo = makePanel(this, "panel_solo", QRect(x, 164, w, 90));
+    QFrame *solo = makePanel(this, "panel_solo", QRect(x, 164, w, 80));
     makeLabel(solo, "label_solo",
               QStringLiteral("To proceed to the game without the ability to play against "
                              "others click the button below."),
-              QRect(6, 4, w - 12, 52));
+              QRect(6, 4, w - 12, 40));
     QPushButton *button1 =
-        makeButton(solo, "Button1", QStringLiteral("Play Solo Game"), QRect(6, 60, w - 12, 24));
+        makeButton(solo, "Button1", QStringLiteral("Play Solo Game"), QRect(6, 50, w - 12, 24));
     button1->setDefault(true);
 
-    QFrame *lobby = makePanel(this, "panel_lobby", QRect(x, 258, w, 90));
+    QFrame *lobby = makePanel(this, "panel_lobby", QRect(x, 248, w, 104));
     makeLabel(lobby, "label_lobby",
               QStringLiteral("If you already have The Velnor Lobby and you wish to play with "
                              "others then click the button below to close this game and open "
                              "The Velnor Lobby."),
-              QRect(6, 4, w - 12, 52));
+              QRect(6, 4, w - 12, 66));
     QPushButton *button2 =
-        makeButton(lobby, "Button2", QStringLiteral("Play with Others"), QRect(6, 60, w - 12, 24));
+        makeButton(lobby, "Button2", QStringLiteral("Play with Others"), QRect(6, 74, w - 12, 24));
 
     QLabel *firewall = makeLabel(this, "label_firewall",
                                  QStringLiteral("Note: Even if you are playing offline, you will "

@@ -17,6 +17,8 @@ inline constexpr std::size_t kPieceSize = 32768;
 // before it notices the body no longer shrinks.
 inline constexpr std::size_t kBufferSize = kPieceSize + 16;
 inline constexpr std::size_t kMaxBodySize = kPieceSize + 1;
+// The decoder's output: a piece plus room for copies made a word at a time.
+inline constexpr std::size_t kOutputSize = kPieceSize + 32;
 inline constexpr std::size_t kTableSize = 4096;
 
 inline constexpr std::uint8_t kStored = 0x80;
@@ -26,7 +28,8 @@ inline constexpr std::uint8_t kCompressed = 0x40;
 inline constexpr std::uint32_t kFastId = 0x4C5A5257; // "WRZL", LZRW1/KH
 inline constexpr std::uint32_t kGoodId = 0x4C5A4821; // "!HZL", LZH (never written)
 
-// Input positions of earlier 3-byte prefixes by hash; -1 is empty.
+// Input positions of earlier 3-byte prefixes by hash; the coder owns its
+// contents and resets them for every piece.
 using MatchTable = std::array<std::int16_t, kTableSize>;
 
 // Codes in[0, n) (n <= kPieceSize) into body, which must hold kBufferSize
@@ -35,11 +38,11 @@ using MatchTable = std::array<std::int16_t, kTableSize>;
 std::size_t compressBlock(const std::uint8_t *in, std::size_t n, std::uint8_t *body,
                           MatchTable &table);
 
-// Decodes body[0, L) into out, which must hold kPieceSize bytes. Returns the
+// Decodes body[0, L) into out, which must hold kOutputSize bytes. Returns the
 // piece size, or -1 when the body is damaged: a copy reaching before the start
 // of the piece, output beyond kPieceSize, an item or control word cut off by
 // the end of the body, or L > kMaxBodySize. Never touches memory outside
-// body[0, L) and out[0, kPieceSize).
+// body[0, L) and out[0, kOutputSize); bytes of out past the piece are scratch.
 std::ptrdiff_t decompressBlock(const std::uint8_t *body, std::size_t L, std::uint8_t *out);
 
 // Byte streams for the file layer. read() returns the number of bytes read
@@ -76,8 +79,8 @@ struct StreamError
 // Called after every block read or written, e.g. to keep a window responsive.
 using BlockHook = std::function<void()>;
 
-// The two block buffers of one compress or decompress, kBufferSize bytes
-// each. Allocation throws std::bad_alloc.
+// The two block buffers of one compress or decompress: piece holds
+// kOutputSize bytes, body kBufferSize. Allocation throws std::bad_alloc.
 struct Buffers
 {
     Buffers();

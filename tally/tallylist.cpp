@@ -67,7 +67,7 @@ Ttallylist::~Ttallylist() = default;
 void Ttallylist::buildControls()
 {
     auto *own = new QGroupBox(QStringLiteral("Your Total Tally"), this);
-    own->setGeometry(8, 8, 200, 72);
+    own->setGeometry(8, 8, 208, 72);
     makeLabel(own, QStringLiteral("Total Games:"), QRect(12, 24, 100, 18));
     makeLabel(own, QStringLiteral("Your Wins"), QRect(12, 46, 100, 18));
     for (int n = 1; n <= 4; ++n) {
@@ -82,47 +82,47 @@ void Ttallylist::buildControls()
     auto *player = new QFrame(this);
     player->setObjectName(QStringLiteral("panel_player"));
     player->setFrameShape(QFrame::StyledPanel);
-    player->setGeometry(8, 88, 200, 150);
-    m_hisnametop = makeLabel(player, QStringLiteral("XX's Tally"), QRect(6, 6, 188, 20),
+    player->setGeometry(8, 88, 208, 150);
+    m_hisnametop = makeLabel(player, QStringLiteral("XX's Tally"), QRect(6, 6, 196, 20),
                              QStringLiteral("label_hisnametop"));
     m_hisnametop->setAlignment(Qt::AlignCenter);
     QFont bold = m_hisnametop->font();
     bold.setBold(true);
     m_hisnametop->setFont(bold);
-    makeLabel(player, QStringLiteral("Total"), QRect(112, 32, 40, 18));
-    makeLabel(player, QStringLiteral("Session"), QRect(152, 32, 46, 18));
-    makeLabel(player, QStringLiteral("Number of Games"), QRect(6, 54, 104, 18));
-    m_hisname = makeLabel(player, QStringLiteral("XX Wins:"), QRect(6, 76, 104, 18),
+    makeLabel(player, QStringLiteral("Total"), QRect(118, 32, 40, 18));
+    makeLabel(player, QStringLiteral("Session"), QRect(158, 32, 48, 18));
+    makeLabel(player, QStringLiteral("Number of Games"), QRect(6, 54, 112, 18));
+    m_hisname = makeLabel(player, QStringLiteral("XX Wins:"), QRect(6, 76, 112, 18),
                           QStringLiteral("label_hisname"));
-    makeLabel(player, QStringLiteral("Your Wins:"), QRect(6, 98, 104, 18));
-    makeLabel(player, QStringLiteral("Neither Won:"), QRect(6, 120, 104, 18));
+    makeLabel(player, QStringLiteral("Your Wins:"), QRect(6, 98, 112, 18));
+    makeLabel(player, QStringLiteral("Neither Won:"), QRect(6, 120, 112, 18));
     for (int n = 1; n <= 8; ++n) {
-        const int x = n <= 4 ? 112 : 152;
+        const int x = n <= 4 ? 118 : 158;
         const int y = 54 + 22 * ((n - 1) % 4);
         m_label[n] = makeLabel(player, QStringLiteral("0"), QRect(x, y, 40, 18),
                                QStringLiteral("label_%1").arg(n));
     }
 
     auto *present =
-        makeLabel(this, QStringLiteral("Players In Current Game"), QRect(216, 4, 121, 34));
+        makeLabel(this, QStringLiteral("Players In Current Game"), QRect(224, 4, 117, 34));
     present->setWordWrap(true);
     m_checklist = new QListWidget(this);
     m_checklist->setObjectName(QStringLiteral("checklist"));
-    m_checklist->setGeometry(216, 40, 121, 252);
+    m_checklist->setGeometry(224, 40, 117, 252);
 
     auto *followed =
-        makeLabel(this, QStringLiteral("Players Being Tallied"), QRect(345, 4, 121, 34));
+        makeLabel(this, QStringLiteral("Players Being Tallied"), QRect(349, 4, 117, 34));
     followed->setWordWrap(true);
     m_listboxTally = new QListWidget(this);
     m_listboxTally->setObjectName(QStringLiteral("listbox_tally"));
-    m_listboxTally->setGeometry(345, 40, 121, 252);
+    m_listboxTally->setGeometry(349, 40, 117, 252);
 
     m_reset = new QPushButton(QStringLiteral("Reset Tally"), this);
     m_reset->setObjectName(QStringLiteral("button_reset"));
-    m_reset->setGeometry(216, 305, 121, 30);
+    m_reset->setGeometry(224, 305, 117, 30);
     m_done = new QPushButton(QStringLiteral("Done"), this);
     m_done->setObjectName(QStringLiteral("button_done"));
-    m_done->setGeometry(345, 305, 121, 30);
+    m_done->setGeometry(349, 305, 117, 30);
 
     connect(m_checklist, &QListWidget::itemChanged, this, [this](QListWidgetItem *item) {
         if (!m_updating)
@@ -338,6 +338,20 @@ void Ttallylist::removePlayer(QListWidgetItem *item)
     delete m_listboxTally->takeItem(index);
     m_updating = false;
     setChecklistChecks();
+    showSelectedPlayer();
+}
+
+void Ttallylist::showSelectedPlayer()
+{
+    const int selected = m_listboxTally->currentRow();
+    if (selected >= 0) {
+        showPlayerRow(selected + 1);
+        return;
+    }
+    for (int n = 1; n <= 8; ++n)
+        m_label[n]->setText(QStringLiteral("0"));
+    m_hisname->setText(QStringLiteral("XX Wins:"));
+    m_hisnametop->setText(QStringLiteral("XX's Tally"));
 }
 
 void Ttallylist::button_resetClick()
@@ -352,8 +366,7 @@ void Ttallylist::button_resetClick()
     m_updating = true;
     m_listboxTally->clear();
     m_updating = false;
-    for (int n = 1; n <= 8; ++n)
-        m_label[n]->setText(QStringLiteral("0"));
+    showSelectedPlayer();
     setChecklistChecks();
 }
 

@@ -7,7 +7,7 @@
 #include <optional>
 
 // The player's preferences as the settings file keeps them in section
-// "Spades". Members start at the values the windows are designed with, which
+// "Spades". Members start at the values the windows are built with, which
 // is what they show until the file is first read.
 struct SpadesSettings
 {

@@ -71,7 +71,11 @@ TEST(Connections, NewcomerCatchUpWatcherAndAwaitedBidder)
 {
     Host h;
     h.seat(1);
+    h.clear();
     h.start();
+    for (const VirtualPort::Sent &sent : h.port.log)
+        EXPECT_EQ(sent.connection, 1); // nothing, cards included, for seats nobody holds
+    EXPECT_EQ(named(h.take(1), "CMD_mycards").size(), 1);
     // Seat 2 is the first bidder and is played by the computer until someone comes.
     EXPECT_EQ(h.game().bidder, 2);
     EXPECT_TRUE(h.port.computerTimerRunning());

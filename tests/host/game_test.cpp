@@ -198,6 +198,21 @@ TEST(Bidding, BlindNilDependsOnTheOption)
     }
 }
 
+TEST(Bidding, AWatchingPersonStillGetsTheHandWhileTheComputerPlaysIt)
+{
+    Table t;
+    t.host.start();
+    t.host.deliver(3, wire::toHost::justwatch(3, 1));
+    t.people[3].bids = false;
+    t.people[3].autoplay = false;
+    ASSERT_TRUE(t.runUntil([&] { return t.all(1, "CMD_startround").size() == 2; }));
+    t.settle();
+    EXPECT_EQ(t.all(3, "CMD_mycards").size(), 2);
+    EXPECT_EQ(t.all(3, "CMD_usecard").size(), 13); // the computer's cards, from its hand
+    ASSERT_TRUE(t.runUntil([&] { return t.host.seatRecord(3).hasbid; }));
+    EXPECT_TRUE(t.all(1, "CMD_hebid").value(4).startsWith("CMD_hebid+3+")); // by the computer
+}
+
 TEST(Bidding, StartClubLeadsTheTwoOfClubsAtOnce)
 {
     Table t;

@@ -149,6 +149,7 @@ struct ScriptedSeat
     int bid = 3;
     bool closes = true;
     bool autoplay = true;
+    bool bids = true;
     bool spadesBroken = false;
     std::function<int(const ScriptedSeat &, int ledcard)> choose;
     QList<QByteArray> received; // everything, in order
@@ -189,7 +190,7 @@ struct ScriptedSeat
             spadesBroken = true;
         } else if (name == "CMD_startround") {
             spadesBroken = false;
-        } else if (name == "CMD_getbid" && f.value(0) == seat) {
+        } else if (name == "CMD_getbid" && f.value(0) == seat && bids) {
             return wire::toHost::mybid(seat, bid);
         } else if (name == "CMD_nextplayer" && f.value(0) == seat && autoplay) {
             const int slot = choose ? choose(*this, f.value(1)) : firstLegal(f.value(1));

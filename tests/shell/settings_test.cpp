@@ -1,3 +1,4 @@
+#include "chat/colourtext.h"
 #include "shell/platform/settingsfile.h"
 
 #include <QDir>
@@ -211,6 +212,30 @@ TEST(SettingsInteger, ReadsDecimalAndBothHexForms)
     };
     for (const auto &[text, expected] : cases)
         EXPECT_EQ(settings::toInteger(QString::fromUtf8(text)), expected) << text;
+}
+
+} // namespace
+
+namespace {
+
+// The chat converts the stored colour text; what it writes back is the name.
+TEST_F(SettingsOnDisk, TextcolorReadsThroughTheChatsColourText)
+{
+    const std::vector<std::pair<QByteArray, quint32>> cases = {
+        {"Textcolor=$000000FF\r\n", colourtext::kRed},
+        {"Textcolor=clRed\r\n", colourtext::kRed},
+        {"Textcolor=not a colour\r\n", colourtext::kBlack},
+        {"", colourtext::kBlack},
+    };
+    for (const auto &[line, colour] : cases) {
+        const SpadesSettings s = loadWith(line);
+        EXPECT_EQ(colourtext::fromTextOr(s.textColor, colourtext::kBlack), colour) << line.data();
+    }
+
+    SpadesSettings s = loadWith("Textcolor=$000000FF\r\n");
+    s.textColor = colourtext::toText(colourtext::fromTextOr(s.textColor, colourtext::kBlack));
+    ASSERT_TRUE(SettingsFile(path()).save(s));
+    EXPECT_TRUE(readAll(path()).contains("\r\nTextcolor=clRed\r\n"));
 }
 
 } // namespace

@@ -69,7 +69,7 @@ Bytes compress(const Bytes &piece)
 // False for a damaged body; otherwise out holds the piece.
 bool decode(const Bytes &body, Bytes &out)
 {
-    out.assign(lzrw1::kBufferSize, 0xCD);
+    out.assign(lzrw1::kOutputSize, 0xCD);
     const std::ptrdiff_t n = lzrw1::decompressBlock(body.data(), body.size(), out.data());
     if (n < 0)
         return false;

@@ -1,0 +1,258 @@
+// spades-server as a separate program, with four plain TCP clients at its table.
+#include <QByteArray>
+#include <QList>
+#include <QProcess>
+#include <QStringList>
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <array>
+#include <chrono>
+#include <memory>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr char kEnd = char(0xFF);
+
+int suitOf(int card)
+{
+    if (card >= 14 && card <= 26)
+        return 2;
+    if (card >= 27 && card <= 39)
+        return 3;
+    if (card >= 40 && card <= 52)
+        return 4;
+    return 1;
+}
+
+// Knows just enough of the game to bid 3 and play the first legal card.
+struct RawClient
+{
+    int fd = -1;
+    QByteArray name;
+    QByteArray pending;
+    int me = 0;
+    std::array<int, 14> hand{};
+    bool spadesBroken = false;
+    QList<QByteArray> received;
+    bool gone = false;
+
+    RawClient(int port, QByteArray playerName) : name(std::move(playerName))
+    {
+        fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(quint16(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
+            ::close(fd);
+            fd = -1;
+        }
+    }
+    ~RawClient()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+
+    void send(const QByteArray &bytes) const
+    {
+        ASSERT_EQ(::send(fd, bytes.constData(), size_t(bytes.size()), MSG_NOSIGNAL),
+                  ssize_t(bytes.size()));
+    }
+
+    QList<QByteArray> all(const char *command) const
+    {
+        QList<QByteArray> out;
+        for (const QByteArray &m : received) {
+            if (m.startsWith(QByteArray(command) + '+'))
+                out << m;
+        }
+        return out;
+    }
+
+    static QList<int> numbers(const QByteArray &message)
+    {
+        QList<int> out;
+        const QList<QByteArray> parts = message.split('+');
+        for (qsizetype i = 1; i < parts.size(); ++i) {
+            if (!parts[i].isEmpty())
+                out << parts[i].toInt();
+        }
+        return out;
+    }
+
+    int firstLegal(int led) const
+    {
+        for (int pass = 0; pass < 2; ++pass) {
+            for (int slot = 1; slot <= 13; ++slot) {
+                const int card = hand[slot];
+                if (card == 0)
+                    continue;
+                const bool wanted =
+                    led == 0 ? (spadesBroken || suitOf(card) != 3) : suitOf(card) == suitOf(led);
+                if (wanted || pass == 1)
+                    return slot;
+            }
+        }
+        return 1;
+    }
+
+    void react(const QByteArray &m)
+    {
+        received << m;
+        const QList<int> f = numbers(m);
+        if (m.startsWith("CMD_sendlogininfo+")) {
+            me = f.value(0);
+            send("CMD_logininfo+" + QByteArray::number(me) + "+1.0.6+" + name + kEnd + kEnd);
+        } else if (m.startsWith("CMD_mycards+")) {
+            for (int slot = 1; slot <= 13; ++slot)
+                hand[slot] = f.value(2 * slot);
+        } else if (m.startsWith("CMD_usecard+")) {
+            hand[f.value(1)] = 0;
+        } else if (m.startsWith("CMD_heplayed+") && suitOf(f.value(1)) == 3) {
+            spadesBroken = true;
+        } else if (m.startsWith("CMD_getbid+") && f.value(0) == me) {
+            send("CMD_mybid+" + QByteArray::number(me) + "+3+" + kEnd);
+        } else if (m.startsWith("CMD_nextplayer+") && f.value(0) == me) {
+            send("CMD_playcard+" + QByteArray::number(me) + '+' +
+                 QByteArray::number(firstLegal(f.value(1))) + '+' + kEnd);
+        }
+    }
+
+    void readSome()
+    {
+        char area[4096];
+        const ssize_t got = ::recv(fd, area, sizeof area, 0);
+        if (got <= 0) {
+            gone = true;
+            return;
+        }
+        pending.append(area, got);
+        for (qsizetype end; (end = pending.indexOf(kEnd)) >= 0;) {
+            const QByteArray message = pending.left(end);
+            pending.remove(0, end + 1);
+            react(message);
+        }
+    }
+};
+
+// Serves every client until `done` holds; false when the time runs out.
+template <typename Done>
+bool serve(std::vector<std::unique_ptr<RawClient>> &clients, Done done, int seconds = 30)
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        std::vector<pollfd> fds;
+        for (const auto &c : clients)
+            fds.push_back({c->fd, POLLIN, 0});
+        if (::poll(fds.data(), fds.size(), 100) <= 0)
+            continue;
+        for (std::size_t i = 0; i < fds.size(); ++i) {
+            if (fds[i].revents != 0 && !clients[i]->gone)
+                clients[i]->readSome();
+        }
+    }
+    return true;
+}
+
+struct Server
+{
+    QProcess process;
+    int port = 0;
+
+    Server()
+    {
+        process.start(SPADES_SERVER, {"--port", "0", "--tick", "10"});
+        if (!process.waitForStarted(10000))
+            return;
+        QByteArray out;
+        while (!out.contains('\n') && process.waitForReadyRead(10000))
+            out += process.readAllStandardOutput();
+        if (out.startsWith("listening on port "))
+            port = out.mid(18, out.indexOf('\n') - 18).toInt();
+    }
+    ~Server()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+    }
+};
+
+TEST(SpadesServer, FourRawClientsPlayAWholeHandThenTheServerStopsCleanly)
+{
+    Server server;
+    ASSERT_GT(server.port, 0);
+    std::vector<std::unique_ptr<RawClient>> clients;
+    for (const char *name : {"Ann", "Bob", "Cy", "Di"}) {
+        clients.push_back(std::make_unique<RawClient>(server.port, name));
+        ASSERT_GE(clients.back()->fd, 0);
+    }
+    RawClient &host = *clients[0];
+    ASSERT_TRUE(serve(clients, [&] { return host.all("CMD_newplayerinfo").size() == 4; }));
+    EXPECT_EQ(host.me, 1);
+    host.send(QByteArray("CMD_startgame+Ann+500+y+y+n+") + kEnd);
+    ASSERT_TRUE(serve(clients, [&] {
+        for (const auto &c : clients) {
+            if (c->all("CMD_postscores").isEmpty())
+                return false;
+        }
+        return true;
+    }));
+    for (const auto &c : clients) {
+        EXPECT_EQ(c->all("CMD_heplayed").size(), 52);
+        EXPECT_EQ(c->all("CMD_tooktrick").size(), 13);
+        EXPECT_EQ(c->all("CMD_usecard").size(), 13);
+        const QList<int> scores = RawClient::numbers(c->all("CMD_postscores")[0]);
+        ASSERT_EQ(scores.size(), 16);
+        EXPECT_EQ(scores[0] + scores[1], 13);
+    }
+
+    clients[3].reset();
+    clients.pop_back();
+    ASSERT_TRUE(serve(clients, [&] { return !host.all("CMD_playerdisconnected").isEmpty(); }));
+    EXPECT_EQ(host.all("CMD_playerdisconnected")[0], "CMD_playerdisconnected+4+Di");
+
+    server.process.terminate(); // SIGTERM
+    ASSERT_TRUE(server.process.waitForFinished(10000));
+    EXPECT_EQ(server.process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(server.process.exitCode(), 0);
+    const QByteArray log = server.process.readAllStandardOutput();
+    EXPECT_TRUE(log.contains("connection 1 accepted\n"));
+    EXPECT_TRUE(log.contains("connection 1 is Ann\n"));
+    EXPECT_TRUE(log.contains("game started by Ann, play to 500\n"));
+    EXPECT_TRUE(log.contains("hand 1 dealt by seat 1\n"));
+    EXPECT_TRUE(log.contains("seat 2 bids 3\n"));
+    EXPECT_TRUE(log.contains("hand 1 scored: "));
+    EXPECT_TRUE(log.contains("connection 4 (Di) left\n"));
+    EXPECT_TRUE(log.endsWith("stopped\n"));
+}
+
+TEST(SpadesServer, BusyPortFailsAndBadArgumentsAreRefused)
+{
+    Server first;
+    ASSERT_GT(first.port, 0);
+    QProcess second;
+    second.start(SPADES_SERVER, {"--port", QString::number(first.port)});
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitCode(), 1);
+    EXPECT_TRUE(second.readAllStandardError().contains("Listen - Error Binding Socket"));
+
+    for (const QStringList &args :
+         {QStringList{"--port", "x"}, QStringList{"--port", "70000"}, QStringList{"--what"}}) {
+        QProcess bad;
+        bad.start(SPADES_SERVER, args);
+        ASSERT_TRUE(bad.waitForFinished(10000));
+        EXPECT_EQ(bad.exitCode(), 2) << args.join(' ').toStdString();
+    }
+}
+
+} // namespace

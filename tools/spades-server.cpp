@@ -1,0 +1,116 @@
+// A Spades table without a window: the game host alone, for a machine with no
+// desktop. The first connection to arrive gets number 1 and acts as the
+// hosting player (it starts games, removes people and sets the bot speed).
+#include "host/hostruntime.h"
+#include "host/shuffle.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    // Nothing else is safe here; the event loop does the rest.
+    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
+}
+
+void usage(std::FILE *to)
+{
+    std::fprintf(to, "usage: spades-server [--port N] [--tick MS]\n"
+                     "Hosts a Spades table on TCP port N (default 7772).\n"
+                     "--tick sets the length of one pause tick (default 1000 ms):\n"
+                     "three ticks after each trick, fifteen after each hand.\n");
+}
+
+void say(const QByteArray &line)
+{
+    std::fprintf(stdout, "%s\n", line.constData());
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    int port = 7772;
+    HostRuntime::Timing timing;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            usage(stdout);
+            return 0;
+        }
+        const bool isPort = arg == "--port";
+        if ((!isPort && arg != "--tick") || i + 1 >= argc) {
+            usage(stderr);
+            return 2;
+        }
+        const QByteArray value = argv[++i];
+        bool ok = false;
+        const int number = value.toInt(&ok);
+        const int highest = isPort ? 65535 : 60000;
+        if (!ok || number < (isPort ? 0 : 1) || number > highest) {
+            std::fprintf(stderr, "spades-server: bad value '%s' for %s\n", value.constData(),
+                         arg.constData());
+            return 2;
+        }
+        if (isPort)
+            port = number;
+        else
+            timing.timer1 = number;
+    }
+
+    QCoreApplication app(argc, argv);
+
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) {
+        std::perror("spades-server: socketpair");
+        return 1;
+    }
+    ::fcntl(g_signalPipe[1], F_SETFL, O_NONBLOCK);
+    QSocketNotifier signalNotifier(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [&] {
+        char byte;
+        [[maybe_unused]] const ssize_t got = ::read(g_signalPipe[0], &byte, 1);
+        app.quit();
+    });
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    const auto seed = Lcg::timeOfDaySeed(QDateTime::currentMSecsSinceEpoch());
+    int status = 0;
+    {
+        HostRuntime host(seed, timing);
+        host.onNote = say;
+        host.onAlert = [](const QByteArray &text) { say("alert: " + text); };
+        try {
+            host.listen(port);
+        } catch (const ESockException &e) {
+            std::fprintf(stderr, "spades-server: %s (port %d)\n", e.what(), port);
+            return 1;
+        }
+        say("listening on port " + QByteArray::number(host.port()));
+        status = app.exec();
+    }
+    say("stopped");
+    ::close(g_signalPipe[0]);
+    ::close(g_signalPipe[1]);
+    return status;
+}
