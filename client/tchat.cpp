@@ -8,6 +8,7 @@
 #include "client/tchatboard.h"
 #include "client/tchatwidgets.h"
 #include "protocol/cards.h"
+#include "protocol/tsock.h"
 #include "shell/platform/soundplayer.h"
 
 #include <QActionGroup>
@@ -65,6 +66,22 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer1->setInterval(1);
     connect(m_timer1, &QTimer::timeout, this, [this] { processsocktimer(); });
+
+    m_sock = new TSock(this);
+    m_sock->setObjectName(QStringLiteral("sock"));
+    m_sock->setPortName(QStringLiteral("7772"));
+    m_sock->OnRead = [this](TSock *sender, int) { sockRead(sender->Receive()); };
+    m_sock->OnInfo = [this](TSock *, TSocketInfo, const QByteArray &text) { sockInfo(text); };
+    m_sock11 = new TSock(this);
+    m_sock11->setObjectName(QStringLiteral("Sock11"));
+    m_sock11->setHostName(QStringLiteral("127.0.0.1"));
+    m_sock11->setPortName(QStringLiteral("9001"));
+    m_services.send = [this](const QByteArray &message) { m_sock->Send(message); };
+    m_services.connectTo = [this](const QString &host) {
+        m_sock->setHostName(host);
+        m_sock->Open();
+    };
+    m_services.openLobbyLink = [this] { m_sock11->Open(); };
 
     // The queue starts with one line that holds no command.
     queueMessage(QByteArrayLiteral("receivedlist"));
@@ -179,8 +196,24 @@ void Tchat::processparams(const QStringList &args)
         hostpress();
     else
         joinpress();
-    if (m_services.openLobbyLink)
-        m_services.openLobbyLink();
+    if (m_services.openLobbyLink) {
+        try {
+            m_services.openLobbyLink();
+        } catch (const ESockException &) {
+            // Nobody listens for the lobby: nothing depends on that link.
+        }
+    }
+}
+
+void Tchat::openConnection(const QString &host)
+{
+    if (!m_services.connectTo)
+        return;
+    try {
+        m_services.connectTo(host);
+    } catch (const ESockException &e) {
+        showMessage(QString::fromLatin1(e.what()));
+    }
 }
 
 void Tchat::hostpress()
@@ -189,8 +222,7 @@ void Tchat::hostpress()
         m_services.startHost();
     m_logintext = m_playername.toLatin1() + char(0xFF);
     m_ishost = true;
-    if (m_services.connectTo)
-        m_services.connectTo(QStringLiteral("127.0.0.1"));
+    openConnection(QStringLiteral("127.0.0.1"));
     m_buttonStart->show();
     m_startGame->setEnabled(true);
     if (m_services.hosting)
@@ -200,16 +232,25 @@ void Tchat::hostpress()
 void Tchat::joinpress()
 {
     m_logintext = m_playername.toLatin1() + char(0xFF);
-    if (m_services.connectTo)
-        m_services.connectTo(m_hostaddress);
+    openConnection(m_hostaddress);
     m_buttonStart->hide();
     m_startGame->setEnabled(false);
 }
 
+void Tchat::setHostPort(int port)
+{
+    m_sock->setPortName(QString::number(port));
+}
+
 void Tchat::send(const QByteArray &message)
 {
-    if (m_services.send)
+    if (!m_services.send)
+        return;
+    try {
         m_services.send(message);
+    } catch (const ESockException &e) {
+        showMessage(QString::fromLatin1(e.what()));
+    }
 }
 
 void Tchat::addlinetochat(const QString &line, quint32 colour)

@@ -26,15 +26,17 @@ class QTimer;
 class QWidget;
 class ScorePanel;
 class SoundPlayer;
+class TSock;
 
 // What the table window needs from the rest of the program. The program entry
-// binds these to the socket, the host runtime and the other windows; tests
-// bind them to recorders.
+// binds these to the host runtime and the other windows; tests bind them to
+// recorders. `send`, `connectTo` and `openLobbyLink` default to the window's
+// own sockets.
 struct TableServices
 {
     // Sends one terminated message to the host.
     std::function<void(const QByteArray &message)> send;
-    // Opens the connection to a host on port 7772.
+    // Opens the connection to a host.
     std::function<void(const QString &host)> connectTo;
     // Starts the host's listening socket on port 7772.
     std::function<void()> startHost;
@@ -92,6 +94,9 @@ public:
     ~Tchat() override;
 
     TableServices &services() { return m_services; }
+    // The port of the game host; 7772 unless a test host listens elsewhere.
+    void setHostPort(int port);
+    TSock *sock() const { return m_sock; }
 
     // Start-up modes, called when the window is first shown.
     void processparams(const QStringList &args);
@@ -235,6 +240,7 @@ private:
     void buildChat();
     void dispatch(const QByteArray &command, const QByteArray &data);
     void startTimer1();
+    void openConnection(const QString &host);
     void endProgram();
     void showMessage(const QString &text);
     void setStatus(const QString &text);
@@ -253,6 +259,8 @@ private:
     QString nameOfSeat(int seat) const;
 
     TableServices m_services;
+    TSock *m_sock = nullptr;
+    TSock *m_sock11 = nullptr;
 
     // Client state.
     int m_myseat = 0;
