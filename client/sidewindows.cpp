@@ -6,7 +6,6 @@
 #include "client/tphrases.h"
 #include "client/tspylist.h"
 #include "client/windowbackground.h"
-#include "protocol/message.h"
 #include "resources/pictures.h"
 #include "shell/platform/spadessettings.h"
 
@@ -14,10 +13,10 @@
 #include <QWidget>
 #include <array>
 
-SideWindows::SideWindows(QWidget *mainWindow, QWidget *board, Table table)
+SideWindows::SideWindows(QWidget *mainWindow, PhraseButtons *phraseButtons, Table table)
     : QObject(mainWindow), m_table(std::move(table)), m_mainWindow(mainWindow),
       m_gamestart(new Tgamestart(mainWindow)), m_spylist(new Tspylist(mainWindow)),
-      m_lasttrick(new Tlasttrick(mainWindow)), m_phraseButtons(new PhraseButtons(board)),
+      m_lasttrick(new Tlasttrick(mainWindow)), m_phraseButtons(phraseButtons),
       m_phraseEditor(new Tphrases(m_phraseButtons, mainWindow))
 {
     const qreal dpr = qApp->devicePixelRatio();
@@ -40,14 +39,6 @@ SideWindows::SideWindows(QWidget *mainWindow, QWidget *board, Table table)
     connect(m_spylist, &Tspylist::kickRequested, this, [this](int seat) {
         if (m_table.kick)
             m_table.kick(seat);
-    });
-    m_phraseButtons->setSendAction([this](const QString &actionText) {
-        if (!m_table.send || !m_table.myseat)
-            return false;
-        const QString colour = m_table.colourText ? m_table.colourText() : QString();
-        m_table.send(wire::toHost::action(m_table.myseat(),
-                                          (actionText + QLatin1Char('|') + colour).toLatin1()));
-        return true;
     });
 }
 

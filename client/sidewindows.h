@@ -14,8 +14,8 @@ class Tspylist;
 struct SpadesSettings;
 
 // The table's side windows (game options, spy list, last trick, phrase
-// editor) and the phrase buttons, with the calls the table window makes into
-// them. What they need of the table comes in through `Table`.
+// editor) with the calls the table window makes into them. What they need of
+// the table comes in through `Table`.
 class SideWindows : public QObject
 {
     Q_OBJECT
@@ -26,8 +26,6 @@ public:
         std::function<void(const QByteArray &message)> send;
         std::function<int()> myseat;
         std::function<QString()> playername;
-        // The own chat colour as colour text ("clBlack", "$00FF8000", ...).
-        std::function<QString()> colourText;
         // The text of a seat's name label, seat 1 to 4.
         std::function<QString(int seat)> seatName;
         // The card number shown on the board for a seat, 0 for none.
@@ -38,8 +36,9 @@ public:
         std::function<void()> writeSettings;
     };
 
-    // `board` holds the phrase buttons; the windows belong to `mainWindow`.
-    SideWindows(QWidget *mainWindow, QWidget *board, Table table);
+    // The windows belong to `mainWindow`; the editor works on the table's
+    // phrase buttons.
+    SideWindows(QWidget *mainWindow, PhraseButtons *phraseButtons, Table table);
 
     Tgamestart *gamestart() const { return m_gamestart; }
     Tspylist *spylist() const { return m_spylist; }

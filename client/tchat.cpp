@@ -1,1 +1,401 @@
-// The table client window.
+#include "client/tchat.h"
+
+#include "chat/chatpanel.h"
+#include "chat/colourtext.h"
+#include "chat/soundboard.h"
+#include "client/phrasebuttons.h"
+#include "client/seatmenu.h"
+#include "client/tchatboard.h"
+#include "client/tchatwidgets.h"
+#include "protocol/cards.h"
+#include "protocol/tsock.h"
+#include "shell/platform/soundplayer.h"
+
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTimer>
+
+namespace {
+
+constexpr int kBoardWidth = 768;
+constexpr int kBoardHeight = 483;
+
+QAction *addItem(QMenu *menu, const QString &name, const QString &caption)
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(name);
+    return action;
+}
+
+} // namespace
+
+Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("chat"));
+    setWindowTitle(QStringLiteral("Spades "));
+    m_seatnames = {QStringLiteral("You"), QStringLiteral("Klot"), QStringLiteral("Klick"),
+                   QStringLiteral("Kling")};
+
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("central"));
+    m_board = new QWidget(central);
+    m_board->setObjectName(QStringLiteral("panel_board"));
+    m_board->setGeometry(2, 2, kBoardWidth, kBoardHeight);
+    central->setMinimumSize(kBoardWidth + 4, kBoardHeight + 5);
+    setCentralWidget(central);
+
+    m_soundBoard = new SoundBoard(this);
+    m_soundBoard->setSendFunction([this](const QByteArray &message) { send(message); });
+    m_soundBoard->setStatusLine([this](const QString &line) { addlinetochat(line); });
+    m_soundBoard->setSeatName([this](int seat) -> std::optional<QString> {
+        if (!cards::isSeat(seat))
+            return std::nullopt;
+        return nameOfSeat(seat);
+    });
+    m_soundBoard->setSettingsChanged([this] {
+        if (m_services.writeSettings)
+            m_services.writeSettings();
+    });
+
+    buildBoard();
+    buildMenus();
+
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setInterval(1);
+    connect(m_timer1, &QTimer::timeout, this, [this] { processsocktimer(); });
+
+    m_sock = new TSock(this);
+    m_sock->setObjectName(QStringLiteral("sock"));
+    m_sock->setPortName(QStringLiteral("7772"));
+    m_sock->OnRead = [this](TSock *sender, int) { sockRead(sender->Receive()); };
+    m_sock->OnInfo = [this](TSock *, TSocketInfo, const QByteArray &text) { sockInfo(text); };
+    m_sock11 = new TSock(this);
+    m_sock11->setObjectName(QStringLiteral("Sock11"));
+    m_sock11->setHostName(QStringLiteral("127.0.0.1"));
+    m_sock11->setPortName(QStringLiteral("9001"));
+    m_services.send = [this](const QByteArray &message) { m_sock->Send(message); };
+    m_services.connectTo = [this](const QString &host) {
+        m_sock->setHostName(host);
+        m_sock->Open();
+    };
+    m_services.openLobbyLink = [this] { m_sock11->Open(); };
+
+    // The queue starts with one line that holds no command.
+    queueMessage(QByteArrayLiteral("receivedlist"));
+
+    m_buttonStart->hide();
+    m_startGame->setEnabled(false);
+    m_logintext.clear();
+    clearall();
+}
+
+Tchat::~Tchat() = default;
+
+void Tchat::buildMenus()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("File1"));
+    m_startGame = addItem(file, QStringLiteral("StartGame1"), QStringLiteral("Start Game"));
+    connect(m_startGame, &QAction::triggered, this, &Tchat::button_startClick);
+    connect(addItem(file, QStringLiteral("Exit1"), QStringLiteral("Exit")), &QAction::triggered,
+            this, &QWidget::close);
+
+    m_optionsMenu = menuBar()->addMenu(QStringLiteral("&Options"));
+    m_optionsMenu->setObjectName(QStringLiteral("Options1"));
+    QMenu *options = m_optionsMenu;
+    // "Play Sounds", "Play Chatter Sounds" and "Turn Sound".
+    m_soundBoard->addOptionsMenuItems(options);
+
+    QMenu *botSpeed = options->addMenu(QStringLiteral("Bot Speed"));
+    botSpeed->setObjectName(QStringLiteral("BotSpeed1"));
+    m_botSpeed = botSpeed->menuAction();
+    m_botSpeedGroup = new QActionGroup(this);
+    const std::pair<const char *, int> speeds[] = {{"Slow", 1000}, {"Normal", 500}, {"Fast", 200}};
+    for (const auto &[caption, ms] : speeds) {
+        QAction *item = addItem(botSpeed, QString::fromLatin1(caption) + QLatin1Char('1'),
+                                QString::fromLatin1(caption));
+        item->setCheckable(true);
+        setTag(item, ms);
+        m_botSpeedGroup->addAction(item);
+        connect(item, &QAction::triggered, this, [this, ms] { setBotSpeed(ms, true); });
+    }
+    setBotSpeed(500, false);
+    // "Text Color", "Text Size", "Scroll Chat Off" and "Clear Main Chat".
+    m_chat->addOptionsMenuItems(options);
+
+    connect(addItem(options, QStringLiteral("ResetScreenLocation1"),
+                    QStringLiteral("Reset Screen Location")),
+            &QAction::triggered, this, [this] {
+                setGeometry(3, 3 + (geometry().top() - frameGeometry().top()), 780, 534);
+                if (m_services.resetLastTrickPlace)
+                    m_services.resetLastTrickPlace();
+            });
+    m_justWatch = addItem(options, QStringLiteral("JustWatch1"), QStringLiteral("Just Watch"));
+    m_justWatch->setCheckable(true);
+    // The check mark follows the host's announcement only.
+    connect(m_justWatch, &QAction::triggered, this, [this](bool) {
+        m_justWatch->setChecked(!m_justWatch->isChecked());
+        JustWatch1Click();
+    });
+
+    QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("View1"));
+    const std::pair<const char *, const char *> windows[] = {{"ViewTally1", "View Tally"},
+                                                             {"SpyList1", "Spy List"}};
+    for (const auto &[name, caption] : windows) {
+        const QString item = QString::fromLatin1(name);
+        connect(addItem(view, item, QString::fromLatin1(caption)), &QAction::triggered, this,
+                [this, item] {
+                    if (m_services.showWindow)
+                        m_services.showWindow(item);
+                });
+    }
+    connect(addItem(view, QStringLiteral("LastTrick1"), QStringLiteral("Last Trick")),
+            &QAction::triggered, this, &Tchat::button_lastClick);
+    connect(addItem(view, QStringLiteral("PhraseList1"), QStringLiteral("Phrase List")),
+            &QAction::triggered, this, [this] {
+                if (m_services.showWindow)
+                    m_services.showWindow(QStringLiteral("PhraseList1"));
+            });
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("Help1"));
+    for (const char *name : {"Content", "About"}) {
+        const QString item = QString::fromLatin1(name) + QLatin1Char('1');
+        connect(addItem(help, item, QString::fromLatin1(name)), &QAction::triggered, this,
+                [this, item] {
+                    if (m_services.showWindow)
+                        m_services.showWindow(item);
+                });
+    }
+    QAction *debug = addItem(help, QStringLiteral("Debug1"), QStringLiteral("Debug"));
+    debug->setCheckable(true);
+    debug->setVisible(false);
+}
+
+void Tchat::processparams(const QStringList &args)
+{
+    if (args.isEmpty()) {
+        addlinetochat(QStringLiteral("0+Loading Solo Game..Please wait."));
+        if (m_services.showDownload)
+            m_services.showDownload();
+        m_playername = QStringLiteral("You");
+        m_hostaddress = QStringLiteral("127.0.0.1");
+        hostpress();
+        return;
+    }
+    addlinetochat(QStringLiteral("0+Loading Multi-player Game.. Please Wait."));
+    if (args.size() < 3)
+        return;
+    m_playername = args.at(0);
+    m_hostaddress = args.at(1);
+    if (args.at(2) == QLatin1String("true"))
+        hostpress();
+    else
+        joinpress();
+    if (m_services.openLobbyLink) {
+        try {
+            m_services.openLobbyLink();
+        } catch (const ESockException &) {
+            // Nobody listens for the lobby: nothing depends on that link.
+        }
+    }
+}
+
+void Tchat::openConnection(const QString &host)
+{
+    if (!m_services.connectTo)
+        return;
+    try {
+        m_services.connectTo(host);
+    } catch (const ESockException &e) {
+        showMessage(QString::fromLatin1(e.what()));
+    }
+}
+
+void Tchat::hostpress()
+{
+    if (m_services.startHost)
+        m_services.startHost();
+    m_logintext = m_playername.toLatin1() + char(0xFF);
+    m_ishost = true;
+    openConnection(QStringLiteral("127.0.0.1"));
+    m_buttonStart->show();
+    m_startGame->setEnabled(true);
+    if (m_services.hosting)
+        m_services.hosting();
+}
+
+void Tchat::joinpress()
+{
+    m_logintext = m_playername.toLatin1() + char(0xFF);
+    openConnection(m_hostaddress);
+    m_buttonStart->hide();
+    m_startGame->setEnabled(false);
+}
+
+void Tchat::setHostPort(int port)
+{
+    m_sock->setPortName(QString::number(port));
+}
+
+void Tchat::send(const QByteArray &message)
+{
+    if (!m_services.send)
+        return;
+    try {
+        m_services.send(message);
+    } catch (const ESockException &e) {
+        showMessage(QString::fromLatin1(e.what()));
+    }
+}
+
+void Tchat::addlinetochat(const QString &line, quint32 colour)
+{
+    constexpr int kKeptLines = 500;
+    m_chatLines.append(line);
+    if (m_chatLines.size() > kKeptLines)
+        m_chatLines.removeFirst();
+    m_chat->addlinetochat(line, colour);
+}
+
+void Tchat::playsounds(const QString &name)
+{
+    m_soundBoard->playsounds(name);
+}
+
+void Tchat::setSoundPlayer(SoundPlayer *player)
+{
+    m_soundBoard->setPlayer(player);
+}
+
+void Tchat::sendAction(const QString &actionText)
+{
+    send("CMD_action+" + QByteArray::number(m_myseat) + '+' + actionText.toLatin1() + '|' +
+         colourtext::toText(m_chat->textColour()).toLatin1() + char(0xFF));
+}
+
+bool Tchat::timerRunning() const
+{
+    return m_timer1->isActive();
+}
+
+void Tchat::startTimer1()
+{
+    if (!m_ending && !m_timer1->isActive())
+        m_timer1->start();
+}
+
+void Tchat::showMessage(const QString &text)
+{
+    if (m_services.messageBox)
+        m_services.messageBox(text);
+    else
+        QMessageBox::information(this, windowTitle(), text);
+}
+
+void Tchat::endProgram()
+{
+    if (m_ending)
+        return;
+    m_ending = true;
+    m_timer1->stop();
+    m_receivedlist.clear();
+    close();
+    emit programEnds();
+}
+
+void Tchat::closeEvent(QCloseEvent *event)
+{
+    if (m_services.windowClosing)
+        m_services.windowClosing();
+    m_timer1->stop();
+    event->accept();
+}
+
+int Tchat::botSpeed() const
+{
+    return tagOf(m_botSpeed);
+}
+
+void Tchat::setBotSpeed(int milliseconds, bool announce)
+{
+    QAction *chosen = nullptr;
+    for (QAction *item : m_botSpeedGroup->actions())
+        if (tagOf(item) == milliseconds)
+            chosen = item;
+    if (!chosen)
+        return;
+    setTag(m_botSpeed, milliseconds);
+    chosen->setChecked(true);
+    if (!announce)
+        return;
+    if (m_loggedin)
+        send("CMD_botspeed+" + QByteArray::number(m_myseat) + '+' +
+             QByteArray::number(milliseconds) + '+' + char(0xFF));
+    if (m_services.writeSettings)
+        m_services.writeSettings();
+}
+
+bool Tchat::newTurnSound() const
+{
+    return m_soundBoard->turnSoundChoice() == 1;
+}
+
+void Tchat::setNewTurnSound(bool useNew)
+{
+    m_soundBoard->setTurnSoundChoice(useNew ? 1 : 0);
+}
+
+bool Tchat::playSounds() const
+{
+    return m_soundBoard->playSounds();
+}
+
+void Tchat::setPlaySounds(bool on)
+{
+    m_soundBoard->setPlaySounds(on);
+}
+
+bool Tchat::playChatterSounds() const
+{
+    return m_soundBoard->playChatterSounds();
+}
+
+void Tchat::setPlayChatterSounds(bool on)
+{
+    m_soundBoard->setPlayChatterSounds(on);
+}
+
+bool Tchat::justWatching() const
+{
+    return m_justWatch->isChecked();
+}
+
+void Tchat::playTurnSound()
+{
+    playsounds(m_soundBoard->turnSound());
+}
+
+void Tchat::setStatus(const QString &text)
+{
+    m_labelStatus->setText(text);
+}
+
+QString Tchat::status() const
+{
+    return m_labelStatus->text();
+}
+
+void Tchat::button_startClick()
+{
+    if (!m_loggedin) {
+        showMessage(QStringLiteral("You are not connected"));
+        return;
+    }
+    if (m_services.showGameStart)
+        m_services.showGameStart();
+}

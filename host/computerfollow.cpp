@@ -1,25 +1,6 @@
 #include "host/computerrules.h"
 
-using computerhand::firstSlot;
-using computerhand::firstSlotScanningDown;
-using computerhand::isAce;
-using computerhand::isSpade;
-using computerhand::lowestRankSlot;
-using computerhand::rankIndex;
-
-namespace {
-
-ComputerCard playSlot(int slot)
-{
-    return ComputerCard{slot, {}};
-}
-
-bool notAce(int card)
-{
-    return !isAce(card);
-}
-
-} // namespace
+using namespace computerhand;
 
 ComputerCard computerfindfollow(const ComputerTurn &turn)
 {
@@ -35,25 +16,19 @@ ComputerCard computerfindfollownil(const ComputerTurn &turn)
 
 ComputerCard followsuitteamiewin(const ComputerTurn &turn)
 {
-    const SeatRecord &me = turn.self();
-    const int led = turn.ledSuit();
-    const auto ofLedSuit = [led](int card) { return getsuit(card) == led; };
+    const CardSet hand = turn.hand;
+    const CardSet led = turn.ledSuitCards();
     const int winningIndex = rankIndex(turn.game.winningcard);
 
     // A partner winning with a jack or lower is covered from the top; a queen or
     // better is trusted and the lowest card follows.
-    int slot = winningIndex >= 1 && winningIndex <= 10 ? firstSlotScanningDown(me, ofLedSuit)
-                                                       : firstSlot(me, ofLedSuit);
-    if (slot != 0)
-        return playSlot(slot);
-
-    slot = lowestRankSlot(me, [](int card) { return !isSpade(card); });
-    if (slot != 0)
-        return playSlot(slot);
-
-    slot = lowestRankSlot(me, computerhand::anyCard);
-    if (slot != 0)
-        return playSlot(slot);
+    const bool cover = winningIndex >= 1 && winningIndex <= 10;
+    if (const int card = cover ? firstScanningDown(led) : first(led))
+        return turn.play(card);
+    if (const int card = lowestRank(hand & ~kSpades))
+        return turn.play(card);
+    if (const int card = lowestRank(hand))
+        return turn.play(card);
 
     ComputerCard none;
     none.alerts.append(QByteArray("Error playing following suit low card - teamie win."));
@@ -63,78 +38,57 @@ ComputerCard followsuitteamiewin(const ComputerTurn &turn)
 ComputerCard followsuitteamienowin(const ComputerTurn &turn)
 {
     const GameState &game = turn.game;
-    const SeatRecord &me = turn.self();
-    const int led = turn.ledSuit();
+    const CardSet hand = turn.hand;
+    const int ledSuit = turn.ledSuit();
+    const CardSet led = turn.ledSuitCards();
     const int winning = game.winningcard;
-    const int ledAce = cards::aceOf(led);
+    const int ledAce = cards::aceOf(ledSuit);
 
-    int slot = firstSlot(me, [ledAce](int card) { return card == ledAce; });
-    if (slot != 0)
-        return playSlot(slot);
-
-    if (!isAce(winning) && game.aceplayed[led]) {
-        slot = firstSlot(me, [ledAce](int card) { return card == ledAce - 1; });
-        if (slot != 0)
-            return playSlot(slot);
+    if (const int card = first(hand & cardBit(ledAce)))
+        return turn.play(card);
+    if (!isAce(winning) && game.aceplayed[ledSuit]) {
+        if (const int card = first(hand & cardBit(ledAce - 1)))
+            return turn.play(card);
     }
-
-    slot = firstSlot(me, [led](int card) { return getsuit(card) == led; });
-    if (slot != 0)
-        return playSlot(slot);
-
+    if (const int card = first(led))
+        return turn.play(card);
     if (isSpade(winning)) {
-        slot = firstSlot(me, [winning](int card) { return isSpade(card) && card > winning; });
-        if (slot != 0)
-            return playSlot(slot);
+        if (const int card = first(hand & kSpades & above(winning)))
+            return turn.play(card);
     }
-
-    return playSlot(lowestRankSlot(me, notAce));
+    return turn.play(lowestRank(hand & ~kAces));
 }
 
 ComputerCard followsuitteamiewinnil(const ComputerTurn &turn)
 {
-    const SeatRecord &me = turn.self();
-    const int led = turn.ledSuit();
-    const int winning = turn.game.winningcard;
+    const CardSet hand = turn.hand;
+    const CardSet led = turn.ledSuitCards();
 
     // Take the trick away from the Nil partner.
-    int slot =
-        firstSlot(me, [led, winning](int card) { return getsuit(card) == led && card > winning; });
-    if (slot != 0)
-        return playSlot(slot);
+    if (const int card = first(led & above(turn.game.winningcard)))
+        return turn.play(card);
+    if (const int card = first(led))
+        return turn.play(card);
+    if (const int card = first(hand & kSpades))
+        return turn.play(card);
+    if (const int card = lowestRank(hand & ~kAces))
+        return turn.play(card);
 
-    slot = firstSlot(me, [led](int card) { return getsuit(card) == led; });
-    if (slot != 0)
-        return playSlot(slot);
-
-    slot = firstSlot(me, isSpade);
-    if (slot != 0)
-        return playSlot(slot);
-
-    slot = lowestRankSlot(me, notAce);
-    if (slot != 0)
-        return playSlot(slot);
-
-    ComputerCard first = playSlot(firstSlot(me, computerhand::anyCard));
-    first.alerts.append(QByteArray("Error playing following suit nil card."));
-    return first;
+    ComputerCard firstCard = turn.play(first(hand));
+    firstCard.alerts.append(QByteArray("Error playing following suit nil card."));
+    return firstCard;
 }
 
 ComputerCard followsuitteamienowinnil(const ComputerTurn &turn)
 {
-    const SeatRecord &me = turn.self();
-    const int led = turn.ledSuit();
-    const auto ofLedSuit = [led](int card) { return getsuit(card) == led; };
+    const CardSet hand = turn.hand;
+    const CardSet led = turn.ledSuitCards();
 
     // Before the Nil partner plays, go high so it can play under; after, stay low.
     const bool partnerStillToPlay = turn.partnerRecord().tablecard == 0;
-    int slot = partnerStillToPlay ? firstSlotScanningDown(me, ofLedSuit) : firstSlot(me, ofLedSuit);
-    if (slot != 0)
-        return playSlot(slot);
-
-    slot = firstSlot(me, isSpade);
-    if (slot != 0)
-        return playSlot(slot);
-
-    return playSlot(lowestRankSlot(me, notAce));
+    if (const int card = partnerStillToPlay ? firstScanningDown(led) : first(led))
+        return turn.play(card);
+    if (const int card = first(hand & kSpades))
+        return turn.play(card);
+    return turn.play(lowestRank(hand & ~kAces));
 }

@@ -1,16 +1,9 @@
 #include "host/computerplayer.h"
 #include "host/computerrules.h"
 
-using computerhand::anyCard;
-using computerhand::firstSlot;
-using computerhand::isSpade;
+using namespace computerhand;
 
 namespace {
-
-ComputerCard playSlot(int slot)
-{
-    return ComputerCard{slot, {}};
-}
 
 ComputerCard alertOnly(const char *text)
 {
@@ -28,72 +21,75 @@ int partnerSeatOf(const SeatTable &seats, int seat)
 
 } // namespace
 
-ComputerTurn::ComputerTurn(const GameState &state, const SeatTable &table, int forSeat)
-    : game(state), seats(table), seat(forSeat), partner(partnerSeatOf(table, forSeat))
+CardSet computerhand::held(const SeatRecord &seat)
 {
+    // Branch-free: this runs for every computer card. An empty slot sets bit 0,
+    // which no card uses; anything outside 0..52 sets nothing.
+    CardSet set = 0;
+#pragma GCC unroll 13
+    for (int slot = 1; slot <= cards::kHandSize; ++slot) {
+        const unsigned card = unsigned(seat.hand[slot]);
+        set |= CardSet(card <= unsigned(cards::kDeckSize)) << (card & 63u);
+    }
+    return set & ~CardSet(1);
+}
+
+ComputerTurn::ComputerTurn(const GameState &state, const SeatTable &table, int forSeat)
+    : game(state), seats(table), seat(forSeat), partner(partnerSeatOf(table, forSeat)),
+      hand(held(table[forSeat]))
+{
+}
+
+ComputerCard ComputerTurn::play(int card) const
+{
+    int found = 0;
+#pragma GCC unroll 13
+    for (int slot = cards::kHandSize; slot >= 1; --slot)
+        found = self().hand[slot] == card ? slot : found;
+    return ComputerCard{card != 0 ? found : 0, {}};
 }
 
 bool haveothersuit(const SeatRecord &seat)
 {
-    return firstSlot(seat, [](int card) { return !isSpade(card); }) != 0;
+    return (held(seat) & ~kSpades) != 0;
 }
 
 ComputerCard computerleadcard(const ComputerTurn &turn)
 {
     const GameState &game = turn.game;
-    const SeatRecord &me = turn.self();
+    const CardSet hand = turn.hand;
 
     // Cash a side-suit ace, or a king whose ace has gone; spades are kept back.
-    int slot = firstSlot(me, [&game](int card) {
-        switch (card) {
-        case 13:
-        case 26:
-        case 52:
-            return true;
-        case 12:
-            return game.aceplayed[cards::kClubs];
-        case 25:
-            return game.aceplayed[cards::kDiamonds];
-        case 51:
-            return game.aceplayed[cards::kHearts];
-        default:
-            return false;
-        }
-    });
-    if (slot != 0)
-        return playSlot(slot);
+    CardSet winners = cardBit(13) | cardBit(26) | cardBit(52);
+    if (game.aceplayed[cards::kClubs])
+        winners |= cardBit(12);
+    if (game.aceplayed[cards::kDiamonds])
+        winners |= cardBit(25);
+    if (game.aceplayed[cards::kHearts])
+        winners |= cardBit(51);
+    if (const int card = first(hand & winners))
+        return turn.play(card);
 
-    const bool spadesLeadable = game.spadesbroken || !haveothersuit(me);
-    slot = firstSlot(me, [spadesLeadable](int card) { return !isSpade(card) || spadesLeadable; });
-    if (slot != 0)
-        return playSlot(slot);
-
-    slot = firstSlot(me, [](int card) { return !isSpade(card); });
-    if (slot != 0)
-        return playSlot(slot);
-
-    slot = firstSlot(me, anyCard);
-    if (slot != 0)
-        return playSlot(slot);
-
+    const bool spadesLeadable = game.spadesbroken || (hand & ~kSpades) == 0;
+    if (const int card = first(spadesLeadable ? hand : hand & ~kSpades))
+        return turn.play(card);
+    if (const int card = first(hand & ~kSpades))
+        return turn.play(card);
+    if (const int card = first(hand))
+        return turn.play(card);
     return alertOnly("not supposed to be here");
 }
 
 ComputerCard computerleadcardnil(const ComputerTurn &turn)
 {
-    const SeatRecord &me = turn.self();
-    const bool spadesLeadable = turn.game.spadesbroken || !haveothersuit(me);
+    const CardSet hand = turn.hand;
+    const bool spadesLeadable = turn.game.spadesbroken || (hand & ~kSpades) == 0;
 
     // Lead high so the Nil partner can duck under it.
-    int slot = computerhand::highestRankSlot(
-        me, [spadesLeadable](int card) { return !isSpade(card) || spadesLeadable; });
-    if (slot != 0)
-        return playSlot(slot);
-
-    slot = firstSlot(me, anyCard);
-    if (slot != 0)
-        return playSlot(slot);
-
+    if (const int card = highestRank(spadesLeadable ? hand : hand & ~kSpades))
+        return turn.play(card);
+    if (const int card = first(hand))
+        return turn.play(card);
     return alertOnly("Error leading nil card");
 }
 
@@ -101,26 +97,23 @@ ComputerCard computerjustplay(const ComputerTurn &turn)
 {
     const SeatRecord &me = turn.self();
     const SeatRecord &partner = turn.partnerRecord();
+    const CardSet hand = turn.hand;
     const int winning = turn.game.winningcard;
     const bool winningIsSpade = isSpade(winning);
 
     if (me.tricks < me.bid) {
-        const int slot = firstSlot(me, [winning, winningIsSpade](int card) {
-            return isSpade(card) && (!winningIsSpade || card > winning);
-        });
-        if (slot != 0)
-            return playSlot(slot);
+        // A spade that takes the trick.
+        const CardSet overtrumps = winningIsSpade ? kSpades & above(winning) : kSpades;
+        if (const int card = first(hand & overtrumps))
+            return turn.play(card);
     }
-
     if (me.tricks + partner.tricks >= me.bid + partner.bid) {
-        const int slot = firstSlot(me, [winning, winningIsSpade](int card) {
-            return !isSpade(card) || (winningIsSpade && card < winning);
-        });
-        if (slot != 0)
-            return playSlot(slot);
+        // The contract is safe: anything that does not take the trick.
+        const CardSet underneath = ~kSpades | (winningIsSpade ? kSpades & below(winning) : 0);
+        if (const int card = first(hand & underneath))
+            return turn.play(card);
     }
-
-    return playSlot(firstSlot(me, anyCard));
+    return turn.play(first(hand));
 }
 
 ComputerCard computerplay(const GameState &game, const SeatTable &seats, int seat)

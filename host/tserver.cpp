@@ -3,23 +3,7 @@
 #include "host/computerplayer.h"
 #include "protocol/message.h"
 
-#include <charconv>
 #include <cstdint>
-
-namespace {
-
-// "seat+value+", the field text a client sends with a bid or a card.
-QByteArray movePayload(int seat, int value)
-{
-    char text[32];
-    char *end = std::to_chars(text, text + 12, seat).ptr;
-    *end++ = '+';
-    end = std::to_chars(end, end + 12, value).ptr;
-    *end++ = '+';
-    return QByteArray(text, end - text);
-}
-
-} // namespace
 
 TServer::TServer(HostPort &port, std::uint32_t seed) : m_port(port), m_random(seed)
 {
@@ -132,8 +116,10 @@ void TServer::computertimerTimer()
 
 void TServer::computerBidFor(int seat)
 {
+    // The same checks as a person's bid, without the round trip through text.
     const int bid = computerbid(m_game, m_seats, seat);
-    mybid(kFromHost, movePayload(seat, bid));
+    if (bidAwaited(seat) && bid >= 0 && bid <= cards::kHandSize)
+        takebid(seat, bid);
 }
 
 void TServer::computerCardFor(int seat)
@@ -141,8 +127,9 @@ void TServer::computerCardFor(int seat)
     const ComputerCard choice = computerplay(m_game, m_seats, seat);
     for (const QByteArray &text : choice.alerts)
         m_port.alert(text);
-    if (choice.handPosition != 0)
-        playcard(kFromHost, movePayload(seat, choice.handPosition));
+    // Alerts may have let other events in, so the card must still be awaited.
+    if (choice.handPosition != 0 && cardAwaited(seat))
+        offerCard(seat, choice.handPosition);
 }
 
 QByteArrayView TServer::cut(QByteArrayView &rest)

@@ -107,6 +107,7 @@ private:
     void getbids();
     void closeBidding();
     void mybid(int from, const QByteArray &payload);
+    void takebid(int seat, int bid); // a bid already checked: awaited and in range
     void findplayer();
     void starthand();
     void closed(int from, const QByteArray &payload);

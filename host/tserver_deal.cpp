@@ -184,21 +184,25 @@ void TServer::mybid(int from, const QByteArray &payload)
     const std::optional<int> bid = lastInt(rest);
     if (!bid || ((*bid < 0 || *bid > cards::kHandSize) && *bid != kBlindNil))
         return;
+    takebid(*seat, *bid);
+}
 
-    SeatRecord &r = m_seats[*seat];
+void TServer::takebid(int seat, int bid)
+{
+    SeatRecord &r = m_seats[seat];
     r.hasbid = true;
-    if (*bid == kBlindNil) {
+    if (bid == kBlindNil) {
         r.bid = 0;
         r.blindnil = m_game.blind; // without the option it is a plain Nil
     } else {
-        r.bid = *bid;
+        r.bid = bid;
     }
     m_game.totalbids += r.bid;
     const int announced = r.blindnil ? kBlindNil : r.bid;
     if (notes())
-        note("seat " + wire::number(*seat) + " bids " + wire::number(announced));
+        note("seat " + wire::number(seat) + " bids " + wire::number(announced));
     if (anyoneConnected())
-        sendToAll(wire::toClient::hebid(*seat, announced));
+        sendToAll(wire::toClient::hebid(seat, announced));
     getbids();
 }
 

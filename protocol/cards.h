@@ -61,13 +61,8 @@ constexpr int partnerOf(int seat)
 // Suit number 1..4 of a card; anything outside 1..52 (0 included) counts as clubs.
 constexpr int getsuit(int card)
 {
-    if (card >= 14 && card <= 26)
-        return cards::kDiamonds;
-    if (card >= 27 && card <= 39)
-        return cards::kSpades;
-    if (card >= 40 && card <= 52)
-        return cards::kHearts;
-    return cards::kClubs;
+    // Computed rather than compared range by range: this runs for every card checked.
+    return cards::isCard(card) ? (card - 1) / 13 + 1 : cards::kClubs;
 }
 
 // The host's record of one connection; records 1..4 are the seats, 5..9 watchers.

@@ -53,6 +53,25 @@ inline std::size_t matchLength(const std::uint8_t *a, const std::uint8_t *b, std
     return m;
 }
 
+// How many bytes from p on equal p[0], at most limit; p[1] is known to.
+inline std::size_t runLength(const std::uint8_t *p, std::size_t limit)
+{
+    std::size_t r = 2;
+    if constexpr (std::endian::native == std::endian::little) {
+        const std::uint64_t pattern = p[0] * 0x0101010101010101ull;
+        while (r + 8 <= limit) {
+            std::uint64_t word;
+            std::memcpy(&word, p + r, 8);
+            if (const std::uint64_t diff = word ^ pattern)
+                return r + std::size_t(std::countr_zero(diff) / 8);
+            r += 8;
+        }
+    }
+    while (r < limit && p[r] == p[0])
+        ++r;
+    return r;
+}
+
 inline void putWord(std::uint8_t *at, unsigned value)
 {
     at[0] = std::uint8_t(value >> 8);
@@ -89,10 +108,7 @@ std::size_t compressBlock(const std::uint8_t *in, std::size_t n, std::uint8_t *b
         // Anything shorter than a run is left to the match search, so only
         // count on when the next byte repeats.
         if (left >= kMinRun && src[x + 1] == first) {
-            std::size_t r = 2;
-            const std::size_t runLimit = std::min(kMaxRun, left);
-            while (r < runLimit && src[x + r] == first)
-                ++r;
+            const std::size_t r = runLength(src + x, std::min(kMaxRun, left));
             if (r >= kMinRun) {
                 dst[y] = 0;
                 putWord(dst + y + 1, unsigned(r - kMinRun));

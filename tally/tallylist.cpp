@@ -338,6 +338,20 @@ void Ttallylist::removePlayer(QListWidgetItem *item)
     delete m_listboxTally->takeItem(index);
     m_updating = false;
     setChecklistChecks();
+    showSelectedPlayer();
+}
+
+void Ttallylist::showSelectedPlayer()
+{
+    const int selected = m_listboxTally->currentRow();
+    if (selected >= 0) {
+        showPlayerRow(selected + 1);
+        return;
+    }
+    for (int n = 1; n <= 8; ++n)
+        m_label[n]->setText(QStringLiteral("0"));
+    m_hisname->setText(QStringLiteral("XX Wins:"));
+    m_hisnametop->setText(QStringLiteral("XX's Tally"));
 }
 
 void Ttallylist::button_resetClick()
@@ -352,8 +366,7 @@ void Ttallylist::button_resetClick()
     m_updating = true;
     m_listboxTally->clear();
     m_updating = false;
-    for (int n = 1; n <= 8; ++n)
-        m_label[n]->setText(QStringLiteral("0"));
+    showSelectedPlayer();
     setChecklistChecks();
 }
 

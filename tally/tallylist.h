@@ -81,6 +81,8 @@ private:
     void loadtally();
     void showOwnRecord();
     void showPlayerRow(int row);
+    // The selected player, or the empty panel when none is.
+    void showSelectedPlayer();
     int tallyRowOf(const QString &name) const;
     void addtomineincrease(bool won);
     void setChecklistChecks();

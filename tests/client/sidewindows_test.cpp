@@ -34,12 +34,11 @@ struct SideWindowsFixture : ::testing::Test
         table.send = [this](const QByteArray &m) { sent << m; };
         table.myseat = [this] { return myseat; };
         table.playername = [] { return QStringLiteral("Ann"); };
-        table.colourText = [] { return QStringLiteral("clBlack"); };
         table.seatName = [](int seat) { return QStringLiteral("P%1").arg(seat); };
         table.playedCard = [](int seat) { return seat * 10; };
         table.kick = [this](int seat) { kicked << seat; };
         table.writeSettings = [this] { ++settingsWrites; };
-        windows = new SideWindows(&mainWindow, board, table);
+        windows = new SideWindows(&mainWindow, new PhraseButtons(board), table);
         mainWindow.show();
     }
     QLabel *lastLabel(const QString &name)
@@ -47,15 +46,6 @@ struct SideWindowsFixture : ::testing::Test
         return windows->lasttrick()->findChild<QLabel *>(name);
     }
 };
-
-TEST_F(SideWindowsFixture, PhraseGoesOutAsAnActionWithTheOwnColour)
-{
-    windows->phraseButtons()->setPhrase(5, "/me waves");
-    QTest::mouseClick(windows->phraseButtons()->button(1), Qt::LeftButton);
-    ASSERT_EQ(sent.size(), 1);
-    EXPECT_EQ(sent[0], QByteArray("CMD_action+2+says: Way To Go!|clBlack\xff"));
-    EXPECT_EQ(board->findChild<QToolButton *>("b_phrase1"), windows->phraseButtons()->button(1));
-}
 
 TEST_F(SideWindowsFixture, GameStartSendsUnderThePlayersNameAndSavesSettings)
 {

@@ -254,20 +254,33 @@ TEST(ComputerPlaySlots, PlayedSlotsAreSkippedAndSlotNumbersKept)
 
 TEST(ComputerPlaySlots, RankOrderHelpers)
 {
-    EXPECT_EQ(computerhand::rankIndex(card("2C")), 1);
-    EXPECT_EQ(computerhand::rankIndex(card("JD")), 10);
-    EXPECT_EQ(computerhand::rankIndex(card("KS")), 12);
-    EXPECT_EQ(computerhand::rankIndex(card("AH")), 0);
-    EXPECT_EQ(computerhand::rankValue(card("AH")), 13);
-    EXPECT_EQ(computerhand::rankValue(card("2H")), 1);
+    using namespace computerhand;
+    EXPECT_EQ(rankIndex(card("2C")), 1);
+    EXPECT_EQ(rankIndex(card("JD")), 10);
+    EXPECT_EQ(rankIndex(card("KS")), 12);
+    EXPECT_EQ(rankIndex(card("AH")), 0);
+    EXPECT_EQ(rankValue(card("AH")), 13);
+    EXPECT_EQ(rankValue(card("2H")), 1);
+    EXPECT_EQ(suitCards(cards::kSpades), ((CardSet(1) << 13) - 1) << 27);
+    EXPECT_EQ(suitCards(0), 0u);
+    EXPECT_EQ(above(card("QS")) & kSpades, cardBit(card("KS")) | cardBit(card("AS")));
+    EXPECT_EQ(below(card("3S")) & kSpades, cardBit(card("2S")));
+    EXPECT_EQ(below(card("2C")), 0u);
+
     SeatRecord seat;
-    deal(seat, "5C 5H 2D");
-    EXPECT_FALSE(haveothersuit(SeatRecord{}));
+    EXPECT_FALSE(haveothersuit(seat));
+    deal(seat, "5C 5H 2D AS");
     EXPECT_TRUE(haveothersuit(seat));
-    // Ties stay with the earlier slot, both for the lowest and the highest rank.
-    EXPECT_EQ(computerhand::highestRankSlot(seat, computerhand::anyCard), 1);
-    deal(seat, "5C 2H 2D");
-    EXPECT_EQ(computerhand::lowestRankSlot(seat, computerhand::anyCard), 2);
+    const CardSet hand = held(seat);
+    EXPECT_EQ(first(hand), card("5C"));
+    EXPECT_EQ(firstScanningDown(hand), card("5H"));
+    // Ties go to the first in hand order, both for the lowest and the highest rank.
+    EXPECT_EQ(highestRank(hand & ~kSpades), card("5C"));
+    EXPECT_EQ(lowestRank(hand), card("2D"));
+    EXPECT_EQ(highestRank(hand), card("AS"));
+    EXPECT_EQ(lowestRank(0), 0);
+    EXPECT_EQ(first(0), 0);
+    EXPECT_EQ(firstScanningDown(0), 0);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "tally/lzrw1.h"
 
+#include "tests/tally/qstringprinter.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>

@@ -3,6 +3,7 @@
 #include "tally/tallylist.h"
 
 #include "tests/common/test_support.h"
+#include "tests/tally/qstringprinter.h"
 
 #include <gtest/gtest.h>
 
@@ -225,6 +226,7 @@ TEST_F(TallyWindow, ResetAsksZeroesAndKeepsListAndRowsInStep)
     EXPECT_TRUE(entries("listbox_tally").isEmpty());
     EXPECT_EQ(m_window->stringgrid_scores().rowCount(), 1);
     EXPECT_TRUE(entries("checklist", true).isEmpty());
+    EXPECT_EQ(text("label_hisnametop"), "XX's Tally");
 
     // A player followed after the reset gets his own row, not a stale one.
     follow("Dee");
@@ -277,7 +279,11 @@ TEST_F(TallyWindow, RemovingAMiddlePlayerMovesTheOthersUp)
     follow("Dee");
     m_window->recordGame(1, 1, kTable);
     m_window->recordGame(1, 1, {"", "You", "Bob", "<Waiting>", "Dee"});
+    list("listbox_tally")->setCurrentRow(1);
+    EXPECT_EQ(text("label_hisnametop"), "Cid's Tally");
     unfollow("Cid");
+    // The panel never goes on showing a player who is gone.
+    EXPECT_NE(text("label_hisnametop"), "Cid's Tally");
     EXPECT_EQ(entries("listbox_tally"), (QStringList{"Bob", "Dee"}));
     EXPECT_EQ(row("Dee")[0], 2);
     list("listbox_tally")->setCurrentRow(1);

@@ -1,5 +1,7 @@
 #include "tally/tallytable.h"
 
+#include "tests/tally/qstringprinter.h"
+
 #include <gtest/gtest.h>
 
 namespace {

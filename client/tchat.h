@@ -1,0 +1,324 @@
+#pragma once
+
+#include "protocol/receivequeue.h"
+
+#include <QByteArray>
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <functional>
+
+class BoardButton;
+class ChatPanel;
+class PhraseButtons;
+class SeatMenu;
+class SoundBoard;
+class BoardLabel;
+class BoardPicture;
+class CardPicture;
+class QAction;
+class QActionGroup;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QTimer;
+class QWidget;
+class ScorePanel;
+class SoundPlayer;
+class TSock;
+
+// What the table window needs from the rest of the program. The program entry
+// binds these to the host runtime and the other windows; tests bind them to
+// recorders. `send`, `connectTo` and `openLobbyLink` default to the window's
+// own sockets.
+struct TableServices
+{
+    // Sends one terminated message to the host.
+    std::function<void(const QByteArray &message)> send;
+    // Opens the connection to a host.
+    std::function<void(const QString &host)> connectTo;
+    // Starts the host's listening socket on port 7772.
+    std::function<void()> startHost;
+    // Opens the lobby link (127.0.0.1:9001) in the multi-player modes.
+    std::function<void()> openLobbyLink;
+    // Shows the lobby download window (solo start).
+    std::function<void()> showDownload;
+    // A message box with one text.
+    std::function<void(const QString &text)> messageBox;
+    // Records a finished game in the tally: "addtomine" or the winning team's name.
+    std::function<void(const QString &word)> recordTally;
+    // Reads the settings file once the host has confirmed the own connection.
+    std::function<void()> readSettings;
+    // Writes the settings file after a preference changed.
+    std::function<void()> writeSettings;
+    // Opens the game options dialog.
+    std::function<void()> showGameStart;
+    // The watchers list: add or remove a line "n: name".
+    std::function<void(const QString &line)> addSpy;
+    std::function<bool(const QString &line)> removeSpy;
+    // The last-trick window: a game starts, a card is laid, a trick is taken.
+    std::function<void()> resetLastTrick;
+    std::function<void(int seat)> cardLaid;
+    std::function<void(int winner)> recordLastTrick;
+    std::function<void()> showLastTrick;
+    // Tells the other windows that this process hosts the game.
+    std::function<void()> hosting;
+    // Shows another window of the program by its menu item's name
+    // ("SpyList1", "ViewTally1", "PhraseList1", "Content1", "About1").
+    std::function<void(const QString &item)> showWindow;
+    // Opens the maker's web page (the logo).
+    std::function<void()> openHomePage;
+    // Puts the last-trick window back at its default place.
+    std::function<void()> resetLastTrickPlace;
+    // The window is closing (the program ends after it).
+    std::function<void()> windowClosing;
+    // The host has confirmed the own connection number.
+    std::function<void(int seat)> loggedIn;
+    // Opens a context menu; tests return true to keep it from showing.
+    std::function<bool(QMenu *menu)> menuPopup;
+};
+
+// The table client: the board with the four seats, the own hand, bids and
+// scores, and the chat pane. Everything the host sends enters through
+// processsocktimer; everything the client sends leaves through send().
+class Tchat : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kSeatCount = 4;
+    static constexpr quint32 kStatusColour = 0xFF0000; // pure blue, $00BBGGRR
+
+    explicit Tchat(QWidget *parent = nullptr);
+    ~Tchat() override;
+
+    TableServices &services() { return m_services; }
+    // The port of the game host; 7772 unless a test host listens elsewhere.
+    void setHostPort(int port);
+    TSock *sock() const { return m_sock; }
+
+    // Start-up modes, called when the window is first shown.
+    void processparams(const QStringList &args);
+    void hostpress();
+    void joinpress();
+
+    // The socket's events.
+    void sockRead(const QByteArray &bytes);
+    void sockInfo(const QByteArray &text);
+    // Queues one message as the socket would (terminator already removed).
+    void queueMessage(const QByteArray &message);
+    // One tick of Timer1: at most one message is handled.
+    void processsocktimer();
+    bool timerRunning() const;
+    int queuedMessages() const { return int(m_receivedlist.size()); }
+
+    // The one way out to the host; nothing is sent before login.
+    void send(const QByteArray &message);
+    // The one way into the chat view.
+    void addlinetochat(const QString &line, quint32 colour = kStatusColour);
+    // The one way to play a sound; silent while Options > "Play Sounds" is off.
+    void playsounds(const QString &name);
+
+    // Where the sounds go; tests record them.
+    void setSoundPlayer(SoundPlayer *player);
+
+    // Client state.
+    int myseat() const { return m_myseat; }
+    bool loggedin() const { return m_loggedin; }
+    bool ishost() const { return m_ishost; }
+    QString playername() const { return m_playername; }
+    QString hostaddress() const { return m_hostaddress; }
+    QByteArray logintext() const { return m_logintext; }
+    int turnseat() const { return m_turnseat; }
+    int seatcount() const { return kSeatCount; }
+    bool alreadybid() const { return m_alreadybid; }
+    QString seatname(int seat) const;
+    // The most recent chat lines, as given to addlinetochat.
+    const QStringList &chatLines() const { return m_chatLines; }
+
+    // Options the other windows read or set.
+    int botSpeed() const;
+    void setBotSpeed(int milliseconds, bool announce);
+    bool newTurnSound() const;
+    void setNewTurnSound(bool useNew);
+    bool playSounds() const;
+    void setPlaySounds(bool on);
+    bool playChatterSounds() const;
+    void setPlayChatterSounds(bool on);
+    bool justWatching() const;
+    QString status() const;
+
+    // The parts of the table that other windows work with.
+    ChatPanel *chatPanel() const { return m_chat; }
+    SoundBoard *soundBoard() const { return m_soundBoard; }
+    PhraseButtons *phraseButtons() const { return m_phrases; }
+    SeatMenu *seatMenu() const { return m_popupKick; }
+    QWidget *boardPanel() const { return m_board; }
+    QMenu *optionsMenu() const { return m_optionsMenu; }
+    ScorePanel *scorePanel() const { return m_panelScores; }
+
+    // The board, rotated: the seat's control of each family.
+    BoardLabel *playernameLabel(int seat) const;
+    QLabel *bidLabel(int seat) const;
+    QLabel *tricksLabel(int seat) const;
+    BoardPicture *playedPicture(int seat) const;
+    BoardPicture *cardsPicture(int seat) const;
+    CardPicture *cardAt(int position) const;
+    // Hand positions in slot order (left to right), free slots as -1.
+    std::array<int, 14> handSlots() const;
+
+    // Handlers, by message.
+    void sendloginfo(const QByteArray &data);
+    void newplayerinfo(const QByteArray &data);
+    void playerdisconnected(const QByteArray &data);
+    void chatrecieved(const QByteArray &data);
+    void startthegame(const QByteArray &data);
+    void startround(const QByteArray &data);
+    void getnextplayer(const QByteArray &data);
+    void justwatching(const QByteArray &data);
+    void mycards(const QByteArray &data);
+    void getbid(const QByteArray &data);
+    void hebid(const QByteArray &data);
+    void finalbid(const QByteArray &data);
+    void error(const QByteArray &data);
+    void heplayed(const QByteArray &data);
+    void usecard(const QByteArray &data);
+    void tooktrick(const QByteArray &data);
+    void postscores(const QByteArray &data);
+    void winner(const QByteArray &data);
+    void gamestats(const QByteArray &data);
+    void loadcards(const QByteArray &data);
+    void playasound(const QByteArray &data);
+    void havewrongversion(const QByteArray &data);
+    void wrongversion(const QByteArray &data);
+    void full(const QByteArray &data);
+
+    // The board.
+    void movestuff(int from, int to);
+    void sortstuff(int seat);
+    void clearall();
+    void flipcards();
+    void createcard(int position, int card);
+    void sortthem();
+    void movecards(int position);
+    void cardimagesMouseDown(CardPicture *card, Qt::MouseButton button);
+    void kicking(int seat);
+    void openSeatMenu(BoardLabel *label, const QPoint &globalPos);
+
+    // Player actions.
+    void button_startClick();
+    void button_bidClick();
+    void button_nilClick();
+    void button_blindClick();
+    void button_dobidClick();
+    void button_closeClick();
+    void button_lastClick();
+    void JustWatch1Click();
+
+signals:
+    // The program should end (host full, connection lost).
+    void programEnds();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    struct SeatFamilies;
+    struct HandSlot
+    {
+        bool free = true;
+        int position = -1;
+    };
+
+    void buildMenus();
+    void buildBoard();
+    void buildSeatControls();
+    void buildTableControls();
+    void buildBidControls();
+    void buildScorePanel();
+    void buildChat();
+    void dispatch(const QByteArray &command, const QByteArray &data);
+    void startTimer1();
+    void openConnection(const QString &host);
+    void endProgram();
+    void showMessage(const QString &text);
+    void setStatus(const QString &text);
+    void playTurnSound();
+    void sendAction(const QString &actionText);
+    void hideBidControls();
+    void showNumberBid(bool visible);
+    void raiseBidControls();
+    void clearTeamScores();
+    void destroyCards();
+    void freeSlots();
+    void raiseSlotsFrom(int slot);
+    int slotOf(int position) const;
+    CardPicture *cardInSlot(int slot) const;
+    void setRule(QLabel *label, bool on, const QString &onText, const QString &offText);
+    QString nameOfSeat(int seat) const;
+
+    TableServices m_services;
+    TSock *m_sock = nullptr;
+    TSock *m_sock11 = nullptr;
+
+    // Client state.
+    int m_myseat = 0;
+    bool m_loggedin = false;
+    bool m_ishost = false;
+    QString m_playername;
+    QString m_hostaddress;
+    QByteArray m_logintext;
+    int m_turnseat = 0;
+    QStringList m_seatnames;
+    bool m_alreadybid = false;
+    bool m_rotated = false;
+    QByteArray m_pendingCards;
+    std::array<HandSlot, 14> m_slots{};
+    std::array<CardPicture *, 14> m_cards{};
+
+    // Receiving.
+    ReceiveBuffer m_buffer;
+    std::deque<QByteArray> m_receivedlist;
+    QTimer *m_timer1 = nullptr;
+    bool m_ending = false;
+
+    QStringList m_chatLines;
+
+    // Widgets.
+    QWidget *m_board = nullptr;
+    SeatFamilies *m_seats = nullptr;
+    ScorePanel *m_panelScores = nullptr;
+    QLabel *m_labelRound = nullptr;
+    QLabel *m_labelTotalbids = nullptr;
+    QLabel *m_labelTurn = nullptr;
+    QLabel *m_labelStatus = nullptr;
+    QLabel *m_labelPlaytoscore = nullptr;
+    QLabel *m_labelBaggin = nullptr;
+    QLabel *m_labelBlind = nullptr;
+    std::array<QLabel *, 3> m_labelTeam{};
+    std::array<QLabel *, 3> m_labelBags{};
+    std::array<QLabel *, 3> m_labelBids{};
+    BoardButton *m_buttonStart = nullptr;
+    BoardButton *m_buttonLast = nullptr;
+    BoardPicture *m_logo = nullptr;
+    BoardPicture *m_flippedcards = nullptr;
+    QLabel *m_labelYourBid = nullptr;
+    QLineEdit *m_editBid = nullptr;
+    QWidget *m_updownBid = nullptr;
+    BoardButton *m_buttonBid = nullptr;
+    BoardButton *m_buttonNil = nullptr;
+    BoardButton *m_buttonDobid = nullptr;
+    BoardButton *m_buttonBlind = nullptr;
+
+    // Menus.
+    QMenu *m_optionsMenu = nullptr;
+    QAction *m_startGame = nullptr;
+    QAction *m_botSpeed = nullptr;
+    QActionGroup *m_botSpeedGroup = nullptr;
+    QAction *m_justWatch = nullptr;
+    SeatMenu *m_popupKick = nullptr;
+    ChatPanel *m_chat = nullptr;
+    SoundBoard *m_soundBoard = nullptr;
+    PhraseButtons *m_phrases = nullptr;
+};

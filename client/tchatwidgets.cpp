@@ -1,0 +1,130 @@
+#include "client/tchatwidgets.h"
+
+#include "resources/pictures.h"
+
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <QPainter>
+#include <algorithm>
+
+int tagOf(const QObject *control)
+{
+    return control ? control->property("tag").toInt() : 0;
+}
+
+void setTag(QObject *control, int value)
+{
+    if (control)
+        control->setProperty("tag", value);
+}
+
+BoardPicture::BoardPicture(const QString &name, const QRect &geometry, QWidget *parent)
+    : QLabel(parent)
+{
+    setObjectName(name);
+    setGeometry(geometry);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setTag(this, 0);
+}
+
+void BoardPicture::setPicture(const QPixmap &pixmap)
+{
+    setPixmap(pixmap);
+    m_hasPicture = !pixmap.isNull();
+}
+
+void BoardPicture::clearPicture()
+{
+    clear();
+    m_hasPicture = false;
+}
+
+void BoardPicture::mousePressEvent(QMouseEvent *event)
+{
+    emit pressed(event->button());
+    event->accept();
+}
+
+BoardLabel::BoardLabel(const QString &name, const QString &text, const QPoint &at, QWidget *parent)
+    : QLabel(text, parent)
+{
+    setObjectName(name);
+    move(at);
+    setTag(this, 0);
+}
+
+void BoardLabel::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::RightButton)
+        emit rightClicked(event->globalPosition().toPoint());
+    QLabel::mousePressEvent(event);
+}
+
+BoardButton::BoardButton(const QString &name, const QString &caption, const QRect &geometry,
+                         QWidget *parent)
+    : QAbstractButton(parent)
+{
+    setObjectName(name);
+    setText(caption);
+    setGeometry(geometry);
+    setCursor(Qt::PointingHandCursor);
+    setTag(this, 0);
+}
+
+void BoardButton::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.drawPixmap(0, 0,
+                       pictures::pictureButton(text(), size(), isDown(), devicePixelRatioF()));
+}
+
+CardPicture::CardPicture(int position, int card, QWidget *parent)
+    : BoardPicture(QStringLiteral("card%1").arg(position), QRect(QPoint(0, 0), pictures::kCardSize),
+                   parent),
+      m_position(position), m_card(card)
+{
+    setTag(this, position);
+    setToolTip(QString::number(card));
+    setScaledContents(true);
+    setPicture(pictures::card(card, devicePixelRatioF()));
+}
+
+UpDown::UpDown(const QString &name, const QRect &geometry, QLineEdit *buddy, int minimum,
+               int maximum, QWidget *parent)
+    : QWidget(parent), m_buddy(buddy), m_minimum(minimum), m_maximum(maximum), m_position(minimum)
+{
+    setObjectName(name);
+    setGeometry(geometry);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    const std::pair<Qt::ArrowType, int> arrows[] = {{Qt::UpArrow, +1}, {Qt::DownArrow, -1}};
+    for (const auto &[arrow, delta] : arrows) {
+        auto *button = new QToolButton(this);
+        button->setObjectName(delta > 0 ? name + QStringLiteral("_up")
+                                        : name + QStringLiteral("_down"));
+        button->setArrowType(arrow);
+        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        button->setAutoRepeat(true);
+        layout->addWidget(button);
+        connect(button, &QToolButton::clicked, this, [this, delta = delta] { step(delta); });
+    }
+}
+
+void UpDown::setPosition(int position)
+{
+    m_position = std::clamp(position, m_minimum, m_maximum);
+    if (m_buddy)
+        m_buddy->setText(QString::number(m_position));
+}
+
+void UpDown::step(int delta)
+{
+    bool ok = false;
+    const int typed = m_buddy ? m_buddy->text().toInt(&ok) : 0;
+    setPosition((ok ? std::clamp(typed, m_minimum, m_maximum) : m_position) + delta);
+}

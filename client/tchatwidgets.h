@@ -1,0 +1,105 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QPixmap>
+
+// Small state of the board lives in the controls' tags, as an integer
+// property named "tag"; every control of the board carries one.
+int tagOf(const QObject *control);
+void setTag(QObject *control, int value);
+
+// A picture control: the pixmap is drawn at the top-left corner and can be
+// emptied. Mouse presses are reported with their button.
+class BoardPicture : public QLabel
+{
+    Q_OBJECT
+
+public:
+    BoardPicture(const QString &name, const QRect &geometry, QWidget *parent);
+
+    void setPicture(const QPixmap &pixmap);
+    void clearPicture();
+    bool hasPicture() const { return m_hasPicture; }
+
+signals:
+    void pressed(Qt::MouseButton button);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    bool m_hasPicture = false;
+};
+
+// A label whose right click opens a menu (the seat names).
+class BoardLabel : public QLabel
+{
+    Q_OBJECT
+
+public:
+    BoardLabel(const QString &name, const QString &text, const QPoint &at, QWidget *parent);
+
+signals:
+    void rightClicked(const QPoint &globalPos);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+};
+
+// A button drawn as a picture, pushed in while held down.
+class BoardButton : public QAbstractButton
+{
+    Q_OBJECT
+
+public:
+    BoardButton(const QString &name, const QString &caption, const QRect &geometry,
+                QWidget *parent);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
+
+// One card of the own hand: named "card" + hand position, tag = hand
+// position, hint = card number.
+class CardPicture : public BoardPicture
+{
+    Q_OBJECT
+
+public:
+    CardPicture(int position, int card, QWidget *parent);
+
+    int position() const { return m_position; }
+    int card() const { return m_card; }
+
+private:
+    int m_position;
+    int m_card;
+};
+
+class QLineEdit;
+
+// Up/down arrows bound to a number field: each arrow steps the field's value
+// by one within [minimum, maximum], without wrapping around. Typed text the
+// arrows cannot read counts as the arrows' last position.
+class UpDown : public QWidget
+{
+    Q_OBJECT
+
+public:
+    UpDown(const QString &name, const QRect &geometry, QLineEdit *buddy, int minimum, int maximum,
+           QWidget *parent);
+
+    int position() const { return m_position; }
+    void setPosition(int position);
+    void stepUp() { step(+1); }
+    void stepDown() { step(-1); }
+
+private:
+    void step(int delta);
+
+    QLineEdit *m_buddy;
+    int m_minimum;
+    int m_maximum;
+    int m_position;
+};

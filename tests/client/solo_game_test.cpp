@@ -1,0 +1,139 @@
+// A whole solo game through the window: the host and the table in one
+// process on real sockets, the host's pauses shortened.
+#include "client/scorepanel.h"
+#include "client/sidewindows.h"
+#include "client/tchat.h"
+#include "client/tchatwidgets.h"
+#include "client/tchatwiring.h"
+#include "client/tgamestart.h"
+#include "host/hostruntime.h"
+#include "shell/platform/soundplayer.h"
+#include "tests/common/test_support.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class SilentSounds : public SoundPlayer
+{
+public:
+    void play(const QString &) override {}
+};
+
+bool visibleOnBoard(Tchat &table, const char *name)
+{
+    auto *widget = table.findChild<QWidget *>(name);
+    return widget && !widget->isHidden();
+}
+
+TEST(SoloGame, PlaysToTheWinnerThroughTheWindow)
+{
+    HostRuntime::Timing timing;
+    timing.socktimer = 1;
+    timing.timer1 = 1;
+    timing.computerPercent = 1;
+    HostRuntime host(20261208, timing);
+    host.onAlert = [](const QByteArray &) {};
+
+    Tchat table;
+    SilentSounds silence;
+    table.setSoundPlayer(&silence);
+    QStringList boxes;
+    table.services().messageBox = [&](const QString &text) { boxes.append(text); };
+    table.services().showDownload = [] {};
+    table.services().startHost = [&] {
+        host.listen(0);
+        table.setHostPort(host.port());
+    };
+    SideWindows *windows = attachSideWindows(table);
+    host.botSpeedHook = [&]() -> std::optional<int> { return table.botSpeed(); };
+    table.show();
+    table.processparams({});
+    ASSERT_TRUE(table.ishost());
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return table.playernameLabel(1)->text() == QLatin1String("You"); }));
+    EXPECT_EQ(table.myseat(), 1);
+
+    QTest::mouseClick(table.findChild<QWidget *>("button_start"), Qt::LeftButton);
+    Tgamestart *dialog = windows->gamestart();
+    ASSERT_TRUE(dialog->isVisible());
+    auto *down = dialog->findChild<QWidget *>("arrow_down");
+    ASSERT_NE(down, nullptr);
+    QTest::mouseClick(down, Qt::LeftButton);
+    EXPECT_EQ(dialog->findChild<QLineEdit *>("edit_playtoscore")->text(), "250");
+    QTest::mouseClick(dialog->findChild<QWidget *>("button_start"), Qt::LeftButton);
+    EXPECT_FALSE(dialog->isVisible());
+
+    int hands = 0;
+    int cardsPlayed = 0;
+    int attempt = 0;
+    int handSizeAtClick = -1;
+    auto handSize = [&] { return int(table.findChildren<CardPicture *>().size()); };
+    auto won = [&] { return table.status().contains(QLatin1String("Won the Game!")); };
+
+    const bool finished = testsupport::waitUntil(
+        [&] {
+            if (won())
+                return true;
+            if (visibleOnBoard(table, "panel_scores")) {
+                ++hands;
+                // Every hand plays all thirteen cards before the scores.
+                EXPECT_EQ(handSize(), 0);
+                QTest::mouseClick(table.findChild<QWidget *>("button_close"), Qt::LeftButton);
+                return false;
+            }
+            if (visibleOnBoard(table, "button_dobid")) {
+                QTest::mouseClick(table.findChild<QWidget *>("button_dobid"), Qt::LeftButton);
+                return false;
+            }
+            if (visibleOnBoard(table, "button_bid")) {
+                table.findChild<QLineEdit *>("edit_bid")->setText("3");
+                QTest::mouseClick(table.findChild<QWidget *>("button_bid"), Qt::LeftButton);
+                return false;
+            }
+            if (table.turnseat() == table.myseat()) {
+                if (handSize() != handSizeAtClick)
+                    attempt = 0; // the last card went out: a new turn
+                const auto hand = table.handSlots();
+                QList<int> positions;
+                for (int position : hand)
+                    if (position > 0)
+                        positions.append(position);
+                if (positions.isEmpty())
+                    return false;
+                CardPicture *card = table.cardAt(positions.at(attempt % positions.size()));
+                ++attempt;
+                handSizeAtClick = handSize();
+                QTest::mouseClick(card, Qt::LeftButton);
+                ++cardsPlayed;
+            }
+            return false;
+        },
+        240000);
+    ASSERT_TRUE(finished) << "hands " << hands << ", status " << table.status().toStdString();
+
+    EXPECT_GE(hands, 1);
+    EXPECT_GE(cardsPlayed, 13 * hands);
+    const bool blueWon = table.status() == QLatin1String("You have Won the Game!");
+    if (!blueWon) {
+        EXPECT_EQ(table.status(), "Team Red has Won the Game!");
+    }
+    for (int seat = 1; seat <= 4; ++seat) {
+        const bool trophy =
+            visibleOnBoard(table, ("image_winner" + QByteArray::number(seat)).constData());
+        EXPECT_EQ(trophy, (seat % 2 == 1) == blueWon) << seat;
+    }
+    const int score1 = table.findChild<QLabel *>("label_team1")->text().toInt();
+    const int score2 = table.findChild<QLabel *>("label_team2")->text().toInt();
+    EXPECT_GE(blueWon ? score1 : score2, 250);
+    EXPECT_GT(blueWon ? score1 : score2, blueWon ? score2 : score1);
+    EXPECT_TRUE(visibleOnBoard(table, "button_start")) << "the host may start again";
+    EXPECT_TRUE(boxes.isEmpty()) << boxes.join('|').toStdString();
+    EXPECT_EQ(table.playernameLabel(2)->text(), "Klot");
+}
+
+} // namespace
