@@ -84,7 +84,7 @@ void Tchat::buildBoard()
         QPainter painter(&logo);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.drawPixmap(0, 2, 32, 32, pictures::spadeIcon(int(32 * dpr)));
-        QFont font(QStringLiteral("DejaVu Serif"), 17, QFont::Bold);
+        QFont font(QStringLiteral("DejaVu Serif"), 14, QFont::Bold);
         painter.setFont(font);
         painter.setPen(QColor(0xff, 0xfb, 0xe6));
         painter.drawText(QRect(36, 0, 84, 36), Qt::AlignVCenter | Qt::AlignLeft,
