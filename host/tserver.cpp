@@ -47,16 +47,6 @@ void TServer::dispatch(int connection, const QByteArray &message)
     }
 }
 
-bool TServer::bidAwaited(int seat) const
-{
-    return m_game.gamestarted && cards::isSeat(seat) && m_game.bidder == seat;
-}
-
-bool TServer::cardAwaited(int seat) const
-{
-    return m_game.gamestarted && m_cardAwaited && cards::isSeat(seat) && m_game.turn == seat;
-}
-
 void TServer::sendTo(int n, const QByteArray &bytes)
 {
     if (n >= 1 && n <= kRecords && m_seats[n].connected)
@@ -69,15 +59,6 @@ void TServer::sendToAll(const QByteArray &bytes)
         if (m_seats[n].connected)
             m_port.send(n, bytes);
     }
-}
-
-bool TServer::anyoneConnected() const
-{
-    for (int n = 1; n <= m_connectioncount; ++n) {
-        if (m_seats[n].connected)
-            return true;
-    }
-    return false;
 }
 
 void TServer::note(const QByteArray &line)

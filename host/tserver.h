@@ -103,6 +103,8 @@ private:
     void startgame(int from, const QByteArray &payload);
     void startround();
     void dealcards();
+    void dealUnsorted(); // a deck missing a card or holding one twice
+    void reportMissingCards();
     void getbids();
     void closeBidding();
     void mybid(int from, const QByteArray &payload);
@@ -145,3 +147,23 @@ private:
     Deck m_stacked{};
     bool m_hasStacked = false;
 };
+
+// Asked at every move, so defined where the compiler can inline them.
+inline bool TServer::bidAwaited(int seat) const
+{
+    return m_game.gamestarted && cards::isSeat(seat) && m_game.bidder == seat;
+}
+
+inline bool TServer::cardAwaited(int seat) const
+{
+    return m_game.gamestarted && m_cardAwaited && cards::isSeat(seat) && m_game.turn == seat;
+}
+
+inline bool TServer::anyoneConnected() const
+{
+    for (int n = 1; n <= m_connectioncount; ++n) {
+        if (m_seats[n].connected)
+            return true;
+    }
+    return false;
+}

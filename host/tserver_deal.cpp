@@ -90,24 +90,59 @@ void TServer::dealcards()
     } else {
         shufflecards(m_game.deck, m_random);
     }
+    // Position p goes to seat (p - 1) % 4 + 1 and every hand is sorted. A deck
+    // that holds each card once is dealt sorted straight away: handing out the
+    // cards in ascending order, each to the seat its position names, fills every
+    // hand in order without comparing cards.
+    std::array<int, cards::kDeckSize + 1> seatOf{};
+    bool eachCardOnce = true;
+    for (int position = 1; position <= cards::kDeckSize && eachCardOnce; ++position) {
+        const int card = m_game.deck[position];
+        eachCardOnce = cards::isCard(card) && seatOf[card] == 0;
+        if (eachCardOnce)
+            seatOf[card] = (position - 1) % cards::kSeats + 1;
+    }
+    if (eachCardOnce) {
+        std::array<int, cards::kSeats + 1> filled{};
+        for (int card = 1; card <= cards::kDeckSize; ++card) {
+            const int seat = seatOf[card];
+            m_seats[seat].hand[++filled[seat]] = card;
+        }
+    } else {
+        dealUnsorted();
+    }
+
+    for (int seat = 1; seat <= cards::kSeats; ++seat) {
+        if (!m_seats[seat].connected)
+            continue;
+        int cardsOf[cards::kHandSize + 1] = {};
+        std::copy(m_seats[seat].hand.begin(), m_seats[seat].hand.end(), cardsOf);
+        sendTo(seat, wire::toClient::mycards(seat, cardsOf));
+    }
+    if (!eachCardOnce)
+        reportMissingCards();
+}
+
+void TServer::dealUnsorted()
+{
     for (int position = 1; position <= cards::kDeckSize; ++position) {
         const int seat = (position - 1) % cards::kSeats + 1;
         const int slot = (position - 1) / cards::kSeats + 1;
         m_seats[seat].hand[slot] = m_game.deck[position];
     }
+    for (int seat = 1; seat <= cards::kSeats; ++seat)
+        std::sort(m_seats[seat].hand.begin() + 1, m_seats[seat].hand.end());
+}
+
+void TServer::reportMissingCards()
+{
+    // The shuffle never produces such a deck; a stacked one might.
     bool dealt[cards::kDeckSize + 1] = {};
     for (int seat = 1; seat <= cards::kSeats; ++seat) {
-        auto &hand = m_seats[seat].hand;
-        std::sort(hand.begin() + 1, hand.end());
-        for (int slot = 1; slot <= cards::kHandSize; ++slot) {
-            if (cards::isCard(hand[slot]))
-                dealt[hand[slot]] = true;
+        for (int card : m_seats[seat].hand) {
+            if (cards::isCard(card))
+                dealt[card] = true;
         }
-        if (!m_seats[seat].connected)
-            continue;
-        int cardsOf[cards::kHandSize + 1] = {};
-        std::copy(hand.begin(), hand.end(), cardsOf);
-        sendTo(seat, wire::toClient::mycards(seat, cardsOf));
     }
     for (int card = 1; card <= cards::kDeckSize; ++card) {
         if (!dealt[card])
