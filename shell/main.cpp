@@ -1,7 +1,22 @@
+#include "client/tchat.h"
+#include "shell/singleinstance.h"
+#include "shell/spadesapp.h"
+
 #include <QApplication>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    return 0;
+    SingleInstance guard;
+    if (!guard.tryAcquire())
+        return 0; // the running copy has been asked to come to the front
+    QApplication::setApplicationName(QStringLiteral("Spades"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Spades"));
+
+    SpadesApp spades(app.arguments().mid(1), SpadesApp::Options{});
+    QObject::connect(&guard, &SingleInstance::raiseRequested, spades.table(),
+                     [&spades] { SingleInstance::raiseWindow(spades.table()); });
+    QObject::connect(&spades, &SpadesApp::finished, &app, &QApplication::quit);
+    spades.start();
+    return app.exec();
 }

@@ -1,0 +1,95 @@
+// The settings file as the windows see it: which control each key sets, and
+// the main window's box, kept across runs.
+#include "chat/chatpanel.h"
+#include "chat/colourtext.h"
+#include "client/sidewindows.h"
+#include "client/tchat.h"
+#include "shell/platform/settingsfile.h"
+#include "shell/spadesapp.h"
+#include "tally/tallylist.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace {
+
+// Outer box of a top-level window: position and size including its frame.
+QRect outerBox(const QWidget *window)
+{
+    const QRect frame = window->frameGeometry();
+    return QRect(frame.x(), frame.y(), frame.width(), frame.height());
+}
+
+void placeOuterBox(QWidget *window, const QRect &box)
+{
+    const QSize frameExtra = window->frameGeometry().size() - window->geometry().size();
+    window->move(box.x(), box.y());
+    window->resize(std::max(1, box.width() - frameExtra.width()),
+                   std::max(1, box.height() - frameExtra.height()));
+}
+
+} // namespace
+
+SpadesSettings SpadesApp::currentSettings() const
+{
+    SpadesSettings s;
+    const QRect box = outerBox(m_table);
+    s.top = box.y();
+    s.left = box.x();
+    s.width = box.width();
+    s.height = box.height();
+    m_side->collectSettings(s);
+    s.textSize = m_table->chatPanel()->textSize();
+    s.textColor = colourtext::toText(m_table->chatPanel()->textColour());
+    s.botSpeed = m_table->botSpeed();
+    s.turnSound = m_table->newTurnSound() ? 1 : 0;
+    s.playSounds = m_table->playSounds();
+    s.chatterSounds = m_table->playChatterSounds();
+    return s;
+}
+
+void SpadesApp::loadinifile()
+{
+    const SpadesSettings s = SettingsFile().load(currentSettings());
+    placeOuterBox(m_table, QRect(s.left, s.top, s.width, s.height));
+    m_storedBox = QRect(s.left, s.top, s.width, s.height);
+    m_side->applySettings(s);
+    m_table->chatPanel()->setTextSize(s.textSize);
+    m_table->chatPanel()->setTextColour(colourtext::fromTextOr(s.textColor, 0x000000));
+    m_table->setBotSpeed(s.botSpeed == 1000 || s.botSpeed == 200 ? s.botSpeed : 500, false);
+    m_table->setNewTurnSound(s.turnSound == 1);
+    m_table->setPlaySounds(s.playSounds);
+    m_table->setPlayChatterSounds(s.chatterSounds);
+}
+
+bool SpadesApp::saveinifile()
+{
+    const SpadesSettings s = currentSettings();
+    QString error;
+    if (!SettingsFile().save(s, &error)) {
+        showMessage(error);
+        return false;
+    }
+    m_storedBox = QRect(s.left, s.top, s.width, s.height);
+    return true;
+}
+
+// On closing, the box is written only when it changed since it was read or
+// last written; a window larger than the desktop shrinks a little so that it
+// fits next time.
+void SpadesApp::mainWindowClosing()
+{
+    QRect box = outerBox(m_table);
+    if (box != m_storedBox) {
+        const QScreen *screen =
+            m_table->screen() ? m_table->screen() : QGuiApplication::primaryScreen();
+        const QRect work = screen ? screen->availableGeometry() : QRect();
+        if (work.isValid() && box.width() > work.width())
+            box.setWidth(box.width() - 15);
+        if (work.isValid() && box.height() > work.height())
+            box.setHeight(box.height() - 15);
+        placeOuterBox(m_table, box);
+        saveinifile();
+    }
+    m_tally->save();
+}
