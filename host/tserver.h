@@ -14,7 +14,8 @@
 // core: they feed it events and carry out what it asks of the port.
 //
 // Events, each handled to its end before the next:
-//   Sock1Accept()             a connection is waiting on the listening socket
+//   Sock1Accept()             a connection is waiting on the listening socket;
+//                             returns the number it got (0: turned away)
 //   dispatch(n, message)      one complete message (terminator removed) that
 //                             arrived on connection n; the runtime hands over
 //                             one per socket-timer tick
@@ -37,7 +38,7 @@ public:
     // production, a fixed value in tests.
     TServer(HostPort &port, std::uint32_t seed);
 
-    void Sock1Accept();
+    int Sock1Accept();
     void dispatch(int connection, const QByteArray &message);
     void connectionClosed(int connection);
     void timer1Timer();

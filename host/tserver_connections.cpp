@@ -18,7 +18,7 @@ int TServer::lowestFreeNumber() const
     return 0;
 }
 
-void TServer::Sock1Accept()
+int TServer::Sock1Accept()
 {
     int n = lowestFreeNumber();
     if (n == 0 && m_connectioncount >= kMaxConnections) {
@@ -27,14 +27,14 @@ void TServer::Sock1Accept()
             m_port.close(kRecords);
         }
         note("connection refused: the table is full");
-        return;
+        return 0;
     }
     const bool grows = n == 0;
     if (grows)
         n = m_connectioncount + 1;
     if (!m_port.accept(n)) {
         note("a waiting connection could not be accepted");
-        return;
+        return 0;
     }
     if (grows)
         m_connectioncount = n;
@@ -44,6 +44,7 @@ void TServer::Sock1Accept()
     record.justwatching = false;
     note("connection " + wire::number(n) + " accepted");
     m_port.send(n, wire::toClient::sendlogininfo(n));
+    return n;
 }
 
 void TServer::receivedlogininfo(int from, const QByteArray &payload)

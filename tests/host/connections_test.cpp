@@ -22,7 +22,7 @@ TEST(Connections, TheTenthIsSentFullAndClosed)
     Host h;
     h.seat(9);
     h.clear();
-    h.server.Sock1Accept();
+    EXPECT_EQ(h.server.Sock1Accept(), 0);
     ASSERT_EQ(h.port.log.size(), 1u);
     EXPECT_EQ(h.port.log[0].connection, 10);
     EXPECT_EQ(h.port.log[0].message, "CMD_full+");

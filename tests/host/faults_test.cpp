@@ -294,7 +294,7 @@ TEST(Accept, RefusedAcceptMarksNothing)
     h.seat(2);
     h.clear();
     h.port.refuseAccepts = true;
-    h.server.Sock1Accept();
+    EXPECT_EQ(h.server.Sock1Accept(), 0);
     EXPECT_FALSE(h.seatRecord(3).connected);
     EXPECT_EQ(h.server.connectioncount(), 2);
     EXPECT_TRUE(h.port.log.empty());
