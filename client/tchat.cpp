@@ -114,12 +114,14 @@ void Tchat::buildMenus()
     m_botSpeed = botSpeed->menuAction();
     m_botSpeedGroup = new QActionGroup(this);
     const std::pair<const char *, int> speeds[] = {{"Slow", 1000}, {"Normal", 500}, {"Fast", 200}};
-    for (const auto &[caption, ms] : speeds) {
+    for (const auto &[caption, delay] : speeds) {
         QAction *item = addItem(botSpeed, QString::fromLatin1(caption) + QLatin1Char('1'),
                                 QString::fromLatin1(caption));
         item->setCheckable(true);
-        setTag(item, ms);
+        setTag(item, delay);
         m_botSpeedGroup->addAction(item);
+        // A copy: clang 14 cannot capture a structured binding.
+        const int ms = delay;
         connect(item, &QAction::triggered, this, [this, ms] { setBotSpeed(ms, true); });
     }
     setBotSpeed(500, false);

@@ -8,15 +8,17 @@
 #include "protocol/message.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
 
-void check(bool ok)
+void fail(const char *what, int line)
 {
-    if (!ok)
-        std::abort();
+    std::fprintf(stderr, "broken invariant at line %d: %s\n", line, what);
+    std::abort();
 }
+#define check(ok) ((ok) ? void() : fail(#ok, __LINE__))
 
 void checkInvariants(const TServer &server)
 {
@@ -49,7 +51,9 @@ void checkInvariants(const TServer &server)
             seen[onTable] = true;
         }
     }
-    // Once dealt, every card is in a hand, on the table or in a trick taken.
+    // During a hand every card is in a hand, on the table (the last trick stays
+    // there through the pause after it) or in a trick taken; between hands all
+    // are gathered in.
     int tricks = 0;
     int present = 0;
     for (int seat = 1; seat <= cards::kSeats; ++seat) {
@@ -58,9 +62,10 @@ void checkInvariants(const TServer &server)
         present += seats[seat].cardsLeft() + (seats[seat].tablecard != 0);
     }
     check(tricks <= cards::kHandSize);
+    const int accounted = present + cards::kSeats * tricks;
     if (game.gamestarted && game.roundnumber > 0)
-        check(present + cards::kSeats * tricks == cards::kDeckSize ||
-              present + cards::kSeats * (tricks - 1) == cards::kDeckSize);
+        check(accounted == 0 || accounted == cards::kDeckSize ||
+              accounted == cards::kDeckSize + cards::kSeats);
 }
 
 // A catalogue message with numbers taken from the input.
