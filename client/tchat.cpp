@@ -129,7 +129,7 @@ void Tchat::buildMenus()
     connect(addItem(options, QStringLiteral("ResetScreenLocation1"),
                     QStringLiteral("Reset Screen Location")),
             &QAction::triggered, this, [this] {
-                setGeometry(3, 3 + (geometry().top() - frameGeometry().top()), 780, 534);
+                placeWindow(QRect(3, 3, 780, 534));
                 if (m_services.resetLastTrickPlace)
                     m_services.resetLastTrickPlace();
             });
@@ -306,14 +306,6 @@ void Tchat::endProgram()
     m_receivedlist.clear();
     close();
     emit programEnds();
-}
-
-void Tchat::closeEvent(QCloseEvent *event)
-{
-    if (m_services.windowClosing)
-        m_services.windowClosing();
-    m_timer1->stop();
-    event->accept();
 }
 
 int Tchat::botSpeed() const

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QMainWindow>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -27,6 +28,7 @@ class QWidget;
 class ScorePanel;
 class SoundPlayer;
 class TSock;
+struct SpadesSettings;
 
 // What the table window needs from the rest of the program. The program entry
 // binds these to the host runtime and the other windows; tests bind them to
@@ -137,6 +139,11 @@ public:
     // The most recent chat lines, as given to addlinetochat.
     const QStringList &chatLines() const { return m_chatLines; }
 
+    // The table's part of the settings file: the window's place, the chat's
+    // text, the sounds and the bot speed.
+    void applySettings(const SpadesSettings &settings);
+    void collectSettings(SpadesSettings &settings) const;
+
     // Options the other windows read or set.
     int botSpeed() const;
     void setBotSpeed(int milliseconds, bool announce);
@@ -241,6 +248,7 @@ private:
     void dispatch(const QByteArray &command, const QByteArray &data);
     void startTimer1();
     void openConnection(const QString &host);
+    void placeWindow(const QRect &outer);
     void endProgram();
     void showMessage(const QString &text);
     void setStatus(const QString &text);
@@ -282,6 +290,9 @@ private:
     std::deque<QByteArray> m_receivedlist;
     QTimer *m_timer1 = nullptr;
     bool m_ending = false;
+    // The window's place as last read from or written to the settings.
+    QRect m_stored;
+    bool m_settingsRead = false;
 
     QStringList m_chatLines;
 

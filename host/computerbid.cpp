@@ -1,18 +1,15 @@
 #include "host/computerplayer.h"
+#include "host/computerrules.h"
+
+using namespace computerhand;
 
 namespace {
 
-bool isHonour(int card)
-{
-    // Every ace and king, and the queen of spades.
-    const int rank = cards::rank(card);
-    return rank >= 13 || card == cards::aceOf(cards::kSpades) - 2;
-}
-
-bool isLowSpade(int card)
-{
-    return getsuit(card) == cards::kSpades && cards::rank(card) <= 11;
-}
+// Every ace and king, and the queen of spades.
+constexpr CardSet kHonours =
+    kAces | cardBit(12) | cardBit(25) | cardBit(38) | cardBit(51) | cardBit(37);
+// The spades from the two to the jack.
+constexpr CardSet kLowSpades = kSpades & below(37);
 
 int lowSpadeAllowance(int lowSpades)
 {
@@ -29,16 +26,6 @@ int computerbid(const GameState &, const SeatTable &seats, int seat)
 {
     if (!cards::isSeat(seat))
         return 0;
-    int honours = 0;
-    int lowSpades = 0;
-    for (int slot = 1; slot <= cards::kHandSize; ++slot) {
-        const int card = seats[seat].hand[slot];
-        if (!cards::isCard(card))
-            continue;
-        if (isHonour(card))
-            ++honours;
-        else if (isLowSpade(card))
-            ++lowSpades;
-    }
-    return honours + lowSpadeAllowance(lowSpades);
+    const CardSet hand = held(seats[seat]);
+    return std::popcount(hand & kHonours) + lowSpadeAllowance(std::popcount(hand & kLowSpades));
 }

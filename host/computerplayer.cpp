@@ -35,18 +35,23 @@ CardSet computerhand::held(const SeatRecord &seat)
 }
 
 ComputerTurn::ComputerTurn(const GameState &state, const SeatTable &table, int forSeat)
-    : game(state), seats(table), seat(forSeat), partner(partnerSeatOf(table, forSeat)),
-      hand(held(table[forSeat]))
+    : game(state), seats(table), seat(forSeat), partner(partnerSeatOf(table, forSeat))
 {
+    // held() and a note of each card's slot in one pass.
+    const SeatRecord &record = table[forSeat];
+#pragma GCC unroll 13
+    for (int slot = 1; slot <= cards::kHandSize; ++slot) {
+        const unsigned card = unsigned(record.hand[slot]);
+        hand |= CardSet(card <= unsigned(cards::kDeckSize)) << (card & 63u);
+        slotOf[card & 63u] = std::uint8_t(slot);
+    }
+    hand &= ~CardSet(1);
 }
 
 ComputerCard ComputerTurn::play(int card) const
 {
-    int found = 0;
-#pragma GCC unroll 13
-    for (int slot = cards::kHandSize; slot >= 1; --slot)
-        found = self().hand[slot] == card ? slot : found;
-    return ComputerCard{card != 0 ? found : 0, {}};
+    // Only cards of `hand` are ever chosen, so their slot was noted.
+    return ComputerCard{card != 0 ? slotOf[card & 63] : 0, {}};
 }
 
 bool haveothersuit(const SeatRecord &seat)

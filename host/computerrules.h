@@ -2,6 +2,7 @@
 
 #include "host/computerplayer.h"
 
+#include <array>
 #include <bit>
 #include <cstdint>
 
@@ -107,6 +108,7 @@ struct ComputerTurn
     int seat = 0;    // 1..4
     int partner = 0; // 1..4
     CardSet hand = 0;
+    std::array<std::uint8_t, 64> slotOf{}; // by card number, for the cards in `hand`
 
     ComputerTurn(const GameState &state, const SeatTable &table, int forSeat);
 

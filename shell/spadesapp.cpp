@@ -158,6 +158,8 @@ void SpadesApp::connectTo(const QString &host)
 void SpadesApp::startHost()
 {
     m_host->listen(m_options.port);
+    // Port 0 asks for any free port; the own table follows the host there.
+    m_sock->setPortName(QString::number(m_host->port()));
 }
 
 void SpadesApp::openLobbyLink()

@@ -3,6 +3,7 @@
 #   tools/setup.sh play            build and start a solo game
 #   tools/setup.sh test            build and run every test
 #   tools/setup.sh test-sanitize   the same tests built with AddressSanitizer and UBSan
+#   tools/setup.sh sounds          regenerate the embedded sounds (resources/sounds)
 set -eu
 cd "$(dirname "$0")/.."
 mode="${1:-play}"
@@ -12,6 +13,7 @@ libbenchmark-dev libjpeg62-turbo-dev libasound2-dev fonts-dejavu-core fonts-libe
 case "$mode" in
 test*) packages="$packages liblz4-dev zlib1g-dev desktop-file-utils appstream \
 clang-14 libclang-rt-14-dev xvfb xauth" ;;
+sounds) packages="$packages espeak-ng sox" ;;
 esac
 
 missing=""
@@ -48,8 +50,11 @@ test-sanitize)
         LSAN_OPTIONS=suppressions="$(pwd)/../tests/lsan.supp" \
         UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j "$jobs"
     ;;
+sounds)
+    exec resources/sounds/make_sounds.sh
+    ;;
 *)
-    echo "usage: $0 play|test|test-sanitize" >&2
+    echo "usage: $0 play|test|test-sanitize|sounds" >&2
     exit 2
     ;;
 esac

@@ -8,6 +8,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
+# Repeatable noise and dither: the same script gives the same files.
+export SOX_OPTS="-R"
+
 rate=11025
 # Intermediate files stay 16-bit at the final rate; `final` narrows them.
 raw="-r $rate -c 1 -b 16 -e signed-integer"

@@ -1,0 +1,122 @@
+#include "chat/chatpanel.h"
+#include "chat/colourtext.h"
+#include "client/tchat.h"
+#include "protocol/tsock.h"
+#include "shell/platform/settingsfile.h"
+#include "shell/spadesapp.h"
+#include "shell/tdownload.h"
+#include "tests/common/test_support.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using testsupport::waitUntil;
+
+namespace {
+
+// Every start gets a fresh program folder so settings and tally stay private.
+class SpadesAppTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_home.isValid());
+        qputenv("SPADES_HOME", m_home.path().toLocal8Bit());
+    }
+    void TearDown() override { qunsetenv("SPADES_HOME"); }
+
+    // Any free port: only the solo-start test needs the real one.
+    SpadesApp::Options quiet(int port = 0)
+    {
+        SpadesApp::Options options;
+        options.port = port;
+        options.messageSink = [this](const QString &text) { messages << text; };
+        return options;
+    }
+    QString path(const QString &name) const { return m_home.filePath(name); }
+
+    QTemporaryDir m_home;
+    QStringList messages;
+};
+
+} // namespace
+
+TEST_F(SpadesAppTest, SoloStartHostsOn7772AndSeatsTheOwnClient)
+{
+    SpadesApp app({}, quiet(7772));
+    app.start();
+    ASSERT_EQ(app.host()->port(), 7772) << messages.join('\n').toStdString();
+    ASSERT_TRUE(waitUntil([&] { return app.table()->myseat() == 1; }));
+    EXPECT_TRUE(app.table()->loggedin());
+    EXPECT_TRUE(app.table()->ishost());
+    EXPECT_EQ(app.table()->playername(), "You");
+    ASSERT_TRUE(waitUntil([&] { return app.host()->server().seats()[1].connected; }));
+    EXPECT_EQ(app.host()->server().seats()[1].name, "You");
+    EXPECT_TRUE(app.download()->isVisible());
+    const QStringList &lines = app.table()->chatLines();
+    EXPECT_TRUE(lines.contains("0+Loading Solo Game..Please wait."));
+    ASSERT_TRUE(
+        waitUntil([&] { return app.table()->chatLines().contains("0+You are Connected."); }));
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+}
+
+TEST_F(SpadesAppTest, OneOrTwoArgumentsStayIdle)
+{
+    SpadesApp app({"Ann", "10.0.0.5"}, quiet());
+    app.start();
+    EXPECT_EQ(app.host()->port(), 0);
+    EXPECT_FALSE(app.sock()->hasSocket());
+    EXPECT_TRUE(app.table()->chatLines().contains("0+Loading Multi-player Game.. Please Wait."));
+    EXPECT_FALSE(app.download()->isVisible());
+}
+
+TEST_F(SpadesAppTest, SettingsAreReadOnceConnectedAndWrittenBack)
+{
+    {
+        QFile ini(path("velnorlobby.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[Spades]\r\nBotspeed=200\r\nTextcolor=$000000FF\r\nTurnsound=1\r\n"
+                  "Playsounds=false\r\nChatterSounds=true\r\nTextsize=12\r\n");
+    }
+    SpadesApp app({}, quiet());
+    EXPECT_EQ(app.table()->botSpeed(), 500); // not read at start-up
+    app.start();
+    ASSERT_TRUE(waitUntil([&] { return app.table()->botSpeed() == 200; }));
+    EXPECT_TRUE(app.table()->newTurnSound());
+    EXPECT_FALSE(app.table()->playSounds());
+    EXPECT_TRUE(app.table()->playChatterSounds());
+    EXPECT_EQ(app.table()->chatPanel()->textColour(), 0x0000FFu);
+    EXPECT_EQ(app.table()->chatPanel()->textSize(), 12);
+
+    app.table()->setBotSpeed(1000, true); // a menu choice writes the file
+    const SpadesSettings written = SettingsFile(path("velnorlobby.ini")).load();
+    EXPECT_EQ(written.botSpeed, 1000);
+    EXPECT_EQ(written.textColor, "clRed");
+    EXPECT_EQ(written.turnSound, 1);
+    EXPECT_FALSE(written.playSounds);
+}
+
+TEST_F(SpadesAppTest, ClosingAnUnchangedWindowWritesNothing)
+{
+    SpadesApp app({}, quiet());
+    app.start();
+    ASSERT_TRUE(
+        waitUntil([&] { return app.table()->chatLines().contains("0+You are Connected."); }));
+    QFile::remove(path("velnorlobby.ini"));
+    // The box read at login is the box it still has.
+    app.table()->close();
+    EXPECT_FALSE(QFile::exists(path("velnorlobby.ini")));
+}
+
+TEST_F(SpadesAppTest, BusyPortStopsHostingWithTheSocketError)
+{
+    TSock squatter;
+    squatter.setPortName("0");
+    squatter.setListen(true);
+    SpadesApp app({}, quiet(squatter.localPort()));
+    app.start();
+    EXPECT_TRUE(messages.contains("Listen - Error Binding Socket"));
+    EXPECT_FALSE(app.sock()->hasSocket()); // the own client never connects
+    EXPECT_FALSE(app.table()->ishost());
+}
