@@ -308,6 +308,22 @@ void Tchat::endProgram()
     emit programEnds();
 }
 
+void Tchat::placeWindow(const QRect &outer)
+{
+    // The stored size is the whole window, frame included.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    move(outer.topLeft());
+    resize(outer.size() - frame);
+}
+
+void Tchat::closeEvent(QCloseEvent *event)
+{
+    m_timer1->stop();
+    if (m_services.windowClosing)
+        m_services.windowClosing();
+    event->accept();
+}
+
 int Tchat::botSpeed() const
 {
     return tagOf(m_botSpeed);
