@@ -1,7 +1,6 @@
 #include "client/tchat.h"
 
 #include "chat/chatpanel.h"
-#include "chat/colourtext.h"
 #include "chat/soundboard.h"
 #include "client/phrasebuttons.h"
 #include "client/seatmenu.h"
@@ -274,8 +273,7 @@ void Tchat::setSoundPlayer(SoundPlayer *player)
 
 void Tchat::sendAction(const QString &actionText)
 {
-    send("CMD_action+" + QByteArray::number(m_myseat) + '+' + actionText.toLatin1() + '|' +
-         colourtext::toText(m_chat->textColour()).toLatin1() + char(0xFF));
+    m_chat->sendAction(actionText);
 }
 
 bool Tchat::timerRunning() const
