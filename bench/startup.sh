@@ -10,7 +10,8 @@
 # On a shared, busy machine most of the wall time is waiting for a core; the
 # trace line also gives the processor time the program used. SPADES_NICE=-20
 # (root) runs Xvfb and the program ahead of everything else, which comes
-# close to a quiet machine.
+# close to a quiet machine. SPADES_STARTUP_STDERR=1 shows each run's
+# standard error.
 #
 # Runs in a private network namespace when it can (root), so the host's port
 # 7772 never clashes with another copy on the machine.
