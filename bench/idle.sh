@@ -58,7 +58,11 @@ for _ in $(seq 200); do
     grep -q '^spades-startup:' "$work/out" && break
     sleep 0.05
 done
-grep -q '^spades-startup:' "$work/out" || { echo "never logged in" >&2; cat "$work/err" >&2; exit 1; }
+if ! grep -q '^spades-startup:' "$work/out"; then
+    echo "never logged in" >&2
+    cat "$work/err" >&2
+    exit 1
+fi
 sleep 5 # whatever start-up set going has settled
 
 ticks() { awk '{ print $14 + $15 }' "/proc/$pid/stat"; }
