@@ -19,7 +19,8 @@ seconds=${1:-30}
 here=$(cd "$(dirname "$0")/.." && pwd)
 spades=${2:-$here/build/spades}
 
-if [[ -z "${SPADES_IDLE_INNER:-}" ]] && [[ $(id -u) == 0 ]] && unshare -n true 2>/dev/null; then
+if [[ -z "${SPADES_IDLE_INNER:-}" ]] && [[ $(id -u) == 0 ]] &&
+    command -v ip >/dev/null && unshare -n true 2>/dev/null; then
     exec env SPADES_IDLE_INNER=1 unshare -n bash -c \
         'ip link set lo up && exec "$0" "$@"' "$0" "$seconds" "$spades"
 fi

@@ -22,7 +22,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 spades=${2:-$here/build/spades}
 
 if [[ -z "${SPADES_STARTUP_INNER:-}" ]] && [[ $(id -u) == 0 ]] &&
-    unshare -n true 2>/dev/null; then
+    command -v ip >/dev/null && unshare -n true 2>/dev/null; then
     exec env SPADES_STARTUP_INNER=1 unshare -n bash -c \
         'ip link set lo up && exec "$0" "$@"' "$0" "$runs" "$spades"
 fi
