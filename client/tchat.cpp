@@ -91,7 +91,11 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
     clearall();
 }
 
-Tchat::~Tchat() = default;
+Tchat::~Tchat()
+{
+    // The families only point at the board's widgets, which the board owns.
+    delete m_seats;
+}
 
 void Tchat::buildMenus()
 {

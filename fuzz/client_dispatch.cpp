@@ -4,6 +4,7 @@
 #include "chat/chatpanel.h"
 #include "client/tchat.h"
 #include "protocol/cards.h"
+#include "protocol/message.h"
 #include "shell/platform/soundplayer.h"
 
 #include <QApplication>
@@ -72,11 +73,11 @@ void checkInvariants(const Tchat &window)
     check(!window.timerRunning());
     check(window.myseat() >= 0);
     // Every occupied slot shows a card picture of its own, each picture once.
-    const std::array<int, 14> slots = window.handSlots();
+    const std::array<int, 14> hand = window.handSlots();
     bool seen[cards::kHandSize + 1] = {};
     int occupied = 0;
     for (int slot = 1; slot <= cards::kHandSize; ++slot) {
-        const int position = slots[slot];
+        const int position = hand[slot];
         if (position == -1)
             continue;
         check(cards::isHandPosition(position));
