@@ -119,14 +119,14 @@ protected:
         return true;
     }
 
-    void startGame()
+    void startGame(bool blindNil = false)
     {
         Person &hosting = *people.front();
         QTest::mouseClick(hosting.table->findChild<QWidget *>("button_start"), Qt::LeftButton);
         Tgamestart *dialog = hosting.windows->gamestart();
         ASSERT_TRUE(dialog->isVisible());
         // Without blind nil the cards are shown face up as they are dealt.
-        dialog->checkbox("image_blind", 0);
+        dialog->checkbox("image_blind", blindNil ? 1 : 0);
         QTest::mouseClick(dialog->findChild<QWidget *>("button_start"), Qt::LeftButton);
         ASSERT_TRUE(testsupport::waitUntil([this] { return host.server().game().gamestarted; }));
     }
@@ -248,6 +248,42 @@ TEST_F(HostedTable, APlayerWatchesWhileTheComputerPlaysAndComesBack)
         playUntil([&] { return ann.sentCommand("CMD_playcard") && ann.handSize() < before; }));
     for (const auto &p : people)
         EXPECT_TRUE(p->boxes.isEmpty()) << p->boxes.join('|').toStdString();
+}
+
+TEST_F(HostedTable, TheHostSetsWatchingForASeatWhoseBidIsAwaited)
+{
+    Person &hal = join("Hal");
+    Person &ann = join("Ann");
+    ASSERT_TRUE(testsupport::waitUntil([this] { return allKnow("Ann"); }));
+
+    // With blind nil allowed, Ann's cards lie face down while she decides.
+    startGame(true);
+    ASSERT_TRUE(playUntil([&] { return ann.shown("button_dobid"); }, &ann));
+    EXPECT_EQ(ann.handSize(), 0);
+
+    SeatMenu *menu = hal.table->seatMenu();
+    QTest::mouseClick(hal.table->playernameLabel(2), Qt::RightButton);
+    EXPECT_EQ(menu->tag(), 2);
+    menu->setWatchItem()->trigger();
+    EXPECT_EQ(hal.sent.last(), QByteArray("CMD_justwatch+2+1\xff"));
+
+    // The computer bids for her; her cards turn up and her bid controls go.
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return host.server().seats()[2].hasbid && ann.handSize() == 13; }));
+    EXPECT_TRUE(ann.justWatch()->isChecked());
+    EXPECT_FALSE(ann.shown("button_dobid") || ann.shown("button_blind"));
+    EXPECT_FALSE(ann.sentCommand("CMD_mybid"));
+    EXPECT_TRUE(testsupport::waitUntil(
+        [&] { return everyone([](Person &p) { return p.chatHas("0+Ann is just watching"); }); }));
+
+    QTest::mouseClick(hal.table->playernameLabel(2), Qt::RightButton);
+    menu->unsetWatchItem()->trigger();
+    EXPECT_EQ(hal.sent.last(), QByteArray("CMD_justwatch+2+2\xff"));
+    ASSERT_TRUE(testsupport::waitUntil([&] {
+        return everyone(
+            [](Person &p) { return p.chatHas("0+Ann is now playing again") && !eyesShown(p, 2); });
+    }));
+    EXPECT_FALSE(ann.justWatch()->isChecked());
 }
 
 TEST_F(HostedTable, TheHostRemovesAPlayerAndAWatcher)
