@@ -69,7 +69,9 @@ void Tchat::clearall()
     for (int team = 1; team <= 2; ++team)
         for (auto *labels : {&m_labelTeam, &m_labelBids, &m_labelBags})
             (*labels)[team]->setText(QStringLiteral("0"));
+    // The slots go with their pictures, or the next deal finds no free slot.
     destroyCards();
+    freeSlots();
     for (QWidget *control :
          std::initializer_list<QWidget *>{m_labelYourBid, m_editBid, m_updownBid, m_buttonBid})
         control->hide();

@@ -11,15 +11,17 @@
 #include <QByteArray>
 #include <QList>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
 
-void check(bool ok)
+void fail(const char *what, int line)
 {
-    if (!ok)
-        std::abort();
+    std::fprintf(stderr, "broken invariant at line %d: %s\n", line, what);
+    std::abort();
 }
+#define check(ok) ((ok) ? void() : fail(#ok, __LINE__))
 
 class SilentSounds : public SoundPlayer
 {
