@@ -10,18 +10,18 @@
 
 namespace {
 
-struct Run
+struct ProcessResult
 {
     int exitCode = -1;
     QString output;
 };
 
-Run run(const QString &program, const QStringList &arguments)
+ProcessResult run(const QString &program, const QStringList &arguments)
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);
-    Run result;
+    ProcessResult result;
     if (!process.waitForStarted() || !process.waitForFinished(180000))
         return result;
     result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
@@ -36,7 +36,7 @@ protected:
     {
         s_prefix = new QTemporaryDir;
         ASSERT_TRUE(s_prefix->isValid());
-        const Run install =
+        const ProcessResult install =
             run(QStringLiteral(SPADES_CMAKE),
                 {"--install", QStringLiteral(SPADES_BUILD_DIR), "--prefix", s_prefix->path()});
         ASSERT_EQ(install.exitCode, 0) << install.output.toStdString();
@@ -119,7 +119,7 @@ TEST_F(Install, DesktopEntryValidates)
     const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
     if (validator.isEmpty())
         GTEST_SKIP() << "desktop-file-validate is not installed (desktop-file-utils)";
-    const Run check =
+    const ProcessResult check =
         run(validator, {installed(QStringLiteral("share/applications/%1.desktop").arg(kId))});
     EXPECT_EQ(check.exitCode, 0) << check.output.toStdString();
     EXPECT_TRUE(check.output.trimmed().isEmpty()) << check.output.toStdString();
@@ -130,7 +130,7 @@ TEST_F(Install, MetainfoValidates)
     const QString validator = QStandardPaths::findExecutable("appstreamcli");
     if (validator.isEmpty())
         GTEST_SKIP() << "appstreamcli is not installed";
-    const Run check =
+    const ProcessResult check =
         run(validator, {"validate", "--no-net", "--pedantic",
                         installed(QStringLiteral("share/metainfo/%1.metainfo.xml").arg(kId))});
     EXPECT_EQ(check.exitCode, 0) << check.output.toStdString();
