@@ -83,6 +83,8 @@ public:
     // A relayed CMD_chat / CMD_action payload: "N+body|colour text".
     void chatrecieved(const QByteArray &data);
     void sendit();
+    // An action line ("says: ..." or the text of "/me ...") in the own colour.
+    void sendAction(const QString &actionText) { send("CMD_action", actionText); }
     void mainchatJump(int linkNumber);
 
     // Addresses of the links in the view, by link number, since the last clear.

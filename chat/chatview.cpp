@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
+#include <climits>
 
 namespace {
 

@@ -9,9 +9,36 @@
 #include "resources/pictures.h"
 #include "shell/platform/spadessettings.h"
 
-#include <QApplication>
+#include <QEvent>
 #include <QWidget>
 #include <array>
+
+namespace {
+
+// Most side windows are never opened in a session; each gets its felt when it
+// is first shown instead of at start-up.
+class FeltOnFirstShow : public QObject
+{
+public:
+    explicit FeltOnFirstShow(QWidget *window) : QObject(window)
+    {
+        window->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show) {
+            auto *window = static_cast<QWidget *>(watched);
+            setWindowBackground(
+                window, pictures::boardBackground(window->size(), window->devicePixelRatioF()));
+            window->removeEventFilter(this);
+            deleteLater();
+        }
+        return false;
+    }
+};
+
+} // namespace
 
 SideWindows::SideWindows(QWidget *mainWindow, PhraseButtons *phraseButtons, Table table)
     : QObject(mainWindow), m_table(std::move(table)), m_mainWindow(mainWindow),
@@ -19,10 +46,9 @@ SideWindows::SideWindows(QWidget *mainWindow, PhraseButtons *phraseButtons, Tabl
       m_lasttrick(new Tlasttrick(mainWindow)), m_phraseButtons(phraseButtons),
       m_phraseEditor(new Tphrases(m_phraseButtons, mainWindow))
 {
-    const qreal dpr = qApp->devicePixelRatio();
     for (QWidget *window :
          std::initializer_list<QWidget *>{m_gamestart, m_spylist, m_lasttrick, m_phraseEditor})
-        setWindowBackground(window, pictures::boardBackground(window->size(), dpr));
+        new FeltOnFirstShow(window);
 
     m_gamestart->setSender([this](const QByteArray &message) {
         if (m_table.send)

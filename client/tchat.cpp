@@ -1,7 +1,6 @@
 #include "client/tchat.h"
 
 #include "chat/chatpanel.h"
-#include "chat/colourtext.h"
 #include "chat/soundboard.h"
 #include "client/accessiblenames.h"
 #include "client/keyboardplay.h"
@@ -278,8 +277,7 @@ void Tchat::setSoundPlayer(SoundPlayer *player)
 
 void Tchat::sendAction(const QString &actionText)
 {
-    send("CMD_action+" + QByteArray::number(m_myseat) + '+' + actionText.toLatin1() + '|' +
-         colourtext::toText(m_chat->textColour()).toLatin1() + char(0xFF));
+    m_chat->sendAction(actionText);
 }
 
 bool Tchat::timerRunning() const
@@ -310,6 +308,22 @@ void Tchat::endProgram()
     m_receivedlist.clear();
     close();
     emit programEnds();
+}
+
+void Tchat::placeWindow(const QRect &outer)
+{
+    // The stored size is the whole window, frame included.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    move(outer.topLeft());
+    resize(outer.size() - frame);
+}
+
+void Tchat::closeEvent(QCloseEvent *event)
+{
+    m_timer1->stop();
+    if (m_services.windowClosing)
+        m_services.windowClosing();
+    event->accept();
 }
 
 int Tchat::botSpeed() const

@@ -28,7 +28,6 @@ class QWidget;
 class ScorePanel;
 class SoundPlayer;
 class TSock;
-struct SpadesSettings;
 
 // What the table window needs from the rest of the program. The program entry
 // binds these to the host runtime and the other windows; tests bind them to
@@ -138,11 +137,6 @@ public:
     QString seatname(int seat) const;
     // The most recent chat lines, as given to addlinetochat.
     const QStringList &chatLines() const { return m_chatLines; }
-
-    // The table's part of the settings file: the window's place, the chat's
-    // text, the sounds and the bot speed.
-    void applySettings(const SpadesSettings &settings);
-    void collectSettings(SpadesSettings &settings) const;
 
     // Options the other windows read or set.
     int botSpeed() const;
@@ -293,9 +287,6 @@ private:
     std::deque<QByteArray> m_receivedlist;
     QTimer *m_timer1 = nullptr;
     bool m_ending = false;
-    // The window's place as last read from or written to the settings.
-    QRect m_stored;
-    bool m_settingsRead = false;
 
     QStringList m_chatLines;
 

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QPointer>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
@@ -256,6 +257,11 @@ bool TSock::Accept(TSock *&newSock)
     socklen_t length = sizeof peer;
     const int fd = ::accept(m_fd, reinterpret_cast<sockaddr *>(&peer), &length);
     if (fd < 0) {
+        const int code = errno;
+        // The connection stays queued when the process is out of descriptors
+        // or memory, so the listener would be woken again at once, forever.
+        if (code != EAGAIN && code != EWOULDBLOCK && code != EINTR && code != ECONNABORTED)
+            pauseAccepting();
         info(siAccept, "Could Not Accept Connection");
         return false;
     }
@@ -272,6 +278,28 @@ bool TSock::Accept(TSock *&newSock)
     newSock = accepted;
     info(siAccept, "Created New TSock Structure");
     return true;
+}
+
+void TSock::pauseAccepting()
+{
+    if (!m_readNotifier)
+        return;
+    if (!m_acceptPause) {
+        m_acceptPause = new QTimer(this);
+        m_acceptPause->setSingleShot(true);
+        m_acceptPause->setInterval(kAcceptPauseMs);
+        connect(m_acceptPause, &QTimer::timeout, this, [this] {
+            if (m_listening && m_readNotifier)
+                m_readNotifier->setEnabled(true);
+        });
+    }
+    m_readNotifier->setEnabled(false);
+    m_acceptPause->start();
+}
+
+bool TSock::acceptPaused() const
+{
+    return m_listening && m_readNotifier && !m_readNotifier->isEnabled();
 }
 
 void TSock::adoptConnected(int fd, const QString &peer)
@@ -348,6 +376,8 @@ bool TSock::Close()
 {
     bool closed = true;
     const bool wasListening = m_listening;
+    if (m_acceptPause)
+        m_acceptPause->stop();
     unwatch();
     if (m_fd >= 0)
         closed = ::close(m_fd) == 0;

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 class QSocketNotifier;
+class QTimer;
 
 // Misuse of a socket, with one of the component's fixed texts.
 class ESockException : public std::runtime_error
@@ -87,6 +88,10 @@ public:
     int pendingOutgoing() const { return int(m_outgoing.size()); }
     // The local port of a listening socket (useful when listening on port 0).
     int localPort() const;
+    // A listener whose accept failed for want of resources stops watching for
+    // waiting connections this long, then tries again.
+    static constexpr int kAcceptPauseMs = 100;
+    bool acceptPaused() const;
 
 private:
     void info(TSocketInfo kind, const QByteArray &msg);
@@ -99,6 +104,7 @@ private:
     void onWritable();
     void handleError(int code);
     void peerClosed();
+    void pauseAccepting();
     quint16 resolvePort();
     quint32 resolveHost();
 
@@ -117,4 +123,5 @@ private:
     QByteArray m_outgoing;
     QSocketNotifier *m_readNotifier = nullptr;
     QSocketNotifier *m_writeNotifier = nullptr;
+    QTimer *m_acceptPause = nullptr; // made on the first failed accept
 };

@@ -1,11 +1,13 @@
 #include "client/tchat.h"
 #include "shell/singleinstance.h"
 #include "shell/spadesapp.h"
+#include "shell/startuptrace.h"
 
 #include <QApplication>
 
 int main(int argc, char **argv)
 {
+    startuptrace::markMainStarted();
     QApplication app(argc, argv);
     SingleInstance guard;
     if (!guard.tryAcquire())
@@ -17,6 +19,7 @@ int main(int argc, char **argv)
     QObject::connect(&guard, &SingleInstance::raiseRequested, spades.table(),
                      [&spades] { SingleInstance::raiseWindow(spades.table()); });
     QObject::connect(&spades, &SpadesApp::finished, &app, &QApplication::quit);
+    startuptrace::watch(spades.table());
     spades.start();
     return app.exec();
 }

@@ -5,6 +5,7 @@
 #include "client/sidewindows.h"
 #include "client/tchat.h"
 #include "client/tchatwidgets.h"
+#include "client/tchatwiring.h"
 #include "protocol/tsock.h"
 #include "shell/platform/settingsfile.h"
 #include "shell/singleinstance.h"
@@ -61,32 +62,7 @@ void SpadesApp::createWindows()
     m_help = new Thelp();
     m_host = new HostRuntime(m_options.seed.value_or(clockSeed()), m_options.timing, this);
 
-    SideWindows::Table table;
-    table.send = [this](const QByteArray &message) { m_table->send(message); };
-    table.myseat = [this] { return m_table->myseat(); };
-    table.playername = [this] { return m_table->playername(); };
-    table.seatName = [this](int seat) {
-        const BoardLabel *label = m_table->playernameLabel(seat);
-        return label ? label->text() : QString();
-    };
-    table.playedCard = [this](int seat) {
-        const BoardPicture *picture = m_table->playedPicture(seat);
-        return picture ? tagOf(picture) : 0;
-    };
-    table.kick = [this](int seat) { m_table->kicking(seat); };
-    table.writeSettings = [this] { saveinifile(); };
-    m_side = new SideWindows(m_table, m_table->phraseButtons(), table);
-
-    m_sock = new TSock(this);
-    m_sock->setPortName(QString::number(m_options.port));
-    m_sock->OnRead = [this](TSock *sock, int) { m_table->sockRead(sock->Receive()); };
-    m_sock->OnInfo = [this](TSock *, TSocketInfo, const QByteArray &text) {
-        m_table->sockInfo(text);
-    };
-    m_sock11 = new TSock(this);
-    m_sock11->setHostName(QStringLiteral("127.0.0.1"));
-    m_sock11->setPortName(QStringLiteral("9001"));
-
+    m_table->setHostPort(m_options.port);
     m_host->onAlert = [this](const QByteArray &text) { showAlert(text); };
     m_host->botSpeedHook = [this]() -> std::optional<int> { return m_table->botSpeed(); };
     m_tally->load();
@@ -95,16 +71,7 @@ void SpadesApp::createWindows()
 void SpadesApp::bindTable()
 {
     TableServices &s = m_table->services();
-    s.send = [this](const QByteArray &message) {
-        try {
-            m_sock->Send(message);
-        } catch (const ESockException &) {
-            // Not connected: there is nobody to tell.
-        }
-    };
-    s.connectTo = [this](const QString &host) { connectTo(host); };
     s.startHost = [this] { startHost(); };
-    s.openLobbyLink = [this] { openLobbyLink(); };
     s.showDownload = [this] { m_download->show(); };
     s.messageBox = [this](const QString &text) { showMessage(text); };
     s.recordTally = [this](const QString &word) {
@@ -112,20 +79,13 @@ void SpadesApp::bindTable()
     };
     s.readSettings = [this] { loadinifile(); };
     s.writeSettings = [this] { saveinifile(); };
-    s.showGameStart = [this] { m_side->showGameStart(); };
-    s.addSpy = [this](const QString &line) { m_side->addSpy(line); };
-    s.removeSpy = [this](const QString &line) { return m_side->removeSpy(line); };
-    s.resetLastTrick = [this] { m_side->resetLastTrick(); };
-    s.cardLaid = [this](int seat) { m_side->cardLaid(seat); };
-    s.recordLastTrick = [this](int winner) { m_side->recordLastTrick(winner); };
-    s.showLastTrick = [this] { m_side->showLastTrick(); };
-    s.hosting = [this] { m_side->hosting(); };
     s.showWindow = [this](const QString &item) { showWindow(item); };
     s.openHomePage = [] {
         QDesktopServices::openUrl(QUrl(QStringLiteral("http://www.velnor.com/")));
     };
-    s.resetLastTrickPlace = [this] { m_side->resetLastTrickPlace(); };
     s.windowClosing = [this] { mainWindowClosing(); };
+    // The side windows answer their own View items and pass the rest on.
+    m_side = attachSideWindows(*m_table);
 
     connect(m_download, &Tdownload::exitRequested, m_table, &QWidget::close);
     connect(m_table, &Tchat::programEnds, this, &SpadesApp::finished);
@@ -145,30 +105,11 @@ void SpadesApp::start()
     }
 }
 
-void SpadesApp::connectTo(const QString &host)
-{
-    m_sock->setHostName(host);
-    try {
-        m_sock->Open();
-    } catch (const ESockException &error) {
-        showMessage(QString::fromLatin1(error.what()));
-    }
-}
-
 void SpadesApp::startHost()
 {
     m_host->listen(m_options.port);
     // Port 0 asks for any free port; the own table follows the host there.
-    m_sock->setPortName(QString::number(m_host->port()));
-}
-
-void SpadesApp::openLobbyLink()
-{
-    try {
-        m_sock11->Open();
-    } catch (const ESockException &) {
-        // Nobody launched us from the lobby on this machine; nothing to tell.
-    }
+    m_table->setHostPort(m_host->port());
 }
 
 std::array<QString, 5> SpadesApp::seatNames() const
@@ -183,8 +124,6 @@ std::array<QString, 5> SpadesApp::seatNames() const
 
 void SpadesApp::showWindow(const QString &item)
 {
-    if (m_side->showWindow(item))
-        return;
     if (item == QLatin1String("ViewTally1")) {
         m_tally->viewTally(m_table->myseat(), seatNames());
     } else if (item == QLatin1String("Content1")) {
@@ -218,4 +157,9 @@ void SpadesApp::showAlert(const QByteArray &text)
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     box->show();
+}
+
+TSock *SpadesApp::sock() const
+{
+    return m_table->sock();
 }

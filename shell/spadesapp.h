@@ -49,7 +49,7 @@ public:
     SideWindows *sideWindows() const { return m_side; }
     Tabout *about() const { return m_about; }
     Thelp *help() const { return m_help; }
-    TSock *sock() const { return m_sock; }
+    TSock *sock() const;
 
     // The settings file, read once the host confirms the own connection and
     // written whenever a preference changes.
@@ -65,9 +65,7 @@ signals:
 private:
     void createWindows();
     void bindTable();
-    void connectTo(const QString &host);
     void startHost();
-    void openLobbyLink();
     void showWindow(const QString &item);
     void showMessage(const QString &text);
     void showAlert(const QByteArray &text);
@@ -84,9 +82,8 @@ private:
     Thelp *m_help = nullptr;
     SideWindows *m_side = nullptr;
     HostRuntime *m_host = nullptr;
-    TSock *m_sock = nullptr;
-    TSock *m_sock11 = nullptr;
     PresenceMark *m_presence = nullptr;
     QRect m_storedBox; // all zero until the settings are first read
+    bool m_settingsRead = false;
     bool m_started = false;
 };

@@ -53,6 +53,7 @@ void SpadesApp::loadinifile()
     const SpadesSettings s = SettingsFile().load(currentSettings());
     placeOuterBox(m_table, QRect(s.left, s.top, s.width, s.height));
     m_storedBox = QRect(s.left, s.top, s.width, s.height);
+    m_settingsRead = true;
     m_side->applySettings(s);
     m_table->chatPanel()->setTextSize(s.textSize);
     m_table->chatPanel()->setTextColour(colourtext::fromTextOr(s.textColor, 0x000000));
@@ -76,11 +77,13 @@ bool SpadesApp::saveinifile()
 
 // On closing, the box is written only when it changed since it was read or
 // last written; a window larger than the desktop shrinks a little so that it
-// fits next time.
+// fits next time. A table that never read the file (closed before its
+// connection was confirmed) leaves it alone: writing its start-up values would
+// throw away the player's saved preferences.
 void SpadesApp::mainWindowClosing()
 {
     QRect box = outerBox(m_table);
-    if (box != m_storedBox) {
+    if (m_settingsRead && box != m_storedBox) {
         const QScreen *screen =
             m_table->screen() ? m_table->screen() : QGuiApplication::primaryScreen();
         const QRect work = screen ? screen->availableGeometry() : QRect();

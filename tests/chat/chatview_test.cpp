@@ -96,11 +96,20 @@ TEST_F(ChatViewTest, LinksAreNumberedInOrderAndReportedOnClick)
 TEST_F(ChatViewTest, LongWordsWrapInsideTheView)
 {
     const QString longWord(400, QLatin1Char('w'));
-    line({"short ", longWord + " ", "tail "});
+    line({"short "});
+    view.addText(longWord + " ", ChatView::kLinkStyle, false);
+    view.addText("tail ", 6, false);
+    view.format();
     view.selectAll();
     EXPECT_EQ(view.selectedText(), "short " + longWord + " tail ");
-    // Nothing is drawn past the right edge: the word was broken over lines.
-    EXPECT_GT(view.verticalScrollBar()->maximum() + view.viewport()->height(), 4 * 16);
+    // The word starts on a line of its own and is broken at the right edge.
+    const QRect first = view.linkRect(0);
+    ASSERT_FALSE(first.isEmpty());
+    EXPECT_EQ(first.left(), 5);
+    EXPECT_GT(first.top(), 0);
+    EXPECT_LE(first.right(), view.viewport()->width() - 5);
+    const int content = view.verticalScrollBar()->maximum() + view.viewport()->height();
+    EXPECT_GT(content, 5 * first.height());
 }
 
 TEST_F(ChatViewTest, ScrollPositionBeyondTheEndShowsTheLastLine)

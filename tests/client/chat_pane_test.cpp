@@ -2,6 +2,7 @@
 
 #include "chat/chatpanel.h"
 #include "chat/chatview.h"
+#include "client/phrasebuttons.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -66,4 +67,13 @@ TEST_F(TableTest, ChatAndSoundPreferencesWriteTheSettings)
     table->findChild<QAction *>("ScrollChatOff2")->trigger();
     table->findChild<QAction *>("ClearMainChat1")->trigger();
     EXPECT_EQ(writes, 5);
+}
+
+TEST_F(TableTest, PhrasesTravelInTheOwnColourWithoutATerminatorInside)
+{
+    login(4);
+    table->chatPanel()->setTextColour(0x00AA00);
+    table->phraseButtons()->setPhrase(2, QString::fromUtf8("Gr\u00fc\u00df \u00ff"));
+    table->phraseButtons()->b_phrase1Click(2);
+    EXPECT_EQ(sent, QList<QByteArray>{terminated("CMD_action+4+says: Gr\xfc\xdf ?|$0000AA00")});
 }

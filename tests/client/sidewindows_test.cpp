@@ -47,6 +47,26 @@ struct SideWindowsFixture : ::testing::Test
     }
 };
 
+// The felt is drawn for a side window when it opens, not for every window at
+// start-up; each window wears it from its first showing on.
+TEST_F(SideWindowsFixture, SideWindowsWearTheFeltOnceShown)
+{
+    const QList<QWidget *> all{windows->gamestart(), windows->spylist(), windows->lasttrick(),
+                               windows->phraseEditor()};
+    for (QWidget *window : all) {
+        SCOPED_TRACE(window->objectName().toStdString());
+        EXPECT_TRUE(window->palette().brush(QPalette::Window).texture().isNull());
+        window->show();
+        const QPixmap felt = window->palette().brush(QPalette::Window).texture();
+        EXPECT_FALSE(felt.isNull());
+        EXPECT_TRUE(window->autoFillBackground());
+        window->hide();
+        window->show();
+        EXPECT_EQ(window->palette().brush(QPalette::Window).texture().cacheKey(), felt.cacheKey());
+        window->hide();
+    }
+}
+
 TEST_F(SideWindowsFixture, GameStartSendsUnderThePlayersNameAndSavesSettings)
 {
     windows->showGameStart();

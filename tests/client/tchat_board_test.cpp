@@ -1,6 +1,9 @@
 #include "tablefixture.h"
 
+#include "client/seatmenu.h"
+
 #include <QAction>
+#include <QTest>
 
 namespace {
 
@@ -245,6 +248,44 @@ TEST_F(TableTest, BotSpeedIsSentAndKept)
     EXPECT_EQ(sent, QList<QByteArray>{terminated("CMD_botspeed+1+200+")});
     EXPECT_TRUE(table->findChild<QAction *>("Fast1")->isChecked());
     EXPECT_FALSE(table->findChild<QAction *>("Normal1")->isChecked());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(TableTest, SeatMenuFollowsHostingAndTheClickedLabel)
+{
+    QList<QMenu *> opened;
+    table->services().menuPopup = [&](QMenu *menu) {
+        opened.append(menu);
+        return true;
+    };
+    login(2);
+    QTest::mouseClick(control("label_playername3"), Qt::RightButton);
+    ASSERT_EQ(opened.size(), 1);
+    SeatMenu *menu = table->seatMenu();
+    EXPECT_EQ(opened[0], menu);
+    for (QAction *item : menu->actions())
+        EXPECT_FALSE(item->isEnabled()) << "only the host may use it";
+
+    SetUp();
+    table->services().menuPopup = [](QMenu *) { return true; };
+    table->services().startHost = [] {};
+    table->services().connectTo = [](const QString &) {};
+    table->hostpress();
+    login(1);
+    QTest::mouseClick(control("label_playername4"), Qt::RightButton);
+    EXPECT_EQ(table->seatMenu()->tag(), 4);
+    EXPECT_FALSE(table->seatMenu()->removeItem()->isEnabled()) << "nobody to remove";
+    EXPECT_TRUE(table->seatMenu()->setWatchItem()->isEnabled());
+    table->seatMenu()->setWatchItem()->trigger();
+    EXPECT_EQ(sent.value(0), terminated("CMD_justwatch+4+1"));
+
+    feed("CMD_newplayerinfo+4+Dan");
+    QTest::mouseClick(control("label_playername4"), Qt::RightButton);
+    table->seatMenu()->removeItem()->trigger();
+    EXPECT_EQ(sent.value(1), terminated("CMD_kickhim+1+4+"));
 }
 
 } // namespace

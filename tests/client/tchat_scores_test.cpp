@@ -1,7 +1,5 @@
 #include "tablefixture.h"
 
-#include "shell/platform/spadessettings.h"
-
 #include <QTest>
 
 namespace {
@@ -145,67 +143,6 @@ TEST_F(TableTest, PlayerRejoiningAfterBlindNilBiddingGetsCardsFaceUp)
         EXPECT_EQ(cardCount, hasBid ? 3 : 0);
         EXPECT_EQ(shown("image_flippedcards"), !hasBid);
     }
-}
-
-} // namespace
-
-namespace {
-
-TEST_F(TableTest, SettingsRoundTripThroughTheTable)
-{
-    SpadesSettings in;
-    in.left = 40;
-    in.top = 30;
-    in.width = 800;
-    in.height = 560;
-    in.textSize = 14;
-    in.textColor = "clMaroon";
-    in.botSpeed = 1000;
-    in.turnSound = 1;
-    in.playSounds = false;
-    in.chatterSounds = true;
-    table->applySettings(in);
-    EXPECT_EQ(table->botSpeed(), 1000);
-    EXPECT_TRUE(table->newTurnSound());
-    EXPECT_FALSE(table->playSounds());
-    SpadesSettings out;
-    table->collectSettings(out);
-    for (auto member : {&SpadesSettings::left, &SpadesSettings::top, &SpadesSettings::width,
-                        &SpadesSettings::height, &SpadesSettings::textSize,
-                        &SpadesSettings::botSpeed, &SpadesSettings::turnSound})
-        EXPECT_EQ(out.*member, in.*member);
-    EXPECT_EQ(out.textColor, "clMaroon");
-    EXPECT_EQ(out.playSounds, false);
-    EXPECT_EQ(out.chatterSounds, true);
-}
-
-TEST_F(TableTest, ClosingBeforeTheSettingsWereReadWritesNothing)
-{
-    int writes = 0;
-    table->services().writeSettings = [&] { ++writes; };
-    table->show();
-    table->close();
-    EXPECT_EQ(writes, 0) << "the saved preferences are not replaced by defaults";
-}
-
-TEST_F(TableTest, ClosingAMovedWindowKeepsItsPlace)
-{
-    int writes = 0;
-    table->services().writeSettings = [&] { ++writes; };
-    SpadesSettings in;
-    table->show();
-    table->applySettings(in);
-    table->close();
-    EXPECT_EQ(writes, 0) << "unmoved since the settings were read";
-
-    table->show();
-    table->move(table->pos() + QPoint(20, 10));
-    table->close();
-    EXPECT_EQ(writes, 1);
-    SpadesSettings out;
-    table->collectSettings(out);
-    EXPECT_EQ(out.left, in.left + 20);
-    EXPECT_EQ(out.top, in.top + 10);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -251,6 +252,56 @@ TEST(TSock, MisuseRaisesTheFixedTexts)
     };
     throwingInfo.setPortName("0");
     EXPECT_EQ(text([&] { throwingInfo.setListen(true); }), "Error here");
+}
+
+// Lowers the soft limit of open descriptors so the next one cannot be made;
+// the old limit comes back at the end of the scope.
+class DescriptorsExhausted
+{
+public:
+    DescriptorsExhausted()
+    {
+        getrlimit(RLIMIT_NOFILE, &m_saved);
+        const int lowestFree = ::dup(0);
+        ::close(lowestFree);
+        rlimit lowered = m_saved;
+        lowered.rlim_cur = rlim_t(lowestFree);
+        m_ok = lowestFree > 0 && setrlimit(RLIMIT_NOFILE, &lowered) == 0;
+    }
+    ~DescriptorsExhausted() { setrlimit(RLIMIT_NOFILE, &m_saved); }
+    bool ok() const { return m_ok; }
+
+private:
+    rlimit m_saved{};
+    bool m_ok = false;
+};
+
+TEST(TSock, AcceptRefusedBySystemPausesTheListenerThenResumes)
+{
+    Server server;
+    int wakes = 0;
+    auto taking = server.listener.OnAccept;
+    server.listener.OnAccept = [&](TSock *sender) {
+        ++wakes;
+        taking(sender);
+    };
+    const int peer = rawConnect(server.port());
+    {
+        DescriptorsExhausted limit;
+        ASSERT_TRUE(limit.ok());
+        ASSERT_TRUE(waitUntil([&] { return wakes >= 1; }));
+        EXPECT_TRUE(server.listener.acceptPaused());
+        EXPECT_TRUE(server.accepted.isEmpty());
+        // Unpaused, the waiting connection would wake every pass of the loop.
+        waitUntil([] { return false; }, TSock::kAcceptPauseMs / 2);
+        EXPECT_LE(wakes, 3);
+    }
+    // Descriptors are free again: the same waiting connection gets in.
+    ASSERT_TRUE(waitUntil([&] { return server.accepted.size() == 1; }));
+    EXPECT_FALSE(server.listener.acceptPaused());
+    rawSend(peer, "CMD_hello+" + T);
+    ASSERT_TRUE(waitUntil([&] { return server.messages.size() == 1; }));
+    ::close(peer);
 }
 
 TEST(TSock, ListenReportsAndStops)

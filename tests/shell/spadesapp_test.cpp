@@ -51,8 +51,9 @@ TEST_F(SpadesAppTest, SoloStartHostsOn7772AndSeatsTheOwnClient)
     EXPECT_TRUE(app.table()->loggedin());
     EXPECT_TRUE(app.table()->ishost());
     EXPECT_EQ(app.table()->playername(), "You");
-    ASSERT_TRUE(waitUntil([&] { return app.host()->server().seats()[1].connected; }));
-    EXPECT_EQ(app.host()->server().seats()[1].name, "You");
+    // The host has the own client's login on record 1.
+    ASSERT_TRUE(waitUntil([&] { return app.host()->server().seats()[1].name == "You"; }));
+    EXPECT_TRUE(app.host()->server().seats()[1].connected);
     EXPECT_TRUE(app.download()->isVisible());
     const QStringList &lines = app.table()->chatLines();
     EXPECT_TRUE(lines.contains("0+Loading Solo Game..Please wait."));
@@ -107,6 +108,22 @@ TEST_F(SpadesAppTest, ClosingAnUnchangedWindowWritesNothing)
     // The box read at login is the box it still has.
     app.table()->close();
     EXPECT_FALSE(QFile::exists(path("velnorlobby.ini")));
+}
+
+TEST_F(SpadesAppTest, ClosingBeforeTheSettingsWereReadKeepsTheFile)
+{
+    {
+        QFile ini(path("velnorlobby.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[Spades]\r\nBotspeed=200\r\nLeft=40\r\n");
+    }
+    SpadesApp app({"Ann", "127.0.0.1"}, quiet()); // idle: never connects
+    app.start();
+    app.table()->resize(900, 600);
+    app.table()->close();
+    const SpadesSettings kept = SettingsFile(path("velnorlobby.ini")).load();
+    EXPECT_EQ(kept.botSpeed, 200);
+    EXPECT_EQ(kept.left, 40);
 }
 
 TEST_F(SpadesAppTest, BusyPortStopsHostingWithTheSocketError)

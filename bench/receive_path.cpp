@@ -1,0 +1,150 @@
+// What one message costs on its way in: on the host, the bytes of a read are
+// cut at the terminator, queued, and handed to the host core (which answers
+// every connection); on the client, the bytes are cut, queued, and one tick of
+// the queue timer routes the message to its handler.
+#include "client/tchat.h"
+#include "host/tserver.h"
+#include "host/virtualport.h"
+#include "protocol/message.h"
+#include "protocol/receivequeue.h"
+
+#include <QApplication>
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+
+namespace {
+
+constexpr int kPlayers = 4;
+
+// A host core with four logged-in connections; what it sends is counted, not
+// kept, so a long run does not grow.
+struct Host
+{
+    Host() : server(port, 4711u)
+    {
+        port.recording = false;
+        port.attach(&server);
+        for (int n = 1; n <= kPlayers; ++n) {
+            server.Sock1Accept();
+            receive(n, wire::toHost::logininfo(n, wire::kVersion,
+                                               "Player" + QByteArray::number(n) + char(0xFF)));
+        }
+    }
+
+    // The receive path of HostRuntime::Sock1Read and its socket timer.
+    void receive(int connection, const QByteArray &bytes)
+    {
+        QList<QByteArray> complete;
+        buffers[connection].append(bytes, complete);
+        for (const QByteArray &message : complete)
+            queue.push(connection, message);
+        while (const std::optional<QueuedMessage> message = queue.take())
+            server.dispatch(message->connection, message->text);
+    }
+
+    VirtualPort port;
+    TServer server;
+    std::array<ReceiveBuffer, kPlayers + 1> buffers;
+    MessageQueue queue;
+};
+
+QByteArray chatFrom(int n)
+{
+    return wire::toHost::chat(n, "good luck everyone, nice bid partner :)#12|clBlue");
+}
+
+// One chat line arriving in one read; the host relays it to all four.
+void BM_HostChat(benchmark::State &state)
+{
+    Host host;
+    const QByteArray bytes = chatFrom(2);
+    for (auto _ : state)
+        host.receive(2, bytes);
+    state.SetItemsProcessed(state.iterations());
+    state.counters["relayed"] = double(host.port.sentCount);
+}
+BENCHMARK(BM_HostChat);
+
+// Several messages in one read, as a busy peer delivers them.
+void BM_HostChatBurst(benchmark::State &state)
+{
+    Host host;
+    QByteArray bytes;
+    for (int i = 0; i < state.range(0); ++i)
+        bytes += chatFrom(3);
+    for (auto _ : state)
+        host.receive(3, bytes);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_HostChatBurst)->Arg(8)->Arg(64);
+
+// A message that arrives in pieces of a few bytes: the cut must not rescan
+// what it has already seen to the point of getting slow.
+void BM_HostChatInPieces(benchmark::State &state)
+{
+    Host host;
+    const QByteArray bytes = chatFrom(4);
+    const int piece = int(state.range(0));
+    for (auto _ : state) {
+        for (qsizetype at = 0; at < bytes.size(); at += piece)
+            host.receive(4, bytes.mid(at, piece));
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_HostChatInPieces)->Arg(1)->Arg(7);
+
+// A message the host ignores (wrong sender number): the floor of the path.
+void BM_HostIgnored(benchmark::State &state)
+{
+    Host host;
+    const QByteArray bytes = wire::toHost::chat(3, "not mine|clBlue");
+    for (auto _ : state)
+        host.receive(1, bytes);
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_HostIgnored);
+
+// The table client: bytes from the socket, then one queue-timer tick.
+void clientMessage(benchmark::State &state, const QList<QByteArray> &messages)
+{
+    Tchat table;
+    table.resize(768, 483);
+    qsizetype i = 0;
+    for (auto _ : state) {
+        table.sockRead(messages[i]);
+        table.processsocktimer();
+        i = i + 1 == messages.size() ? 0 : i + 1;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void BM_ClientNextPlayer(benchmark::State &state)
+{
+    QList<QByteArray> messages;
+    for (int seat = 1; seat <= kPlayers; ++seat)
+        messages << wire::toClient::nextplayer(seat, 1);
+    clientMessage(state, messages);
+}
+BENCHMARK(BM_ClientNextPlayer)->Unit(benchmark::kMicrosecond);
+
+void BM_ClientHebid(benchmark::State &state)
+{
+    QList<QByteArray> messages;
+    for (int seat = 1; seat <= kPlayers; ++seat)
+        messages << wire::toClient::hebid(seat, seat + 1);
+    clientMessage(state, messages);
+}
+BENCHMARK(BM_ClientHebid)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
