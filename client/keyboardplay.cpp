@@ -115,7 +115,16 @@ bool KeyboardPlay::eventFilter(QObject *watched, QEvent *event)
         if (qobject_cast<CardPicture *>(watched)) {
             if (event->type() == QEvent::FocusIn)
                 m_focused = static_cast<CardPicture *>(watched);
-            placeFrame();
+            // Leaving the window keeps the mark; the focus moving elsewhere in
+            // it (the chat) takes it away.
+            const bool focusMoved =
+                event->type() == QEvent::FocusOut &&
+                static_cast<QFocusEvent *>(event)->reason() != Qt::ActiveWindowFocusReason &&
+                static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason;
+            if (focusMoved)
+                m_frame->hide();
+            else
+                placeFrame();
         }
         break;
     case QEvent::KeyPress:

@@ -152,6 +152,9 @@ TEST_F(KeyboardTest, ArrowsWalkTheHandAndEnterPlaysTheFocusedCard)
     EXPECT_EQ(table->findChildren<CardPicture *>().size(), 12);
     EXPECT_EQ(focusedCard(), 7);
     EXPECT_TRUE(ring->isVisible());
+    // The focus going to the chat takes the mark with it.
+    table->findChild<QWidget *>("mychat")->setFocus();
+    EXPECT_FALSE(ring->isVisible());
 }
 
 TEST_F(KeyboardTest, EnterDoesNothingOutOfTurnOrWhileWatching)
