@@ -19,7 +19,8 @@ seconds=${1:-30}
 here=$(cd "$(dirname "$0")/.." && pwd)
 spades=${2:-$here/build/spades}
 
-if [[ -z "${SPADES_IDLE_INNER:-}" ]] && [[ $(id -u) == 0 ]] && unshare -n true 2>/dev/null; then
+if [[ -z "${SPADES_IDLE_INNER:-}" ]] && [[ $(id -u) == 0 ]] &&
+    command -v ip >/dev/null && unshare -n true 2>/dev/null; then
     exec env SPADES_IDLE_INNER=1 unshare -n bash -c \
         'ip link set lo up && exec "$0" "$@"' "$0" "$seconds" "$spades"
 fi
@@ -58,7 +59,11 @@ for _ in $(seq 200); do
     grep -q '^spades-startup:' "$work/out" && break
     sleep 0.05
 done
-grep -q '^spades-startup:' "$work/out" || { echo "never logged in" >&2; cat "$work/err" >&2; exit 1; }
+if ! grep -q '^spades-startup:' "$work/out"; then
+    echo "never logged in" >&2
+    cat "$work/err" >&2
+    exit 1
+fi
 sleep 5 # whatever start-up set going has settled
 
 ticks() { awk '{ print $14 + $15 }' "/proc/$pid/stat"; }

@@ -10,7 +10,8 @@
 # On a shared, busy machine most of the wall time is waiting for a core; the
 # trace line also gives the processor time the program used. SPADES_NICE=-20
 # (root) runs Xvfb and the program ahead of everything else, which comes
-# close to a quiet machine.
+# close to a quiet machine. SPADES_STARTUP_STDERR=1 shows each run's
+# standard error.
 #
 # Runs in a private network namespace when it can (root), so the host's port
 # 7772 never clashes with another copy on the machine.
@@ -21,7 +22,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 spades=${2:-$here/build/spades}
 
 if [[ -z "${SPADES_STARTUP_INNER:-}" ]] && [[ $(id -u) == 0 ]] &&
-    unshare -n true 2>/dev/null; then
+    command -v ip >/dev/null && unshare -n true 2>/dev/null; then
     exec env SPADES_STARTUP_INNER=1 unshare -n bash -c \
         'ip link set lo up && exec "$0" "$@"' "$0" "$runs" "$spades"
 fi

@@ -374,12 +374,16 @@ bool ChatPanel::eventFilter(QObject *watched, QEvent *event)
 
 // ---- sending ----
 
+QByteArray ChatPanel::message(const char *command, const QString &text) const
+{
+    const QByteArray field = toWire(text + QLatin1Char('|') + colourtext::toText(m_textColour));
+    return wire::message(command, {wire::number(m_myseat), field}, false);
+}
+
 void ChatPanel::send(const char *command, const QString &text)
 {
-    if (!m_send)
-        return;
-    const QByteArray field = toWire(text + QLatin1Char('|') + colourtext::toText(m_textColour));
-    m_send(wire::message(command, {wire::number(m_myseat), field}, false));
+    if (m_send)
+        m_send(message(command, text));
 }
 
 void ChatPanel::sendit()

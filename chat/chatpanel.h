@@ -85,6 +85,11 @@ public:
     void sendit();
     // An action line ("says: ..." or the text of "/me ...") in the own colour.
     void sendAction(const QString &actionText) { send("CMD_action", actionText); }
+    // The terminated action message sendAction would hand to the send function.
+    QByteArray actionMessage(const QString &actionText) const
+    {
+        return message("CMD_action", actionText);
+    }
     void mainchatJump(int linkNumber);
 
     // Addresses of the links in the view, by link number, since the last clear.
@@ -107,6 +112,7 @@ private:
     void checkSizeItem(int size);
     void notifySettingsChanged();
     void send(const char *command, const QString &text);
+    QByteArray message(const char *command, const QString &text) const;
 
     QFrame *m_frame = nullptr;
     ChatView *m_mainchat = nullptr;

@@ -245,15 +245,17 @@ void Tchat::setHostPort(int port)
     m_sock->setPortName(QString::number(port));
 }
 
-void Tchat::send(const QByteArray &message)
+bool Tchat::send(const QByteArray &message)
 {
     if (!m_services.send)
-        return;
+        return false;
     try {
         m_services.send(message);
     } catch (const ESockException &e) {
         showMessage(QString::fromLatin1(e.what()));
+        return false;
     }
+    return true;
 }
 
 void Tchat::addlinetochat(const QString &line, quint32 colour)
@@ -275,9 +277,11 @@ void Tchat::setSoundPlayer(SoundPlayer *player)
     m_soundBoard->setPlayer(player);
 }
 
-void Tchat::sendAction(const QString &actionText)
+bool Tchat::sendAction(const QString &actionText)
 {
-    m_chat->sendAction(actionText);
+    // Sent here rather than by the chat pane so the phrase buttons learn
+    // whether anything went out and stay ready when it did not.
+    return send(m_chat->actionMessage(actionText));
 }
 
 bool Tchat::timerRunning() const

@@ -114,8 +114,9 @@ public:
     bool timerRunning() const;
     int queuedMessages() const { return int(m_receivedlist.size()); }
 
-    // The one way out to the host; nothing is sent before login.
-    void send(const QByteArray &message);
+    // The one way out to the host; false when the message did not go out
+    // (no connection: the socket's complaint is shown instead).
+    bool send(const QByteArray &message);
     // The one way into the chat view.
     void addlinetochat(const QString &line, quint32 colour = kStatusColour);
     // The one way to play a sound; silent while Options > "Play Sounds" is off.
@@ -250,7 +251,7 @@ private:
     void showMessage(const QString &text);
     void setStatus(const QString &text);
     void playTurnSound();
-    void sendAction(const QString &actionText);
+    bool sendAction(const QString &actionText);
     void hideBidControls();
     void showNumberBid(bool visible);
     void raiseBidControls();

@@ -114,10 +114,7 @@ void Tchat::buildChat()
     });
 
     m_phrases = new PhraseButtons(m_board);
-    m_phrases->setSendAction([this](const QString &actionText) {
-        sendAction(actionText);
-        return true;
-    });
+    m_phrases->setSendAction([this](const QString &actionText) { return sendAction(actionText); });
     auto *chatter = new QToolButton(m_board);
     chatter->setObjectName(QStringLiteral("b_phrase10"));
     chatter->setGeometry(718, 147, 25, 19);

@@ -60,10 +60,6 @@ void Tchat::flipcards()
 
 void Tchat::createcard(int position, int card)
 {
-    // A position names a card picture; a second card for a taken position, or
-    // a card that is not one of the 52, would leave two pictures with one name.
-    if (!cards::isHandPosition(position) || !cards::isCard(card) || m_cards[position])
-        return;
     int slot = 1;
     while (slot <= cards::kHandSize && !m_slots[slot].free)
         ++slot;
@@ -71,6 +67,10 @@ void Tchat::createcard(int position, int card)
         showMessage(QStringLiteral("no no"));
         return;
     }
+    // A position names a card picture; a second card for a taken position, or
+    // a card that is not one of the 52, would leave two pictures with one name.
+    if (!cards::isHandPosition(position) || !cards::isCard(card) || m_cards[position])
+        return;
     auto *picture = new CardPicture(position, card, m_board);
     connect(picture, &BoardPicture::pressed, this,
             [this, picture](Qt::MouseButton button) { cardimagesMouseDown(picture, button); });

@@ -1,5 +1,7 @@
 #include "host/shuffle.h"
 
+#include <QDateTime>
+
 std::uint32_t Lcg::timeOfDaySeed(std::int64_t msecsSinceEpoch)
 {
     constexpr std::int64_t kDay = 24LL * 60 * 60 * 1000;
@@ -7,6 +9,11 @@ std::uint32_t Lcg::timeOfDaySeed(std::int64_t msecsSinceEpoch)
     if (ms < 0)
         ms += kDay;
     return static_cast<std::uint32_t>(ms);
+}
+
+std::uint32_t Lcg::clockSeed()
+{
+    return timeOfDaySeed(QDateTime::currentMSecsSinceEpoch());
 }
 
 void shufflecards(std::array<int, cards::kDeckSize + 1> &deck, Lcg &random)

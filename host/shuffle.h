@@ -21,6 +21,9 @@ public:
 
     // Milliseconds since midnight (UTC) of the given time since the epoch.
     static std::uint32_t timeOfDaySeed(std::int64_t msecsSinceEpoch);
+    // The seed of a running program: the time of day now, counted in UTC so
+    // that it does not depend on where the host sits.
+    static std::uint32_t clockSeed();
 
 private:
     std::uint32_t m_seed;

@@ -6,6 +6,7 @@
 #include "client/tchat.h"
 #include "client/tchatwidgets.h"
 #include "client/tchatwiring.h"
+#include "host/shuffle.h"
 #include "protocol/tsock.h"
 #include "shell/platform/settingsfile.h"
 #include "shell/singleinstance.h"
@@ -14,21 +15,10 @@
 #include "shell/thelp.h"
 #include "tally/tallylist.h"
 
-#include <QDateTime>
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QScreen>
 #include <QUrl>
-
-namespace {
-
-std::uint32_t clockSeed()
-{
-    const QTime now = QTime::currentTime();
-    return std::uint32_t(now.msecsSinceStartOfDay());
-}
-
-} // namespace
 
 SpadesApp::SpadesApp(const QStringList &arguments, Options options)
     : m_arguments(arguments), m_options(std::move(options))
@@ -60,7 +50,7 @@ void SpadesApp::createWindows()
     m_about = new Tabout();
     m_download = new Tdownload();
     m_help = new Thelp();
-    m_host = new HostRuntime(m_options.seed.value_or(clockSeed()), m_options.timing, this);
+    m_host = new HostRuntime(m_options.seed.value_or(Lcg::clockSeed()), m_options.timing, this);
 
     m_table->setHostPort(m_options.port);
     m_host->onAlert = [this](const QByteArray &text) { showAlert(text); };

@@ -6,9 +6,12 @@
 #include "client/tlasttrick.h"
 #include "client/tspylist.h"
 #include "protocol/message.h"
+#include "resources/pictures.h"
 #include "shell/platform/soundplayer.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -89,6 +92,61 @@ TEST_F(TableSideFixture, LastTrickMarksForOwnSeatThree)
     EXPECT_EQ(windows->lasttrick()->leadSeat(), 0);
 }
 
+// Every own seat: each seat's card sits at its place on the turned board, and
+// the marks follow the winner and the leader whoever they are.
+struct LastTrickEverySeat : TableSideFixture, ::testing::WithParamInterface<int>
+{
+    // Where a seat sits: 1 bottom, 2 left, 3 top, 4 right.
+    static int positionOf(int seat, int own) { return (seat - own + 4) % 4 + 1; }
+    QImage cardImage(int position)
+    {
+        return last(QStringLiteral("image_last%1").arg(position))->pixmap().toImage();
+    }
+};
+
+TEST_P(LastTrickEverySeat, CardsNamesAndMarks)
+{
+    const int own = GetParam();
+    login(own);
+    startGame();
+    const QString names[] = {"", "You", "Klot", "Klick", "Kling"};
+    const qreal dpr = qApp->devicePixelRatio();
+    // Two tricks with different leaders and winners, none of them the own seat
+    // in both roles.
+    const struct
+    {
+        int lead, winner;
+    } tricks[] = {{own % 4 + 1, (own + 1) % 4 + 1}, {(own + 2) % 4 + 1, own}};
+    for (const auto &trick : tricks) {
+        for (int i = 0; i < 4; ++i) {
+            const int seat = (trick.lead - 1 + i) % 4 + 1;
+            feed(wire::toClient::heplayed(seat, seat * 10 + i, 12));
+        }
+        feed(wire::toClient::tooktrick(trick.winner, 1));
+        QTest::mouseClick(table.findChild<QWidget *>("button_last"), Qt::LeftButton);
+
+        for (int seat = 1; seat <= 4; ++seat) {
+            const int position = positionOf(seat, own);
+            const int card = seat * 10 + (seat - trick.lead + 4) % 4;
+            EXPECT_EQ(cardImage(position), pictures::card(card, dpr).toImage())
+                << "own " << own << " seat " << seat;
+            EXPECT_EQ(last(QStringLiteral("label_last%1").arg(position))->text(),
+                      seat == own ? QString("Ann") : names[seat])
+                << "own " << own << " seat " << seat;
+        }
+        const int winnerAt = positionOf(trick.winner, own);
+        const int leadAt = positionOf(trick.lead, own);
+        EXPECT_EQ(last("image_lastwinner")->x(),
+                  last(QStringLiteral("image_last%1").arg(winnerAt))->x() + 2)
+            << "own " << own << " winner " << trick.winner;
+        EXPECT_EQ(last("image_lastlead")->x(),
+                  last(QStringLiteral("image_last%1").arg(leadAt))->x() - 8)
+            << "own " << own << " lead " << trick.lead;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(OwnSeats, LastTrickEverySeat, ::testing::Values(1, 2, 3, 4));
+
 TEST_F(TableSideFixture, SpiesComeAndGoAndTheHostRemovesThem)
 {
     table.processparams({});
@@ -119,6 +177,35 @@ TEST_F(TableSideFixture, PhraseButtonSpeaksForTheOwnSeat)
     ASSERT_EQ(sent.size(), 1);
     EXPECT_TRUE(sent[0].startsWith("CMD_action+2+says: Thanks!|")) << sent[0].constData();
     EXPECT_TRUE(sent[0].endsWith(wire::kTerminator));
+}
+
+TEST(TablePhraseButtons, StayReadyWhenNothingWentOut)
+{
+    // The table's own socket, never connected: the socket's complaint is shown
+    // and the buttons can be used again at once.
+    Tchat table;
+    QuietSounds quiet;
+    table.setSoundPlayer(&quiet);
+    QStringList boxes;
+    table.services().messageBox = [&](const QString &text) { boxes << text; };
+    PhraseButtons *buttons = table.phraseButtons();
+    QTest::mouseClick(buttons->button(1), Qt::LeftButton);
+    EXPECT_EQ(boxes, QStringList{"Send - Socket Not Connected"});
+    EXPECT_TRUE(buttons->isReady());
+
+    // Nowhere to send at all.
+    table.services().send = nullptr;
+    QTest::mouseClick(buttons->button(2), Qt::LeftButton);
+    EXPECT_TRUE(buttons->isReady());
+
+    // A message that goes out locks them.
+    QList<QByteArray> sent;
+    table.services().send = [&](const QByteArray &message) { sent << message; };
+    QTest::mouseClick(buttons->button(3), Qt::LeftButton);
+    QTest::mouseClick(buttons->button(4), Qt::LeftButton);
+    ASSERT_EQ(sent.size(), 1);
+    EXPECT_TRUE(sent[0].startsWith("CMD_action+0+says: Nice Try!|")) << sent[0].constData();
+    EXPECT_FALSE(buttons->isReady());
 }
 
 } // namespace

@@ -172,15 +172,26 @@ TEST_F(HandTest, MoreThanThirteenCardsSaysNoNo)
 {
     deal();
     table->createcard(14, 33);
-    EXPECT_TRUE(boxes.isEmpty()) << "position 14 does not exist";
+    EXPECT_EQ(boxes, QStringList{"no no"}) << "a fourteenth card finds no slot";
+    EXPECT_EQ(table->cardAt(14), nullptr);
     feed("CMD_mycards+2+1+45");
-    EXPECT_TRUE(boxes.isEmpty()) << "an own position already shown is not shown twice";
+    EXPECT_EQ(boxes, QStringList({"no no", "no no"})) << "a hand dealt twice overflows";
+
+    // With a slot free, a position outside the hand or one already shown is
+    // refused quietly instead of taking the slot.
+    boxes.clear();
     table->usecard("2+1+");
+    table->createcard(14, 33);
+    table->createcard(2, 34);
+    EXPECT_TRUE(boxes.isEmpty());
+    EXPECT_EQ(table->handSlots()[13], -1);
     table->createcard(1, 33);
-    table->createcard(1, 34);
     EXPECT_EQ(cardsLeftToRight().size(), 13);
     for (int slot = 1; slot <= 13; ++slot)
         EXPECT_GT(table->handSlots()[slot], 0);
+    table->createcard(1, 34);
+    EXPECT_EQ(boxes, QStringList{"no no"});
+    EXPECT_EQ(table->cardAt(1)->card(), 33);
 }
 
 TEST_F(HandTest, CardsDealtAfterAPlayFillTheFreedSlotsInOrder)

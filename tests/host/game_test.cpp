@@ -184,6 +184,42 @@ TEST(WholeHand, TargetTextIsRelayedAsSentAndFallsBackTo500)
     EXPECT_FALSE(t.host.game().blind);
 }
 
+TEST(WholeHand, StartFieldsAreCutFromTheLeftAndRelayedAsCut)
+{
+    struct Case
+    {
+        QByteArray payload;
+        QByteArray relayed;
+        int target;
+        bool sandbag, blind, startclub;
+    };
+    const Case cases[] = {
+        {"Ann+750+y+y+y+", "CMD_startgame+Ann+750+y+y+y+", 750, true, true, true},
+        // A "+" in the name shifts every later field: the target comes from
+        // the name's tail and the flags from the fields after it.
+        {"A+B+250+y+n+y+", "CMD_startgame+A+B+250+y+n+", 500, false, true, false},
+        {"Ann+-40+Y+yes+n+", "CMD_startgame+Ann+-40+Y+yes+n+", -40, false, false, false},
+        {"Ann+1000+n+n+y+extra+", "CMD_startgame+Ann+1000+n+n+y+", 1000, false, false, true},
+    };
+    for (const Case &c : cases) {
+        Host h;
+        h.seat(1);
+        h.connect();
+        h.clear();
+        h.deliver(1, "CMD_startgame+" + c.payload + char(0xFF));
+        EXPECT_EQ(named(h.take(1), "CMD_startgame").value(0), c.relayed) << c.payload.constData();
+        EXPECT_EQ(h.game().playtoscore, c.target) << c.payload.constData();
+        EXPECT_EQ(h.game().sandbag, c.sandbag) << c.payload.constData();
+        EXPECT_EQ(h.game().blind, c.blind) << c.payload.constData();
+        EXPECT_EQ(h.game().startclub, c.startclub) << c.payload.constData();
+
+        // A newcomer learns the value the host plays to, not the text.
+        h.login(2, "Late");
+        const QList<int> stats = ints(named(h.take(2), "CMD_gamestats").value(0));
+        EXPECT_EQ(stats.value(3), c.target) << c.payload.constData();
+    }
+}
+
 TEST(Bidding, BlindNilDependsOnTheOption)
 {
     for (const bool blind : {true, false}) {

@@ -2,6 +2,9 @@
 #include "host/shuffle.h"
 #include "host_harness.h"
 
+#include <QDateTime>
+#include <algorithm>
+#include <ctime>
 #include <gtest/gtest.h>
 
 namespace {
@@ -32,6 +35,25 @@ TEST(Shuffle, TimeOfDaySeedIsMillisecondsSinceMidnight)
     const std::int64_t day = 24LL * 3600 * 1000;
     EXPECT_EQ(Lcg::timeOfDaySeed(20000 * day + 12345), 12345u);
     EXPECT_EQ(Lcg::timeOfDaySeed(day - 1), std::uint32_t(day - 1));
+}
+
+TEST(Shuffle, ClockSeedCountsFromMidnightUtcWhateverTheLocalZone)
+{
+    const QByteArray savedZone = qgetenv("TZ");
+    qputenv("TZ", "XST-5:30"); // five and a half hours ahead of UTC
+    tzset();
+    const std::uint32_t seed = Lcg::clockSeed();
+    const std::uint32_t utc = Lcg::timeOfDaySeed(QDateTime::currentMSecsSinceEpoch());
+    if (savedZone.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", savedZone);
+    tzset();
+
+    const std::int64_t day = 24LL * 3600 * 1000;
+    std::int64_t apart = (std::int64_t(utc) - std::int64_t(seed) + day) % day;
+    apart = std::min(apart, day - apart);
+    EXPECT_LT(apart, 60 * 1000) << "seed " << seed << ", UTC " << utc;
 }
 
 struct SeatResult
