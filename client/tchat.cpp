@@ -95,7 +95,11 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
     clearall();
 }
 
-Tchat::~Tchat() = default;
+Tchat::~Tchat()
+{
+    // The families only point at the board's widgets, which the board owns.
+    delete m_seats;
+}
 
 void Tchat::buildMenus()
 {
@@ -117,12 +121,14 @@ void Tchat::buildMenus()
     m_botSpeed = botSpeed->menuAction();
     m_botSpeedGroup = new QActionGroup(this);
     const std::pair<const char *, int> speeds[] = {{"Slow", 1000}, {"Normal", 500}, {"Fast", 200}};
-    for (const auto &[caption, ms] : speeds) {
+    for (const auto &[caption, delay] : speeds) {
         QAction *item = addItem(botSpeed, QString::fromLatin1(caption) + QLatin1Char('1'),
                                 QString::fromLatin1(caption));
         item->setCheckable(true);
-        setTag(item, ms);
+        setTag(item, delay);
         m_botSpeedGroup->addAction(item);
+        // A copy: clang 14 cannot capture a structured binding.
+        const int ms = delay;
         connect(item, &QAction::triggered, this, [this, ms] { setBotSpeed(ms, true); });
     }
     setBotSpeed(500, false);

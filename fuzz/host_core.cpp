@@ -1,19 +1,24 @@
 // Drives the game host with arbitrary connections, closes, timer events and
-// messages, checking that nothing reaches outside its tables and that no card
-// is ever in two places.
+// messages (raw bytes, or well-formed messages with arbitrary numbers so that
+// whole games are reached), checking that nothing reaches outside its tables,
+// that no card is ever in two places or lost, and that no hand has more than
+// thirteen tricks.
 #include "host/tserver.h"
 #include "host/virtualport.h"
+#include "protocol/message.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
 
-void check(bool ok)
+void fail(const char *what, int line)
 {
-    if (!ok)
-        std::abort();
+    std::fprintf(stderr, "broken invariant at line %d: %s\n", line, what);
+    std::abort();
 }
+#define check(ok) ((ok) ? void() : fail(#ok, __LINE__))
 
 void checkInvariants(const TServer &server)
 {
@@ -46,6 +51,47 @@ void checkInvariants(const TServer &server)
             seen[onTable] = true;
         }
     }
+    // During a hand every card is in a hand, on the table (the last trick stays
+    // there through the pause after it) or in a trick taken; between hands all
+    // are gathered in.
+    int tricks = 0;
+    int present = 0;
+    for (int seat = 1; seat <= cards::kSeats; ++seat) {
+        check(seats[seat].tricks >= 0);
+        tricks += seats[seat].tricks;
+        present += seats[seat].cardsLeft() + (seats[seat].tablecard != 0);
+    }
+    check(tricks <= cards::kHandSize);
+    const int accounted = present + cards::kSeats * tricks;
+    if (game.gamestarted && game.roundnumber > 0)
+        check(accounted == 0 || accounted == cards::kDeckSize ||
+              accounted == cards::kDeckSize + cards::kSeats);
+}
+
+// A catalogue message with numbers taken from the input.
+QByteArray wellFormed(int kind, int sender, int a)
+{
+    switch (kind % 9) {
+    case 0:
+        return wire::toHost::logininfo(sender, wire::kVersion,
+                                       "P" + QByteArray::number(a) + char(0xFF));
+    case 1:
+        return wire::toHost::startgame("P", QByteArray::number(a * 50), a & 1, a & 2, a & 4);
+    case 2:
+        return wire::toHost::mybid(sender, a % 16 - 1);
+    case 3:
+        return wire::toHost::playcard(sender, a % 16 - 1);
+    case 4:
+        return wire::toHost::justwatch(sender, a % 3);
+    case 5:
+        return wire::toHost::kickhim(sender, a % 12 - 1);
+    case 6:
+        return wire::toHost::closed(sender);
+    case 7:
+        return wire::toHost::botspeed(sender, a * 100);
+    default:
+        return wire::toHost::chat(sender, "hi|clBlack");
+    }
 }
 
 } // namespace
@@ -58,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     size_t i = 0;
     auto next = [&]() -> int { return i < size ? data[i++] : 0; };
     while (i < size) {
-        switch (next() % 6) {
+        switch (next() % 7) {
         case 0:
             server.Sock1Accept();
             break;
@@ -78,6 +124,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             while (i < size && data[i] != 0xFF)
                 message += char(data[i++]);
             ++i;
+            server.dispatch(connection, message);
+            break;
+        }
+        case 5: {
+            const int connection = next() % 12 - 1;
+            const int kind = next();
+            const int sender = (kind & 0x80) ? next() % 12 - 1 : connection;
+            QByteArray message = wellFormed(kind, sender, next());
+            // The runtime hands over what comes before the first terminator.
+            message.truncate(message.indexOf(char(0xFF)));
             server.dispatch(connection, message);
             break;
         }

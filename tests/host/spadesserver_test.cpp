@@ -236,6 +236,47 @@ TEST(SpadesServer, FourRawClientsPlayAWholeHandThenTheServerStopsCleanly)
     EXPECT_TRUE(log.endsWith("stopped\n"));
 }
 
+TEST(SpadesServer, PeerResetMidHandThenTheServerDiesAndEveryClientEnds)
+{
+    Server server;
+    ASSERT_GT(server.port, 0);
+    std::vector<std::unique_ptr<RawClient>> clients;
+    for (const char *name : {"Ann", "Bob", "Cy", "Di"}) {
+        clients.push_back(std::make_unique<RawClient>(server.port, name));
+        ASSERT_GE(clients.back()->fd, 0);
+    }
+    RawClient &host = *clients[0];
+    ASSERT_TRUE(serve(clients, [&] { return host.all("CMD_newplayerinfo").size() == 4; }));
+    host.send(QByteArray("CMD_botspeed+1+200+") + kEnd);
+    host.send(QByteArray("CMD_startgame+Ann+500+y+y+n+") + kEnd);
+    ASSERT_TRUE(serve(clients, [&] { return host.all("CMD_heplayed").size() >= 6; }));
+
+    // Half a message, then a reset instead of an orderly close.
+    clients[3]->send("CMD_playcard+4");
+    const linger abort{1, 0};
+    ::setsockopt(clients[3]->fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    clients.pop_back();
+    ASSERT_TRUE(serve(clients, [&] {
+        for (const auto &c : clients) {
+            if (c->all("CMD_postscores").isEmpty())
+                return false;
+        }
+        return true;
+    }));
+    EXPECT_EQ(host.all("CMD_playerdisconnected"), QList<QByteArray>{"CMD_playerdisconnected+4+Di"});
+    for (const auto &c : clients)
+        EXPECT_EQ(c->all("CMD_heplayed").size(), 52);
+
+    server.process.kill();
+    ASSERT_TRUE(serve(clients, [&] {
+        for (const auto &c : clients) {
+            if (!c->gone)
+                return false;
+        }
+        return true;
+    }));
+}
+
 TEST(SpadesServer, BusyPortFailsAndBadArgumentsAreRefused)
 {
     Server first;

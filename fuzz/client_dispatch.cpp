@@ -1,0 +1,149 @@
+// Feeds arbitrary host messages to a table window (offscreen) through its
+// receive queue, checking that the window never reaches outside its hand and
+// that everything it sends back is a well-formed message of its own seat.
+#include "chat/chatpanel.h"
+#include "client/tchat.h"
+#include "protocol/cards.h"
+#include "protocol/message.h"
+#include "shell/platform/soundplayer.h"
+
+#include <QApplication>
+#include <QByteArray>
+#include <QList>
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+void check(bool ok)
+{
+    if (!ok)
+        std::abort();
+}
+
+class SilentSounds : public SoundPlayer
+{
+public:
+    void play(const QString &) override {}
+};
+
+struct Table
+{
+    Table()
+    {
+        TableServices &s = window.services();
+        s.send = [this](const QByteArray &message) { sent.append(message); };
+        s.connectTo = [](const QString &) {};
+        s.startHost = [] {};
+        s.openLobbyLink = [] {};
+        s.showDownload = [] {};
+        s.messageBox = [](const QString &) {};
+        s.recordTally = [](const QString &) {};
+        s.readSettings = [] {};
+        s.writeSettings = [] {};
+        s.showGameStart = [] {};
+        s.addSpy = [](const QString &) {};
+        s.removeSpy = [](const QString &) { return true; };
+        s.resetLastTrick = [] {};
+        s.cardLaid = [](int) {};
+        s.recordLastTrick = [](int) {};
+        s.showLastTrick = [] {};
+        s.hosting = [] {};
+        s.showWindow = [](const QString &) {};
+        s.openHomePage = [] {};
+        s.resetLastTrickPlace = [] {};
+        s.windowClosing = [] {};
+        s.loggedIn = [](int) {};
+        s.menuPopup = [](QMenu *) { return true; };
+        window.setSoundPlayer(&sounds);
+        QObject::connect(&window, &Tchat::programEnds, [this] { ended = true; });
+    }
+
+    SilentSounds sounds;
+    Tchat window;
+    QList<QByteArray> sent;
+    bool ended = false;
+};
+
+Table *table = nullptr;
+
+void checkInvariants(const Tchat &window)
+{
+    check(window.queuedMessages() == 0);
+    check(!window.timerRunning());
+    check(window.myseat() >= 0);
+    // Every occupied slot shows a card picture of its own, each picture once.
+    const std::array<int, 14> hand = window.handSlots();
+    bool seen[cards::kHandSize + 1] = {};
+    int occupied = 0;
+    for (int slot = 1; slot <= cards::kHandSize; ++slot) {
+        const int position = hand[slot];
+        if (position == -1)
+            continue;
+        check(cards::isHandPosition(position));
+        check(!seen[position]);
+        seen[position] = true;
+        check(window.cardAt(position) != nullptr);
+        ++occupied;
+    }
+    int pictures = 0;
+    for (int position = 1; position <= cards::kHandSize; ++position)
+        pictures += window.cardAt(position) != nullptr;
+    check(pictures == occupied);
+}
+
+void checkSent(const QList<QByteArray> &sent, int myseat)
+{
+    for (const QByteArray &message : sent) {
+        // One message per send, terminated once, and never for another seat.
+        check(message.endsWith(char(0xFF)));
+        check(message.indexOf(char(0xFF)) == message.size() - 1);
+        check(message.startsWith("CMD_"));
+        const auto [command, data] = wire::splitCommand(message.chopped(1));
+        wire::FieldReader reader(data);
+        const std::optional<int> from = reader.nextInt();
+        if (myseat > 0 && command != "CMD_startgame" && from)
+            check(*from == myseat);
+    }
+}
+
+} // namespace
+
+// Font lookup keeps caches in the system library that are never freed.
+extern "C" const char *__lsan_default_suppressions()
+{
+    return "leak:libfontconfig\n";
+}
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    new QApplication(*argc, *argv);
+    table = new Table;
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    // A window that a message ended takes no more messages: start afresh.
+    if (table->ended) {
+        delete table;
+        table = new Table;
+    }
+    table->sent.clear();
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    for (const QByteArray &message : bytes.split(char(0xFF))) {
+        table->window.queueMessage(message);
+        while (table->window.queuedMessages() > 0)
+            table->window.processsocktimer();
+        if (table->ended)
+            break;
+        checkInvariants(table->window);
+    }
+    checkSent(table->sent, table->window.myseat());
+    // The chat view keeps every line; one run's lines must not pile up over millions.
+    if (!table->ended)
+        table->window.chatPanel()->ClearMainChat1Click();
+    QCoreApplication::sendPostedEvents();
+    return 0;
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+// Table clients and a host on real sockets and timers.
+#include "host/hostruntime.h"
+#include "host_harness.h"
+#include "tests/common/test_support.h"
+
+#include <memory>
+#include <vector>
+
+namespace hosttest {
+
+// A table client over a real socket, as far as the game needs one.
+struct SocketSeat
+{
+    TSock sock;
+    ReceiveBuffer buffer;
+    ScriptedSeat script;
+    int number = 0;
+    bool closedByHost = false;
+
+    SocketSeat(int port, const QByteArray &name)
+    {
+        sock.setHostName("127.0.0.1");
+        sock.setPortName(QString::number(port));
+        sock.OnRead = [this, name](TSock *s, int) {
+            QList<QByteArray> complete;
+            buffer.append(s->Receive(), complete);
+            for (const QByteArray &m : complete) {
+                if (nameOf(m) == "CMD_sendlogininfo") {
+                    number = ints(m).value(0);
+                    script.seat = number;
+                    s->Send(wire::toHost::logininfo(number, wire::kVersion, name + char(0xFF)));
+                }
+                const QByteArray reply = script.react(m);
+                if (!reply.isEmpty())
+                    s->Send(reply);
+            }
+        };
+        sock.OnInfo = [this](TSock *, TSocketInfo kind, const QByteArray &) {
+            if (kind == siClose)
+                closedByHost = true;
+        };
+        sock.Open();
+    }
+
+    QList<QByteArray> all(const char *name) const { return named(script.received, name); }
+};
+
+struct RuntimeTable
+{
+    HostRuntime host{12345, HostRuntime::Timing{1, 5, 1}};
+    std::vector<std::unique_ptr<SocketSeat>> seats;
+    QList<QByteArray> alerts;
+
+    RuntimeTable()
+    {
+        host.onAlert = [this](const QByteArray &text) { alerts << text; };
+        host.listen(0);
+    }
+
+    SocketSeat &join(const QByteArray &name)
+    {
+        seats.push_back(std::make_unique<SocketSeat>(host.port(), name));
+        SocketSeat &seat = *seats.back();
+        testsupport::waitUntil([&] { return !seat.all("CMD_newplayerinfo").isEmpty(); });
+        return seat;
+    }
+};
+
+} // namespace hosttest
