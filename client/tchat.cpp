@@ -2,6 +2,8 @@
 
 #include "chat/chatpanel.h"
 #include "chat/soundboard.h"
+#include "client/accessiblenames.h"
+#include "client/keyboardplay.h"
 #include "client/phrasebuttons.h"
 #include "client/seatmenu.h"
 #include "client/tchatboard.h"
@@ -60,6 +62,8 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
 
     buildBoard();
     buildMenus();
+    connect(this, &Tchat::tableChanged, new AccessibleNames(this), &AccessibleNames::refresh);
+    connect(this, &Tchat::tableChanged, new KeyboardPlay(this), &KeyboardPlay::tableChanged);
 
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
@@ -399,6 +403,7 @@ void Tchat::playTurnSound()
 void Tchat::setStatus(const QString &text)
 {
     m_labelStatus->setText(text);
+    emit tableChanged();
 }
 
 QString Tchat::status() const

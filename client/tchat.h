@@ -221,6 +221,9 @@ public:
 signals:
     // The program should end (host full, connection lost).
     void programEnds();
+    // A host message was handled or the status line changed: what the board
+    // shows may be different.
+    void tableChanged();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -54,8 +54,10 @@ void Tchat::processsocktimer()
         const QByteArray line = m_receivedlist.front();
         m_receivedlist.pop_front();
         const auto [command, data] = wire::splitCommand(line);
-        if (!command.isEmpty())
+        if (!command.isEmpty()) {
             dispatch(command, data);
+            emit tableChanged();
+        }
     }
     if (m_receivedlist.empty())
         m_timer1->stop();

@@ -1,5 +1,6 @@
 #include "client/tchatwidgets.h"
 
+#include "client/accessiblenames.h"
 #include "resources/pictures.h"
 
 #include <QLineEdit>
@@ -89,6 +90,7 @@ CardPicture::CardPicture(int position, int card, QWidget *parent)
 {
     setTag(this, position);
     setToolTip(QString::number(card));
+    setAccessibleName(accessiblenames::cardName(card));
     setScaledContents(true);
     setPicture(pictures::card(card, devicePixelRatioF()));
 }

@@ -11,6 +11,12 @@ namespace platform {
 
 namespace {
 
+QString &executableFolderOverride()
+{
+    static QString folder;
+    return folder;
+}
+
 QString withoutTrailingSlash(QString path)
 {
     while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
@@ -37,7 +43,9 @@ QString programFolder()
         QDir().mkpath(home);
         return withoutTrailingSlash(QDir(home).absolutePath());
     }
-    const QString exeFolder = QCoreApplication::applicationDirPath();
+    const QString exeFolder = executableFolderOverride().isEmpty()
+                                  ? QCoreApplication::applicationDirPath()
+                                  : executableFolderOverride();
     if (canWriteIn(exeFolder))
         return withoutTrailingSlash(exeFolder);
     QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
@@ -45,6 +53,11 @@ QString programFolder()
         data = QDir::homePath() + QStringLiteral("/.local/share/Spades");
     QDir().mkpath(data);
     return withoutTrailingSlash(data);
+}
+
+void setExecutableFolder(const QString &folder)
+{
+    executableFolderOverride() = folder;
 }
 
 QString programFile(const QString &name)

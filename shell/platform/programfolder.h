@@ -14,4 +14,9 @@ QString programFolder();
 // programFolder() + "/" + name.
 QString programFile(const QString &name);
 
+// Stands another folder in for the executable's own, as if the program had
+// been installed there; an empty folder restores the executable's. Lets a
+// test start the whole program from a read-only install folder.
+void setExecutableFolder(const QString &folder);
+
 } // namespace platform

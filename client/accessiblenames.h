@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class Tchat;
+
+namespace accessiblenames {
+
+// "Queen of Hearts" for a card number 1..52; empty for anything else.
+QString cardName(int card);
+
+// A seat as a screen reader reads it: "Ann, bid 4, 2 tricks". The bid is the
+// text of the seat's bid label, "0" both before the seat bids and for a Nil;
+// the Nil marks tell the two apart.
+struct SeatView
+{
+    QString name;
+    QString bid;
+    QString tricks;
+    bool nil = false;
+    bool blind = false;
+    bool toPlay = false;
+    bool winner = false;
+};
+QString seatName(const SeatView &seat);
+
+} // namespace accessiblenames
+
+// Keeps the accessible names of the table's controls in step with what they
+// show. Labels that show a bare number get the meaning a sighted player takes
+// from the board around them.
+class AccessibleNames : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit AccessibleNames(Tchat *table);
+
+    // Reads every tracked control again.
+    void refresh();
+
+private:
+    void nameFixedControls();
+    void refreshSeats();
+    void refreshTableLabels();
+    void refreshScorePanel();
+
+    Tchat *m_table;
+};

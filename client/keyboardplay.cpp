@@ -1,0 +1,362 @@
+#include "client/keyboardplay.h"
+
+#include "client/menuaccelerators.h"
+#include "client/scorepanel.h"
+#include "client/seatmenu.h"
+#include "client/tchat.h"
+#include "client/tchatwidgets.h"
+#include "protocol/cards.h"
+
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QShortcut>
+#include <QTextEdit>
+#include <QTimer>
+#include <algorithm>
+
+namespace {
+
+// The visible mark of the card that holds the keyboard focus: a ring round
+// the part of the card that shows, drawn over the hand. It never takes a
+// mouse press, so clicking works as before.
+class FocusRing : public QWidget
+{
+public:
+    explicit FocusRing(QWidget *parent) : QWidget(parent)
+    {
+        setObjectName(QStringLiteral("focus_ring"));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_TranslucentBackground);
+        setFocusPolicy(Qt::NoFocus);
+        hide();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        // A dark line inside a light one reads on any card face and felt.
+        painter.setPen(QPen(QColor(255, 200, 0), 3));
+        painter.drawRect(rect().adjusted(1, 1, -2, -2));
+        painter.setPen(QPen(Qt::black, 1));
+        painter.drawRect(rect().adjusted(3, 3, -4, -4));
+    }
+};
+
+constexpr int kRingMargin = 3;
+const QLatin1String kBidField("edit_bid");
+
+bool isTextField(const QWidget *widget)
+{
+    if (const auto *line = qobject_cast<const QLineEdit *>(widget))
+        return !line->isReadOnly();
+    if (const auto *text = qobject_cast<const QTextEdit *>(widget))
+        return !text->isReadOnly();
+    if (const auto *plain = qobject_cast<const QPlainTextEdit *>(widget))
+        return !plain->isReadOnly();
+    return qobject_cast<const QAbstractSpinBox *>(widget) != nullptr;
+}
+
+} // namespace
+
+KeyboardPlay::KeyboardPlay(Tchat *table) : QObject(table), m_table(table)
+{
+    setObjectName(QStringLiteral("keyboardPlay"));
+    QWidget *board = table->boardPanel();
+    // Reached with Tab; a mouse click on the table leaves the focus where it was.
+    board->setFocusPolicy(Qt::TabFocus);
+    board->installEventFilter(this);
+    table->installEventFilter(this);
+    if (auto *edit = table->findChild<QLineEdit *>(QStringLiteral("edit_bid")))
+        edit->installEventFilter(this);
+    m_frame = new FocusRing(board);
+
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), table);
+    escape->setObjectName(QStringLiteral("shortcut_closescores"));
+    escape->setContext(Qt::WindowShortcut);
+    escape->setEnabled(false);
+    connect(escape, &QShortcut::activated, this, [this] { pressIfShown("button_close"); });
+
+    menuaccelerators::addAccelerators(table->menuBar());
+    menuaccelerators::addMnemonics(table->seatMenu());
+}
+
+bool KeyboardPlay::eventFilter(QObject *watched, QEvent *event)
+{
+    QWidget *board = m_table->boardPanel();
+    switch (event->type()) {
+    case QEvent::ChildAdded:
+        if (watched == board) {
+            auto *child = static_cast<QChildEvent *>(event)->child();
+            if (child->isWidgetType() && child != m_frame)
+                child->installEventFilter(this);
+        }
+        break;
+    case QEvent::ChildRemoved:
+        // The focused card was played or the hand cleared: keep the focus in
+        // the hand once the table has closed the gap.
+        if (watched == board && !m_refocusQueued) {
+            m_refocusQueued = true;
+            QTimer::singleShot(0, this, &KeyboardPlay::keepFocusOnHand);
+        }
+        break;
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+    case QEvent::Move:
+    case QEvent::Show:
+    case QEvent::Hide:
+    case QEvent::ZOrderChange:
+        if (qobject_cast<CardPicture *>(watched)) {
+            if (event->type() == QEvent::FocusIn)
+                m_focused = static_cast<CardPicture *>(watched);
+            // Leaving the window keeps the mark; the focus moving elsewhere in
+            // it (the chat) takes it away.
+            const bool focusMoved =
+                event->type() == QEvent::FocusOut &&
+                static_cast<QFocusEvent *>(event)->reason() != Qt::ActiveWindowFocusReason &&
+                static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason;
+            if (focusMoved)
+                m_frame->hide();
+            else
+                placeFrame();
+        }
+        break;
+    case QEvent::KeyPress:
+        if (watched == board || watched == m_table)
+            return handleKey(static_cast<QKeyEvent *>(event), false);
+        if (watched->objectName() == kBidField)
+            return handleKey(static_cast<QKeyEvent *>(event), true);
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool KeyboardPlay::handleKey(QKeyEvent *event, bool inBidField)
+{
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    // Keys typed into the chat, or pressed on its buttons, reach the table
+    // too; they are not moves.
+    if (!playsFromHere(m_table->focusWidget()))
+        return false;
+    if (bidding() && handleBidKey(event->key()))
+        return true;
+    // In the number field the other keys edit the number.
+    return !inBidField && handleCardKey(event->key());
+}
+
+bool KeyboardPlay::handleBidKey(int key)
+{
+    QWidget *board = m_table->boardPanel();
+    const auto *bidButton = m_table->findChild<QWidget *>(QStringLiteral("button_bid"));
+    if (bidButton && !bidButton->isHidden()) {
+        switch (key) {
+        case Qt::Key_Up:
+            return pressIfShown("updown_bid_up");
+        case Qt::Key_Down:
+            return pressIfShown("updown_bid_down");
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            // The bid controls hide as the bid goes: keep the focus on the table.
+            board->setFocus(Qt::OtherFocusReason);
+            return pressIfShown("button_bid");
+        case Qt::Key_N:
+            board->setFocus(Qt::OtherFocusReason);
+            return pressIfShown("button_nil");
+        default:
+            break;
+        }
+    }
+    if (key == Qt::Key_B) {
+        board->setFocus(Qt::OtherFocusReason);
+        return pressIfShown("button_blind");
+    }
+    if (key == Qt::Key_L && pressIfShown("button_dobid")) {
+        if (auto *edit = m_table->findChild<QLineEdit *>(QStringLiteral("edit_bid"))) {
+            edit->setFocus(Qt::OtherFocusReason);
+            edit->selectAll();
+        }
+        return true;
+    }
+    return false;
+}
+
+bool KeyboardPlay::handleCardKey(int key)
+{
+    const QList<CardPicture *> hand = handInOrder();
+    if (hand.isEmpty())
+        return false;
+    switch (key) {
+    case Qt::Key_Left:
+        moveFocus(-1);
+        return true;
+    case Qt::Key_Right:
+        moveFocus(+1);
+        return true;
+    case Qt::Key_Home:
+        focusSlot(0);
+        return true;
+    case Qt::Key_End:
+        focusSlot(int(hand.size()) - 1);
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (!m_focused || !hand.contains(m_focused.data()))
+            return false;
+        // The table checks the turn itself, as it does for a click.
+        m_table->cardimagesMouseDown(m_focused.data(), Qt::LeftButton);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool KeyboardPlay::pressIfShown(const char *name)
+{
+    auto *button = m_table->findChild<QAbstractButton *>(QString::fromLatin1(name));
+    if (!button || !button->isVisibleTo(m_table) || !button->isEnabled())
+        return false;
+    button->click();
+    return true;
+}
+
+QList<CardPicture *> KeyboardPlay::handInOrder() const
+{
+    QList<CardPicture *> hand;
+    for (int position : m_table->handSlots())
+        if (position > 0)
+            if (CardPicture *card = m_table->cardAt(position))
+                hand.append(card);
+    return hand;
+}
+
+int KeyboardPlay::focusedPosition() const
+{
+    return m_focused ? m_focused->position() : 0;
+}
+
+void KeyboardPlay::moveFocus(int step)
+{
+    const QList<CardPicture *> hand = handInOrder();
+    if (hand.isEmpty())
+        return;
+    const int at = m_focused ? int(hand.indexOf(m_focused.data())) : -1;
+    if (at < 0)
+        focusSlot(step > 0 ? 0 : int(hand.size()) - 1);
+    else
+        focusSlot(std::clamp(at + step, 0, int(hand.size()) - 1));
+}
+
+void KeyboardPlay::focusSlot(int index)
+{
+    const QList<CardPicture *> hand = handInOrder();
+    if (hand.isEmpty())
+        return;
+    m_focusIndex = std::clamp(index, 0, int(hand.size()) - 1);
+    m_focused = hand.at(m_focusIndex);
+    m_focused->setFocus(Qt::OtherFocusReason);
+    placeFrame();
+}
+
+void KeyboardPlay::placeFrame()
+{
+    CardPicture *card = m_focused.data();
+    if (!card || card->isHidden() || m_table->focusWidget() != card) {
+        m_frame->hide();
+        return;
+    }
+    const QList<CardPicture *> hand = handInOrder();
+    const qsizetype at = hand.indexOf(card);
+    if (at >= 0)
+        m_focusIndex = int(at);
+    // Only the left strip of a card shows under the next one.
+    int width = card->width();
+    if (at >= 0 && at + 1 < hand.size()) {
+        const int gap = hand.at(at + 1)->x() - card->x();
+        if (gap > 0 && gap < width)
+            width = gap;
+    }
+    m_frame->setGeometry(QRect(card->x(), card->y(), width, card->height())
+                             .adjusted(-kRingMargin, -kRingMargin, kRingMargin, kRingMargin));
+    m_frame->show();
+    m_frame->raise();
+}
+
+void KeyboardPlay::keepFocusOnHand()
+{
+    m_refocusQueued = false;
+    placeFrame();
+    QWidget *focus = m_table->focusWidget();
+    if (focus && focus != m_table)
+        return;
+    const QList<CardPicture *> hand = handInOrder();
+    if (hand.isEmpty()) {
+        m_focusIndex = 0;
+        m_table->boardPanel()->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    focusSlot(m_focusIndex);
+}
+
+bool KeyboardPlay::playsFromHere(const QWidget *focus) const
+{
+    return !focus || focus == m_table || focus == m_table->boardPanel() ||
+           qobject_cast<const CardPicture *>(focus) || focus->objectName() == kBidField;
+}
+
+bool KeyboardPlay::typingElsewhere() const
+{
+    const QWidget *focus = m_table->focusWidget();
+    return focus && !playsFromHere(focus) && isTextField(focus);
+}
+
+bool KeyboardPlay::bidding() const
+{
+    for (const char *name : {"button_bid", "button_blind", "button_dobid"})
+        if (auto *button = m_table->findChild<QWidget *>(QString::fromLatin1(name)))
+            if (!button->isHidden())
+                return true;
+    return false;
+}
+
+bool KeyboardPlay::ownTurn() const
+{
+    return m_table->loggedin() && cards::isSeat(m_table->myseat()) &&
+           m_table->turnseat() == m_table->myseat() && !m_table->justWatching();
+}
+
+void KeyboardPlay::tableChanged()
+{
+    if (auto *escape = m_table->findChild<QShortcut *>(QStringLiteral("shortcut_closescores")))
+        escape->setEnabled(m_table->scorePanel() && !m_table->scorePanel()->isHidden());
+
+    const bool bid = bidding();
+    const bool own = ownTurn() && !handInOrder().isEmpty();
+    if (bid && !m_wasBidding && !typingElsewhere()) {
+        auto *edit = m_table->findChild<QLineEdit *>(QStringLiteral("edit_bid"));
+        if (edit && !edit->isHidden()) {
+            edit->setFocus(Qt::OtherFocusReason);
+            edit->selectAll();
+        } else {
+            m_table->boardPanel()->setFocus(Qt::OtherFocusReason);
+        }
+    }
+    if (own && !m_wasOwnTurn && !typingElsewhere()) {
+        const QList<CardPicture *> hand = handInOrder();
+        if (m_focused && hand.contains(m_focused.data()))
+            focusSlot(int(hand.indexOf(m_focused.data())));
+        else
+            focusSlot(m_focusIndex);
+    }
+    m_wasBidding = bid;
+    m_wasOwnTurn = own;
+}
