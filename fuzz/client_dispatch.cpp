@@ -34,7 +34,8 @@ struct Table
     Table()
     {
         TableServices &s = window.services();
-        s.send = [this](const QByteArray &message) { sent.append(message); };
+        // Kept with the seat the window held when it sent: a new login may change it.
+        s.send = [this](const QByteArray &message) { sent.append({message, window.myseat()}); };
         s.connectTo = [](const QString &) {};
         s.startHost = [] {};
         s.openLobbyLink = [] {};
@@ -63,7 +64,7 @@ struct Table
 
     SilentSounds sounds;
     Tchat window;
-    QList<QByteArray> sent;
+    QList<std::pair<QByteArray, int>> sent;
     bool ended = false;
 };
 
@@ -94,9 +95,9 @@ void checkInvariants(const Tchat &window)
     check(pictures == occupied);
 }
 
-void checkSent(const QList<QByteArray> &sent, int myseat)
+void checkSent(const QList<std::pair<QByteArray, int>> &sent)
 {
-    for (const QByteArray &message : sent) {
+    for (const auto &[message, myseat] : sent) {
         // One message per send, terminated once, and never for another seat.
         check(message.endsWith(char(0xFF)));
         check(message.indexOf(char(0xFF)) == message.size() - 1);
@@ -142,7 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             break;
         checkInvariants(table->window);
     }
-    checkSent(table->sent, table->window.myseat());
+    checkSent(table->sent);
     // The chat view keeps every line; one run's lines must not pile up over millions.
     if (!table->ended)
         table->window.chatPanel()->ClearMainChat1Click();
