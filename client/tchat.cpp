@@ -63,7 +63,8 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
     buildBoard();
     buildMenus();
     connect(this, &Tchat::tableChanged, new AccessibleNames(this), &AccessibleNames::refresh);
-    connect(this, &Tchat::tableChanged, new KeyboardPlay(this), &KeyboardPlay::tableChanged);
+    m_keyboard = new KeyboardPlay(this);
+    connect(this, &Tchat::tableChanged, m_keyboard, &KeyboardPlay::tableChanged);
 
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
@@ -97,6 +98,10 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
 
 Tchat::~Tchat()
 {
+    // The keyboard filters the board's events; it must go before the board
+    // starts taking itself apart under a half-destroyed window.
+    delete m_keyboard;
+    m_keyboard = nullptr;
     // The families only point at the board's widgets, which the board owns.
     delete m_seats;
 }

@@ -18,6 +18,7 @@ class SoundBoard;
 class BoardLabel;
 class BoardPicture;
 class CardPicture;
+class KeyboardPlay;
 class QAction;
 class QActionGroup;
 class QLabel;
@@ -294,6 +295,7 @@ private:
     // Widgets.
     QWidget *m_board = nullptr;
     SeatFamilies *m_seats = nullptr;
+    KeyboardPlay *m_keyboard = nullptr;
     ScorePanel *m_panelScores = nullptr;
     QLabel *m_labelRound = nullptr;
     QLabel *m_labelTotalbids = nullptr;
