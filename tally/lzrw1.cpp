@@ -128,6 +128,16 @@ private:
     bool &m_busy;
 };
 
+// Everything written must reach the disk; a short write shows only here.
+void finishOutput(QFile &output)
+{
+    if (!output.flush())
+        throw lzrw1::StreamError{lzrw1::Failure::Write};
+    output.close();
+    if (output.error() != QFileDevice::NoError)
+        throw lzrw1::StreamError{lzrw1::Failure::Write};
+}
+
 } // namespace
 
 Tlzrw1::Tlzrw1()
@@ -158,11 +168,7 @@ qint64 Tlzrw1::Compress()
         FileSink sink(output);
         const std::uint64_t written = lzrw1::compressStream(source, std::uint32_t(info.size()),
                                                             sink, buffers, *m_table, blockHook);
-        if (!output.flush())
-            throw lzrw1::StreamError{lzrw1::Failure::Write};
-        output.close();
-        if (output.error() != QFileDevice::NoError)
-            throw lzrw1::StreamError{lzrw1::Failure::Write};
+        finishOutput(output);
         guard.done();
         return qint64(written);
     } catch (const lzrw1::StreamError &e) {
@@ -183,11 +189,7 @@ qint64 Tlzrw1::Decompress()
         FileSource source(input);
         FileSink sink(output);
         const std::uint64_t written = lzrw1::decompressStream(source, sink, buffers, blockHook);
-        if (!output.flush())
-            throw lzrw1::StreamError{lzrw1::Failure::Write};
-        output.close();
-        if (output.error() != QFileDevice::NoError)
-            throw lzrw1::StreamError{lzrw1::Failure::Write};
+        finishOutput(output);
         guard.done();
         return qint64(written);
     } catch (const lzrw1::StreamError &e) {

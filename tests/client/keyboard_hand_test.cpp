@@ -10,6 +10,7 @@
 #include "client/tgamestart.h"
 #include "host/hostruntime.h"
 #include "shell/platform/soundplayer.h"
+#include "tests/client/solotable.h"
 #include "tests/common/test_support.h"
 
 #include <QApplication>
@@ -20,12 +21,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-class SilentSounds : public SoundPlayer
-{
-public:
-    void play(const QString &) override {}
-};
 
 bool shown(const Tchat &table, const char *name)
 {
@@ -75,27 +70,11 @@ TEST(AccessibleNames, SeatNames)
 
 TEST(KeyboardHand, AWholeHandFromTheKeyboardWithNamesThatFollowIt)
 {
-    HostRuntime::Timing timing;
-    timing.socktimer = 1;
-    timing.timer1 = 1;
-    timing.computerPercent = 1;
-    HostRuntime host(20261208, timing);
-    host.onAlert = [](const QByteArray &) {};
-
-    Tchat table;
-    SilentSounds silence;
-    table.setSoundPlayer(&silence);
-    QStringList boxes;
-    table.services().messageBox = [&](const QString &text) { boxes.append(text); };
-    table.services().showDownload = [] {};
-    table.services().startHost = [&] {
-        host.listen(0);
-        table.setHostPort(host.port());
-    };
-    SideWindows *windows = attachSideWindows(table);
-    host.botSpeedHook = [&]() -> std::optional<int> { return table.botSpeed(); };
-    table.show();
-    table.processparams({});
+    SoloTable solo;
+    Tchat &table = solo.table;
+    QStringList &boxes = solo.boxes;
+    SideWindows *windows = solo.windows;
+    solo.start();
     ASSERT_TRUE(testsupport::waitUntil([&] { return table.loggedin() && table.myseat() == 1; }));
 
     // The game starts from the options dialog's button, pressed with Space.

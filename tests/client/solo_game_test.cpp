@@ -8,6 +8,7 @@
 #include "client/tgamestart.h"
 #include "host/hostruntime.h"
 #include "shell/platform/soundplayer.h"
+#include "tests/client/solotable.h"
 #include "tests/common/test_support.h"
 
 #include <QAbstractButton>
@@ -18,12 +19,6 @@
 
 namespace {
 
-class SilentSounds : public SoundPlayer
-{
-public:
-    void play(const QString &) override {}
-};
-
 bool visibleOnBoard(Tchat &table, const char *name)
 {
     auto *widget = table.findChild<QWidget *>(name);
@@ -32,27 +27,11 @@ bool visibleOnBoard(Tchat &table, const char *name)
 
 TEST(SoloGame, PlaysToTheWinnerThroughTheWindow)
 {
-    HostRuntime::Timing timing;
-    timing.socktimer = 1;
-    timing.timer1 = 1;
-    timing.computerPercent = 1;
-    HostRuntime host(20261208, timing);
-    host.onAlert = [](const QByteArray &) {};
-
-    Tchat table;
-    SilentSounds silence;
-    table.setSoundPlayer(&silence);
-    QStringList boxes;
-    table.services().messageBox = [&](const QString &text) { boxes.append(text); };
-    table.services().showDownload = [] {};
-    table.services().startHost = [&] {
-        host.listen(0);
-        table.setHostPort(host.port());
-    };
-    SideWindows *windows = attachSideWindows(table);
-    host.botSpeedHook = [&]() -> std::optional<int> { return table.botSpeed(); };
-    table.show();
-    table.processparams({});
+    SoloTable solo;
+    Tchat &table = solo.table;
+    QStringList &boxes = solo.boxes;
+    SideWindows *windows = solo.windows;
+    solo.start();
     ASSERT_TRUE(table.ishost());
     ASSERT_TRUE(testsupport::waitUntil(
         [&] { return table.playernameLabel(1)->text() == QLatin1String("You"); }));
