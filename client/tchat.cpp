@@ -16,6 +16,7 @@
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScopedValueRollback>
 #include <QTimer>
 
 namespace {
@@ -86,9 +87,6 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
         m_sock->Open();
     };
     m_services.openLobbyLink = [this] { m_sock11->Open(); };
-
-    // The queue starts with one line that holds no command.
-    queueMessage(QByteArrayLiteral("receivedlist"));
 
     m_buttonStart->hide();
     m_startGame->setEnabled(false);
@@ -306,12 +304,19 @@ void Tchat::startTimer1()
         m_timer1->start();
 }
 
+// One box at a time: a box's own event loop must not open another.
 void Tchat::showMessage(const QString &text)
 {
-    if (m_services.messageBox)
+    if (m_boxOpen)
+        return;
+    const QScopedValueRollback<bool> open(m_boxOpen, true);
+    if (m_services.messageBox) {
         m_services.messageBox(text);
-    else
-        QMessageBox::information(this, windowTitle(), text);
+        return;
+    }
+    QMessageBox box(QMessageBox::Information, windowTitle(), text, QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 void Tchat::endProgram()

@@ -110,10 +110,13 @@ public:
     void sockInfo(const QByteArray &text);
     // Queues one message as the socket would (terminator already removed).
     void queueMessage(const QByteArray &message);
-    // One tick of Timer1: at most one message is handled.
+    // One tick of Timer1: at most one message is handled. A tick that comes
+    // while a handler still runs (a message box's own event loop) waits for
+    // it, so messages keep their order and no handler runs inside another.
     void processsocktimer();
     bool timerRunning() const;
     int queuedMessages() const { return int(m_receivedlist.size()); }
+    const ReceiveQueue &receiveQueue() const { return m_receivedlist; }
 
     // The one way out to the host; false when the message did not go out
     // (no connection: the socket's complaint is shown instead).
@@ -285,10 +288,12 @@ private:
     std::array<CardPicture *, 14> m_cards{};
 
     // Receiving.
-    ReceiveBuffer m_buffer;
-    std::deque<QByteArray> m_receivedlist;
+    ReceiveQueue m_receivedlist{limits::kClient};
     QTimer *m_timer1 = nullptr;
+    bool m_dispatching = false;
     bool m_ending = false;
+    bool m_boxOpen = false;
+    bool m_toldHandFull = false;
 
     QStringList m_chatLines;
 

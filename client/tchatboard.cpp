@@ -58,7 +58,10 @@ const char *kLightText = "color: #fffbe6;";
 
 QLabel *tableLabel(const QString &name, const QString &text, const QRect &geometry, QWidget *parent)
 {
-    auto *label = new QLabel(text, parent);
+    auto *label = new QLabel(parent);
+    // What the board's labels show comes largely from the host.
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
     label->setObjectName(name);
     label->setGeometry(geometry);
     label->setStyleSheet(QString::fromLatin1(kLightText));

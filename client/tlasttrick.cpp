@@ -32,6 +32,7 @@ Tlasttrick::Tlasttrick(QWidget *parent) : QDialog(parent, Qt::Tool)
         card->setGeometry(QRect(kCardAt[i], pictures::kCardSize));
         m_cards[i] = card;
         auto *name = new QLabel(this);
+        name->setTextFormat(Qt::PlainText); // a player's name
         name->setObjectName(QStringLiteral("label_last%1").arg(i + 1));
         name->setGeometry(kNameLeft[i], kNameTop, 80, 16);
         m_names[i] = name;

@@ -131,7 +131,10 @@ void SpadesApp::showMessage(const QString &text)
         m_options.messageSink(text);
         return;
     }
-    QMessageBox::information(m_table, QStringLiteral("Spades"), text);
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Spades"), text, QMessageBox::Ok,
+                    m_table);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 // Inconsistencies on the host are shown without stopping play: the box does
@@ -144,6 +147,7 @@ void SpadesApp::showAlert(const QByteArray &text)
     }
     auto *box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Spades"),
                                 QString::fromLatin1(text), QMessageBox::Ok, m_table);
+    box->setTextFormat(Qt::PlainText);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     box->show();

@@ -21,21 +21,30 @@ const QString kWaiting = QStringLiteral("<Waiting>");
 class MessageBoxPrompts : public TallyPrompts
 {
 public:
+    // The texts hold player names from the network: shown as plain text.
     bool confirm(QWidget *parent, const QString &question) override
     {
-        return QMessageBox::question(parent, QStringLiteral("Spades"), question,
-                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Spades"), question,
+                        QMessageBox::Yes | QMessageBox::No, parent);
+        box.setTextFormat(Qt::PlainText);
+        return box.exec() == QMessageBox::Yes;
     }
     void showError(QWidget *parent, const QString &message) override
     {
-        QMessageBox::critical(parent, QStringLiteral("Spades"), message);
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("Spades"), message, QMessageBox::Ok,
+                        parent);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
     }
 };
 
 QLabel *makeLabel(QWidget *parent, const QString &text, const QRect &at,
                   const QString &name = QString())
 {
-    auto *label = new QLabel(text, parent);
+    auto *label = new QLabel(parent);
+    // Tallies are kept by player names, which come from the network.
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
     label->setGeometry(at);
     if (!name.isEmpty())
         label->setObjectName(name);

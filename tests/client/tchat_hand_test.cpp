@@ -175,7 +175,8 @@ TEST_F(HandTest, MoreThanThirteenCardsSaysNoNo)
     EXPECT_EQ(boxes, QStringList{"no no"}) << "a fourteenth card finds no slot";
     EXPECT_EQ(table->cardAt(14), nullptr);
     feed("CMD_mycards+2+1+45");
-    EXPECT_EQ(boxes, QStringList({"no no", "no no"})) << "a hand dealt twice overflows";
+    EXPECT_EQ(boxes, QStringList{"no no"}) << "said once, however many cards follow";
+    EXPECT_EQ(cardsLeftToRight().size(), 13);
 
     // With a slot free, a position outside the hand or one already shown is
     // refused quietly instead of taking the slot.
@@ -190,7 +191,7 @@ TEST_F(HandTest, MoreThanThirteenCardsSaysNoNo)
     for (int slot = 1; slot <= 13; ++slot)
         EXPECT_GT(table->handSlots()[slot], 0);
     table->createcard(1, 34);
-    EXPECT_EQ(boxes, QStringList{"no no"});
+    EXPECT_TRUE(boxes.isEmpty());
     EXPECT_EQ(table->cardAt(1)->card(), 33);
 }
 

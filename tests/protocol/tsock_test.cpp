@@ -53,7 +53,7 @@ struct Server
     TSock listener;
     QList<TSock *> accepted;
     QList<QByteArray> messages;
-    QList<ReceiveBuffer> buffers;
+    QList<ReceiveQueue> buffers;
     Recorder recorder;
 
     Server()
@@ -64,14 +64,13 @@ struct Server
             if (!sender->Accept(sock))
                 return;
             accepted.append(sock);
-            buffers.append(ReceiveBuffer());
+            buffers.append(ReceiveQueue());
             const int index = int(accepted.size()) - 1;
             recorder.attach(*sock);
             sock->OnRead = [this, index](TSock *s, int) {
-                QList<QByteArray> complete;
-                if (!buffers[index].append(s->Receive(), complete))
+                if (!buffers[index].append(s->Receive()))
                     s->Close();
-                messages.append(complete);
+                messages.append(buffers[index].takeAll());
             };
         };
         listener.setListen(true);
@@ -111,9 +110,10 @@ TEST(TSock, ReceivePathCutsChunksIntoMessages)
 
     rawSend(fd, "CMD_a+1" + T + "CMD_b+2" + T + "CMD_c+");
     ASSERT_TRUE(waitUntil([&] { return server.messages.size() == 2; }));
-    rawSend(fd, "3" + T + T);
+    rawSend(fd, "3" + T + T + "CMD_d+4" + T);
     ASSERT_TRUE(waitUntil([&] { return server.messages.size() == 4; }));
-    EXPECT_EQ(server.messages, (QList<QByteArray>{"CMD_a+1", "CMD_b+2", "CMD_c+3", ""}));
+    // Two terminators in a row hold an empty message, which is not kept.
+    EXPECT_EQ(server.messages, (QList<QByteArray>{"CMD_a+1", "CMD_b+2", "CMD_c+3", "CMD_d+4"}));
     ::close(fd);
 }
 
