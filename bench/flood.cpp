@@ -18,6 +18,7 @@
 // A flooder the host cuts off connects again at once. Plain POSIX sockets;
 // one thread and poll().
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -58,15 +59,21 @@ struct Peer
         fd = ::socket(AF_INET, SOCK_STREAM, 0);
         if (receiveBuffer > 0)
             ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+        // Not waiting for the connect: a full accept queue would stall every
+        // other peer of this one thread, the quiet player included.
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
         sockaddr_in to{};
         to.sin_family = AF_INET;
         to.sin_port = htons(uint16_t(port));
         to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::connect(fd, reinterpret_cast<sockaddr *>(&to), sizeof to) != 0) {
+        if (::connect(fd, reinterpret_cast<sockaddr *>(&to), sizeof to) != 0 &&
+            errno != EINPROGRESS) {
             std::perror("connect");
             std::exit(1);
         }
     }
+    // Still connecting, or a full socket: try again later.
+    static bool later() { return errno == EAGAIN || errno == EWOULDBLOCK || errno == ENOTCONN; }
     ~Peer()
     {
         if (fd >= 0)
@@ -88,7 +95,7 @@ struct Peer
                 out.erase(0, size_t(sent));
                 continue;
             }
-            if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            if (sent < 0 && later())
                 return true;
             drop();
             return false;
@@ -107,7 +114,7 @@ struct Peer
                 in.append(chunk, size_t(got));
                 continue;
             }
-            if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            if (got < 0 && later())
                 break;
             drop();
         }
@@ -147,6 +154,7 @@ struct Flooder
 {
     std::unique_ptr<Peer> peer;
     long long sent = 0;  // chat lines sent on this connection
+    long long lines = 0; // chat lines made, over all connections
     int cutOff = 0;      // times the host closed it
     long long bytes = 0; // bytes the host took
 };
@@ -177,6 +185,7 @@ int main(int argc, char **argv)
     };
     std::unique_ptr<Peer> quiet;
     std::unique_ptr<Peer> chatter; // the deaf peers' source of relays
+    long long chatterLines = 0;
     const auto start = Clock::now();
     double admittedAfter = -1;
     Clock::time_point lastTry = start;
@@ -214,7 +223,10 @@ int main(int argc, char **argv)
         ::poll(fds.data(), fds.size(), 5);
 
         // The silent mode's quiet player tries for a seat twice a second.
-        if (mode == "silent" && (!quiet || !quiet->open() || quiet->full) &&
+        const bool tableTaken = std::all_of(flood.begin(), flood.end(), [](const Flooder &f) {
+            return !f.peer || f.peer->number != 0;
+        });
+        if (mode == "silent" && tableTaken && (!quiet || !quiet->open() || quiet->full) &&
             msSince(lastTry) >= 500) {
             lastTry = Clock::now();
             quiet = std::make_unique<Peer>(port, 0);
@@ -239,9 +251,12 @@ int main(int argc, char **argv)
         }
         if (chatter) {
             chatter->handle(chatter->read(), "Chatter");
-            // Four long lines in flight at a time.
-            while (chatter->loggedIn && chatter->out.size() < 4 * large.size())
+            // Three long lines in flight at a time: the chatter itself stays
+            // within what the host holds for it.
+            while (chatter->loggedIn && chatterLines - chatter->relayed < 3) {
                 chatter->out += chatter->chat(large);
+                ++chatterLines;
+            }
             chatter->flush();
         }
 
@@ -265,13 +280,13 @@ int main(int argc, char **argv)
                 if (p.out.empty())
                     p.out = terminators;
             } else if (logsIn && p.number != 0 && p.out.size() < 65536) {
-                if (mode == "small")
-                    p.out += p.chat(small);
-                else if (mode == "large")
-                    p.out += p.chat(large);
-                else if (mode == "steady" && f.sent - p.relayed < 200) {
+                if (mode == "small" || (mode == "steady" && f.sent - p.relayed < 200)) {
                     p.out += p.chat(small);
                     ++f.sent;
+                    ++f.lines;
+                } else if (mode == "large") {
+                    p.out += p.chat(large);
+                    ++f.lines;
                 }
             }
             const size_t before = p.out.size();
@@ -286,15 +301,21 @@ int main(int argc, char **argv)
                               : delays[std::min(delays.size() - 1, size_t(share * delays.size()))];
     };
     long long bytes = 0;
+    long long lines = 0;
     int cutOff = 0;
     for (const Flooder &f : flood) {
         bytes += f.bytes;
+        lines += f.lines;
         cutOff += f.cutOff;
     }
-    std::printf("mode %s, %d flooder(s), %.0f s: flood sent %.1f MB, cut off %d times\n",
-                mode.c_str(), flooders, seconds, double(bytes) / 1e6, cutOff);
+    std::printf("mode %s, %d flooder(s), %.0f s: the host took %.1f MB (%lld chat lines made); "
+                "%d closes seen\n",
+                mode.c_str(), flooders, seconds, double(bytes) / 1e6, lines, cutOff);
     if (mode == "silent")
         std::printf("quiet player admitted after %.0f ms\n", admittedAfter);
+    if (chatter)
+        std::printf("the chatter's lines of 60,000 bytes relayed to everyone: %lld\n",
+                    chatterLines);
     std::printf("quiet player's chat round trip: %zu lines, median %.1f ms, 99th %.1f ms, "
                 "max %.1f ms\n",
                 delays.size(), at(0.5), at(0.99), delays.empty() ? -1.0 : delays.back());

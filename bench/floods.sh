@@ -6,6 +6,7 @@
 #
 #   bench/floods.sh [seconds=10] [build=build]
 #
+# SPADES_FLOODS="deaf silent" runs only the named kinds.
 # Runs in a private network namespace when it can (root), so that port 7772
 # never clashes with another copy on the machine.
 set -euo pipefail
@@ -27,6 +28,7 @@ mb() { awk -v kb="$1" 'BEGIN { printf "%.1f", kb / 1024 }'; }
 
 run() {
     local mode=$1 flooders=$2 secs=$3
+    [[ -n "${SPADES_FLOODS:-}" && " $SPADES_FLOODS " != *" $mode "* ]] && return
     local log
     log=$(mktemp)
     "$server" --port "$port" >"$log" 2>&1 &
@@ -41,9 +43,11 @@ run() {
     peak=$(awk '/^VmHWM:/ {print $2}' "/proc/$pid/status")
     kill "$pid"
     wait "$pid" 2>/dev/null || true
+    local cut
+    cut=$(grep -cE 'sent more than|does not read|did not log in' "$log" || true)
     rm -f "$log"
-    printf '== %s, %s flooder(s): server peak %s MB\n%s\n' "$mode" "$flooders" \
-        "$(mb "$peak")" "$report"
+    printf '== %s, %s flooder(s): server peak %s MB, %s connections cut off\n%s\n' \
+        "$mode" "$flooders" "$(mb "$peak")" "$cut" "$report"
 }
 
 run none 0 "$seconds"
