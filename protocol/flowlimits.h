@@ -22,8 +22,11 @@ namespace limits {
 inline constexpr ReceiveLimits kHostConnection{};
 
 // The table client, from its host. It handles a message every millisecond; a
-// host relays at most one message per 10 ms tick to it, plus a few answers.
-inline constexpr ReceiveLimits kClient{64 * 1024, 4096, 4 * 1024 * 1024};
+// host relays at most one message per 10 ms tick to it, plus a few answers. A
+// relayed chat line carries a name and a text that each may be as long as the
+// host takes one message, so one message from the host may be twice that.
+inline constexpr ReceiveLimits kClient{2 * kHostConnection.unfinishedBytes + 1024, 4096,
+                                       4 * 1024 * 1024};
 
 // Bytes the host has given a connection's socket and the peer has not taken.
 // A whole game sends a connection a few tens of kilobytes.

@@ -155,6 +155,19 @@ TEST_F(TallyWindow, WonAndLostGamesCreditThePlayersPresent)
     EXPECT_EQ(text("label_1"), "3");
 }
 
+// Names come from the network: a name that is markup is shown as it is.
+TEST_F(TallyWindow, AMarkupNameIsShownAsItIs)
+{
+    const QString evil = R"(<img src="x"><b>Eve</b>)";
+    m_window->viewTally(1, {"", "You", evil, "Cid", "Dee"});
+    follow(evil);
+    list("listbox_tally")->setCurrentRow(0);
+    EXPECT_EQ(text("label_hisnametop"), evil + "'s Tally");
+    for (const QLabel *label : m_window->findChildren<QLabel *>())
+        EXPECT_TRUE(label->textFormat() == Qt::PlainText || !Qt::mightBeRichText(label->text()))
+            << label->objectName().toStdString();
+}
+
 TEST_F(TallyWindow, WatchersAndAbsentPlayersAreNotTouched)
 {
     m_window->viewTally(1, kTable);
