@@ -87,10 +87,10 @@ private:
     void tempsockInfo(int n, TSock *sock, const QByteArray &msg);
     void socktimerTimer();
     void forget(int n);
-    // Connection n is gone from the socket's side; the host hears of it once
-    // what it sent before has run.
-    void gone(int n);
+    // Connections gone from the socket's side (m_gone) are reported to the
+    // host once what they sent before has run.
     void reportDepartures();
+    // Closes connection n at once, dropping its queue, for going over a limit.
     void cutOff(int n, const char *why);
 
     Timing m_timing;
