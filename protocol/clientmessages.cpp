@@ -87,7 +87,8 @@ template <const char *Name>
 std::optional<RelayedLine<Name>> RelayedLine<Name>::decode(QByteArrayView payload)
 {
     Fields f(payload);
-    const std::optional<int> n = within(f.nextInt(), 0, kLastLineNumber);
+    // A table reads the line's number with blanks around it allowed.
+    const std::optional<int> n = within(toInt(f.next().trimmed()), 0, kLastLineNumber);
     if (!n)
         return std::nullopt;
     return RelayedLine{*n, f.rest().toByteArray()};

@@ -96,7 +96,7 @@ TEST(WireCodec, MessagesToATableDecodeAsTheTableReadsThem)
              "CMD_playerdisconnected+6+Zed"},
             {"CMD_chat+2+Ann chats: a+b|clRed", Chat{2, "Ann chats: a+b|clRed"},
              "CMD_chat+2+Ann chats: a+b|clRed"},
-            {"CMD_action+0+x", Action{0, "x"}, "CMD_action+0+x"},
+            {"CMD_action+ 0 +x", Action{0, "x"}, "CMD_action+0+x"},
             // Groups for other numbers are passed over; the last flag needs no "+".
             {"CMD_gamestats+6+2+0+500+y+n+3+11+120+-40+2+0+1+0+3+27+n+y+5+0+0+0+n+n+2+1+3+0+y+y",
              toClient::GameStats{6,
