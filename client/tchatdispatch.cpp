@@ -51,7 +51,8 @@ void Tchat::queueMessage(const QByteArray &message)
         endProgram();
         return;
     }
-    startTimer1();
+    if (!m_receivedlist.isEmpty())
+        startTimer1();
 }
 
 void Tchat::processsocktimer()

@@ -117,6 +117,9 @@ TEST_F(TableTest, BytesAreCutAtTheTerminatorAndHandledOnePerTick)
 TEST_F(TableTest, TimerRunsOnlyWhileSomethingIsQueued)
 {
     EXPECT_FALSE(table->timerRunning());
+    table->queueMessage("no command");
+    table->sockRead("CMD_round");
+    EXPECT_FALSE(table->timerRunning()) << "nothing to handle yet";
     table->queueMessage("CMD_round+");
     EXPECT_TRUE(table->timerRunning());
     ASSERT_TRUE(testsupport::waitUntil([&] { return !table->timerRunning(); }));
