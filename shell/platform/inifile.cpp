@@ -24,8 +24,8 @@ QByteArray trimBlanks(QByteArray text)
     return text.mid(begin, end - begin);
 }
 
-// Files written by older Windows programs are in the ANSI code page; ours
-// are UTF-8. Text that is not valid UTF-8 is taken as Latin-1.
+// Files saved on Windows are usually in its ANSI code page; ours are UTF-8.
+// Text that is not valid UTF-8 is taken as Latin-1.
 QString decode(const QByteArray &bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
