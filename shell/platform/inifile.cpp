@@ -120,11 +120,13 @@ std::optional<QByteArray> fromUtf16(const QByteArray &body, QStringConverter::En
     const QString text = decoder.decode(body);
     if (decoder.hasError())
         return std::nullopt;
+    // The lines are kept as UTF-8, which has no room for a lone surrogate.
+    const QByteArray utf8 = text.toUtf8();
     QStringEncoder encoder(encoding, QStringEncoder::Flag::Stateless);
-    const QByteArray back = encoder.encode(text);
+    const QByteArray back = encoder.encode(QString::fromUtf8(utf8));
     if (back != body)
         return std::nullopt;
-    return text.toUtf8();
+    return utf8;
 }
 
 } // namespace

@@ -146,6 +146,15 @@ TEST(IniFile, WritingKeepsTheByteOrderMarkAndEncoding)
     }
 }
 
+// Text that is not UTF-16 after all stays the bytes it is.
+TEST(IniFile, AMarkedFileThatIsNotUtf16KeepsItsBytes)
+{
+    const QByteArray oddLength("\xFF\xFE[\0S\0]\0\n", 9);
+    const QByteArray loneSurrogate("\xFF\xFE[\0S\0]\0\n\0\x00\xD8", 12);
+    for (const QByteArray &bytes : {oddLength, loneSurrogate})
+        EXPECT_EQ(IniFile(bytes).contents().toHex(' '), bytes.toHex(' '));
+}
+
 TEST(IniFile, NewKeysGoAfterTheLastLineOfTheirSectionAndNewSectionsAtTheEnd)
 {
     IniFile file(QByteArray("[A]\nx=1\n\n[B]\ny=2"));
