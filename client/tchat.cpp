@@ -235,10 +235,20 @@ void Tchat::hostpress()
     m_logintext = m_playername.toLatin1() + char(0xFF);
     m_ishost = true;
     openConnection(QStringLiteral("127.0.0.1"));
+    offerHostControls();
+}
+
+void Tchat::offerHostControls()
+{
     m_buttonStart->show();
     m_startGame->setEnabled(true);
     if (m_services.hosting)
         m_services.hosting();
+}
+
+bool Tchat::hostRights() const
+{
+    return m_ishost || (m_loggedin && m_myseat == 1);
 }
 
 void Tchat::joinpress()
