@@ -2,7 +2,7 @@
 #include "chat/colourtext.h"
 #include "client/tchat.h"
 #include "protocol/tsock.h"
-#include "shell/platform/settingsfile.h"
+#include "platform/settingsfile.h"
 #include "shell/spadesapp.h"
 #include "shell/tdownload.h"
 #include "tests/common/test_support.h"
