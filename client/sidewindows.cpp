@@ -7,7 +7,7 @@
 #include "client/tspylist.h"
 #include "client/windowbackground.h"
 #include "resources/pictures.h"
-#include "shell/platform/spadessettings.h"
+#include "platform/spadessettings.h"
 
 #include <QEvent>
 #include <QWidget>

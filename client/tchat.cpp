@@ -1,7 +1,7 @@
 #include "client/tchat.h"
 
 #include "chat/chatpanel.h"
-#include "chat/soundboard.h"
+#include "client/soundboard.h"
 #include "client/accessiblenames.h"
 #include "client/keyboardplay.h"
 #include "client/phrasebuttons.h"
@@ -10,7 +10,7 @@
 #include "client/tchatwidgets.h"
 #include "protocol/cards.h"
 #include "protocol/tsock.h"
-#include "shell/platform/soundplayer.h"
+#include "platform/soundplayer.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>

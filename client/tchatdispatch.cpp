@@ -3,7 +3,7 @@
 #include "client/tchatboard.h"
 
 #include "chat/chatpanel.h"
-#include "chat/soundboard.h"
+#include "client/soundboard.h"
 #include "client/tchatwidgets.h"
 #include "protocol/cards.h"
 #include "protocol/message.h"

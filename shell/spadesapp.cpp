@@ -8,7 +8,7 @@
 #include "client/tchatwiring.h"
 #include "host/shuffle.h"
 #include "protocol/tsock.h"
-#include "shell/platform/settingsfile.h"
+#include "platform/settingsfile.h"
 #include "shell/singleinstance.h"
 #include "shell/tabout.h"
 #include "shell/tdownload.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "host/hostruntime.h"
-#include "shell/platform/spadessettings.h"
+#include "platform/spadessettings.h"
 
 #include <QObject>
 #include <QRect>

@@ -4,7 +4,7 @@
 #include "chat/colourtext.h"
 #include "client/sidewindows.h"
 #include "client/tchat.h"
-#include "shell/platform/settingsfile.h"
+#include "platform/settingsfile.h"
 #include "shell/spadesapp.h"
 #include "tally/tallylist.h"
 

@@ -1,7 +1,7 @@
 #include "tally/tallylist.h"
 
 #include "protocol/cards.h"
-#include "shell/platform/programfolder.h"
+#include "platform/programfolder.h"
 #include "tally/tallyfile.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "client/phrasebuttons.h"
 #include "client/tphrases.h"
-#include "shell/platform/inifile.h"
+#include "platform/inifile.h"
 #include "tests/common/test_support.h"
 
 #include <QFile>

@@ -5,7 +5,7 @@
 #include "client/tlasttrick.h"
 #include "client/tphrases.h"
 #include "client/tspylist.h"
-#include "shell/platform/spadessettings.h"
+#include "platform/spadessettings.h"
 
 #include <QAction>
 #include <QLabel>

@@ -6,7 +6,7 @@
 #include "client/tchat.h"
 #include "client/tchatwiring.h"
 #include "host/hostruntime.h"
-#include "shell/platform/soundplayer.h"
+#include "platform/soundplayer.h"
 
 #include "client/tchatwidgets.h"
 

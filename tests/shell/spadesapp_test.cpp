@@ -5,7 +5,7 @@
 #include "client/tlasttrick.h"
 #include "client/tspylist.h"
 #include "protocol/tsock.h"
-#include "shell/platform/settingsfile.h"
+#include "platform/settingsfile.h"
 #include "shell/spadesapp.h"
 #include "shell/tabout.h"
 #include "shell/tdownload.h"

@@ -1,4 +1,4 @@
-#include "shell/platform/alsasoundplayer.h"
+#include "platform/alsasoundplayer.h"
 
 #include <QDirIterator>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/platform/inifile.h"
+#include "platform/inifile.h"
 
 #include <QString>
 #include <array>

@@ -1,5 +1,5 @@
-#include "shell/platform/alsasoundplayer.h"
-#include "shell/platform/wavefile.h"
+#include "platform/alsasoundplayer.h"
+#include "platform/wavefile.h"
 
 #include "tests/common/test_support.h"
 

@@ -1,5 +1,5 @@
 #include "chat/colourtext.h"
-#include "shell/platform/settingsfile.h"
+#include "platform/settingsfile.h"
 
 #include <QDir>
 #include <QFile>

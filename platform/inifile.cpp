@@ -1,5 +1,5 @@
 // The settings file format.
-#include "shell/platform/inifile.h"
+#include "platform/inifile.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "shell/platform/soundplayer.h"
-#include "shell/platform/wavefile.h"
+#include "platform/soundplayer.h"
+#include "platform/wavefile.h"
 
 #include <QHash>
 #include <QString>

@@ -1,5 +1,5 @@
 // The keys of the settings file and their conversions.
-#include "shell/platform/spadessettings.h"
+#include "platform/spadessettings.h"
 
 #include <limits>
 
