@@ -1,7 +1,7 @@
 #include "client/tchat.h"
 
 #include "chat/chatpanel.h"
-#include "chat/soundboard.h"
+#include "client/soundboard.h"
 #include "client/accessiblenames.h"
 #include "client/keyboardplay.h"
 #include "client/phrasebuttons.h"
@@ -10,7 +10,7 @@
 #include "client/tchatwidgets.h"
 #include "protocol/cards.h"
 #include "protocol/tsock.h"
-#include "shell/platform/soundplayer.h"
+#include "platform/soundplayer.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -235,10 +235,20 @@ void Tchat::hostpress()
     m_logintext = m_playername.toLatin1() + char(0xFF);
     m_ishost = true;
     openConnection(QStringLiteral("127.0.0.1"));
+    offerHostControls();
+}
+
+void Tchat::offerHostControls()
+{
     m_buttonStart->show();
     m_startGame->setEnabled(true);
     if (m_services.hosting)
         m_services.hosting();
+}
+
+bool Tchat::hostRights() const
+{
+    return m_ishost || (m_loggedin && m_myseat == 1);
 }
 
 void Tchat::joinpress()

@@ -104,6 +104,9 @@ public:
     void processparams(const QStringList &args);
     void hostpress();
     void joinpress();
+    // The controls only the table's runner uses: Start, File > "Start Game"
+    // and removal of watchers.
+    void offerHostControls();
 
     // The socket's events.
     void sockRead(const QByteArray &bytes);
@@ -133,6 +136,10 @@ public:
     int myseat() const { return m_myseat; }
     bool loggedin() const { return m_loggedin; }
     bool ishost() const { return m_ishost; }
+    // Whether this window runs the table: it hosts, or the host it joined has
+    // given it connection number 1, which the host lets start games, remove
+    // people and set the bot speed.
+    bool hostRights() const;
     QString playername() const { return m_playername; }
     QString hostaddress() const { return m_hostaddress; }
     QByteArray logintext() const { return m_logintext; }

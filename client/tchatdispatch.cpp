@@ -3,7 +3,7 @@
 #include "client/tchatboard.h"
 
 #include "chat/chatpanel.h"
-#include "chat/soundboard.h"
+#include "client/soundboard.h"
 #include "client/tchatwidgets.h"
 #include "protocol/cards.h"
 #include "protocol/message.h"
@@ -128,6 +128,10 @@ void Tchat::sendloginfo(const QByteArray &data)
     m_soundBoard->setLoggedIn(true);
     send("CMD_logininfo+" + QByteArray::number(m_myseat) + '+' + wire::kVersion + '+' +
          m_logintext + char(0xFF));
+    // A host without a window of its own (the table server) hands number 1
+    // the running of the table.
+    if (!m_ishost && hostRights())
+        offerHostControls();
     if (m_services.loggedIn)
         m_services.loggedIn(m_myseat);
 }
@@ -161,6 +165,9 @@ void Tchat::newplayerinfo(const QByteArray &data)
         sortstuff(m_myseat);
         if (m_services.readSettings)
             m_services.readSettings();
+        // A host in another process knows the saved bot speed only when told.
+        if (!m_ishost && hostRights())
+            send(wire::toHost::botspeed(m_myseat, botSpeed()));
     } else {
         addlinetochat(QStringLiteral("0+") + name + QStringLiteral(" is Connected."));
     }

@@ -134,6 +134,15 @@ void Tlasttrick::setStoredPosition(int top, int left)
     m_left = left;
 }
 
+void Tlasttrick::resetPlace()
+{
+    // A move the user is still making would otherwise be stored over it.
+    m_settle->stop();
+    setStoredPosition(kDefaultTop, kDefaultLeft);
+    if (isVisible())
+        move(m_left, m_top);
+}
+
 bool Tlasttrick::event(QEvent *event)
 {
     if (event->type() == QEvent::WindowActivate) {

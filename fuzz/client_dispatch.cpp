@@ -5,7 +5,7 @@
 #include "client/tchat.h"
 #include "protocol/cards.h"
 #include "protocol/message.h"
-#include "shell/platform/soundplayer.h"
+#include "platform/soundplayer.h"
 
 #include <QApplication>
 #include <QByteArray>

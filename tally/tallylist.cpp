@@ -1,7 +1,7 @@
 #include "tally/tallylist.h"
 
 #include "protocol/cards.h"
-#include "shell/platform/programfolder.h"
+#include "platform/programfolder.h"
 #include "tally/tallyfile.h"
 
 #include <QDir>
@@ -170,11 +170,19 @@ void Ttallylist::load(const QString &folder)
         return;
 
     QString error;
-    std::optional<TallyTable> table = tallyfile::read(m_path, &error);
+    bool damaged = false;
+    std::optional<TallyTable> table = tallyfile::read(m_path, &error, &damaged);
     if (!table) {
-        // Keep the file for the player to rescue: it is not written over at
-        // program end.
-        m_loadFailed = true;
+        // A damaged file goes aside, kept for the player to rescue, and a new
+        // tally starts. One that could not be reached at all is left where it
+        // is and not written over at program end.
+        const QString keptAs = damaged ? tallyfile::keepAside(m_path) : QString();
+        if (keptAs.isEmpty()) {
+            m_loadFailed = true;
+        } else {
+            error += "\n\nThe damaged tally has been kept as " + QDir::toNativeSeparators(keptAs) +
+                     " and a new tally is started.";
+        }
         m_prompts->showError(this, error);
         return;
     }
