@@ -29,12 +29,13 @@ const std::vector<Decision> &recordedDecisions()
         TServer server(port, 12345u);
         port.attach(&server);
         server.Sock1Accept();
-        const QByteArray start = wire::toHost::startgame("bench", "100000", true, false, false);
+        const QByteArray start =
+            wire::StartGame::of("bench", "100000", true, false, false).encode();
         server.dispatch(1, start.left(start.size() - 1));
         server.connectionClosed(1);
         while (out.size() < 1000 && port.step()) {
             const int seat = server.computerSeat();
-            if (server.computerMode() == 2 && server.cardAwaited(seat))
+            if (server.computerMove() == ComputerMove::Card && server.cardAwaited(seat))
                 out.push_back({server.game(), server.seats(), seat});
         }
         return out;
