@@ -113,8 +113,13 @@ const QByteArray kUtf16BigMark("\xFE\xFF");
 
 // The text of a UTF-16 file as UTF-8, when it converts back to the very same
 // bytes; a file that does not is read as plain bytes, so it is never altered.
+// Settings text in UTF-16 always holds zero bytes (one in every plain ASCII
+// character), which text read as plain bytes never gains from a write: a file
+// is never read one way and, once written, the other.
 std::optional<QByteArray> fromUtf16(const QByteArray &body, QStringConverter::Encoding encoding)
 {
+    if (!body.contains('\0'))
+        return std::nullopt;
     QStringDecoder decoder(encoding, QStringDecoder::Flag::Stateless |
                                          QStringDecoder::Flag::ConvertInitialBom);
     const QString text = decoder.decode(body);

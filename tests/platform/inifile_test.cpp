@@ -153,6 +153,13 @@ TEST(IniFile, AMarkedFileThatIsNotUtf16KeepsItsBytes)
     const QByteArray loneSurrogate("\xFF\xFE[\0S\0]\0\n\0\x00\xD8", 12);
     for (const QByteArray &bytes : {oddLength, loneSurrogate})
         EXPECT_EQ(IniFile(bytes).contents().toHex(' '), bytes.toHex(' '));
+    // Nor does a write that makes plain bytes after a mark look like UTF-16.
+    IniFile file(QByteArray("\xFE\xFFold\n[S]\nk=1\nx"));
+    for (const char *value : {"22", "333"}) {
+        ASSERT_TRUE(file.setValue(QStringLiteral("S"), QStringLiteral("k"), value));
+        EXPECT_EQ(IniFile(file.contents()).value(QStringLiteral("S"), QStringLiteral("k")),
+                  QString::fromLatin1(value));
+    }
 }
 
 TEST(IniFile, NewKeysGoAfterTheLastLineOfTheirSectionAndNewSectionsAtTheEnd)
