@@ -5,6 +5,7 @@
 #include "host/selfplay.h"
 #include "host/shuffle.h"
 #include "protocol/message.h"
+#include "protocol/wirecodec.h"
 
 #include <benchmark/benchmark.h>
 #include <vector>

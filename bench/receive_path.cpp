@@ -7,6 +7,7 @@
 #include "host/virtualport.h"
 #include "protocol/message.h"
 #include "protocol/receivequeue.h"
+#include "protocol/wirecodec.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
@@ -26,8 +27,8 @@ struct Host
         port.attach(&server);
         for (int n = 1; n <= kPlayers; ++n) {
             server.Sock1Accept();
-            receive(n, wire::toHost::logininfo(n, wire::kVersion,
-                                               "Player" + QByteArray::number(n) + char(0xFF)));
+            receive(n, wire::toHost::LoginInfo{n, wire::kVersion, "Player" + QByteArray::number(n)}
+                           .encode());
         }
     }
 
@@ -47,7 +48,7 @@ struct Host
 
 QByteArray chatFrom(int n)
 {
-    return wire::toHost::chat(n, "good luck everyone, nice bid partner :)#12|clBlue");
+    return wire::toHost::Chat{n, "good luck everyone, nice bid partner :)#12|clBlue"}.encode();
 }
 
 // One chat line arriving in one read; the host relays it to all four.
@@ -94,7 +95,7 @@ BENCHMARK(BM_HostChatInPieces)->Arg(1)->Arg(7);
 void BM_HostIgnored(benchmark::State &state)
 {
     Host host;
-    const QByteArray bytes = wire::toHost::chat(3, "not mine|clBlue");
+    const QByteArray bytes = wire::toHost::Chat{3, "not mine|clBlue"}.encode();
     for (auto _ : state)
         host.receive(1, bytes);
     state.SetItemsProcessed(state.iterations());
@@ -119,7 +120,7 @@ void BM_ClientNextPlayer(benchmark::State &state)
 {
     QList<QByteArray> messages;
     for (int seat = 1; seat <= kPlayers; ++seat)
-        messages << wire::toClient::nextplayer(seat, 1);
+        messages << wire::toClient::NextPlayer{seat, 1}.encode();
     clientMessage(state, messages);
 }
 BENCHMARK(BM_ClientNextPlayer)->Unit(benchmark::kMicrosecond);
@@ -128,7 +129,7 @@ void BM_ClientHebid(benchmark::State &state)
 {
     QList<QByteArray> messages;
     for (int seat = 1; seat <= kPlayers; ++seat)
-        messages << wire::toClient::hebid(seat, seat + 1);
+        messages << wire::toClient::HeBid{seat, seat + 1}.encode();
     clientMessage(state, messages);
 }
 BENCHMARK(BM_ClientHebid)->Unit(benchmark::kMicrosecond);

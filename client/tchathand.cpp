@@ -4,7 +4,6 @@
 
 #include "client/tchatwidgets.h"
 #include "protocol/cards.h"
-#include "protocol/message.h"
 #include "resources/pictures.h"
 
 #include <QAction>

@@ -5,7 +5,6 @@
 #include "client/scorepanel.h"
 #include "client/tchatwidgets.h"
 #include "protocol/cards.h"
-#include "protocol/message.h"
 #include "resources/pictures.h"
 
 #include <QAction>

@@ -7,7 +7,6 @@
 #include "client/tchatwidgets.h"
 #include "client/watchrequests.h"
 #include "protocol/cards.h"
-#include "protocol/message.h"
 
 #include <QAction>
 #include <QLabel>

@@ -5,6 +5,7 @@
 #include "client/picturecheckbox.h"
 #include "client/windowbackground.h"
 #include "protocol/message.h"
+#include "protocol/wirecodec.h"
 #include "resources/pictures.h"
 
 #include <QApplication>

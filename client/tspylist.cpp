@@ -1,7 +1,7 @@
 #include "client/tspylist.h"
 
 #include "client/windowbackground.h"
-#include "protocol/message.h"
+#include "protocol/fields.h"
 
 #include <QLabel>
 #include <QListWidget>

@@ -3,9 +3,10 @@
 // that everything it sends back is a well-formed message of its own seat.
 #include "chat/chatpanel.h"
 #include "client/tchat.h"
-#include "protocol/cards.h"
-#include "protocol/message.h"
 #include "platform/soundplayer.h"
+#include "protocol/cards.h"
+#include "protocol/fields.h"
+#include "protocol/message.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -102,8 +103,9 @@ void checkSent(const QList<std::pair<QByteArray, int>> &sent)
         check(message.endsWith(char(0xFF)));
         check(message.indexOf(char(0xFF)) == message.size() - 1);
         check(message.startsWith("CMD_"));
-        const auto [command, data] = wire::splitCommand(message.chopped(1));
-        wire::FieldReader reader(data);
+        const QByteArray line = message.chopped(1);
+        wire::Fields reader(line);
+        const QByteArrayView command = reader.next();
         const std::optional<int> from = reader.nextInt();
         if (myseat > 0 && command != "CMD_startgame" && from)
             check(*from == myseat);

@@ -1,6 +1,6 @@
-// Feeds arbitrary bytes through the receive queue, the command split and the
-// field reader, checking what every reader of a message relies on and that
-// the queue never holds more than its limits.
+// Feeds arbitrary bytes through the receive queue and the cutting rule, checking what every reader
+// of a message relies on and that the queue never holds more than its limits.
+#include "protocol/fields.h"
 #include "protocol/message.h"
 #include "protocol/receivequeue.h"
 
@@ -32,19 +32,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (message.indexOf('+') <= 0 || message.contains(wire::kTerminator) ||
             message.size() > limits.unfinishedBytes)
             std::abort();
-        const auto [name, payload] = wire::splitCommand(message);
-        if (name.contains('+'))
+        wire::Fields reader(message);
+        if (reader.next().contains('+'))
             std::abort();
-        wire::FieldReader reader(payload);
-        qsizetype before = reader.text().size();
+        qsizetype before = reader.rest().size();
         for (int i = 0; i < 40; ++i) {
-            const QByteArray field = reader.next();
+            const QByteArray field = reader.next().toByteArray();
             const auto number = wire::toInt(field);
             // Leading zeros are accepted: "03" reads as 3.
             bool ok = false;
             if (number && (field.toLongLong(&ok) != *number || !ok))
                 std::abort();
-            const qsizetype after = reader.text().size();
+            const qsizetype after = reader.rest().size();
             if (after > before)
                 std::abort();
             before = after;

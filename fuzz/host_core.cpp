@@ -6,6 +6,7 @@
 #include "host/tserver.h"
 #include "host/virtualport.h"
 #include "protocol/message.h"
+#include "protocol/wirecodec.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -75,24 +76,25 @@ QByteArray wellFormed(int kind, int sender, int a)
 {
     switch (kind % 9) {
     case 0:
-        return wire::toHost::logininfo(sender, wire::kVersion,
-                                       "P" + QByteArray::number(a) + char(0xFF));
+        return wire::toHost::LoginInfo{sender, wire::kVersion, "P" + QByteArray::number(a)}
+            .encode();
     case 1:
-        return wire::toHost::startgame("P", QByteArray::number(a * 50), a & 1, a & 2, a & 4);
+        return wire::toHost::StartGame::of("P", QByteArray::number(a * 50), a & 1, a & 2, a & 4)
+            .encode();
     case 2:
-        return wire::toHost::mybid(sender, a % 16 - 1);
+        return wire::toHost::MyBid{sender, a % 16 - 1}.encode();
     case 3:
-        return wire::toHost::playcard(sender, a % 16 - 1);
+        return wire::toHost::PlayCard{sender, a % 16 - 1}.encode();
     case 4:
-        return wire::toHost::justwatch(sender, a % 3);
+        return wire::toHost::JustWatch{sender, a % 3}.encode();
     case 5:
-        return wire::toHost::kickhim(sender, a % 12 - 1);
+        return wire::toHost::KickHim{sender, a % 12 - 1}.encode();
     case 6:
-        return wire::toHost::closed(sender);
+        return wire::toHost::Closed{sender}.encode();
     case 7:
-        return wire::toHost::botspeed(sender, a * 100);
+        return wire::toHost::BotSpeed{sender, a * 100}.encode();
     default:
-        return wire::toHost::chat(sender, "hi|clBlack");
+        return wire::toHost::Chat{sender, "hi|clBlack"}.encode();
     }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/cards.h"
+#include "host/hoststate.h"
 
 #include <QByteArray>
 #include <QList>

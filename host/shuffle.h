@@ -2,6 +2,7 @@
 
 #include "protocol/cards.h"
 
+#include <array>
 #include <cstdint>
 
 // The deck's random source: a 32-bit linear congruential generator whose

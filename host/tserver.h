@@ -2,8 +2,8 @@
 
 #include "host/hostphase.h"
 #include "host/hostport.h"
+#include "host/hoststate.h"
 #include "host/shuffle.h"
-#include "protocol/cards.h"
 #include "protocol/hostmessages.h"
 
 #include <QByteArray>

@@ -25,7 +25,7 @@ QByteArray numberOrEmpty(std::optional<int> value)
 
 QByteArray SendLoginInfo::encode() const
 {
-    return message(kName, {number(n)}, false);
+    return join(kName, {number(n)}, false);
 }
 
 std::optional<SendLoginInfo> SendLoginInfo::decode(QByteArrayView payload)
@@ -38,7 +38,7 @@ std::optional<SendLoginInfo> SendLoginInfo::decode(QByteArrayView payload)
 
 template <const char *Name> QByteArray Bare<Name>::encode() const
 {
-    return message(kName, {}, false);
+    return join(kName, {}, false);
 }
 
 template <const char *Name> std::optional<Bare<Name>> Bare<Name>::decode(QByteArrayView)
@@ -51,7 +51,7 @@ template struct Bare<kWrongVersionName>;
 
 template <const char *Name> QByteArray NumberAndText<Name>::encode() const
 {
-    return message(kName, {number(n), text}, false);
+    return join(kName, {number(n), text}, false);
 }
 
 template <const char *Name>
@@ -70,7 +70,7 @@ template struct NumberAndText<kPlayerDisconnectedName>;
 
 QByteArray HaveWrongVersion::encode() const
 {
-    return message(kName, {name}, false);
+    return join(kName, {name}, false);
 }
 
 std::optional<HaveWrongVersion> HaveWrongVersion::decode(QByteArrayView payload)
@@ -80,7 +80,7 @@ std::optional<HaveWrongVersion> HaveWrongVersion::decode(QByteArrayView payload)
 
 template <const char *Name> QByteArray RelayedLine<Name>::encode() const
 {
-    return message(kName, {number(n), line}, false);
+    return join(kName, {number(n), line}, false);
 }
 
 template <const char *Name>
@@ -108,7 +108,7 @@ QByteArray GameStats::encode() const
           << flag(s.blindnil) << flag(s.hasbid);
     }
     // Without seats the last number needs its "+" to be read.
-    return message(kName, f, seats.isEmpty());
+    return join(kName, f, seats.isEmpty());
 }
 
 std::optional<GameStats> GameStats::decode(QByteArrayView payload)
@@ -161,7 +161,7 @@ template <const char *Name> QByteArray HandCards<Name>::encode() const
     for (const CardInSlot &c : cards)
         f << number(c.position) << number(c.card);
     // Without cards the seat needs its "+" to be read.
-    return message(kName, f, cards.isEmpty());
+    return join(kName, f, cards.isEmpty());
 }
 
 template <const char *Name>
@@ -193,7 +193,7 @@ template struct HandCards<kLoadCardsName>;
 
 QByteArray GetBid::encode() const
 {
-    return message(kName, {number(bidder), number(totalbids)}, true);
+    return join(kName, {number(bidder), number(totalbids)}, true);
 }
 
 std::optional<GetBid> GetBid::decode(QByteArrayView payload)
@@ -208,7 +208,7 @@ std::optional<GetBid> GetBid::decode(QByteArrayView payload)
 
 QByteArray HeBid::encode() const
 {
-    return message(kName, {number(seat), number(bid)}, true);
+    return join(kName, {number(seat), number(bid)}, true);
 }
 
 std::optional<HeBid> HeBid::decode(QByteArrayView payload)
@@ -223,7 +223,7 @@ std::optional<HeBid> HeBid::decode(QByteArrayView payload)
 
 QByteArray FinalBid::encode() const
 {
-    return message(kName, {number(totalbids), number(team1), number(team2)}, true);
+    return join(kName, {number(totalbids), number(team1), number(team2)}, true);
 }
 
 std::optional<FinalBid> FinalBid::decode(QByteArrayView payload)
@@ -239,7 +239,7 @@ std::optional<FinalBid> FinalBid::decode(QByteArrayView payload)
 
 QByteArray NextPlayer::encode() const
 {
-    return message(kName, {number(turn), numberOrEmpty(ledcard)}, true);
+    return join(kName, {number(turn), numberOrEmpty(ledcard)}, true);
 }
 
 std::optional<NextPlayer> NextPlayer::decode(QByteArrayView payload)
@@ -253,7 +253,7 @@ std::optional<NextPlayer> NextPlayer::decode(QByteArrayView payload)
 
 QByteArray HePlayed::encode() const
 {
-    return message(kName, {number(seat), number(card), numberOrEmpty(cardsLeft)}, true);
+    return join(kName, {number(seat), number(card), numberOrEmpty(cardsLeft)}, true);
 }
 
 std::optional<HePlayed> HePlayed::decode(QByteArrayView payload)
@@ -268,7 +268,7 @@ std::optional<HePlayed> HePlayed::decode(QByteArrayView payload)
 
 QByteArray UseCard::encode() const
 {
-    return message(kName, {number(seat), number(handPosition)}, true);
+    return join(kName, {number(seat), number(handPosition)}, true);
 }
 
 std::optional<UseCard> UseCard::decode(QByteArrayView payload)
@@ -283,7 +283,7 @@ std::optional<UseCard> UseCard::decode(QByteArrayView payload)
 
 QByteArray Error::encode() const
 {
-    return message(kName, {number(seat), number(code), numberOrEmpty(handPosition)}, true);
+    return join(kName, {number(seat), number(code), numberOrEmpty(handPosition)}, true);
 }
 
 std::optional<Error> Error::decode(QByteArrayView payload)
@@ -298,7 +298,7 @@ std::optional<Error> Error::decode(QByteArrayView payload)
 
 QByteArray TookTrick::encode() const
 {
-    return message(kName, {number(seat), number(tricks)}, true);
+    return join(kName, {number(seat), number(tricks)}, true);
 }
 
 std::optional<TookTrick> TookTrick::decode(QByteArrayView payload)
@@ -316,7 +316,7 @@ QByteArray PostScores::encode() const
     QList<QByteArray> f;
     for (int v : values)
         f << number(v);
-    return message(kName, f, true);
+    return join(kName, f, true);
 }
 
 std::optional<PostScores> PostScores::decode(QByteArrayView payload)
@@ -334,7 +334,7 @@ std::optional<PostScores> PostScores::decode(QByteArrayView payload)
 
 QByteArray Winner::encode() const
 {
-    return message(kName, {number(team)}, true);
+    return join(kName, {number(team)}, true);
 }
 
 std::optional<Winner> Winner::decode(QByteArrayView payload)
@@ -344,7 +344,7 @@ std::optional<Winner> Winner::decode(QByteArrayView payload)
 
 QByteArray StartRound::encode() const
 {
-    return message(kName, {number(dealer), number(roundnumber)}, true);
+    return join(kName, {number(dealer), number(roundnumber)}, true);
 }
 
 std::optional<StartRound> StartRound::decode(QByteArrayView payload)
@@ -359,7 +359,7 @@ std::optional<StartRound> StartRound::decode(QByteArrayView payload)
 
 QByteArray JustWatching::encode() const
 {
-    return message(kName, {number(seat), number(mode)}, false);
+    return join(kName, {number(seat), number(mode)}, false);
 }
 
 std::optional<JustWatching> JustWatching::decode(QByteArrayView payload)
@@ -379,7 +379,7 @@ int PlayASound::chatter() const
 
 QByteArray PlayASound::encode() const
 {
-    return message(kName, {number(n), sound}, true);
+    return join(kName, {number(n), sound}, true);
 }
 
 std::optional<PlayASound> PlayASound::decode(QByteArrayView payload)

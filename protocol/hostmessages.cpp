@@ -35,7 +35,7 @@ int StartGame::targetScoreOf(QByteArrayView target)
 
 QByteArray StartGame::encode() const
 {
-    return message(kName, {starter, target, sandbag, blind, startclub}, true);
+    return join(kName, {starter, target, sandbag, blind, startclub}, true);
 }
 
 std::optional<StartGame> StartGame::decode(QByteArrayView payload)
@@ -54,7 +54,7 @@ namespace toHost {
 
 QByteArray LoginInfo::encode() const
 {
-    return message(kName, {number(n), version, name + kTerminator}, false);
+    return join(kName, {number(n), version, name + kTerminator}, false);
 }
 
 std::optional<LoginInfo> LoginInfo::decode(QByteArrayView payload)
@@ -69,7 +69,7 @@ std::optional<LoginInfo> LoginInfo::decode(QByteArrayView payload)
 
 QByteArray MyBid::encode() const
 {
-    return message(kName, {number(n), number(bid)}, true);
+    return join(kName, {number(n), number(bid)}, true);
 }
 
 std::optional<MyBid> MyBid::decode(QByteArrayView payload)
@@ -86,7 +86,7 @@ std::optional<MyBid> MyBid::decode(QByteArrayView payload)
 
 QByteArray PlayCard::encode() const
 {
-    return message(kName, {number(n), number(handPosition)}, true);
+    return join(kName, {number(n), number(handPosition)}, true);
 }
 
 std::optional<PlayCard> PlayCard::decode(QByteArrayView payload)
@@ -101,7 +101,7 @@ std::optional<PlayCard> PlayCard::decode(QByteArrayView payload)
 
 template <const char *Name> QByteArray LineFrom<Name>::encode() const
 {
-    return message(kName, {number(n), text}, false);
+    return join(kName, {number(n), text}, false);
 }
 
 template <const char *Name>
@@ -119,7 +119,7 @@ template struct LineFrom<kActionName>;
 
 QByteArray PlayASound::encode() const
 {
-    return message(kName, {number(n), sound}, true);
+    return join(kName, {number(n), sound}, true);
 }
 
 std::optional<PlayASound> PlayASound::decode(QByteArrayView payload)
@@ -136,7 +136,7 @@ std::optional<PlayASound> PlayASound::decode(QByteArrayView payload)
 
 QByteArray JustWatch::encode() const
 {
-    return message(kName, {number(seat), number(mode)}, false);
+    return join(kName, {number(seat), number(mode)}, false);
 }
 
 std::optional<JustWatch> JustWatch::decode(QByteArrayView payload)
@@ -151,7 +151,7 @@ std::optional<JustWatch> JustWatch::decode(QByteArrayView payload)
 
 QByteArray KickHim::encode() const
 {
-    return message(kName, {number(n), number(victim)}, true);
+    return join(kName, {number(n), number(victim)}, true);
 }
 
 std::optional<KickHim> KickHim::decode(QByteArrayView payload)
@@ -166,7 +166,7 @@ std::optional<KickHim> KickHim::decode(QByteArrayView payload)
 
 QByteArray BotSpeed::encode() const
 {
-    return message(kName, {number(n), number(milliseconds)}, true);
+    return join(kName, {number(n), number(milliseconds)}, true);
 }
 
 std::optional<BotSpeed> BotSpeed::decode(QByteArrayView payload)
@@ -181,7 +181,7 @@ std::optional<BotSpeed> BotSpeed::decode(QByteArrayView payload)
 
 QByteArray Closed::encode() const
 {
-    return message(kName, {number(n)}, true);
+    return join(kName, {number(n)}, true);
 }
 
 std::optional<Closed> Closed::decode(QByteArrayView payload)

@@ -272,8 +272,6 @@ bool TSock::Accept(TSock *&newSock)
     }
     setNonBlocking(fd);
     auto *accepted = new TSock(this);
-    accepted->m_blocking = m_blocking;
-    accepted->m_blockingTimeout = m_blockingTimeout;
     accepted->OnRead = OnRead;
     accepted->OnWrite = OnWrite;
     accepted->OnDisconnect = OnDisconnect;

@@ -17,7 +17,6 @@ public:
 };
 
 enum TSocketType { stStream, stDatagram };
-enum TLineBreak { lbCRLF, lbCR, lbLF, lbSmart };
 // Kinds of the progress and error reports delivered through OnInfo.
 enum TSocketInfo {
     siLookup = 0,
@@ -46,22 +45,12 @@ public:
     ~TSock() override;
 
     // Published properties.
-    TSocketType SocketType() const { return m_socketType; }
     void setSocketType(TSocketType type);
     QString HostName() const { return m_hostName; }
     void setHostName(const QString &host);
-    QString PortName() const { return m_portName; }
     void setPortName(const QString &port);
-    bool Blocking() const { return m_blocking; }
-    void setBlocking(bool blocking) { m_blocking = blocking; }
-    bool AutoAccept() const { return m_autoAccept; }
-    void setAutoAccept(bool autoAccept) { m_autoAccept = autoAccept; }
     bool Listen() const { return m_listening; }
     void setListen(bool listen);
-    TLineBreak LineBreak() const { return m_lineBreak; }
-    void setLineBreak(TLineBreak lineBreak) { m_lineBreak = lineBreak; }
-    int BlockingTimeout() const { return m_blockingTimeout; }
-    void setBlockingTimeout(int ms) { m_blockingTimeout = ms; }
 
     // Events; each may be empty.
     Event OnConnect;
@@ -115,10 +104,6 @@ private:
     TSocketType m_socketType = stStream;
     QString m_hostName;
     QString m_portName;
-    bool m_blocking = false;
-    bool m_autoAccept = false;
-    TLineBreak m_lineBreak = lbSmart;
-    int m_blockingTimeout = 0;
     QByteArray m_incoming;
     QByteArray m_outgoing;
     QSocketNotifier *m_readNotifier = nullptr;

@@ -1,7 +1,7 @@
 #include "tally/tallylist.h"
 
-#include "protocol/cards.h"
 #include "platform/programfolder.h"
+#include "protocol/cards.h"
 #include "tally/tallyfile.h"
 
 #include <QDir>
@@ -276,19 +276,6 @@ void Ttallylist::addgame(const QString &result, int mySeat, const SeatNames &sea
     const int selected = m_listboxTally->currentRow();
     if (selected >= 0)
         showPlayerRow(selected + 1);
-}
-
-void Ttallylist::recordGame(int mySeat, int winningTeam, const SeatNames &seatNames)
-{
-    // Watchers keep no tally.
-    if (!cards::isSeat(mySeat) || (winningTeam != 1 && winningTeam != 2))
-        return;
-    QString result;
-    if (cards::teamOf(mySeat) == winningTeam)
-        result = TallyTable::kOwnWin;
-    else
-        result = winningTeam == 1 ? QStringLiteral("Team Blue") : QStringLiteral("Team Red");
-    addgame(result, mySeat, seatNames);
 }
 
 void Ttallylist::viewTally(int mySeat, const SeatNames &seatNames)

@@ -33,7 +33,7 @@ public:
 // The program calls, in this order:
 //   load()       once at start-up, before the window is first shown;
 //   viewTally()  from View > "View Tally";
-//   recordGame() from the winner handler, for every finished game;
+//   addgame()    from the winner handler, for every game a seat finished;
 //   save()       once at program end.
 class Ttallylist : public QWidget
 {
@@ -52,12 +52,6 @@ public:
     // written: the load had failed, or writing failed (the previous file is
     // then kept). Never reports to the player.
     bool save();
-
-    // A finished game, as the winner handler knows it: the own seat, the
-    // winning team (1 = Team Blue, 2 = Team Red) and the names on the seat
-    // labels. Does nothing for a watcher (seat outside 1..4) or a team number
-    // outside 1..2.
-    void recordGame(int mySeat, int winningTeam, const SeatNames &seatNames);
 
     // Lists the players at the table and shows the window (not modal),
     // centred on the main window the first time.

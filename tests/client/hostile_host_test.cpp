@@ -5,6 +5,7 @@
 #include "chat/chatview.h"
 #include "client/tchatwiring.h"
 #include "protocol/message.h"
+#include "protocol/wirecodec.h"
 #include "tablefixture.h"
 
 #include <QApplication>
@@ -37,15 +38,16 @@ TEST_F(TableTest, MarkupFromTheHostIsShownAsItIsEverywhere)
     login(3, evil);
     QByteArray bytes;
     for (const QByteArray &message :
-         {wire::toClient::newplayerinfo(1, "<u>Ann</u>"),
-          wire::toClient::existingplayers(6, "<i>Spy</i>"),
-          wire::toClient::havewrongversion("<h1>Old</h1>"),
-          wire::toClient::startgame({"<s>Eve</s>", "<b>500</b>", "y", "y", "n"}),
-          wire::toClient::startround(1, 1), wire::toClient::getbid(1, 0),
-          wire::toClient::chat(1, R"(<u>Ann</u> chats: <a href="x">hi</a> <img src="y">|clBlack)"),
-          wire::toClient::heplayed(1, 5, 12), wire::toClient::heplayed(2, 6, 12),
-          wire::toClient::heplayed(3, 7, 12), wire::toClient::heplayed(4, 8, 12),
-          wire::toClient::tooktrick(1, 1)})
+         {wire::toClient::NewPlayerInfo{1, "<u>Ann</u>"}.encode(),
+          wire::toClient::ExistingPlayers{6, "<i>Spy</i>"}.encode(),
+          wire::toClient::HaveWrongVersion{"<h1>Old</h1>"}.encode(),
+          wire::toClient::StartGame{"<s>Eve</s>", "<b>500</b>", "y", "y", "n"}.encode(),
+          wire::toClient::StartRound{1, 1}.encode(), wire::toClient::GetBid{1, 0}.encode(),
+          wire::toClient::Chat{1, R"(<u>Ann</u> chats: <a href="x">hi</a> <img src="y">|clBlack)"}
+              .encode(),
+          wire::toClient::HePlayed{1, 5, 12}.encode(), wire::toClient::HePlayed{2, 6, 12}.encode(),
+          wire::toClient::HePlayed{3, 7, 12}.encode(), wire::toClient::HePlayed{4, 8, 12}.encode(),
+          wire::toClient::TookTrick{1, 1}.encode()})
         bytes += message;
     table->sockRead(bytes);
     drain();
@@ -82,13 +84,17 @@ TEST_F(TableTest, AFloodOfExtraCardsOpensOneBoxAndNoneInsideAnother)
         QTest::qWait(20);
         --depth;
     };
-    const int hand[14] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
-    const int more[14] = {0, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26};
-    QByteArray bytes = wire::toClient::startgame({"Host", "500", "y", "n", "n"}) +
-                       wire::toClient::startround(1, 1) + wire::toClient::mycards(1, hand);
+    wire::toClient::MyCards hand{1, {}};
+    wire::toClient::MyCards more{1, {}};
+    for (int slot = 1; slot <= 13; ++slot) {
+        hand.cards.append({slot, slot});
+        more.cards.append({slot, 13 + slot});
+    }
+    QByteArray bytes = wire::toClient::StartGame{"Host", "500", "y", "n", "n"}.encode() +
+                       wire::toClient::StartRound{1, 1}.encode() + hand.encode();
     for (int i = 0; i < 50; ++i)
-        bytes += wire::toClient::mycards(1, more);
-    bytes += wire::toClient::chat(2, "Bob chats: after the cards|clBlack");
+        bytes += more.encode();
+    bytes += wire::toClient::Chat{2, "Bob chats: after the cards|clBlack"}.encode();
     table->sockRead(bytes);
     ASSERT_TRUE(testsupport::waitUntil([&] { return !table->timerRunning(); }));
 
@@ -111,14 +117,17 @@ TEST(HostileHost, WhatATableHoldsIsBounded)
         int queued; // what is left to handle when it does not end
     };
     // The longest message a host that keeps to its own limits can relay.
-    const QByteArray longest = wire::toClient::chat(
-        2, QByteArray(limits::kHostConnection.unfinishedBytes - 30, 'n') +
-               " chats: " + QByteArray(limits::kHostConnection.unfinishedBytes - 30, 't'));
+    const QByteArray longest =
+        wire::toClient::Chat{
+            2, QByteArray(limits::kHostConnection.unfinishedBytes - 30, 'n') +
+                   " chats: " + QByteArray(limits::kHostConnection.unfinishedBytes - 30, 't')}
+            .encode();
     const Case cases[] = {
         {"bare terminators", QByteArray(1 << 20, wire::kTerminator), false, 0},
         {"messages without a command", QByteArray("x\xFF+y\xFF").repeated(100000), false, 0},
         {"the longest relayed chat line", longest, false, 1},
-        {"more messages than a table reads", wire::toClient::hebid(2, 3).repeated(10000), true, 0},
+        {"more messages than a table reads", wire::toClient::HeBid{2, 3}.encode().repeated(10000),
+         true, 0},
         {"a message that never ends", QByteArray(limits::kClient.unfinishedBytes + 1, 'x'), true,
          0},
     };

@@ -3,7 +3,9 @@
 #include "client/tchat.h"
 #include "client/tchatwiring.h"
 #include "client/tgamestart.h"
+#include "protocol/fields.h"
 #include "protocol/message.h"
+#include "protocol/wirecodec.h"
 #include "tests/client/solotable.h"
 #include "tests/common/test_support.h"
 
@@ -55,7 +57,7 @@ TEST(ServerTable, NumberOneStartsAGameThatThreeComputerSeatsFinish)
     EXPECT_EQ(table.myseat(), 1);
 
     // Number 1 sets the computers' pace; a few milliseconds keep the test short.
-    table.send(wire::toHost::botspeed(1, 5));
+    table.send(wire::toHost::BotSpeed{1, 5}.encode());
     table.findChild<QAction *>("StartGame1")->trigger();
     Tgamestart *dialog = windows->gamestart();
     ASSERT_TRUE(dialog->isVisible());

@@ -5,9 +5,10 @@
 #include "client/tchatwiring.h"
 #include "client/tlasttrick.h"
 #include "client/tspylist.h"
-#include "protocol/message.h"
-#include "resources/pictures.h"
 #include "platform/soundplayer.h"
+#include "protocol/message.h"
+#include "protocol/wirecodec.h"
+#include "resources/pictures.h"
 
 #include <QAction>
 #include <QApplication>
@@ -56,11 +57,11 @@ struct TableSideFixture : ::testing::Test
     }
     void login(int seat)
     {
-        feed(wire::toClient::sendlogininfo(seat));
-        feed(wire::toClient::newplayerinfo(seat, "Ann"));
+        feed(wire::toClient::SendLoginInfo{seat}.encode());
+        feed(wire::toClient::NewPlayerInfo{seat, "Ann"}.encode());
         sent.clear();
     }
-    void startGame() { feed(wire::toClient::startgame({"Ann", "500", "y", "y", "n"})); }
+    void startGame() { feed(wire::toClient::StartGame{"Ann", "500", "y", "y", "n"}.encode()); }
     QLabel *last(const QString &name) { return windows->lasttrick()->findChild<QLabel *>(name); }
 };
 
@@ -68,11 +69,11 @@ TEST_F(TableSideFixture, LastTrickMarksForOwnSeatThree)
 {
     login(3);
     startGame();
-    feed(wire::toClient::heplayed(4, 14, 12));
-    feed(wire::toClient::heplayed(1, 20, 12));
-    feed(wire::toClient::heplayed(2, 2, 12));
-    feed(wire::toClient::heplayed(3, 40, 12));
-    feed(wire::toClient::tooktrick(3, 1));
+    feed(wire::toClient::HePlayed{4, 14, 12}.encode());
+    feed(wire::toClient::HePlayed{1, 20, 12}.encode());
+    feed(wire::toClient::HePlayed{2, 2, 12}.encode());
+    feed(wire::toClient::HePlayed{3, 40, 12}.encode());
+    feed(wire::toClient::TookTrick{3, 1}.encode());
     QTest::mouseClick(table.findChild<QWidget *>("button_last"), Qt::LeftButton);
 
     EXPECT_TRUE(windows->lasttrick()->isVisible());
@@ -120,9 +121,9 @@ TEST_P(LastTrickEverySeat, CardsNamesAndMarks)
     for (const auto &trick : tricks) {
         for (int i = 0; i < 4; ++i) {
             const int seat = (trick.lead - 1 + i) % 4 + 1;
-            feed(wire::toClient::heplayed(seat, seat * 10 + i, 12));
+            feed(wire::toClient::HePlayed{seat, seat * 10 + i, 12}.encode());
         }
-        feed(wire::toClient::tooktrick(trick.winner, 1));
+        feed(wire::toClient::TookTrick{trick.winner, 1}.encode());
         QTest::mouseClick(table.findChild<QWidget *>("button_last"), Qt::LeftButton);
 
         for (int seat = 1; seat <= 4; ++seat) {
@@ -152,7 +153,7 @@ TEST_F(TableSideFixture, SpiesComeAndGoAndTheHostRemovesThem)
     table.processparams({});
     ASSERT_TRUE(table.ishost());
     login(1);
-    feed(wire::toClient::newplayerinfo(6, "Spy+One"));
+    feed(wire::toClient::NewPlayerInfo{6, "Spy+One"}.encode());
     EXPECT_EQ(windows->spylist()->lines(), QStringList{"6: Spy+One"});
 
     auto *list = windows->spylist()->findChild<QListWidget *>("listbox_spys");
@@ -165,7 +166,7 @@ TEST_F(TableSideFixture, SpiesComeAndGoAndTheHostRemovesThem)
     kick->trigger();
     EXPECT_EQ(sent, QList<QByteArray>{"CMD_kickhim+1+6+\xff"});
 
-    feed(wire::toClient::playerdisconnected(6, "Spy+One"));
+    feed(wire::toClient::PlayerDisconnected{6, "Spy+One"}.encode());
     EXPECT_TRUE(windows->spylist()->lines().isEmpty());
 }
 

@@ -32,8 +32,7 @@ TEST(ComputerEndToEnd, FastComputersAnswerAPersonsLeadInAboutSixHundredMilliseco
             return;
         for (const QByteArray &m : buffer.takeAll()) {
             if (nameOf(m) == "CMD_sendlogininfo")
-                s->Send(
-                    wire::toHost::logininfo(1, wire::kVersion, QByteArray("Solo") + char(0xFF)));
+                s->Send(wire::toHost::LoginInfo{1, wire::kVersion, "Solo"}.encode());
             const QByteArray reply = me.react(m);
             if (nameOf(m) == "CMD_tooktrick" && named(me.received, "CMD_tooktrick").size() == 2)
                 answeredAfter = sinceLead.elapsed();
@@ -49,8 +48,8 @@ TEST(ComputerEndToEnd, FastComputersAnswerAPersonsLeadInAboutSixHundredMilliseco
     ASSERT_TRUE(
         testsupport::waitUntil([&] { return !named(me.received, "CMD_newplayerinfo").isEmpty(); }));
 
-    sock.Send(wire::toHost::botspeed(1, TServer::kFast));
-    sock.Send(wire::toHost::startgame("Solo", "500", true, false, false));
+    sock.Send(wire::toHost::BotSpeed{1, TServer::kFast}.encode());
+    sock.Send(wire::toHost::StartGame::of("Solo", "500", true, false, false).encode());
     ASSERT_TRUE(testsupport::waitUntil([&] { return answeredAfter >= 0; }, 15000));
     EXPECT_EQ(named(me.received, "CMD_tooktrick"),
               (QList<QByteArray>{"CMD_tooktrick+1+1+", "CMD_tooktrick+1+2+"}));

@@ -4,6 +4,7 @@
 #include "host/tserver.h"
 #include "host/virtualport.h"
 #include "protocol/message.h"
+#include "protocol/wirecodec.h"
 
 #include <gtest/gtest.h>
 
@@ -57,7 +58,7 @@ TEST(ComputerSelfPlay, NilPartnersNeverOfferACardTheHostRefuses)
         server.Sock1Accept();
         // The login ends with the name's own 0xFF, which the receive queue
         // would have cut off with the terminator.
-        server.dispatch(n, wire::toHost::logininfo(n, wire::kVersion, "p").chopped(2));
+        server.dispatch(n, wire::toHost::LoginInfo{n, wire::kVersion, "p"}.encode().chopped(2));
     }
 
     Lcg choice(99u);
@@ -66,7 +67,8 @@ TEST(ComputerSelfPlay, NilPartnersNeverOfferACardTheHostRefuses)
     int nilFollows = 0;
     QList<QByteArray> strayAlerts;
     while (hands < 20000) {
-        server.dispatch(1, unterminated(wire::toHost::startgame("p", "300", true, true, false)));
+        server.dispatch(
+            1, unterminated(wire::toHost::StartGame::of("p", "300", true, true, false).encode()));
         const GameState &game = server.game();
         // Many Nils are set, so a game may sink far below zero; a new game
         // restarts the table after a hundred hands.
@@ -74,7 +76,7 @@ TEST(ComputerSelfPlay, NilPartnersNeverOfferACardTheHostRefuses)
             if (cards::isSeat(game.bidder) && server.bidAwaited(game.bidder)) {
                 const int seat = game.bidder;
                 const int bid = choice.draw(3) == 0 ? 0 : computerbid(game, server.seats(), seat);
-                server.dispatch(seat, unterminated(wire::toHost::mybid(seat, bid)));
+                server.dispatch(seat, unterminated(wire::toHost::MyBid{seat, bid}.encode()));
                 continue;
             }
             const int seat = game.turn;
@@ -88,8 +90,8 @@ TEST(ComputerSelfPlay, NilPartnersNeverOfferACardTheHostRefuses)
                 if (server.seats()[partner].bid == 0 && game.ledcard != 0)
                     ++nilFollows;
                 const int before = server.seats()[seat].cardsLeft();
-                server.dispatch(seat,
-                                unterminated(wire::toHost::playcard(seat, chosen.handPosition)));
+                server.dispatch(
+                    seat, unterminated(wire::toHost::PlayCard{seat, chosen.handPosition}.encode()));
                 if (server.seats()[seat].cardsLeft() != before - 1) {
                     ++refused;
                     break;

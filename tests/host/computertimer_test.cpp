@@ -75,8 +75,8 @@ TEST(ComputerTimer, WatchingOnAndOffStillMakesTheOneArmedBid)
     t.host.start();
     ASSERT_EQ(t.host.game().bidder, 2);
     // The scripted people answer only when settled; seat 2 watches before it bids.
-    t.host.deliver(2, wire::toHost::justwatch(2, 1));
-    t.host.deliver(2, wire::toHost::justwatch(2, 2));
+    t.host.deliver(2, wire::toHost::JustWatch{2, 1}.encode());
+    t.host.deliver(2, wire::toHost::JustWatch{2, 2}.encode());
     EXPECT_FALSE(t.host.seatRecord(2).justwatching);
     const int expected = computerbid(t.host.game(), t.host.server.seats(), 2);
     t.host.port.take(2); // seat 2's person never sees its bid request
@@ -94,9 +94,9 @@ TEST(ComputerTimer, WatchingACardThenStoppingPlaysOnceThenWaitsForThePerson)
     t.people[2].autoplay = false;
     t.host.start();
     ASSERT_TRUE(t.runUntil([&] { return t.host.server.cardAwaited(2); }));
-    t.host.deliver(2, wire::toHost::justwatch(2, 1));
+    t.host.deliver(2, wire::toHost::JustWatch{2, 1}.encode());
     ASSERT_EQ(t.host.server.computerMove(), ComputerMove::Card);
-    t.host.deliver(2, wire::toHost::justwatch(2, 2));
+    t.host.deliver(2, wire::toHost::JustWatch{2, 2}.encode());
     t.host.port.advance(TServer::kNormal);
     EXPECT_EQ(t.host.seatRecord(2).cardsLeft(), 12);
 
@@ -178,7 +178,7 @@ TEST_P(ComputerTimerSpeed, EachMoveWaitsTheBotSpeed)
     h.seat(1);
     h.port.hostBotSpeed = c.ownTable;
     if (c.reported)
-        h.deliver(1, wire::toHost::botspeed(1, *c.reported));
+        h.deliver(1, wire::toHost::BotSpeed{1, *c.reported}.encode());
     h.start();
     EXPECT_EQ(h.port.computerDelay(), c.delay);
     h.port.advance(c.delay - 1);
@@ -200,7 +200,7 @@ TEST(ComputerTimer, FastTableAnswersAPersonsLeadWithinSixHundredMilliseconds)
     // Seat 1 holds every spade and ruffs the first trick, so it leads the second.
     Table t(1);
     t.host.server.stackDeck(deckWith({{27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39}}));
-    t.host.deliver(1, wire::toHost::botspeed(1, TServer::kFast));
+    t.host.deliver(1, wire::toHost::BotSpeed{1, TServer::kFast}.encode());
     t.host.start();
     ASSERT_TRUE(t.runUntil([&] { return !t.all(1, "CMD_tooktrick").isEmpty(); }));
     ASSERT_EQ(t.all(1, "CMD_tooktrick"), QList<QByteArray>{"CMD_tooktrick+1+1+"});
@@ -208,7 +208,7 @@ TEST(ComputerTimer, FastTableAnswersAPersonsLeadWithinSixHundredMilliseconds)
     ASSERT_TRUE(t.runUntil([&] { return t.host.server.cardAwaited(1); }));
 
     const std::int64_t played = t.host.port.now();
-    t.host.deliver(1, wire::toHost::playcard(1, 2));
+    t.host.deliver(1, wire::toHost::PlayCard{1, 2}.encode());
     ASSERT_TRUE(t.runUntil([&] { return t.all(1, "CMD_tooktrick").size() == 2; }));
     EXPECT_EQ(t.host.port.now() - played, 3 * TServer::kFast);
     EXPECT_EQ(t.all(1, "CMD_heplayed").size(), 8);

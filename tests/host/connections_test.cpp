@@ -88,10 +88,10 @@ TEST(Connections, NewcomerCatchUpWatcherAndAwaitedBidder)
     EXPECT_EQ(got[5], "CMD_getbid+2+0+");
     EXPECT_EQ(ints(got[3]).size(), 12 + 4 * 6);
     EXPECT_TRUE(fieldsOf(got[3]).startsWith("2+0+2+500+y+y+1+0+0+0+0+0+1+0+0+0+n+n+2+"));
-    int hand[14] = {};
+    wire::toClient::LoadCards hand{2, {}};
     for (int slot = 1; slot <= 13; ++slot)
-        hand[slot] = h.seatRecord(2).hand[slot];
-    EXPECT_EQ(got[4], wire::toClient::loadcards(2, hand).chopped(1));
+        hand.cards.append({slot, h.seatRecord(2).hand[slot]});
+    EXPECT_EQ(got[4], hand.encode().chopped(1));
 
     // A watcher learns the game but gets no cards.
     for (int i = 3; i <= 5; ++i)
@@ -113,7 +113,8 @@ TEST(Connections, NewcomerOnTheAwaitedCardIsAskedForIt)
     const QList<QByteArray> got = t.host.take(3);
     const QList<int> hand = ints(named(got, "CMD_loadcards").value(0));
     ASSERT_EQ(hand.size(), 27);
-    EXPECT_EQ(got.last(), wire::toClient::nextplayer(3, t.host.game().ledcard).chopped(1));
+    EXPECT_EQ(got.last(),
+              (wire::toClient::NextPlayer{3, t.host.game().ledcard}.encode().chopped(1)));
     EXPECT_TRUE(named(got, "CMD_getbid").isEmpty());
     // The pending computer card for seat 3 is still made.
     ASSERT_TRUE(t.host.port.computerTimerRunning());
@@ -196,9 +197,9 @@ TEST(Connections, RelaysGoToEveryoneTheSenderIncluded)
     Host h;
     h.seat(5);
     h.clear();
-    h.deliver(5, wire::toHost::chat(5, "hi + there|clBlack"));
-    h.deliver(2, wire::toHost::action(2, "waves|$00FF0000"));
-    h.deliver(3, wire::toHost::playasound(3, "wave7"));
+    h.deliver(5, wire::toHost::Chat{5, "hi + there|clBlack"}.encode());
+    h.deliver(2, wire::toHost::Action{2, "waves|$00FF0000"}.encode());
+    h.deliver(3, wire::toHost::PlayASound{3, "wave7"}.encode());
     for (int n = 1; n <= 5; ++n) {
         EXPECT_EQ(h.take(n), (QList<QByteArray>{"CMD_chat+5+P5 chats: hi + there|clBlack",
                                                 "CMD_action+2+P2 waves|$00FF0000",
@@ -211,15 +212,15 @@ TEST(Connections, WatchingOnlyInAGameStoppingAlways)
     Host h;
     h.seat(3);
     h.clear();
-    h.deliver(3, wire::toHost::justwatch(3, 1));
+    h.deliver(3, wire::toHost::JustWatch{3, 1}.encode());
     EXPECT_TRUE(h.take(1).isEmpty());
     EXPECT_FALSE(h.seatRecord(3).justwatching);
-    h.deliver(3, wire::toHost::justwatch(3, 2));
+    h.deliver(3, wire::toHost::JustWatch{3, 2}.encode());
     EXPECT_EQ(h.take(1), QList<QByteArray>{"CMD_justwatching+3+2"});
 
     h.start();
     h.clear();
-    h.deliver(3, wire::toHost::justwatch(3, 1));
+    h.deliver(3, wire::toHost::JustWatch{3, 1}.encode());
     EXPECT_EQ(h.take(1), QList<QByteArray>{"CMD_justwatching+3+1"});
     EXPECT_TRUE(h.seatRecord(3).justwatching);
     // The seat's person still gets the next hand's cards; starting a game clears watching.
@@ -232,7 +233,7 @@ TEST(Connections, KickRemovesAndAnnounces)
     Host h;
     h.seat(6);
     h.clear();
-    h.deliver(1, wire::toHost::kickhim(1, 6));
+    h.deliver(1, wire::toHost::KickHim{1, 6}.encode());
     EXPECT_EQ(h.port.closedByHost, QList<int>{6});
     EXPECT_FALSE(h.seatRecord(6).connected);
     EXPECT_EQ(h.take(2), QList<QByteArray>{"CMD_playerdisconnected+6+P6"});

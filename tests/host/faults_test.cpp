@@ -27,36 +27,36 @@ TEST(Impersonation, NumbersInsideMessagesMustBeTheSendersOwn)
 {
     FourAtBidding h;
     ASSERT_EQ(h.game().bidder, 2);
-    h.deliver(3, wire::toHost::mybid(2, 4)); // seat 3 bids for seat 2
+    h.deliver(3, wire::toHost::MyBid{2, 4}.encode()); // seat 3 bids for seat 2
     EXPECT_FALSE(h.seatRecord(2).hasbid);
-    h.deliver(5, wire::toHost::chat(2, "I am P2|clBlack"));
-    h.deliver(5, wire::toHost::action(2, "waves|clBlack"));
-    h.deliver(5, wire::toHost::playasound(2, "wave1"));
-    h.deliver(5, wire::toHost::logininfo(2, wire::kVersion, "Imposter"));
+    h.deliver(5, wire::toHost::Chat{2, "I am P2|clBlack"}.encode());
+    h.deliver(5, wire::toHost::Action{2, "waves|clBlack"}.encode());
+    h.deliver(5, wire::toHost::PlayASound{2, "wave1"}.encode());
+    h.deliver(5, wire::toHost::LoginInfo{2, wire::kVersion, "Imposter"}.encode());
     EXPECT_EQ(h.seatRecord(2).name, "P2");
     EXPECT_TRUE(h.take(1).isEmpty());
 
-    h.deliver(2, wire::toHost::mybid(2, 4));
+    h.deliver(2, wire::toHost::MyBid{2, 4}.encode());
     EXPECT_TRUE(h.seatRecord(2).hasbid);
-    h.deliver(4, wire::toHost::mybid(3, 4));
+    h.deliver(4, wire::toHost::MyBid{3, 4}.encode());
     EXPECT_FALSE(h.seatRecord(3).hasbid);
 }
 
 TEST(Impersonation, OnlyTheHostingPlayerStartsKicksAndSetsTheSpeed)
 {
     FourAtBidding h;
-    h.deliver(2, wire::toHost::kickhim(1, 3));
-    h.deliver(2, wire::toHost::kickhim(2, 3));
+    h.deliver(2, wire::toHost::KickHim{1, 3}.encode());
+    h.deliver(2, wire::toHost::KickHim{2, 3}.encode());
     EXPECT_TRUE(h.seatRecord(3).connected);
     EXPECT_TRUE(h.port.closedByHost.isEmpty());
 
-    h.deliver(2, wire::toHost::botspeed(1, TServer::kFast));
-    h.deliver(2, wire::toHost::botspeed(2, TServer::kFast));
+    h.deliver(2, wire::toHost::BotSpeed{1, TServer::kFast}.encode());
+    h.deliver(2, wire::toHost::BotSpeed{2, TServer::kFast}.encode());
     EXPECT_EQ(h.server.botspeed(), TServer::kNormal);
-    h.deliver(1, wire::toHost::botspeed(1, TServer::kFast));
+    h.deliver(1, wire::toHost::BotSpeed{1, TServer::kFast}.encode());
     EXPECT_EQ(h.server.botspeed(), TServer::kFast);
 
-    h.deliver(2, wire::toHost::startgame("P2", "250", false, false, false));
+    h.deliver(2, wire::toHost::StartGame::of("P2", "250", false, false, false).encode());
     EXPECT_EQ(h.game().playtoscore, 500);
     EXPECT_TRUE(h.take(1).isEmpty());
 }
@@ -64,14 +64,14 @@ TEST(Impersonation, OnlyTheHostingPlayerStartsKicksAndSetsTheSpeed)
 TEST(Impersonation, WatchingIsSetByTheSeatOrTheHostingPlayer)
 {
     FourAtBidding h;
-    h.deliver(2, wire::toHost::justwatch(3, 1));
-    h.deliver(5, wire::toHost::justwatch(3, 1));
+    h.deliver(2, wire::toHost::JustWatch{3, 1}.encode());
+    h.deliver(5, wire::toHost::JustWatch{3, 1}.encode());
     EXPECT_FALSE(h.seatRecord(3).justwatching);
-    h.deliver(3, wire::toHost::justwatch(3, 1));
+    h.deliver(3, wire::toHost::JustWatch{3, 1}.encode());
     EXPECT_TRUE(h.seatRecord(3).justwatching);
-    h.deliver(1, wire::toHost::justwatch(3, 2));
+    h.deliver(1, wire::toHost::JustWatch{3, 2}.encode());
     EXPECT_FALSE(h.seatRecord(3).justwatching);
-    h.deliver(1, wire::toHost::justwatch(4, 1));
+    h.deliver(1, wire::toHost::JustWatch{4, 1}.encode());
     EXPECT_TRUE(h.seatRecord(4).justwatching);
 }
 
@@ -141,7 +141,7 @@ TEST(OutOfRange, BidsZeroToThirteenAndBlindNilAreTaken)
 {
     for (int bid : {0, 13, 100}) {
         FourAtBidding h;
-        h.deliver(2, wire::toHost::mybid(2, bid));
+        h.deliver(2, wire::toHost::MyBid{2, bid}.encode());
         EXPECT_TRUE(h.seatRecord(2).hasbid) << bid;
     }
 }
@@ -155,10 +155,10 @@ TEST(NotAwaited, LeadOfTheSeatBeforeTheWinnerDuringThePauseIsIgnored)
     t.host.start();
     t.settle();
     for (int seat : {2, 3, 4, 1})
-        t.host.deliver(seat, wire::toHost::playcard(seat, 1));
+        t.host.deliver(seat, wire::toHost::PlayCard{seat, 1}.encode());
     ASSERT_EQ(t.host.game().turn, 1); // seat 2 won
     t.host.clear();
-    t.host.deliver(1, wire::toHost::playcard(1, 2));
+    t.host.deliver(1, wire::toHost::PlayCard{1, 2}.encode());
     EXPECT_TRUE(t.host.take(2).isEmpty());
     EXPECT_EQ(t.host.game().ledcard, 0);
     // After the pause the winner leads as usual.
@@ -174,14 +174,14 @@ TEST(NotAwaited, BidOutsideTheBiddingAndCardDuringTheBiddingAreIgnored)
     t.runUntil([&] { return !t.all(1, "CMD_postscores").isEmpty(); });
     const int lastTurn = t.host.game().turn;
     t.host.clear();
-    t.host.deliver(2, wire::toHost::mybid(2, 5)); // between hands
+    t.host.deliver(2, wire::toHost::MyBid{2, 5}.encode()); // between hands
     EXPECT_TRUE(t.host.take(1).isEmpty());
     EXPECT_EQ(t.host.game().totalbids, 12);
 
     t.host.port.advance(15000); // the next hand starts; its bidding waits for seat 3
     ASSERT_NE(t.host.game().bidder, 0);
     t.host.clear();
-    t.host.deliver(lastTurn, wire::toHost::playcard(lastTurn, 1));
+    t.host.deliver(lastTurn, wire::toHost::PlayCard{lastTurn, 1}.encode());
     EXPECT_TRUE(t.host.take(lastTurn).isEmpty());
     EXPECT_EQ(t.host.game().ledcard, 0);
 }
@@ -192,8 +192,8 @@ TEST(NotAwaited, LateClosedAfterTheNextHandStartedIsIgnored)
     t.host.start();
     ASSERT_TRUE(t.runUntil([&] { return t.all(1, "CMD_startround").size() == 2; }));
     t.host.clear();
-    t.host.deliver(1, wire::toHost::closed(1));
-    t.host.deliver(1, wire::toHost::closed(1));
+    t.host.deliver(1, wire::toHost::Closed{1}.encode());
+    t.host.deliver(1, wire::toHost::Closed{1}.encode());
     EXPECT_TRUE(named(t.host.take(1), "CMD_startround").isEmpty());
     EXPECT_EQ(t.host.game().roundnumber, 2);
 }
@@ -207,10 +207,10 @@ TEST(ComputerMoves, WatchingDuringThePauseSchedulesNothing)
     t.host.start();
     t.settle();
     for (int seat : {2, 3, 4, 1})
-        t.host.deliver(seat, wire::toHost::playcard(seat, 1));
+        t.host.deliver(seat, wire::toHost::PlayCard{seat, 1}.encode());
     ASSERT_EQ(t.host.game().turn, 1); // the pause: turn names seat 1
     ASSERT_FALSE(t.host.server.cardAwaited(1));
-    t.host.deliver(1, wire::toHost::justwatch(1, 1));
+    t.host.deliver(1, wire::toHost::JustWatch{1, 1}.encode());
     EXPECT_FALSE(t.host.port.computerTimerRunning());
     t.host.port.advance(3000);
     EXPECT_EQ(t.host.game().turn, 2);
@@ -226,7 +226,7 @@ TEST(ComputerMoves, DepartureOfTheSeatBeforeTheWinnerDuringThePause)
     t.host.start();
     t.settle();
     for (int seat : {2, 3, 4, 1})
-        t.host.deliver(seat, wire::toHost::playcard(seat, 1));
+        t.host.deliver(seat, wire::toHost::PlayCard{seat, 1}.encode());
     ASSERT_EQ(t.host.game().turn, 3); // seat 4 won
     t.host.server.connectionClosed(3);
     EXPECT_FALSE(t.host.port.computerTimerRunning());
@@ -239,10 +239,10 @@ TEST(ComputerMoves, TimerServesOnlyTheSeatAndKindItWasArmedFor)
 {
     FourAtBidding h;
     ASSERT_EQ(h.game().bidder, 2);
-    h.deliver(2, wire::toHost::justwatch(2, 1)); // the computer will bid for seat 2
+    h.deliver(2, wire::toHost::JustWatch{2, 1}.encode()); // the computer will bid for seat 2
     ASSERT_EQ(h.server.computerSeat(), 2);
-    h.deliver(2, wire::toHost::justwatch(2, 2)); // ... but the person bids first
-    h.deliver(2, wire::toHost::mybid(2, 4));
+    h.deliver(2, wire::toHost::JustWatch{2, 2}.encode()); // ... but the person bids first
+    h.deliver(2, wire::toHost::MyBid{2, 4}.encode());
     ASSERT_EQ(h.game().bidder, 3);
     ASSERT_TRUE(h.port.computerTimerRunning());
     h.clear();
@@ -254,9 +254,9 @@ TEST(ComputerMoves, TimerServesOnlyTheSeatAndKindItWasArmedFor)
 TEST(ComputerMoves, WatchingStartsAComputerMoveOnlyForWhatIsAwaited)
 {
     FourAtBidding h;
-    h.deliver(3, wire::toHost::justwatch(3, 1)); // seat 2 bids now, not seat 3
+    h.deliver(3, wire::toHost::JustWatch{3, 1}.encode()); // seat 2 bids now, not seat 3
     EXPECT_FALSE(h.port.computerTimerRunning());
-    h.deliver(2, wire::toHost::mybid(2, 4));
+    h.deliver(2, wire::toHost::MyBid{2, 4}.encode());
     EXPECT_EQ(h.server.computerMove(), ComputerMove::Bid);
     EXPECT_EQ(h.server.computerSeat(), 3);
     EXPECT_EQ(h.port.computerDelay(), TServer::kNormal);

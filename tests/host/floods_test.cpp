@@ -34,7 +34,7 @@ TEST(Floods, BareTerminatorsCostNothingButTheReading)
         return offered == flood.size();
     }));
     // What follows the flood gets through: everything before it has been read.
-    table.peer->sendSome(wire::toHost::chat(4, "still here|clBlack"));
+    table.peer->sendSome(wire::toHost::Chat{4, "still here|clBlack"}.encode());
     ASSERT_TRUE(playUntil(table.t, [&] { return table.everyoneSees("CMD_chat"); }));
     EXPECT_EQ(mostQueued, 0u);
     EXPECT_EQ(mostHeld, 0);
@@ -48,13 +48,13 @@ TEST(Floods, AFloodingPeerIsServedInTurnAndCutOffOverItsLimit)
     SocketSeat &ann = table.first();
     QByteArray flood;
     for (int i = 0; i < 200; ++i)
-        flood += wire::toHost::chat(4, "spam|clBlack");
+        flood += wire::toHost::Chat{4, "spam|clBlack"}.encode();
     ASSERT_EQ(table.peer->sendSome(flood), flood.size());
     ASSERT_TRUE(playUntil(table.t, [&] { return table.t.host.queueOf(4).size() >= 150; }));
 
     // Ann's own line comes back after a flood line or two, not after the flood.
     const qsizetype before = ann.all("CMD_chat").size();
-    ann.sock.Send(wire::toHost::chat(1, "hello|clBlack"));
+    ann.sock.Send(wire::toHost::Chat{1, "hello|clBlack"}.encode());
     const QByteArray own = "CMD_chat+1+Ann chats: hello|clBlack";
     ASSERT_TRUE(playUntil(table.t, [&] { return ann.all("CMD_chat").contains(own); }));
     EXPECT_LE(ann.all("CMD_chat").indexOf(own) - before, 3) << "flood lines relayed first";
@@ -85,7 +85,7 @@ TEST(Floods, APeerThatNeverReadsIsCutOffOnceItsBacklogIsFull)
     ASSERT_TRUE(playUntil(t, [&] { return t.host.server().seats()[2].name == "Deaf"; }));
 
     // Ann chats long lines, one after the other, each relayed to the deaf peer too.
-    const QByteArray line = wire::toHost::chat(1, QByteArray(60000, 'x') + "|clBlack");
+    const QByteArray line = wire::toHost::Chat{1, QByteArray(60000, 'x') + "|clBlack"}.encode();
     qsizetype mostUnsent = 0;
     int sent = 0;
     ASSERT_TRUE(playUntil(
@@ -136,7 +136,8 @@ TEST(Floods, LastWordsBeforeLeavingAreStillHeard)
     RuntimeTable t(HostRuntime::Timing{200, 5, 1});
     SocketSeat &ann = t.join("Ann");
     SocketSeat &bob = t.join("Bob");
-    bob.sock.Send(wire::toHost::chat(2, "bye|clBlack") + wire::toHost::chat(2, "now|clBlack"));
+    bob.sock.Send(wire::toHost::Chat{2, "bye|clBlack"}.encode() +
+                  wire::toHost::Chat{2, "now|clBlack"}.encode());
     bob.sock.Close();
     ASSERT_TRUE(playUntil(t, [&] { return !ann.all("CMD_playerdisconnected").isEmpty(); }));
     EXPECT_EQ(chatsAndDepartures(ann), (QList<QByteArray>{"CMD_chat+2+Bob chats: bye|clBlack",

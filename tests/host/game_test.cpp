@@ -238,7 +238,7 @@ TEST(Bidding, AWatchingPersonStillGetsTheHandWhileTheComputerPlaysIt)
 {
     Table t;
     t.host.start();
-    t.host.deliver(3, wire::toHost::justwatch(3, 1));
+    t.host.deliver(3, wire::toHost::JustWatch{3, 1}.encode());
     t.people[3].bids = false;
     t.people[3].autoplay = false;
     ASSERT_TRUE(t.runUntil([&] { return t.all(1, "CMD_startround").size() == 2; }));
@@ -285,7 +285,7 @@ struct RefereeTable : Table
     // Plays slot `slot` for `seat` and returns what that seat was sent back.
     QList<QByteArray> play(int seat, int slot)
     {
-        host.deliver(seat, wire::toHost::playcard(seat, slot));
+        host.deliver(seat, wire::toHost::PlayCard{seat, slot}.encode());
         const QList<QByteArray> got = host.take(seat);
         for (const QByteArray &m : got)
             people[seat].react(m);
@@ -338,7 +338,7 @@ TEST(Referee, ASeatHoldingOnlySpadesMayLeadOne)
         deckWith({{40}, {27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39}, {41}, {42}}));
     t.host.start();
     t.settle();
-    t.host.deliver(2, wire::toHost::playcard(2, 1)); // only spades: may lead one
+    t.host.deliver(2, wire::toHost::PlayCard{2, 1}.encode()); // only spades: may lead one
     EXPECT_EQ(t.host.take(2).value(0), "CMD_heplayed+2+27+12+");
     EXPECT_TRUE(t.host.game().spadesbroken);
 }
@@ -352,7 +352,7 @@ TEST(Referee, TrickOfOnlyTheLedSuitGoesToItsHighestCard)
     t.host.start();
     t.settle();
     for (int seat : {2, 3, 4, 1})
-        t.host.deliver(seat, wire::toHost::playcard(seat, 1));
+        t.host.deliver(seat, wire::toHost::PlayCard{seat, 1}.encode());
     t.settle();
     EXPECT_EQ(t.all(2, "CMD_tooktrick").value(0), "CMD_tooktrick+1+1+");
     EXPECT_EQ(t.host.game().nextleader, 0);

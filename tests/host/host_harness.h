@@ -2,8 +2,10 @@
 
 #include "host/tserver.h"
 #include "host/virtualport.h"
+#include "protocol/fields.h"
 #include "protocol/message.h"
 #include "protocol/receivequeue.h"
+#include "protocol/wirecodec.h"
 
 #include <QByteArray>
 #include <QList>
@@ -17,11 +19,13 @@ namespace hosttest {
 
 inline QByteArray fieldsOf(const QByteArray &message)
 {
-    return wire::splitCommand(message).second;
+    const qsizetype plus = message.indexOf('+');
+    return plus < 0 ? message : message.mid(plus + 1);
 }
 inline QByteArray nameOf(const QByteArray &message)
 {
-    return wire::splitCommand(message).first;
+    const qsizetype plus = message.indexOf('+');
+    return plus < 0 ? QByteArray() : message.left(plus);
 }
 
 // The integer fields of a message (a trailing "+" adds nothing).
@@ -106,7 +110,7 @@ struct Host
 
     void login(int n, const QByteArray &name, const QByteArray &version = wire::kVersion)
     {
-        deliver(n, wire::toHost::logininfo(n, version, name + char(0xFF)));
+        deliver(n, wire::toHost::LoginInfo{n, version, name}.encode());
     }
 
     // Connects and logs in `count` people named P1, P2, ...
@@ -121,7 +125,7 @@ struct Host
     void start(bool sandbag = true, bool blind = true, bool startclub = false,
                const QByteArray &target = "500")
     {
-        deliver(1, wire::toHost::startgame("P1", target, sandbag, blind, startclub));
+        deliver(1, wire::toHost::StartGame::of("P1", target, sandbag, blind, startclub).encode());
     }
 
     QList<QByteArray> take(int n) { return port.take(n); }
@@ -182,12 +186,12 @@ struct ScriptedSeat
         } else if (name == "CMD_startround") {
             spadesBroken = false;
         } else if (name == "CMD_getbid" && f.value(0) == seat && bids) {
-            return wire::toHost::mybid(seat, bid);
+            return wire::toHost::MyBid{seat, bid}.encode();
         } else if (name == "CMD_nextplayer" && f.value(0) == seat && autoplay) {
             const int slot = choose ? choose(*this, f.value(1)) : firstLegal(f.value(1));
-            return wire::toHost::playcard(seat, slot);
+            return wire::toHost::PlayCard{seat, slot}.encode();
         } else if (name == "CMD_postscores" && closes) {
-            return wire::toHost::closed(seat);
+            return wire::toHost::Closed{seat}.encode();
         }
         return {};
     }

@@ -146,7 +146,7 @@ inline ::testing::AssertionResult playUntil(RuntimeTable &t, const std::function
 
 inline QByteArray login(int n, const QByteArray &name)
 {
-    return wire::toHost::logininfo(n, wire::kVersion, name + char(0xFF));
+    return wire::toHost::LoginInfo{n, wire::kVersion, name}.encode();
 }
 
 // Three scripted people in seats 1-3 and a raw peer logged in at seat 4.
@@ -167,7 +167,7 @@ struct ThreeAndAPeer
     SocketSeat &first() { return *t.seats[0]; }
     void start(const QByteArray &target = "500")
     {
-        first().sock.Send(wire::toHost::startgame("Ann", target, true, true, false));
+        first().sock.Send(wire::toHost::StartGame::of("Ann", target, true, true, false).encode());
     }
     bool everyoneSees(const char *name, int count = 1) const
     {

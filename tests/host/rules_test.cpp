@@ -9,6 +9,20 @@
 
 namespace {
 
+TEST(SeatRecord, CountsCardsAndKnowsComputerSeats)
+{
+    SeatRecord seat;
+    EXPECT_EQ(seat.cardsLeft(), 0);
+    seat.hand[1] = 5;
+    seat.hand[13] = 52;
+    EXPECT_EQ(seat.cardsLeft(), 2);
+    EXPECT_TRUE(isComputerSeat(seat));
+    seat.connected = true;
+    EXPECT_FALSE(isComputerSeat(seat));
+    seat.justwatching = true;
+    EXPECT_TRUE(isComputerSeat(seat));
+}
+
 TEST(Shuffle, FixedSeedGivesTheKnownDeck)
 {
     const int expected[52] = {42, 8,  19, 25, 3,  47, 27, 41, 49, 18, 32, 34, 12,

@@ -16,7 +16,7 @@ TEST(HostRuntime, FourSocketsPlayAWholeHand)
         t.join(name);
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(t.seats[i]->number, i + 1);
-    t.seats[0]->sock.Send(wire::toHost::startgame("Ann", "500", true, true, false));
+    t.seats[0]->sock.Send(wire::toHost::StartGame::of("Ann", "500", true, true, false).encode());
     ASSERT_TRUE(testsupport::waitUntil(
         [&] {
             for (const auto &s : t.seats) {
@@ -38,8 +38,8 @@ TEST(HostRuntime, ComputerSeatsPlayWithTheSoloPlayer)
 {
     RuntimeTable t;
     SocketSeat &me = t.join("Solo");
-    me.sock.Send(wire::toHost::botspeed(1, TServer::kFast));
-    me.sock.Send(wire::toHost::startgame("Solo", "500", true, true, true));
+    me.sock.Send(wire::toHost::BotSpeed{1, TServer::kFast}.encode());
+    me.sock.Send(wire::toHost::StartGame::of("Solo", "500", true, true, true).encode());
     ASSERT_TRUE(testsupport::waitUntil([&] { return !me.all("CMD_postscores").isEmpty(); }, 20000));
     EXPECT_EQ(t.host.server().botspeed(), TServer::kFast);
     EXPECT_EQ(me.all("CMD_hebid").size(), 4);
@@ -75,7 +75,7 @@ TEST(HostRuntime, KickClosesTheSocketAndTheQueueTimerIdles)
     RuntimeTable t;
     SocketSeat &one = t.join("One");
     SocketSeat &two = t.join("Two");
-    one.sock.Send(wire::toHost::kickhim(1, 2));
+    one.sock.Send(wire::toHost::KickHim{1, 2}.encode());
     ASSERT_TRUE(testsupport::waitUntil(
         [&] { return two.closedByHost && !one.all("CMD_playerdisconnected").isEmpty(); }));
     EXPECT_FALSE(t.host.server().seats()[2].connected);

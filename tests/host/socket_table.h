@@ -30,7 +30,7 @@ struct SocketSeat
                 if (nameOf(m) == "CMD_sendlogininfo") {
                     number = ints(m).value(0);
                     script.seat = number;
-                    s->Send(wire::toHost::logininfo(number, wire::kVersion, name + char(0xFF)));
+                    s->Send(wire::toHost::LoginInfo{number, wire::kVersion, name}.encode());
                 }
                 const QByteArray reply = script.react(m);
                 if (!reply.isEmpty())

@@ -46,7 +46,7 @@ TEST(SocketFaults, ResetWhileTheTableWaitsForItsCard)
     const auto peerToPlay = [&] {
         table.peer->pump();
         if (!bid && table.peer->got("CMD_getbid") && table.t.host.server().bidAwaited(4)) {
-            table.peer->sendSome(wire::toHost::mybid(4, 3));
+            table.peer->sendSome(wire::toHost::MyBid{4, 3}.encode());
             bid = true;
         }
         return table.t.host.server().cardAwaited(4);
@@ -69,7 +69,7 @@ TEST(SocketFaults, ResetWhileTheTableWaitsForItsCard)
 TEST(SocketFaults, MessageInOneBytePiecesArrivesWhole)
 {
     ThreeAndAPeer table;
-    const QByteArray chat = wire::toHost::chat(4, "slowly|clBlack");
+    const QByteArray chat = wire::toHost::Chat{4, "slowly|clBlack"}.encode();
     for (char byte : chat) {
         ASSERT_EQ(table.peer->sendSome(QByteArray(1, byte)), 1);
         testsupport::waitUntil([] { return false; }, 3);
@@ -110,7 +110,7 @@ TEST(SocketFaults, GarbageBytesLeaveTheGameWhole)
     table.start();
     std::mt19937 random(7);
     // The computer plays the seat, so that the game does not wait for it.
-    QByteArray garbage = wire::toHost::justwatch(4, 1);
+    QByteArray garbage = wire::toHost::JustWatch{4, 1}.encode();
     for (int i = 0; i < 4096; ++i)
         garbage += char(random() % 7 == 0 ? 0xFF : random() % 256);
     // Shapes of real messages with wrong numbers among the noise.
@@ -135,7 +135,7 @@ TEST(SocketFaults, TwoHundredVisitorsComeAndGoDuringAGame)
 {
     RuntimeTable t;
     SocketSeat &me = t.join("Solo");
-    me.sock.Send(wire::toHost::startgame("Solo", "250", true, true, false));
+    me.sock.Send(wire::toHost::StartGame::of("Solo", "250", true, true, false).encode());
     ASSERT_TRUE(playUntil(t, [&] { return !me.all("CMD_startround").isEmpty(); }));
     for (int cycle = 0; cycle < 200; ++cycle) {
         RawPeer visitor(t.host.port());
@@ -170,7 +170,7 @@ TEST(SocketFaults, TenthConnectionWhileNinePlayIsTurnedAway)
     RuntimeTable t;
     for (const char *name : {"Ann", "Bob", "Cy", "Di", "W5", "W6", "W7", "W8", "W9"})
         t.join(name);
-    t.seats[0]->sock.Send(wire::toHost::startgame("Ann", "500", true, true, false));
+    t.seats[0]->sock.Send(wire::toHost::StartGame::of("Ann", "500", true, true, false).encode());
     ASSERT_TRUE(playUntil(t, [&] { return !t.seats[0]->all("CMD_heplayed").isEmpty(); }));
     RawPeer tenth(t.host.port());
     ASSERT_TRUE(playUntil(t, [&] {
@@ -201,8 +201,8 @@ TEST(SocketFaults, EveryClientEndsWhenTheHostGoesAway)
     RawPeer watcher(host->port());
     ASSERT_TRUE(testsupport::waitUntil([&] { return watcher.number() == 3; }));
     // It leaves its seat to the computer.
-    watcher.sendSome(login(3, "Watcher") + wire::toHost::justwatch(3, 1));
-    seats[0]->sock.Send(wire::toHost::startgame("Ann", "500", true, true, false));
+    watcher.sendSome(login(3, "Watcher") + wire::toHost::JustWatch{3, 1}.encode());
+    seats[0]->sock.Send(wire::toHost::StartGame::of("Ann", "500", true, true, false).encode());
     ASSERT_TRUE(testsupport::waitUntil([&] { return !seats[0]->all("CMD_heplayed").isEmpty(); }));
 
     host.reset();
