@@ -132,14 +132,7 @@ ChatPanel::ChatPanel(QWidget *boardPanel) : QObject(boardPanel)
     setSmileyImages(smilies);
 }
 
-ChatPanel::~ChatPanel()
-{
-    // The popup menus have no parent widget; the entry field and the view
-    // belong to the board panel.
-    delete m_popupSmilies;
-    delete m_popupMainchat;
-    delete m_popupMychat;
-}
+ChatPanel::~ChatPanel() = default;
 
 void ChatPanel::buildMenus()
 {
@@ -169,24 +162,24 @@ void ChatPanel::buildMenus()
 
     // The view's own menu. Its shortcuts are only shown: the view handles
     // Ctrl+C itself and Ctrl+S belongs to the Options item.
-    m_popupMainchat = new QMenu;
+    m_popupMainchat = std::make_unique<QMenu>();
     m_popupMainchat->setObjectName(QStringLiteral("popup_mainchat"));
     const auto addItem = [this](QMenu *menu, const QString &caption) {
         auto *item = new QAction(caption, this); // findable from the window
         menu->addAction(item);
         return item;
     };
-    QAction *selectAll = addItem(m_popupMainchat, QStringLiteral("Select All"));
+    QAction *selectAll = addItem(m_popupMainchat.get(), QStringLiteral("Select All"));
     connect(selectAll, &QAction::triggered, m_mainchat, &ChatView::selectAll);
-    QAction *copy = addItem(m_popupMainchat, QStringLiteral("Copy"));
+    QAction *copy = addItem(m_popupMainchat.get(), QStringLiteral("Copy"));
     copy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
     copy->setShortcutContext(Qt::WidgetShortcut);
     connect(copy, &QAction::triggered, m_mainchat, &ChatView::copy);
     m_popupMainchat->addSeparator();
-    m_clearMainChat2 = addItem(m_popupMainchat, QStringLiteral("Clear Main Chat"));
+    m_clearMainChat2 = addItem(m_popupMainchat.get(), QStringLiteral("Clear Main Chat"));
     m_clearMainChat2->setObjectName(QStringLiteral("ClearMainChat2"));
     connect(m_clearMainChat2, &QAction::triggered, this, &ChatPanel::ClearMainChat1Click);
-    m_scrollChatOff1 = addItem(m_popupMainchat, QStringLiteral("Scroll Chat Off"));
+    m_scrollChatOff1 = addItem(m_popupMainchat.get(), QStringLiteral("Scroll Chat Off"));
     m_scrollChatOff1->setObjectName(QStringLiteral("ScrollChatOff1"));
     m_scrollChatOff1->setCheckable(true);
     m_scrollChatOff1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
@@ -196,19 +189,19 @@ void ChatPanel::buildMenus()
     connect(m_mainchat, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { m_popupMainchat->popup(m_mainchat->mapToGlobal(pos)); });
 
-    m_popupMychat = new QMenu;
+    m_popupMychat = std::make_unique<QMenu>();
     m_popupMychat->setObjectName(QStringLiteral("popup_mychat"));
-    QAction *paste = addItem(m_popupMychat, QStringLiteral("Paste"));
+    QAction *paste = addItem(m_popupMychat.get(), QStringLiteral("Paste"));
     paste->setObjectName(QStringLiteral("Paste1"));
     paste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
     paste->setShortcutContext(Qt::WidgetShortcut);
     connect(paste, &QAction::triggered, this, &ChatPanel::Paste1Click);
 
-    m_popupSmilies = new QMenu;
+    m_popupSmilies = std::make_unique<QMenu>();
     m_popupSmilies->setObjectName(QStringLiteral("popup_smilies"));
     for (int i = 0; i < kMenuSmilies; ++i) {
         const int code = kFirstSmileyCode + i;
-        QAction *item = addItem(m_popupSmilies, QStringLiteral(":)#%1").arg(code));
+        QAction *item = addItem(m_popupSmilies.get(), QStringLiteral(":)#%1").arg(code));
         item->setData(code);
         connect(item, &QAction::triggered, this, [this, code] { MenuItem17Click(code); });
     }

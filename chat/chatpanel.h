@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QUrl>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class ChatView;
@@ -40,9 +41,9 @@ public:
     QFrame *frame() const { return m_frame; }
     ChatView *mainchat() const { return m_mainchat; }
     QLineEdit *mychat() const { return m_mychat; }
-    QMenu *popupSmilies() const { return m_popupSmilies; }
-    QMenu *popupMainchat() const { return m_popupMainchat; }
-    QMenu *popupMychat() const { return m_popupMychat; }
+    QMenu *popupSmilies() const { return m_popupSmilies.get(); }
+    QMenu *popupMainchat() const { return m_popupMainchat.get(); }
+    QMenu *popupMychat() const { return m_popupMychat.get(); }
     QToolButton *smileyButton() const { return m_smileyButton; }
 
     // Every message leaves through this function, already terminated.
@@ -118,9 +119,10 @@ private:
     QFrame *m_frame = nullptr;
     ChatView *m_mainchat = nullptr;
     QLineEdit *m_mychat = nullptr;
-    QMenu *m_popupSmilies = nullptr;
-    QMenu *m_popupMainchat = nullptr;
-    QMenu *m_popupMychat = nullptr;
+    // The popup menus have no parent widget: the panel owns them.
+    std::unique_ptr<QMenu> m_popupSmilies;
+    std::unique_ptr<QMenu> m_popupMainchat;
+    std::unique_ptr<QMenu> m_popupMychat;
     QToolButton *m_smileyButton = nullptr;
     QAction *m_textColorItem = nullptr;
     QMenu *m_textSizeMenu = nullptr;

@@ -1,13 +1,14 @@
 #include "client/accessiblenames.h"
 
 #include "client/scorepanel.h"
-#include "client/tchat.h"
+#include "client/tablemodel.h"
 #include "client/tchatwidgets.h"
 #include "protocol/cards.h"
 
 #include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 
 namespace accessiblenames {
 
@@ -29,14 +30,13 @@ QString seatName(const SeatView &seat)
         bid = QStringLiteral("bid Blind Nil");
     else if (seat.nil)
         bid = QStringLiteral("bid Nil");
-    else if (seat.bid.isEmpty() || seat.bid == QLatin1String("0"))
+    else if (seat.bid == 0)
         bid = QStringLiteral("no bid yet");
     else
-        bid = QStringLiteral("bid ") + seat.bid;
-    const QString tricks = seat.tricks.isEmpty() ? QStringLiteral("0") : seat.tricks;
-    QString text =
-        seat.name + QStringLiteral(", ") + bid + QStringLiteral(", ") + tricks +
-        (tricks == QLatin1String("1") ? QStringLiteral(" trick") : QStringLiteral(" tricks"));
+        bid = QStringLiteral("bid ") + QString::number(seat.bid);
+    QString text = seat.name + QStringLiteral(", ") + bid + QStringLiteral(", ") +
+                   QString::number(seat.tricks) +
+                   (seat.tricks == 1 ? QStringLiteral(" trick") : QStringLiteral(" tricks"));
     if (seat.toPlay)
         text += QStringLiteral(", to play");
     if (seat.winner)
@@ -75,7 +75,7 @@ void nameAfterText(QLabel *label, const QString &prefix = QString())
 
 } // namespace
 
-AccessibleNames::AccessibleNames(Tchat *table) : QObject(table), m_table(table)
+AccessibleNames::AccessibleNames(const TableView &table) : QObject(table.window), m_table(table)
 {
     setObjectName(QStringLiteral("accessibleNames"));
     nameFixedControls();
@@ -84,7 +84,7 @@ AccessibleNames::AccessibleNames(Tchat *table) : QObject(table), m_table(table)
 
 void AccessibleNames::nameFixedControls()
 {
-    QWidget *board = m_table->boardPanel();
+    QWidget *board = m_table.board;
     board->setAccessibleName(QStringLiteral("Table"));
     board->setAccessibleDescription(
         QStringLiteral("Left and Right choose a card, Enter plays it. While bidding: Up and Down "
@@ -98,7 +98,7 @@ void AccessibleNames::nameFixedControls()
         {"button_close", "Close the scores"},
     };
     for (const auto &[name, text] : fixed)
-        if (QWidget *widget = child(m_table, QString::fromLatin1(name)))
+        if (QWidget *widget = child(m_table.window, QString::fromLatin1(name)))
             widget->setAccessibleName(QString::fromLatin1(text));
     // Picture buttons carry their caption as text; a screen reader reads that.
     for (QAbstractButton *button : board->findChildren<QAbstractButton *>())
@@ -113,7 +113,7 @@ void AccessibleNames::nameFixedControls()
             {"image_nilbad", " lost its Nil"},
         };
         for (const auto &[name, text] : marks)
-            if (QWidget *widget = child(m_table->scorePanel(), QString::fromLatin1(name) + n))
+            if (QWidget *widget = child(m_table.scorePanel, QString::fromLatin1(name) + n))
                 widget->setAccessibleName(teamName(team) + QString::fromLatin1(text));
     }
 }
@@ -127,33 +127,34 @@ void AccessibleNames::refresh()
 
 void AccessibleNames::refreshSeats()
 {
-    for (int seat = 1; seat <= Tchat::kSeatCount; ++seat) {
+    for (int seat = 1; seat <= TableModel::kSeats; ++seat) {
         const QString n = QString::number(seat);
-        BoardLabel *nameLabel = m_table->playernameLabel(seat);
-        QLabel *bid = m_table->bidLabel(seat);
-        QLabel *tricks = m_table->tricksLabel(seat);
+        auto *nameLabel = child<QLabel>(m_table.board, QStringLiteral("label_playername") + n);
+        auto *bid = child<QLabel>(m_table.board, QStringLiteral("label_bid") + n);
+        auto *tricks = child<QLabel>(m_table.board, QStringLiteral("label_tricks") + n);
         if (!nameLabel || !bid || !tricks)
             continue;
+        const TableModel::Seat &s = m_table.model->seat(seat);
         accessiblenames::SeatView view;
-        view.name = nameLabel->text();
-        view.bid = bid->text();
-        view.tricks = tricks->text();
-        view.nil = shown(child(m_table, QStringLiteral("image_nil") + n));
-        view.blind = shown(child(m_table, QStringLiteral("image_blind") + n));
-        view.toPlay = shown(child(m_table, QStringLiteral("image_turn") + n));
-        view.winner = shown(child(m_table, QStringLiteral("image_winner") + n));
+        view.name = s.name;
+        view.bid = s.bid;
+        view.tricks = s.tricks;
+        view.nil = s.nil;
+        view.blind = s.blind;
+        view.toPlay = shown(child(m_table.board, QStringLiteral("image_turn") + n));
+        view.winner = shown(child(m_table.board, QStringLiteral("image_winner") + n));
         nameLabel->setAccessibleName(accessiblenames::seatName(view));
-        bid->setAccessibleName(view.name + QStringLiteral(" bid ") + view.bid);
-        tricks->setAccessibleName(view.name + QStringLiteral(" tricks ") + view.tricks);
+        bid->setAccessibleName(view.name + QStringLiteral(" bid ") + QString::number(s.bid));
+        tricks->setAccessibleName(view.name + QStringLiteral(" tricks ") +
+                                  QString::number(s.tricks));
 
-        if (BoardPicture *played = m_table->playedPicture(seat)) {
-            const QString card =
-                played->hasPicture() ? accessiblenames::cardName(tagOf(played)) : QString();
+        if (QWidget *played = child(m_table.board, QStringLiteral("image_played") + n)) {
+            const QString card = accessiblenames::cardName(s.played);
             played->setAccessibleName(card.isEmpty()
                                           ? view.name + QStringLiteral(" has no card out")
                                           : view.name + QStringLiteral(" played ") + card);
         }
-        if (BoardPicture *hand = m_table->cardsPicture(seat))
+        if (QWidget *hand = child(m_table.board, QStringLiteral("image_cards") + n))
             hand->setAccessibleName(view.name + QStringLiteral("'s cards, face down"));
     }
 }
@@ -162,22 +163,22 @@ void AccessibleNames::refreshTableLabels()
 {
     for (const char *name : {"label_status", "label_turn", "label_round", "label_totalbids",
                              "label_playtoscore", "label_baggin", "label_blind"})
-        nameAfterText(child<QLabel>(m_table, QString::fromLatin1(name)));
+        nameAfterText(child<QLabel>(m_table.window, QString::fromLatin1(name)));
     for (int team = 1; team <= 2; ++team) {
         const QString n = QString::number(team);
         const QString prefix = teamName(team);
-        nameAfterText(child<QLabel>(m_table, QStringLiteral("label_team") + n),
+        nameAfterText(child<QLabel>(m_table.window, QStringLiteral("label_team") + n),
                       prefix + QStringLiteral(" score "));
-        nameAfterText(child<QLabel>(m_table, QStringLiteral("label_bags") + n),
+        nameAfterText(child<QLabel>(m_table.window, QStringLiteral("label_bags") + n),
                       prefix + QStringLiteral(" sandbags "));
-        nameAfterText(child<QLabel>(m_table, QStringLiteral("label_bids") + n),
+        nameAfterText(child<QLabel>(m_table.window, QStringLiteral("label_bids") + n),
                       prefix + QStringLiteral(" bids "));
     }
 }
 
 void AccessibleNames::refreshScorePanel()
 {
-    ScorePanel *panel = m_table->scorePanel();
+    QWidget *panel = m_table.scorePanel;
     if (!panel)
         return;
     const std::pair<const char *, const char *> values[] = {

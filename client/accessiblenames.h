@@ -1,23 +1,22 @@
 #pragma once
 
+#include "client/tableview.h"
+
 #include <QObject>
 #include <QString>
-
-class Tchat;
 
 namespace accessiblenames {
 
 // "Queen of Hearts" for a card number 1..52; empty for anything else.
 QString cardName(int card);
 
-// A seat as a screen reader reads it: "Ann, bid 4, 2 tricks". The bid is the
-// text of the seat's bid label, "0" both before the seat bids and for a Nil;
-// the Nil marks tell the two apart.
+// A seat as a screen reader reads it: "Ann, bid 4, 2 tricks". The bid is 0
+// both before the seat bids and for a Nil; the Nil marks tell the two apart.
 struct SeatView
 {
     QString name;
-    QString bid;
-    QString tricks;
+    int bid = 0;
+    int tricks = 0;
     bool nil = false;
     bool blind = false;
     bool toPlay = false;
@@ -35,7 +34,8 @@ class AccessibleNames : public QObject
     Q_OBJECT
 
 public:
-    explicit AccessibleNames(Tchat *table);
+    // Belongs to the table window.
+    explicit AccessibleNames(const TableView &table);
 
     // Reads every tracked control again.
     void refresh();
@@ -46,5 +46,5 @@ private:
     void refreshTableLabels();
     void refreshScorePanel();
 
-    Tchat *m_table;
+    TableView m_table;
 };

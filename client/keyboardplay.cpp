@@ -1,9 +1,7 @@
 #include "client/keyboardplay.h"
 
 #include "client/menuaccelerators.h"
-#include "client/scorepanel.h"
-#include "client/seatmenu.h"
-#include "client/tchat.h"
+#include "client/tablemodel.h"
 #include "client/tchatwidgets.h"
 #include "protocol/cards.h"
 
@@ -12,6 +10,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -65,33 +64,34 @@ bool isTextField(const QWidget *widget)
 
 } // namespace
 
-KeyboardPlay::KeyboardPlay(Tchat *table) : QObject(table), m_table(table)
+KeyboardPlay::KeyboardPlay(const TableView &table, QMenu *seatMenu)
+    : QObject(table.window), m_table(table)
 {
     setObjectName(QStringLiteral("keyboardPlay"));
-    QWidget *board = table->boardPanel();
+    QWidget *board = table.board;
     // Reached with Tab; a mouse click on the table leaves the focus where it was.
     board->setFocusPolicy(Qt::TabFocus);
     // The ring is the board's child like any card; made before the board is
     // watched, it never gets the filter meant for the board's other children.
     m_frame = new FocusRing(board);
     board->installEventFilter(this);
-    table->installEventFilter(this);
-    if (auto *edit = table->findChild<QLineEdit *>(QStringLiteral("edit_bid")))
+    table.window->installEventFilter(this);
+    if (auto *edit = table.window->findChild<QLineEdit *>(QStringLiteral("edit_bid")))
         edit->installEventFilter(this);
 
-    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), table);
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), table.window);
     escape->setObjectName(QStringLiteral("shortcut_closescores"));
     escape->setContext(Qt::WindowShortcut);
     escape->setEnabled(false);
     connect(escape, &QShortcut::activated, this, [this] { pressIfShown("button_close"); });
 
-    menuaccelerators::addAccelerators(table->menuBar());
-    menuaccelerators::addMnemonics(table->seatMenu());
+    menuaccelerators::addAccelerators(table.window->menuBar());
+    menuaccelerators::addMnemonics(seatMenu);
 }
 
 bool KeyboardPlay::eventFilter(QObject *watched, QEvent *event)
 {
-    QWidget *board = m_table->boardPanel();
+    QWidget *board = m_table.board;
     switch (event->type()) {
     case QEvent::ChildAdded:
         if (watched == board) {
@@ -130,7 +130,7 @@ bool KeyboardPlay::eventFilter(QObject *watched, QEvent *event)
         }
         break;
     case QEvent::KeyPress:
-        if (watched == board || watched == m_table)
+        if (watched == board || watched == m_table.window)
             return handleKey(static_cast<QKeyEvent *>(event), false);
         if (watched->objectName() == kBidField)
             return handleKey(static_cast<QKeyEvent *>(event), true);
@@ -147,7 +147,7 @@ bool KeyboardPlay::handleKey(QKeyEvent *event, bool inBidField)
         return false;
     // Keys typed into the chat, or pressed on its buttons, reach the table
     // too; they are not moves.
-    if (!playsFromHere(m_table->focusWidget()))
+    if (!playsFromHere(m_table.window->focusWidget()))
         return false;
     if (bidding() && handleBidKey(event->key()))
         return true;
@@ -157,8 +157,8 @@ bool KeyboardPlay::handleKey(QKeyEvent *event, bool inBidField)
 
 bool KeyboardPlay::handleBidKey(int key)
 {
-    QWidget *board = m_table->boardPanel();
-    const auto *bidButton = m_table->findChild<QWidget *>(QStringLiteral("button_bid"));
+    QWidget *board = m_table.board;
+    const auto *bidButton = m_table.window->findChild<QWidget *>(QStringLiteral("button_bid"));
     if (bidButton && !bidButton->isHidden()) {
         switch (key) {
         case Qt::Key_Up:
@@ -182,7 +182,7 @@ bool KeyboardPlay::handleBidKey(int key)
         return pressIfShown("button_blind");
     }
     if (key == Qt::Key_L && pressIfShown("button_dobid")) {
-        if (auto *edit = m_table->findChild<QLineEdit *>(QStringLiteral("edit_bid"))) {
+        if (auto *edit = m_table.window->findChild<QLineEdit *>(QStringLiteral("edit_bid"))) {
             edit->setFocus(Qt::OtherFocusReason);
             edit->selectAll();
         }
@@ -215,7 +215,7 @@ bool KeyboardPlay::handleCardKey(int key)
         if (!m_focused || !hand.contains(m_focused.data()))
             return false;
         // The table checks the turn itself, as it does for a click.
-        m_table->cardimagesMouseDown(m_focused.data(), Qt::LeftButton);
+        emit cardChosen(m_focused->position());
         return true;
     default:
         return false;
@@ -224,8 +224,8 @@ bool KeyboardPlay::handleCardKey(int key)
 
 bool KeyboardPlay::pressIfShown(const char *name)
 {
-    auto *button = m_table->findChild<QAbstractButton *>(QString::fromLatin1(name));
-    if (!button || !button->isVisibleTo(m_table) || !button->isEnabled())
+    auto *button = m_table.window->findChild<QAbstractButton *>(QString::fromLatin1(name));
+    if (!button || !button->isVisibleTo(m_table.window) || !button->isEnabled())
         return false;
     button->click();
     return true;
@@ -234,10 +234,9 @@ bool KeyboardPlay::pressIfShown(const char *name)
 QList<CardPicture *> KeyboardPlay::handInOrder() const
 {
     QList<CardPicture *> hand;
-    for (int position : m_table->handSlots())
-        if (position > 0)
-            if (CardPicture *card = m_table->cardAt(position))
-                hand.append(card);
+    for (int position : m_table.model->handInOrder())
+        if (CardPicture *card = m_table.card(position))
+            hand.append(card);
     return hand;
 }
 
@@ -272,7 +271,7 @@ void KeyboardPlay::focusSlot(int index)
 void KeyboardPlay::placeFrame()
 {
     CardPicture *card = m_focused.data();
-    if (!card || card->isHidden() || m_table->focusWidget() != card) {
+    if (!card || card->isHidden() || m_table.window->focusWidget() != card) {
         m_frame->hide();
         return;
     }
@@ -297,13 +296,13 @@ void KeyboardPlay::keepFocusOnHand()
 {
     m_refocusQueued = false;
     placeFrame();
-    QWidget *focus = m_table->focusWidget();
-    if (focus && focus != m_table)
+    QWidget *focus = m_table.window->focusWidget();
+    if (focus && focus != m_table.window)
         return;
     const QList<CardPicture *> hand = handInOrder();
     if (hand.isEmpty()) {
         m_focusIndex = 0;
-        m_table->boardPanel()->setFocus(Qt::OtherFocusReason);
+        m_table.board->setFocus(Qt::OtherFocusReason);
         return;
     }
     focusSlot(m_focusIndex);
@@ -311,20 +310,20 @@ void KeyboardPlay::keepFocusOnHand()
 
 bool KeyboardPlay::playsFromHere(const QWidget *focus) const
 {
-    return !focus || focus == m_table || focus == m_table->boardPanel() ||
+    return !focus || focus == m_table.window || focus == m_table.board ||
            qobject_cast<const CardPicture *>(focus) || focus->objectName() == kBidField;
 }
 
 bool KeyboardPlay::typingElsewhere() const
 {
-    const QWidget *focus = m_table->focusWidget();
+    const QWidget *focus = m_table.window->focusWidget();
     return focus && !playsFromHere(focus) && isTextField(focus);
 }
 
 bool KeyboardPlay::bidding() const
 {
     for (const char *name : {"button_bid", "button_blind", "button_dobid"})
-        if (auto *button = m_table->findChild<QWidget *>(QString::fromLatin1(name)))
+        if (auto *button = m_table.window->findChild<QWidget *>(QString::fromLatin1(name)))
             if (!button->isHidden())
                 return true;
     return false;
@@ -332,24 +331,25 @@ bool KeyboardPlay::bidding() const
 
 bool KeyboardPlay::ownTurn() const
 {
-    const TableModel &model = m_table->model();
+    const TableModel &model = *m_table.model;
     return model.myTurn() && cards::isSeat(model.myseat()) && !model.watching();
 }
 
 void KeyboardPlay::tableChanged()
 {
-    if (auto *escape = m_table->findChild<QShortcut *>(QStringLiteral("shortcut_closescores")))
-        escape->setEnabled(m_table->scorePanel() && !m_table->scorePanel()->isHidden());
+    if (auto *escape =
+            m_table.window->findChild<QShortcut *>(QStringLiteral("shortcut_closescores")))
+        escape->setEnabled(m_table.scorePanel && !m_table.scorePanel->isHidden());
 
     const bool bid = bidding();
     const bool own = ownTurn() && !handInOrder().isEmpty();
     if (bid && !m_wasBidding && !typingElsewhere()) {
-        auto *edit = m_table->findChild<QLineEdit *>(QStringLiteral("edit_bid"));
+        auto *edit = m_table.window->findChild<QLineEdit *>(QStringLiteral("edit_bid"));
         if (edit && !edit->isHidden()) {
             edit->setFocus(Qt::OtherFocusReason);
             edit->selectAll();
         } else {
-            m_table->boardPanel()->setFocus(Qt::OtherFocusReason);
+            m_table.board->setFocus(Qt::OtherFocusReason);
         }
     }
     if (own && !m_wasOwnTurn && !typingElsewhere()) {

@@ -1,31 +1,38 @@
 #pragma once
 
+#include "client/tableview.h"
+
 #include <QObject>
 #include <QPointer>
 
 class CardPicture;
 class QKeyEvent;
+class QMenu;
 class QWidget;
-class Tchat;
 
 // Plays the table from the keyboard, beside the mouse. On the own turn Left
 // and Right move the focus over the own cards and Enter or Space plays the
 // focused one; while bidding, Up and Down change the number, Enter bids, N
 // bids Nil, B bids Blind Nil and L looks at the cards; Escape closes the
-// score panel. Every action presses the same control, or calls the same
-// handler, that the mouse does.
+// score panel. Every action presses the same control the mouse does, or asks
+// for the card as a click on it would.
 class KeyboardPlay : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit KeyboardPlay(Tchat *table);
+    // The seat menu gets its mnemonics here.
+    KeyboardPlay(const TableView &table, QMenu *seatMenu);
 
     // The hand position of the card that holds the focus; 0 when none does.
     int focusedPosition() const;
     // Called after the table changed: the focus follows the own turn and the
     // card under it.
     void tableChanged();
+
+signals:
+    // Enter or Space on the own card at this hand position.
+    void cardChosen(int position);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -49,7 +56,7 @@ private:
     bool bidding() const;
     bool ownTurn() const;
 
-    Tchat *m_table;
+    TableView m_table;
     QWidget *m_frame = nullptr;
     QPointer<CardPicture> m_focused;
     int m_focusIndex = 0; // slot order index of the last focused card

@@ -105,19 +105,17 @@ void ScorePanel::buildBlock(int team, int top)
     b.score->setFont(bold);
 }
 
-ScoreBoardUpdate ScorePanel::postscores(const wire::toClient::PostScores &m)
+void ScorePanel::postscores(const wire::toClient::PostScores &m)
 {
     const std::array<int, 16> &value = m.values;
     QString text[16];
     for (int i = 0; i < 16; ++i)
         text[i] = QString::number(value[i]);
 
-    ScoreBoardUpdate board;
     for (int t = 0; t < 2; ++t) {
         TeamBlock &b = m_team[t];
         b.tricks->setText(text[0 + t]);
         b.trickscore->setText(contractText(text[2 + t], value[2 + t]));
-        board.bags[t] = value[4 + t];
         b.sands->setText(text[6 + t]);
         b.minus->clear();
     }
@@ -131,7 +129,6 @@ ScoreBoardUpdate ScorePanel::postscores(const wire::toClient::PostScores &m)
         }
         b.total->setText(text[10 + t]);
         b.set->setVisible(value[10 + t] < 0);
-        board.score[t] = value[12 + t];
         b.score->setText("Total Score: " + text[12 + t]);
         const int nil = value[14 + t];
         b.nilgood->setVisible(nil > 0);
@@ -140,7 +137,6 @@ ScoreBoardUpdate ScorePanel::postscores(const wire::toClient::PostScores &m)
     }
     show();
     raise();
-    return board;
 }
 
 void ScorePanel::setTeamBids(int team, const QString &text)

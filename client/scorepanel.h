@@ -9,13 +9,6 @@
 class QLabel;
 class QPushButton;
 
-// What a posted score changes on the board's team display, team 1 first.
-struct ScoreBoardUpdate
-{
-    int bags[2] = {};
-    int score[2] = {};
-};
-
 // The end-of-hand score panel over the table: a block per team with the
 // hand's bids, tricks, bags, penalties, Nil results and totals.
 class ScorePanel : public QFrame
@@ -28,7 +21,7 @@ public:
     explicit ScorePanel(QWidget *parent = nullptr);
 
     // Shows the sixteen values of a posted score and the panel.
-    ScoreBoardUpdate postscores(const wire::toClient::PostScores &m);
+    void postscores(const wire::toClient::PostScores &m);
     // The team's total bid, set when bidding ends. Team 1 or 2.
     void setTeamBids(int team, const QString &text);
     // Back to a blank hand: values "0", texts emptied, marks hidden.

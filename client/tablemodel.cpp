@@ -1,5 +1,7 @@
 #include "client/tablemodel.h"
 
+#include "protocol/cards.h"
+
 namespace {
 
 template <typename... F> struct Overloaded : F...
@@ -8,7 +10,22 @@ template <typename... F> struct Overloaded : F...
 };
 template <typename... F> Overloaded(F...) -> Overloaded<F...>;
 
+// The names the seats show until a player takes them: the computer players'.
+const char *const kDefaultNames[TableModel::kSeats] = {"You", "Klot", "Klick", "Kling"};
+const QLatin1String kWaiting("<Waiting>");
+
 } // namespace
+
+TableModel::TableModel()
+{
+    for (int seat = 1; seat <= kSeats; ++seat)
+        m_seats[seat].fallback = QString::number(seat);
+}
+
+QString TableModel::defaultName(int seat)
+{
+    return cards::isSeat(seat) ? QString::fromLatin1(kDefaultNames[seat - 1]) : QString();
+}
 
 void TableModel::apply(const wire::ToClient &message)
 {
@@ -18,25 +35,242 @@ void TableModel::apply(const wire::ToClient &message)
                        m_myseat = m.n;
                        m_loggedin = true;
                    },
-                   [this](const wire::StartGame &) { m_watching = false; },
-                   [this](const NextPlayer &m) { m_turnseat = m.turn; },
-                   [this](const GetBid &m) { m_awaitedBidder = m.bidder; },
+                   [this](const NewPlayerInfo &m) { seatJoined(m.n, m.text); },
+                   [this](const ExistingPlayers &m) { seatJoined(m.n, m.text); },
+                   [this](const wire::StartGame &m) {
+                       m_watching = false;
+                       newGame();
+                       m_bagPenalty = m.sandbagOn();
+                       m_blindAllowed = m.blindOn();
+                       m_playToScore = QString::fromLatin1(m.target);
+                   },
+                   [this](const StartRound &m) {
+                       m_round = m.roundnumber;
+                       newHand();
+                   },
+                   [this](const NextPlayer &m) {
+                       m_turnseat = m.turn;
+                       if (m.ledcard && *m.ledcard == 0)
+                           for (Seat &s : m_seats)
+                               s.played = 0;
+                   },
+                   [this](const GetBid &m) {
+                       m_awaitedBidder = m.bidder;
+                       m_totalBids = m.totalbids;
+                   },
+                   [this](const HeBid &m) {
+                       if (Seat *s = seatAt(m.seat)) {
+                           s->blind = s->blind || m.bid == wire::kBlindNil;
+                           s->bid = m.bid == wire::kBlindNil ? 0 : m.bid;
+                           s->nil = s->nil || s->bid == 0;
+                       }
+                   },
+                   [this](const FinalBid &m) {
+                       m_totalBids = m.totalbids;
+                       m_teams[1].bids = m.team1;
+                       m_teams[2].bids = m.team2;
+                   },
                    [this](const Error &m) {
-                       if (m.seat == m_myseat)
-                           m_turnseat = m_myseat;
+                       if (m.seat != m_myseat)
+                           return;
+                       m_turnseat = m_myseat;
+                       if (m.handPosition && *m.handPosition == m_offered)
+                           m_offered = 0;
+                   },
+                   [this](const HePlayed &m) {
+                       if (Seat *s = seatAt(m.seat))
+                           s->played = cards::isCard(m.card) ? m.card : 0;
+                   },
+                   [this](const MyCards &m) { m_dealt = m.cards; },
+                   [this](const LoadCards &m) { m_dealt = m.cards; },
+                   [this](const TookTrick &m) {
+                       if (Seat *s = seatAt(m.seat))
+                           s->tricks = m.tricks;
+                   },
+                   [this](const PostScores &m) {
+                       for (int team = 1; team <= 2; ++team) {
+                           m_teams[team].bags = m.values[4 + team - 1];
+                           m_teams[team].score = m.values[12 + team - 1];
+                       }
+                   },
+                   [this](const Winner &) {
+                       for (Seat &s : m_seats)
+                           s.nil = s.blind = false;
                    },
                    [this](const JustWatching &m) {
                        if (m.seat == m_myseat)
                            m_watching = m.mode == wire::toHost::JustWatch::kWatch;
                    },
                    [this](const GameStats &m) {
-                       for (const wire::SeatStats &s : m.seats)
-                           if (s.seat == m_myseat)
-                               m_alreadybid = s.hasbid;
+                       m_round = m.roundnumber;
+                       m_totalBids = m.totalbids;
+                       for (int team = 1; team <= 2; ++team) {
+                           m_teams[team].score = m.teamscore[team - 1];
+                           m_teams[team].bags = m.teambags[team - 1];
+                       }
+                       for (const wire::SeatStats &stats : m.seats) {
+                           if (stats.seat == m_myseat)
+                               m_alreadybid = stats.hasbid;
+                           Seat *s = seatAt(stats.seat);
+                           if (!s)
+                               continue;
+                           s->tricks = stats.tricks;
+                           s->bid = stats.bid;
+                           s->nil = s->nil || (stats.hasbid && stats.bid == 0);
+                           s->blind = s->blind || (stats.hasbid && stats.blindnil);
+                           s->played = cards::isCard(stats.tablecard) ? stats.tablecard : 0;
+                       }
+                       m_playToScore = QString::number(m.playtoscore);
+                       m_blindAllowed = m.blind;
+                       m_bagPenalty = m.sandbag;
+                       for (int seat = 1; seat <= kSeats; ++seat)
+                           if (m_seats[seat].name == kWaiting)
+                               m_seats[seat].name = defaultName(seat);
                    },
                    [](const auto &) {},
                },
                message);
+}
+
+void TableModel::seatJoined(int seat, const QByteArray &name)
+{
+    // From the own login on, a seat whose player leaves shows its computer name.
+    if (seat == m_myseat)
+        for (int s = 1; s <= kSeats; ++s)
+            m_seats[s].fallback = defaultName(s);
+    if (Seat *s = seatAt(seat))
+        s->name = QString::fromLatin1(name);
+}
+
+std::optional<QString> TableModel::seatLeft(int seat)
+{
+    Seat *s = seatAt(seat);
+    if (!s)
+        return std::nullopt;
+    const QString shown = std::exchange(s->name, s->fallback);
+    if (shown == kWaiting || shown == s->fallback)
+        return std::nullopt;
+    return shown;
+}
+
+void TableModel::newGame()
+{
+    for (Seat &s : m_seats) {
+        s.tricks = s.bid = s.played = 0;
+        if (s.name == kWaiting)
+            s.name = defaultName(int(&s - &m_seats[0]));
+    }
+    m_teams.fill({});
+    clearHand();
+}
+
+void TableModel::newHand()
+{
+    for (Seat &s : m_seats) {
+        s.tricks = s.bid = s.played = 0;
+        s.nil = s.blind = false;
+    }
+    for (Team &team : m_teams)
+        team.bids = 0;
+    clearHand();
+}
+
+TableModel::Seat *TableModel::seatAt(int seat)
+{
+    return cards::isSeat(seat) ? &m_seats[seat] : nullptr;
+}
+
+const TableModel::Seat &TableModel::seat(int seat) const
+{
+    static const Seat kNone{QString(), QString()};
+    return cards::isSeat(seat) ? m_seats[seat] : kNone;
+}
+
+const TableModel::Team &TableModel::team(int team) const
+{
+    static const Team kNone;
+    return team == 1 || team == 2 ? m_teams[team] : kNone;
+}
+
+TableModel::Dealt TableModel::addCard(int position, int card)
+{
+    int slot = 1;
+    while (slot <= kHandSize && m_slots[slot] != 0)
+        ++slot;
+    if (slot > kHandSize)
+        return Dealt::HandFull;
+    if (!cards::isHandPosition(position) || !cards::isCard(card) || m_cards[position] != 0)
+        return Dealt::Refused;
+    m_cards[position] = card;
+    m_slots[slot] = position;
+    return Dealt::Added;
+}
+
+void TableModel::sortHand()
+{
+    for (int pass = 0; pass < kHandSize; ++pass) {
+        for (int k = kHandSize; k >= 2; --k) {
+            if (m_slots[k] == 0)
+                continue;
+            if (m_slots[k - 1] == 0)
+                return; // a gap under a card: leave the hand as it lies
+            if (m_cards[m_slots[k - 1]] > m_cards[m_slots[k]])
+                std::swap(m_slots[k], m_slots[k - 1]);
+        }
+    }
+}
+
+void TableModel::removeCard(int position)
+{
+    if (!cards::isHandPosition(position))
+        return;
+    m_cards[position] = 0;
+    const int slot = slotOf(position);
+    if (slot == 0)
+        return;
+    for (int k = slot; k < kHandSize; ++k)
+        m_slots[k] = m_slots[k + 1];
+    m_slots[kHandSize] = 0;
+    m_offered = 0;
+}
+
+void TableModel::clearHand()
+{
+    m_cards.fill(0);
+    m_slots.fill(0);
+    m_offered = 0;
+}
+
+int TableModel::cardAt(int position) const
+{
+    return cards::isHandPosition(position) ? m_cards[position] : 0;
+}
+
+int TableModel::slotOf(int position) const
+{
+    if (!cards::isHandPosition(position))
+        return 0;
+    for (int slot = 1; slot <= kHandSize; ++slot)
+        if (m_slots[slot] == position)
+            return slot;
+    return 0;
+}
+
+std::array<int, TableModel::kHandSize + 1> TableModel::handSlots() const
+{
+    std::array<int, kHandSize + 1> result{};
+    for (int slot = 1; slot <= kHandSize; ++slot)
+        result[slot] = m_slots[slot] == 0 ? -1 : m_slots[slot];
+    return result;
+}
+
+QList<int> TableModel::handInOrder() const
+{
+    QList<int> hand;
+    for (int slot = 1; slot <= kHandSize; ++slot)
+        if (m_slots[slot] != 0)
+            hand.append(m_slots[slot]);
+    return hand;
 }
 
 std::optional<QByteArray> TableModel::playCard(int handPosition)
@@ -44,9 +278,9 @@ std::optional<QByteArray> TableModel::playCard(int handPosition)
     if (m_watching || !myTurn())
         return std::nullopt;
     m_turnseat = 0;
+    m_offered = handPosition;
     return wire::toHost::PlayCard{m_myseat, handPosition}.encode();
 }
-
 std::optional<QByteArray> TableModel::bid(int value) const
 {
     if (!myBidAwaited() || !m_loggedin)

@@ -3,21 +3,54 @@
 #include "protocol/wirecodec.h"
 
 #include <QByteArray>
+#include <QList>
+#include <QString>
+#include <array>
 #include <optional>
+#include <utility>
 
 // What the table knows of the game apart from how it is drawn: who we are,
-// whose turn and whose bid it is, whether we watch, the bot speed; and the
-// messages the player's choices send. The window draws from it; keyboard play
-// and the screen-reader names read it.
+// whose turn and whose bid it is, the seats' names, bids, tricks and cards on
+// the table, the teams' scores, the rules, the own hand, and the messages the
+// player's choices send. The window draws from it; keyboard play and the
+// screen-reader names read it.
 class TableModel
 {
 public:
     static constexpr int kSeats = 4;
+    static constexpr int kHandSize = 13;
     static constexpr int kDefaultBotSpeed = 500;
+
+    struct Seat
+    {
+        QString name = QStringLiteral("<Waiting>"); // what the seat's name label shows
+        // What the label falls back to when its player leaves: the seat number
+        // until we know our own seat, then the seat's computer name.
+        QString fallback;
+        int bid = 0; // 0 both before bidding and for Nil
+        bool nil = false;
+        bool blind = false;
+        int tricks = 0;
+        int played = 0; // the card on the table, 0 for none
+    };
+    struct Team
+    {
+        int score = 0;
+        int bags = 0;
+        int bids = 0;
+    };
+
+    TableModel();
+
+    // The computer player's name of seat 1 to 4, shown while nobody plays it.
+    static QString defaultName(int seat);
 
     // Takes in what a host message says about this state. Call before the
     // window draws the message, so that the drawing reads the new state.
     void apply(const wire::ToClient &message);
+    // A player left: the name the seat showed, when that was a player's name
+    // worth announcing. The seat shows its fallback from then on.
+    std::optional<QString> seatLeft(int seat);
 
     int myseat() const { return m_myseat; }
     bool loggedin() const { return m_loggedin; }
@@ -37,6 +70,41 @@ public:
     bool watching() const { return m_watching; }
     int botSpeed() const { return m_botSpeed; }
 
+    // Seats 1 to 4 and teams 1 and 2; anything else reads as empty.
+    const Seat &seat(int seat) const;
+    const Team &team(int team) const;
+    QString seatName(int seat) const { return this->seat(seat).name; }
+    int round() const { return m_round; }
+    int totalBids() const { return m_totalBids; }
+    QString playToScore() const { return m_playToScore; }
+    bool bagPenalty() const { return m_bagPenalty; }
+    bool blindAllowed() const { return m_blindAllowed; }
+
+    // The own hand: thirteen slots left to right, each holding a hand
+    // position (1 to 13) whose card the host dealt.
+    enum class Dealt { Added, HandFull, Refused };
+    // A card goes into the first free slot. A full hand comes first: only a
+    // broken host deals a fourteenth card. A position that is taken or not
+    // 1 to 13, or a card outside 1 to 52, is refused.
+    Dealt addCard(int position, int card);
+    // Orders the hand by card number; a free slot under a card stops it.
+    void sortHand();
+    // The card left the hand (the host took it): the slots after it close
+    // the gap.
+    void removeCard(int position);
+    void clearHand();
+    int cardAt(int position) const;
+    // Slot 1 to 13 of a hand position; 0 when it is not in the hand.
+    int slotOf(int position) const;
+    // Hand positions in slot order, free slots as -1.
+    std::array<int, kHandSize + 1> handSlots() const;
+    // The hand positions left to right.
+    QList<int> handInOrder() const;
+    // The card offered to the host and not yet taken or refused; 0 for none.
+    int offeredCard() const { return m_offered; }
+    // The cards last dealt or resent, until the window lays them out.
+    QList<wire::CardInSlot> takeDealt() { return std::exchange(m_dealt, {}); }
+
     // The player's choices. Each gives the message to send, if any.
     std::optional<QByteArray> playCard(int handPosition);
     // A number bid (0 to 13) or wire::kBlindNil, sent only when the host
@@ -51,6 +119,11 @@ public:
     std::optional<QByteArray> botSpeedMessage() const;
 
 private:
+    void newGame();
+    void newHand();
+    void seatJoined(int seat, const QByteArray &name);
+    Seat *seatAt(int seat);
+
     int m_myseat = 0;
     bool m_loggedin = false;
     bool m_ishost = false;
@@ -59,4 +132,17 @@ private:
     bool m_alreadybid = false;
     bool m_watching = false;
     int m_botSpeed = kDefaultBotSpeed;
+
+    std::array<Seat, kSeats + 1> m_seats{};
+    std::array<Team, 3> m_teams{};
+    int m_round = 0;
+    int m_totalBids = 0;
+    QString m_playToScore = QStringLiteral("500");
+    bool m_bagPenalty = true;
+    bool m_blindAllowed = true;
+
+    std::array<int, kHandSize + 1> m_cards{}; // by hand position, 0 for none
+    std::array<int, kHandSize + 1> m_slots{}; // hand position by slot, 0 for free
+    int m_offered = 0;
+    QList<wire::CardInSlot> m_dealt;
 };

@@ -4,8 +4,10 @@
 #include "client/accessiblenames.h"
 #include "client/keyboardplay.h"
 #include "client/phrasebuttons.h"
+#include "client/scorepanel.h"
 #include "client/seatmenu.h"
 #include "client/soundboard.h"
+#include "client/tableview.h"
 #include "client/tchatboard.h"
 #include "client/tchatwidgets.h"
 #include "platform/soundplayer.h"
@@ -37,8 +39,6 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("chat"));
     setWindowTitle(QStringLiteral("Spades "));
-    m_seatnames = {QStringLiteral("You"), QStringLiteral("Klot"), QStringLiteral("Klick"),
-                   QStringLiteral("Kling")};
 
     auto *central = new QWidget(this);
     central->setObjectName(QStringLiteral("central"));
@@ -63,9 +63,12 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
 
     buildBoard();
     buildMenus();
-    connect(this, &Tchat::tableChanged, new AccessibleNames(this), &AccessibleNames::refresh);
-    m_keyboard = new KeyboardPlay(this);
-    connect(this, &Tchat::tableChanged, m_keyboard, &KeyboardPlay::tableChanged);
+    const TableView view{this, m_board, &m_model, m_panelScores};
+    connect(this, &Tchat::tableChanged, new AccessibleNames(view), &AccessibleNames::refresh);
+    m_keyboard = std::make_unique<KeyboardPlay>(view, m_popupKick);
+    connect(this, &Tchat::tableChanged, m_keyboard.get(), &KeyboardPlay::tableChanged);
+    connect(m_keyboard.get(), &KeyboardPlay::cardChosen, this,
+            [this](int position) { cardimagesMouseDown(cardAt(position), Qt::LeftButton); });
 
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
@@ -94,15 +97,9 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
     clearall();
 }
 
-Tchat::~Tchat()
-{
-    // The keyboard filters the board's events; it must go before the board
-    // starts taking itself apart under a half-destroyed window.
-    delete m_keyboard;
-    m_keyboard = nullptr;
-    // The families only point at the board's widgets, which the board owns.
-    delete m_seats;
-}
+// The keyboard, declared last, goes first: it filters the board's events and
+// must not see the board take itself apart under a half-destroyed window.
+Tchat::~Tchat() = default;
 
 void Tchat::buildMenus()
 {
@@ -121,14 +118,15 @@ void Tchat::buildMenus()
 
     QMenu *botSpeed = options->addMenu(QStringLiteral("Bot Speed"));
     botSpeed->setObjectName(QStringLiteral("BotSpeed1"));
-    m_botSpeedGroup = new QActionGroup(this);
+    auto *speedGroup = new QActionGroup(this);
     const std::pair<const char *, int> speeds[] = {{"Slow", 1000}, {"Normal", 500}, {"Fast", 200}};
-    for (const auto &[caption, delay] : speeds) {
+    for (std::size_t i = 0; i < std::size(speeds); ++i) {
+        const auto &[caption, delay] = speeds[i];
         QAction *item = addItem(botSpeed, QString::fromLatin1(caption) + QLatin1Char('1'),
                                 QString::fromLatin1(caption));
         item->setCheckable(true);
-        setTag(item, delay);
-        m_botSpeedGroup->addAction(item);
+        speedGroup->addAction(item);
+        m_botSpeedItems[i] = {delay, item};
         // A copy: clang 14 cannot capture a structured binding.
         const int ms = delay;
         connect(item, &QAction::triggered, this, [this, ms] { setBotSpeed(ms, true); });
@@ -358,8 +356,8 @@ int Tchat::botSpeed() const
 void Tchat::setBotSpeed(int milliseconds, bool announce)
 {
     QAction *chosen = nullptr;
-    for (QAction *item : m_botSpeedGroup->actions())
-        if (tagOf(item) == milliseconds)
+    for (const auto &[delay, item] : m_botSpeedItems)
+        if (delay == milliseconds)
             chosen = item;
     if (!chosen || !m_model.setBotSpeed(milliseconds))
         return;

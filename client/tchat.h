@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <array>
 #include <functional>
+#include <memory>
 
 class BoardButton;
 class ChatPanel;
@@ -145,7 +146,8 @@ public:
     int turnseat() const { return m_model.turnseat(); }
     int seatcount() const { return kSeatCount; }
     bool alreadybid() const { return m_model.alreadybid(); }
-    QString seatname(int seat) const;
+    // The computer name a seat shows when nobody plays it.
+    QString seatname(int seat) const { return TableModel::defaultName(seat); }
     // The most recent chat lines, as given to addlinetochat.
     const QStringList &chatLines() const { return m_chatLines; }
 
@@ -178,7 +180,7 @@ public:
     BoardPicture *cardsPicture(int seat) const;
     CardPicture *cardAt(int position) const;
     // Hand positions in slot order (left to right), free slots as -1.
-    std::array<int, 14> handSlots() const;
+    std::array<int, 14> handSlots() const { return m_model.handSlots(); }
 
     // Handlers, by message.
     void sendloginfo(const wire::toClient::SendLoginInfo &m);
@@ -216,7 +218,9 @@ public:
     void movecards(int position);
     void cardimagesMouseDown(CardPicture *card, Qt::MouseButton button);
     void kicking(int seat);
-    void openSeatMenu(BoardLabel *label, const QPoint &globalPos);
+    // labelTag: 0 for the bottom name label, else its position (2 to 4); the
+    // menu acts on it as the seat number, which it is for the unrotated host.
+    void openSeatMenu(int labelTag, BoardLabel *label, const QPoint &globalPos);
 
     // Player actions.
     void button_startClick();
@@ -240,11 +244,6 @@ protected:
 
 private:
     struct SeatFamilies;
-    struct HandSlot
-    {
-        bool free = true;
-        int position = -1;
-    };
 
     void buildMenus();
     void buildBoard();
@@ -267,11 +266,11 @@ private:
     void raiseBidControls();
     void clearTeamScores();
     void destroyCards();
-    void freeSlots();
-    void raiseSlotsFrom(int slot);
-    int slotOf(int position) const;
-    CardPicture *cardInSlot(int slot) const;
-    void setRule(QLabel *label, bool on, const QString &onText, const QString &offText);
+    // Puts the hand's pictures where the model has the cards, from a slot on.
+    void layOutHand(int fromSlot);
+    // Draws what the model holds of the seats, the teams and the round.
+    void drawBoard();
+    void drawRules();
     QString nameOfSeat(int seat) const;
 
     TableServices m_services;
@@ -283,11 +282,11 @@ private:
     QString m_playername;
     QString m_hostaddress;
     QByteArray m_logintext;
-    QStringList m_seatnames;
     bool m_rotated = false;
-    QList<wire::CardInSlot> m_pendingCards;
-    std::array<HandSlot, 14> m_slots{};
-    std::array<CardPicture *, 14> m_cards{};
+    // The pictures of the own hand, by hand position.
+    std::array<std::unique_ptr<CardPicture>, 14> m_cards;
+    // The card each seat's table picture shows, so it is drawn only anew.
+    std::array<int, 5> m_shownPlayed{};
 
     // Receiving.
     ReceiveQueue m_receivedlist{limits::kClient};
@@ -301,8 +300,7 @@ private:
 
     // Widgets.
     QWidget *m_board = nullptr;
-    SeatFamilies *m_seats = nullptr;
-    KeyboardPlay *m_keyboard = nullptr;
+    std::unique_ptr<SeatFamilies> m_seats;
     ScorePanel *m_panelScores = nullptr;
     QLabel *m_labelRound = nullptr;
     QLabel *m_labelTotalbids = nullptr;
@@ -329,10 +327,13 @@ private:
     // Menus.
     QMenu *m_optionsMenu = nullptr;
     QAction *m_startGame = nullptr;
-    QActionGroup *m_botSpeedGroup = nullptr;
+    std::array<std::pair<int, QAction *>, 3> m_botSpeedItems{};
     QAction *m_justWatch = nullptr;
     SeatMenu *m_popupKick = nullptr;
     ChatPanel *m_chat = nullptr;
     SoundBoard *m_soundBoard = nullptr;
     PhraseButtons *m_phrases = nullptr;
+
+    // Last, so it goes first: it watches the board's widgets.
+    std::unique_ptr<KeyboardPlay> m_keyboard;
 };

@@ -45,13 +45,12 @@ void Tchat::showNumberBid(bool visible)
 
 void Tchat::getbid(const wire::toClient::GetBid &m)
 {
-    m_labelTotalbids->setText(QStringLiteral("Total Bids: ") + QString::number(m.totalbids));
     if (m.bidder != m_model.myseat()) {
         setStatus(nameOfSeat(m.bidder) + QStringLiteral(" is bidding.."));
         playsounds(QStringLiteral("click"));
         return;
     }
-    if (tagOf(m_labelBlind) == 1) {
+    if (m_model.blindAllowed()) {
         m_buttonBlind->show();
         m_buttonDobid->show();
         m_buttonBlind->raise();
@@ -74,14 +73,6 @@ void Tchat::raiseBidControls()
 
 void Tchat::hebid(const wire::toClient::HeBid &m)
 {
-    int bid = m.bid;
-    if (bid == wire::kBlindNil) {
-        bid = 0;
-        m_seats->blind[m.seat]->show();
-    }
-    if (bid == 0)
-        m_seats->nil[m.seat]->show();
-    m_seats->bid[m.seat]->setText(QString::number(bid));
     if (m.seat == m_model.myseat()) {
         hideBidControls();
         if (!m_flippedcards->isHidden())
@@ -91,14 +82,8 @@ void Tchat::hebid(const wire::toClient::HeBid &m)
 
 void Tchat::finalbid(const wire::toClient::FinalBid &m)
 {
-    const QString total = QString::number(m.totalbids);
-    const QString team1 = QString::number(m.team1);
-    const QString team2 = QString::number(m.team2);
-    m_labelTotalbids->setText(QStringLiteral("Total Bids: ") + total);
-    m_labelBids[1]->setText(team1);
-    m_labelBids[2]->setText(team2);
-    m_panelScores->setTeamBids(1, team1);
-    m_panelScores->setTeamBids(2, team2);
+    m_panelScores->setTeamBids(1, QString::number(m.team1));
+    m_panelScores->setTeamBids(2, QString::number(m.team2));
 }
 
 void Tchat::button_bidClick()

@@ -66,7 +66,6 @@ QLabel *tableLabel(const QString &name, const QString &text, const QRect &geomet
     label->setObjectName(name);
     label->setGeometry(geometry);
     label->setStyleSheet(QString::fromLatin1(kLightText));
-    setTag(label, 0);
     return label;
 }
 
@@ -138,7 +137,7 @@ void Tchat::buildChat()
 
 void Tchat::buildSeatControls()
 {
-    m_seats = new SeatFamilies;
+    m_seats = std::make_unique<SeatFamilies>();
     const qreal dpr = devicePixelRatioF();
     const QColor teamColour[2] = {QColor(0, 64, 128), QColor(128, 0, 0)};
 
@@ -155,10 +154,10 @@ void Tchat::buildSeatControls()
         name->setGeometry(geometryOf("label_playername"));
         name->setAlignment(Qt::AlignCenter);
         name->setStyleSheet(nameLabelStyle(teamColour[(position + 1) % 2]));
-        setTag(name, position == 1 ? 0 : position);
         name->setToolTip(QString::number(position));
+        const int labelTag = position == 1 ? 0 : position;
         connect(name, &BoardLabel::rightClicked, this,
-                [this, name](const QPoint &at) { openSeatMenu(name, at); });
+                [this, labelTag, name](const QPoint &at) { openSeatMenu(labelTag, name, at); });
         m_seats->playername[position] = name;
 
         auto label = [&](const char *family, const QString &text) {
@@ -198,10 +197,8 @@ void Tchat::buildTableControls()
                    {5, 48, 140, 16}, m_board);
     m_labelBaggin = tableLabel(QStringLiteral("label_baggin"),
                                QStringLiteral("Penalty for Bags: Yes"), {5, 64, 140, 16}, m_board);
-    setTag(m_labelBaggin, 1);
     m_labelBlind = tableLabel(QStringLiteral("label_blind"),
                               QStringLiteral("Blind Nil: Disallowed"), {5, 80, 140, 16}, m_board);
-    setTag(m_labelBlind, 1);
 
     m_labelRound = tableLabel(QStringLiteral("label_round"), QStringLiteral("Round: 0"),
                               {330, 8, 140, 16}, m_board);

@@ -110,6 +110,7 @@ void Tchat::dispatch(const wire::ToClient &message)
                    [this](const PlayASound &m) { playasound(m); },
                },
                message);
+    drawBoard();
 }
 
 void Tchat::sendloginfo(const wire::toClient::SendLoginInfo &)
@@ -159,9 +160,8 @@ void Tchat::newplayerinfo(int seat, const QByteArray &text)
         addlinetochat(QStringLiteral("0+") + name + QStringLiteral(" is Connected."));
     }
     if (cards::isSeat(seat)) {
-        BoardLabel *label = m_seats->playername[seat];
-        label->setText(name);
-        label->show();
+        m_seats->playername[seat]->setText(m_model.seatName(seat));
+        m_seats->playername[seat]->show();
     } else if (seat > kSeatCount) {
         if (m_services.addSpy)
             m_services.addSpy(QString::number(seat) + QStringLiteral(": ") + name);
@@ -177,10 +177,8 @@ void Tchat::playerdisconnected(const wire::toClient::PlayerDisconnected &m)
     const int seat = m.n;
     const QString name = QString::fromLatin1(m.text);
     if (cards::isSeat(seat)) {
-        BoardLabel *label = m_seats->playername[seat];
-        if (label->text() != QLatin1String("<Waiting>") && label->text() != label->toolTip())
-            addlinetochat(QStringLiteral("0+") + label->text() + QStringLiteral(" disconnected."));
-        label->setText(label->toolTip());
+        if (const std::optional<QString> departed = m_model.seatLeft(seat))
+            addlinetochat(QStringLiteral("0+") + *departed + QStringLiteral(" disconnected."));
         m_seats->eyes[seat]->hide();
     } else if (seat > kSeatCount) {
         const QString line = QString::number(seat) + QStringLiteral(": ") + name;

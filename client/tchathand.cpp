@@ -21,10 +21,9 @@ int slotLeft(int slot)
 
 } // namespace
 
-void Tchat::mycards(const wire::toClient::MyCards &m)
+void Tchat::mycards(const wire::toClient::MyCards &)
 {
-    m_pendingCards = m.cards;
-    if (tagOf(m_labelBlind) != 0)
+    if (m_model.blindAllowed())
         m_flippedcards->show();
     else
         flipcards();
@@ -33,8 +32,7 @@ void Tchat::mycards(const wire::toClient::MyCards &m)
 void Tchat::flipcards()
 {
     m_flippedcards->hide();
-    const QList<wire::CardInSlot> pending = std::exchange(m_pendingCards, {});
-    for (const wire::CardInSlot &c : pending) {
+    for (const wire::CardInSlot &c : m_model.takeDealt()) {
         if (c.card != 0)
             createcard(c.position, c.card);
         sortthem();
@@ -43,10 +41,8 @@ void Tchat::flipcards()
 
 void Tchat::createcard(int position, int card)
 {
-    int slot = 1;
-    while (slot <= cards::kHandSize && !m_slots[slot].free)
-        ++slot;
-    if (slot > cards::kHandSize) {
+    switch (m_model.addCard(position, card)) {
+    case TableModel::Dealt::HandFull:
         // Only a broken or hostile host deals a fourteenth card; saying so
         // once is enough, however many follow.
         if (!m_toldHandFull) {
@@ -54,67 +50,43 @@ void Tchat::createcard(int position, int card)
             showMessage(QStringLiteral("no no"));
         }
         return;
-    }
-    // A position names a card picture; a second card for a taken position, or
-    // a card that is not one of the 52, would leave two pictures with one name.
-    if (!cards::isHandPosition(position) || !cards::isCard(card) || m_cards[position])
+    case TableModel::Dealt::Refused:
         return;
-    auto *picture = new CardPicture(position, card, m_board);
-    connect(picture, &BoardPicture::pressed, this,
-            [this, picture](Qt::MouseButton button) { cardimagesMouseDown(picture, button); });
-    m_cards[position] = picture;
-    m_slots[slot] = {false, position};
-    picture->move(slotLeft(slot), kHandTop);
+    case TableModel::Dealt::Added:
+        break;
+    }
+    auto picture = std::make_unique<CardPicture>(position, card, m_board);
+    connect(picture.get(), &BoardPicture::pressed, this, [this, position](Qt::MouseButton button) {
+        cardimagesMouseDown(cardAt(position), button);
+    });
+    picture->move(slotLeft(m_model.slotOf(position)), kHandTop);
     picture->show();
-    raiseSlotsFrom(slot);
-}
-
-CardPicture *Tchat::cardInSlot(int slot) const
-{
-    if (slot < 1 || slot > cards::kHandSize || m_slots[slot].free)
-        return nullptr;
-    const int position = m_slots[slot].position;
-    return cards::isHandPosition(position) ? m_cards[position] : nullptr;
+    m_cards[position] = std::move(picture);
+    layOutHand(m_model.slotOf(position));
 }
 
 CardPicture *Tchat::cardAt(int position) const
 {
-    return cards::isHandPosition(position) ? m_cards[position] : nullptr;
+    return cards::isHandPosition(position) ? m_cards[position].get() : nullptr;
 }
 
-std::array<int, 14> Tchat::handSlots() const
+void Tchat::layOutHand(int fromSlot)
 {
-    std::array<int, 14> result{};
-    for (int slot = 1; slot <= cards::kHandSize; ++slot)
-        result[slot] = m_slots[slot].free ? -1 : m_slots[slot].position;
-    return result;
-}
-
-void Tchat::raiseSlotsFrom(int slot)
-{
-    for (int k = slot; k <= cards::kHandSize; ++k)
-        if (CardPicture *card = cardInSlot(k))
+    const std::array<int, 14> order = m_model.handSlots();
+    for (int slot = std::max(fromSlot, 1); slot <= cards::kHandSize; ++slot) {
+        if (CardPicture *card = cardAt(order[slot])) {
+            const bool offered = order[slot] == m_model.offeredCard();
+            card->move(slotLeft(slot), offered ? kRaisedTop : kHandTop);
             card->raise();
+            card->show();
+        }
+    }
 }
 
 void Tchat::sortthem()
 {
-    for (int pass = 0; pass < cards::kHandSize; ++pass) {
-        for (int k = cards::kHandSize; k >= 2; --k) {
-            if (m_slots[k].free)
-                continue;
-            CardPicture *upper = cardInSlot(k);
-            CardPicture *lower = cardInSlot(k - 1);
-            if (!upper || !lower)
-                return; // a gap under a card: leave the hand as it lies
-            if (lower->card() > upper->card()) {
-                std::swap(m_slots[k], m_slots[k - 1]);
-                lower->move(slotLeft(k), lower->y());
-                upper->move(slotLeft(k - 1), upper->y());
-            }
-        }
-    }
-    raiseSlotsFrom(1);
+    m_model.sortHand();
+    layOutHand(1);
 }
 
 void Tchat::cardimagesMouseDown(CardPicture *card, Qt::MouseButton button)
@@ -127,9 +99,10 @@ void Tchat::cardimagesMouseDown(CardPicture *card, Qt::MouseButton button)
     }
     if (button != Qt::LeftButton || !m_model.myTurn())
         return;
-    card->move(card->x(), kRaisedTop);
-    if (const auto message = m_model.playCard(card->position()))
+    if (const auto message = m_model.playCard(card->position())) {
+        card->move(card->x(), kRaisedTop);
         send(*message);
+    }
 }
 
 void Tchat::error(const wire::toClient::Error &m)
@@ -150,54 +123,21 @@ void Tchat::usecard(const wire::toClient::UseCard &m)
 {
     if (m.seat != m_model.myseat() || !cards::isHandPosition(m.handPosition))
         return;
-    if (CardPicture *card = m_cards[m.handPosition]) {
-        m_cards[m.handPosition] = nullptr;
-        delete card;
-    }
+    m_cards[m.handPosition].reset();
     movecards(m.handPosition);
 }
 
+// The slots after the played card close the gap; the pictures follow.
 void Tchat::movecards(int position)
 {
-    const int slot = slotOf(position);
-    if (slot == 0)
-        return;
-    m_slots[slot] = {};
-    for (int k = slot + 1; k <= cards::kHandSize; ++k) {
-        if (m_slots[k].free)
-            continue;
-        if (CardPicture *card = cardInSlot(k)) {
-            card->move(slotLeft(k - 1), card->y());
-            card->raise();
-            card->show();
-        }
-        m_slots[k - 1] = m_slots[k];
-        m_slots[k] = {};
-    }
-    for (CardPicture *card : m_cards)
-        if (card && card->y() != kHandTop)
-            card->move(card->x(), kHandTop);
-}
-
-int Tchat::slotOf(int position) const
-{
-    for (int slot = 1; slot <= cards::kHandSize; ++slot)
-        if (!m_slots[slot].free && m_slots[slot].position == position)
-            return slot;
-    return 0;
+    m_model.removeCard(position);
+    layOutHand(1);
 }
 
 void Tchat::destroyCards()
 {
-    for (CardPicture *&card : m_cards) {
-        delete card;
-        card = nullptr;
-    }
-}
-
-void Tchat::freeSlots()
-{
-    m_slots.fill({});
+    for (std::unique_ptr<CardPicture> &card : m_cards)
+        card.reset();
 }
 
 void Tchat::heplayed(const wire::toClient::HePlayed &m)
@@ -206,15 +146,7 @@ void Tchat::heplayed(const wire::toClient::HePlayed &m)
         return;
     if (m.cardsLeft && *m.cardsLeft == 0)
         m_seats->cards[m.seat]->hide();
-    BoardPicture *played = m_seats->played[m.seat];
-    played->clearPicture();
-    if (cards::isCard(m.card)) {
-        played->setPicture(pictures::card(m.card, devicePixelRatioF()));
-        setTag(played, m.card);
-    } else {
-        setTag(played, 0);
-    }
-    played->raise();
+    m_seats->played[m.seat]->raise();
     playsounds(QStringLiteral("placecard"));
     if (m_services.cardLaid)
         m_services.cardLaid(m.seat);
@@ -224,12 +156,10 @@ void Tchat::tooktrick(const wire::toClient::TookTrick &m)
 {
     if (!cards::isSeat(m.seat))
         return;
-    const QByteArray tricks = QByteArray::number(m.tricks);
     if (m_buttonLast->isHidden())
         m_buttonLast->show();
     m_seats->trickwinner[m.seat]->show();
     m_seats->trickwinner[m.seat]->raise();
-    m_seats->tricks[m.seat]->setText(QString::fromLatin1(tricks));
     setStatus(nameOfSeat(m.seat) + QStringLiteral(" took the trick."));
     for (int s = 1; s <= kSeatCount; ++s)
         m_seats->turn[s]->hide();

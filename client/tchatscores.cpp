@@ -26,11 +26,7 @@ void Tchat::clearTeamScores()
 
 void Tchat::postscores(const wire::toClient::PostScores &m)
 {
-    const ScoreBoardUpdate update = m_panelScores->postscores(m);
-    for (int team = 1; team <= 2; ++team) {
-        m_labelBags[team]->setText(QString::number(update.bags[team - 1]));
-        m_labelTeam[team]->setText(QString::number(update.score[team - 1]));
-    }
+    m_panelScores->postscores(m);
     m_panelScores->show();
     m_panelScores->raise();
     for (int seat = 1; seat <= kSeatCount; ++seat) {
@@ -67,8 +63,6 @@ void Tchat::winner(const wire::toClient::Winner &m)
     if (hostRights())
         m_buttonStart->show();
     for (int seat = 1; seat <= kSeatCount; ++seat) {
-        m_seats->blind[seat]->hide();
-        m_seats->nil[seat]->hide();
         m_seats->trickwinner[seat]->hide();
         m_seats->turn[seat]->hide();
     }
@@ -76,45 +70,13 @@ void Tchat::winner(const wire::toClient::Winner &m)
         m_services.recordTally(ownTeamWon ? QStringLiteral("addtomine") : teamName);
 }
 
-void Tchat::gamestats(const wire::toClient::GameStats &m)
+void Tchat::gamestats(const wire::toClient::GameStats &)
 {
     // A game is under way: the start picture waits for its end, as it does
     // for the player who started it.
     m_buttonStart->hide();
-    m_labelRound->setText(QStringLiteral("Round: ") + QString::number(m.roundnumber));
-    m_labelTotalbids->setText(QStringLiteral("Total Bids: ") + QString::number(m.totalbids));
-    for (int team = 1; team <= 2; ++team) {
-        m_labelTeam[team]->setText(QString::number(m.teamscore[team - 1]));
-        m_labelBags[team]->setText(QString::number(m.teambags[team - 1]));
-    }
-
-    for (const wire::SeatStats &s : m.seats) {
-        m_seats->tricks[s.seat]->setText(QString::number(s.tricks));
-        m_seats->bid[s.seat]->setText(QString::number(s.bid));
-        if (s.hasbid) {
-            if (s.bid == 0)
-                m_seats->nil[s.seat]->show();
-            if (s.blindnil)
-                m_seats->blind[s.seat]->show();
-        }
-        BoardPicture *played = m_seats->played[s.seat];
-        played->clearPicture();
-        setTag(played, 0);
-        if (cards::isCard(s.tablecard)) {
-            played->setPicture(pictures::card(s.tablecard, devicePixelRatioF()));
-            setTag(played, s.tablecard);
-        }
-    }
-
-    m_labelPlaytoscore->setText(QStringLiteral("Play to Score: ") + QString::number(m.playtoscore));
-    setRule(m_labelBlind, m.blind, QStringLiteral("Blind Nil: Allowed"),
-            QStringLiteral("Blind Nil: Disallowed"));
-    setRule(m_labelBaggin, m.sandbag, QStringLiteral("Penalty for Bags: Yes"),
-            QStringLiteral("Penalty for Bags: No"));
+    drawRules();
     for (int seat = 1; seat <= kSeatCount; ++seat) {
-        BoardLabel *name = m_seats->playername[seat];
-        if (name->text() == QLatin1String("<Waiting>"))
-            name->setText(m_seatnames.value(seat - 1));
         if (seat != m_model.myseat())
             m_seats->cards[seat]->show();
     }
@@ -124,10 +86,9 @@ void Tchat::gamestats(const wire::toClient::GameStats &m)
         m_seats->turn[m_model.turnseat()]->show();
 }
 
-void Tchat::loadcards(const wire::toClient::LoadCards &m)
+void Tchat::loadcards(const wire::toClient::LoadCards &)
 {
-    m_pendingCards = m.cards;
-    if (tagOf(m_labelBlind) != 0 && !m_model.alreadybid())
+    if (m_model.blindAllowed() && !m_model.alreadybid())
         m_flippedcards->show();
     else
         flipcards();

@@ -7,6 +7,7 @@
 #include "client/tchatwidgets.h"
 #include "client/watchrequests.h"
 #include "protocol/cards.h"
+#include "resources/pictures.h"
 
 #include <QAction>
 #include <QLabel>
@@ -45,41 +46,63 @@ void Tchat::sortstuff(int seat)
         m_rotated = true;
     }
     const QColor teamColour[2] = {QColor(0, 64, 128), QColor(128, 0, 0)};
-    for (int n = 1; n <= kSeatCount; ++n) {
-        BoardLabel *label = m_seats->playername[n];
-        label->setToolTip(m_seatnames.value(n - 1));
-        label->setStyleSheet(nameLabelStyle(teamColour[(n + 1) % 2]));
+    for (int n = 1; n <= kSeatCount; ++n)
+        m_seats->playername[n]->setStyleSheet(nameLabelStyle(teamColour[(n + 1) % 2]));
+    drawBoard();
+}
+
+void Tchat::drawBoard()
+{
+    const qreal dpr = devicePixelRatioF();
+    for (int seat = 1; seat <= kSeatCount; ++seat) {
+        const TableModel::Seat &s = m_model.seat(seat);
+        m_seats->playername[seat]->setText(s.name);
+        m_seats->playername[seat]->setToolTip(s.fallback);
+        m_seats->bid[seat]->setText(QString::number(s.bid));
+        m_seats->tricks[seat]->setText(QString::number(s.tricks));
+        m_seats->nil[seat]->setVisible(s.nil);
+        m_seats->blind[seat]->setVisible(s.blind);
+        if (s.played != m_shownPlayed[seat]) {
+            m_shownPlayed[seat] = s.played;
+            BoardPicture *played = m_seats->played[seat];
+            played->clearPicture();
+            if (s.played != 0)
+                played->setPicture(pictures::card(s.played, dpr));
+        }
     }
+    for (int team = 1; team <= 2; ++team) {
+        m_labelTeam[team]->setText(QString::number(m_model.team(team).score));
+        m_labelBags[team]->setText(QString::number(m_model.team(team).bags));
+        m_labelBids[team]->setText(QString::number(m_model.team(team).bids));
+    }
+    m_labelRound->setText(QStringLiteral("Round: ") + QString::number(m_model.round()));
+    m_labelTotalbids->setText(QStringLiteral("Total Bids: ") +
+                              QString::number(m_model.totalBids()));
+}
+
+void Tchat::drawRules()
+{
+    m_labelBaggin->setText(m_model.bagPenalty() ? QStringLiteral("Penalty for Bags: Yes")
+                                                : QStringLiteral("Penalty for Bags: No"));
+    m_labelBlind->setText(m_model.blindAllowed() ? QStringLiteral("Blind Nil: Allowed")
+                                                 : QStringLiteral("Blind Nil: Disallowed"));
+    m_labelPlaytoscore->setText(QStringLiteral("Play to Score: ") + m_model.playToScore());
 }
 
 void Tchat::clearall()
 {
     for (int seat = 1; seat <= kSeatCount; ++seat) {
-        m_seats->tricks[seat]->setText(QStringLiteral("0"));
-        m_seats->bid[seat]->setText(QStringLiteral("0"));
-        m_seats->played[seat]->clearPicture();
-        setTag(m_seats->played[seat], 0);
         for (BoardPicture *mark :
              {m_seats->winner[seat], m_seats->turn[seat], m_seats->trickwinner[seat],
               m_seats->cards[seat], m_seats->eyes[seat]})
             mark->hide();
     }
     clearTeamScores();
-    for (int team = 1; team <= 2; ++team)
-        for (auto *labels : {&m_labelTeam, &m_labelBids, &m_labelBags})
-            (*labels)[team]->setText(QStringLiteral("0"));
-    // The slots go with their pictures, or the next deal finds no free slot.
     destroyCards();
-    freeSlots();
+    drawBoard();
     for (QWidget *control :
          std::initializer_list<QWidget *>{m_labelYourBid, m_editBid, m_updownBid, m_buttonBid})
         control->hide();
-}
-
-void Tchat::setRule(QLabel *label, bool on, const QString &onText, const QString &offText)
-{
-    setTag(label, on ? 1 : 0);
-    label->setText(on ? onText : offText);
 }
 
 void Tchat::startthegame(const wire::StartGame &m)
@@ -90,53 +113,32 @@ void Tchat::startthegame(const wire::StartGame &m)
     if (m_services.resetLastTrick)
         m_services.resetLastTrick();
     clearall();
-    setRule(m_labelBaggin, m.sandbagOn(), QStringLiteral("Penalty for Bags: Yes"),
-            QStringLiteral("Penalty for Bags: No"));
-    setRule(m_labelBlind, m.blindOn(), QStringLiteral("Blind Nil: Allowed"),
-            QStringLiteral("Blind Nil: Disallowed"));
-    m_labelPlaytoscore->setText(QStringLiteral("Play to Score: ") + QString::fromLatin1(m.target));
+    drawRules();
     addlinetochat(QStringLiteral("0+") + QString::fromLatin1(m.starter) +
                   QStringLiteral(" has started a game."));
-    for (int seat = 1; seat <= kSeatCount; ++seat)
-        if (m_seats->playername[seat]->text() == QLatin1String("<Waiting>"))
-            m_seats->playername[seat]->setText(m_seatnames.value(seat - 1));
 }
 
-void Tchat::startround(const wire::toClient::StartRound &m)
+void Tchat::startround(const wire::toClient::StartRound &)
 {
 
     m_panelScores->hide();
     destroyCards();
-    m_labelRound->setText(QStringLiteral("Round: ") + QString::number(m.roundnumber));
     m_flippedcards->hide();
     hideBidControls();
     for (int seat = 1; seat <= kSeatCount; ++seat) {
-        m_seats->played[seat]->clearPicture();
-        setTag(m_seats->played[seat], 0);
-        m_seats->bid[seat]->setText(QStringLiteral("0"));
-        m_seats->tricks[seat]->setText(QStringLiteral("0"));
         m_seats->trickwinner[seat]->hide();
-        m_seats->nil[seat]->hide();
-        m_seats->blind[seat]->hide();
         if (seat != m_model.myseat())
             m_seats->cards[seat]->show();
     }
     clearTeamScores();
-    for (int team = 1; team <= 2; ++team)
-        m_labelBids[team]->setText(QStringLiteral("0"));
-    freeSlots();
 }
 
 void Tchat::getnextplayer(const wire::toClient::NextPlayer &m)
 {
     const int seat = m.turn;
-    if (m.ledcard && *m.ledcard == 0) {
-        for (int s = 1; s <= kSeatCount; ++s) {
-            m_seats->played[s]->clearPicture();
-            setTag(m_seats->played[s], 0);
+    if (m.ledcard && *m.ledcard == 0)
+        for (int s = 1; s <= kSeatCount; ++s)
             m_seats->trickwinner[s]->hide();
-        }
-    }
     if (!cards::isSeat(seat))
         return;
     for (int s = 1; s <= kSeatCount; ++s)
@@ -152,12 +154,7 @@ void Tchat::getnextplayer(const wire::toClient::NextPlayer &m)
 
 QString Tchat::nameOfSeat(int seat) const
 {
-    return cards::isSeat(seat) ? m_seats->playername[seat]->text() : QString();
-}
-
-QString Tchat::seatname(int seat) const
-{
-    return m_seatnames.value(seat - 1);
+    return m_model.seatName(seat);
 }
 
 BoardLabel *Tchat::playernameLabel(int seat) const
@@ -206,9 +203,9 @@ void Tchat::JustWatch1Click()
         send(*message);
 }
 
-void Tchat::openSeatMenu(BoardLabel *label, const QPoint &globalPos)
+void Tchat::openSeatMenu(int labelTag, BoardLabel *label, const QPoint &globalPos)
 {
-    m_popupKick->prepare(tagOf(label), label->text(), hostRights());
+    m_popupKick->prepare(labelTag, label->text(), hostRights());
     if (!m_services.menuPopup || !m_services.menuPopup(m_popupKick))
         m_popupKick->popup(globalPos);
 }

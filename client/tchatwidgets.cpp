@@ -11,17 +11,6 @@
 #include <QPainter>
 #include <algorithm>
 
-int tagOf(const QObject *control)
-{
-    return control ? control->property("tag").toInt() : 0;
-}
-
-void setTag(QObject *control, int value)
-{
-    if (control)
-        control->setProperty("tag", value);
-}
-
 BoardPicture::BoardPicture(const QString &name, const QRect &geometry, QWidget *parent)
     : QLabel(parent)
 {
@@ -30,7 +19,6 @@ BoardPicture::BoardPicture(const QString &name, const QRect &geometry, QWidget *
     setTextFormat(Qt::PlainText);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setAttribute(Qt::WA_TranslucentBackground);
-    setTag(this, 0);
 }
 
 void BoardPicture::setPicture(const QPixmap &pixmap)
@@ -59,7 +47,6 @@ BoardLabel::BoardLabel(const QString &name, const QString &text, const QPoint &a
     setText(text);
     setObjectName(name);
     move(at);
-    setTag(this, 0);
 }
 
 void BoardLabel::mousePressEvent(QMouseEvent *event)
@@ -77,7 +64,6 @@ BoardButton::BoardButton(const QString &name, const QString &caption, const QRec
     setText(caption);
     setGeometry(geometry);
     setCursor(Qt::PointingHandCursor);
-    setTag(this, 0);
 }
 
 void BoardButton::paintEvent(QPaintEvent *)
@@ -92,7 +78,6 @@ CardPicture::CardPicture(int position, int card, QWidget *parent)
                    parent),
       m_position(position), m_card(card)
 {
-    setTag(this, position);
     setToolTip(QString::number(card));
     setAccessibleName(accessiblenames::cardName(card));
     setScaledContents(true);

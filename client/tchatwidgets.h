@@ -4,11 +4,6 @@
 #include <QLabel>
 #include <QPixmap>
 
-// Small state of the board lives in the controls' tags, as an integer
-// property named "tag"; every control of the board carries one.
-int tagOf(const QObject *control);
-void setTag(QObject *control, int value);
-
 // A picture control: the pixmap is drawn at the top-left corner and can be
 // emptied. Mouse presses are reported with their button.
 class BoardPicture : public QLabel
@@ -60,8 +55,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 };
 
-// One card of the own hand: named "card" + hand position, tag = hand
-// position, hint = card number.
+// One card of the own hand: named "card" + hand position, hint = card number.
 class CardPicture : public BoardPicture
 {
     Q_OBJECT

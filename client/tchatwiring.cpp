@@ -12,14 +12,8 @@ SideWindows *attachSideWindows(Tchat &table)
     access.send = [&table](const QByteArray &message) { table.send(message); };
     access.myseat = [&table] { return table.myseat(); };
     access.playername = [&table] { return table.playername(); };
-    access.seatName = [&table](int seat) {
-        QLabel *label = table.playernameLabel(seat);
-        return label ? label->text() : QString();
-    };
-    access.playedCard = [&table](int seat) {
-        BoardPicture *played = table.playedPicture(seat);
-        return played ? tagOf(played) : 0;
-    };
+    access.seatName = [&table](int seat) { return table.model().seatName(seat); };
+    access.playedCard = [&table](int seat) { return table.model().seat(seat).played; };
     access.kick = [&table](int seat) { table.kicking(seat); };
     access.writeSettings = [&table] {
         if (table.services().writeSettings)

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <memory>
 
 Tspylist::Tspylist(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint)
@@ -66,7 +67,7 @@ bool Tspylist::removeLine(const QString &line)
 {
     for (int row = 0; row < m_list->count(); ++row) {
         if (m_list->item(row)->text() == line) {
-            delete m_list->takeItem(row);
+            std::unique_ptr<QListWidgetItem> taken(m_list->takeItem(row));
             // The rows below moved up; the pointer must be over a line again.
             m_tag = -1;
             return true;

@@ -7,8 +7,8 @@
 #include "client/tchatwidgets.h"
 #include "client/tchatwiring.h"
 #include "host/shuffle.h"
-#include "protocol/tsock.h"
 #include "platform/settingsfile.h"
+#include "protocol/tsock.h"
 #include "shell/singleinstance.h"
 #include "shell/tabout.h"
 #include "shell/tdownload.h"
@@ -28,30 +28,21 @@ SpadesApp::SpadesApp(const QStringList &arguments, Options options)
     m_startupSettings = currentSettings();
 }
 
-SpadesApp::~SpadesApp()
-{
-    // Windows first: they may still talk to the host while closing.
-    delete m_table;
-    delete m_tally;
-    delete m_about;
-    delete m_download;
-    delete m_help;
-    delete m_host;
-    delete m_presence;
-}
+SpadesApp::~SpadesApp() = default;
 
 // The windows come into being once, main window first; all of them live until
 // the program ends.
 void SpadesApp::createWindows()
 {
-    m_table = new Tchat();
-    m_presence = new PresenceMark();
-    m_tally = new Ttallylist();
-    m_tally->setMainWindow(m_table);
-    m_about = new Tabout();
-    m_download = new Tdownload();
-    m_help = new Thelp();
-    m_host = new HostRuntime(m_options.seed.value_or(Lcg::clockSeed()), m_options.timing, this);
+    m_table = std::make_unique<Tchat>();
+    m_presence = std::make_unique<PresenceMark>();
+    m_tally = std::make_unique<Ttallylist>();
+    m_tally->setMainWindow(m_table.get());
+    m_about = std::make_unique<Tabout>();
+    m_download = std::make_unique<Tdownload>();
+    m_help = std::make_unique<Thelp>();
+    m_host =
+        std::make_unique<HostRuntime>(m_options.seed.value_or(Lcg::clockSeed()), m_options.timing);
 
     m_table->setHostPort(m_options.port);
     m_host->onAlert = [this](const QByteArray &text) { showAlert(text); };
@@ -78,8 +69,8 @@ void SpadesApp::bindTable()
     // The side windows answer their own View items and pass the rest on.
     m_side = attachSideWindows(*m_table);
 
-    connect(m_download, &Tdownload::exitRequested, m_table, &QWidget::close);
-    connect(m_table, &Tchat::programEnds, this, &SpadesApp::endWithTable);
+    connect(m_download.get(), &Tdownload::exitRequested, m_table.get(), &QWidget::close);
+    connect(m_table.get(), &Tchat::programEnds, this, &SpadesApp::endWithTable);
 }
 
 // The table is the program: however it closes, the windows beside it close
@@ -89,7 +80,8 @@ void SpadesApp::endWithTable()
     if (m_ended)
         return;
     m_ended = true;
-    for (QWidget *window : std::initializer_list<QWidget *>{m_tally, m_about, m_download, m_help})
+    for (QWidget *window : std::initializer_list<QWidget *>{m_tally.get(), m_about.get(),
+                                                            m_download.get(), m_help.get()})
         window->close();
     m_side->closeAll();
     emit finished();
@@ -119,10 +111,8 @@ void SpadesApp::startHost()
 std::array<QString, 5> SpadesApp::seatNames() const
 {
     std::array<QString, 5> names;
-    for (int seat = 1; seat <= 4; ++seat) {
-        const BoardLabel *label = m_table->playernameLabel(seat);
-        names[seat] = label ? label->text() : QString();
-    }
+    for (int seat = 1; seat <= 4; ++seat)
+        names[seat] = m_table->model().seatName(seat);
     return names;
 }
 
@@ -146,7 +136,7 @@ void SpadesApp::showMessage(const QString &text)
         return;
     }
     QMessageBox box(QMessageBox::Information, QStringLiteral("Spades"), text, QMessageBox::Ok,
-                    m_table);
+                    m_table.get());
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }
@@ -160,7 +150,7 @@ void SpadesApp::showAlert(const QByteArray &text)
         return;
     }
     auto *box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Spades"),
-                                QString::fromLatin1(text), QMessageBox::Ok, m_table);
+                                QString::fromLatin1(text), QMessageBox::Ok, m_table.get());
     box->setTextFormat(Qt::PlainText);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);

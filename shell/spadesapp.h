@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class PresenceMark;
@@ -42,13 +43,13 @@ public:
     // Shows the main window and acts on the command line.
     void start();
 
-    Tchat *table() const { return m_table; }
-    HostRuntime *host() const { return m_host; }
-    Ttallylist *tally() const { return m_tally; }
-    Tdownload *download() const { return m_download; }
+    Tchat *table() const { return m_table.get(); }
+    HostRuntime *host() const { return m_host.get(); }
+    Ttallylist *tally() const { return m_tally.get(); }
+    Tdownload *download() const { return m_download.get(); }
     SideWindows *sideWindows() const { return m_side; }
-    Tabout *about() const { return m_about; }
-    Thelp *help() const { return m_help; }
+    Tabout *about() const { return m_about.get(); }
+    Thelp *help() const { return m_help.get(); }
     TSock *sock() const;
 
     // The settings file, read once the host confirms the own connection and
@@ -77,15 +78,17 @@ private:
 
     QStringList m_arguments;
     Options m_options;
-    Tchat *m_table = nullptr;
-    Ttallylist *m_tally = nullptr;
-    Tabout *m_about = nullptr;
-    Tdownload *m_download = nullptr;
-    Thelp *m_help = nullptr;
-    SideWindows *m_side = nullptr;
-    HostRuntime *m_host = nullptr;
-    PresenceMark *m_presence = nullptr;
-    QRect m_storedBox; // all zero until the settings are first read
+    // Destroyed from the last up: the windows go first, as they may still
+    // talk to the host while closing.
+    std::unique_ptr<PresenceMark> m_presence;
+    std::unique_ptr<HostRuntime> m_host;
+    std::unique_ptr<Thelp> m_help;
+    std::unique_ptr<Tdownload> m_download;
+    std::unique_ptr<Tabout> m_about;
+    std::unique_ptr<Ttallylist> m_tally;
+    std::unique_ptr<Tchat> m_table;
+    SideWindows *m_side = nullptr; // belongs to the table window
+    QRect m_storedBox;             // all zero until the settings are first read
     bool m_settingsRead = false;
     SpadesSettings m_startupSettings; // what the windows showed before the first read
     bool m_started = false;

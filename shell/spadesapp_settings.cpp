@@ -33,7 +33,7 @@ void placeOuterBox(QWidget *window, const QRect &box)
 SpadesSettings SpadesApp::currentSettings() const
 {
     SpadesSettings s;
-    const QRect box = outerBox(m_table);
+    const QRect box = outerBox(m_table.get());
     s.top = box.y();
     s.left = box.x();
     s.width = box.width();
@@ -51,7 +51,7 @@ SpadesSettings SpadesApp::currentSettings() const
 void SpadesApp::loadinifile()
 {
     const SpadesSettings s = SettingsFile().load(currentSettings());
-    placeOuterBox(m_table, QRect(s.left, s.top, s.width, s.height));
+    placeOuterBox(m_table.get(), QRect(s.left, s.top, s.width, s.height));
     m_storedBox = QRect(s.left, s.top, s.width, s.height);
     m_settingsRead = true;
     m_side->applySettings(s);
@@ -100,7 +100,7 @@ bool SpadesApp::saveinifile()
 // throw away the player's saved preferences.
 void SpadesApp::mainWindowClosing()
 {
-    QRect box = outerBox(m_table);
+    QRect box = outerBox(m_table.get());
     if (m_settingsRead && box != m_storedBox) {
         const QScreen *screen =
             m_table->screen() ? m_table->screen() : QGuiApplication::primaryScreen();
@@ -109,7 +109,7 @@ void SpadesApp::mainWindowClosing()
             box.setWidth(box.width() - 15);
         if (work.isValid() && box.height() > work.height())
             box.setHeight(box.height() - 15);
-        placeOuterBox(m_table, box);
+        placeOuterBox(m_table.get(), box);
         saveinifile();
     }
     m_tally->save();

@@ -57,12 +57,12 @@ TEST(AccessibleNames, SeatNames)
 {
     using accessiblenames::SeatView;
     const std::pair<SeatView, const char *> cases[] = {
-        {{"Ann", "4", "2"}, "Ann, bid 4, 2 tricks"},
-        {{"Ann", "0", "0"}, "Ann, no bid yet, 0 tricks"},
-        {{"Klot", "0", "1", true}, "Klot, bid Nil, 1 trick"},
-        {{"Klot", "0", "0", true, true}, "Klot, bid Blind Nil, 0 tricks"},
-        {{"Kling", "13", "13", false, false, true}, "Kling, bid 13, 13 tricks, to play"},
-        {{"You", "3", "", false, false, false, true}, "You, bid 3, 0 tricks, won the game"},
+        {{"Ann", 4, 2}, "Ann, bid 4, 2 tricks"},
+        {{"Ann", 0, 0}, "Ann, no bid yet, 0 tricks"},
+        {{"Klot", 0, 1, true}, "Klot, bid Nil, 1 trick"},
+        {{"Klot", 0, 0, true, true}, "Klot, bid Blind Nil, 0 tricks"},
+        {{"Kling", 13, 13, false, false, true}, "Kling, bid 13, 13 tricks, to play"},
+        {{"You", 3, 0, false, false, false, true}, "You, bid 3, 0 tricks, won the game"},
     };
     for (const auto &[view, name] : cases)
         EXPECT_EQ(accessiblenames::seatName(view), QString::fromLatin1(name));

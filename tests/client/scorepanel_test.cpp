@@ -22,10 +22,12 @@ struct ScorePanelFixture : ::testing::Test
     QString text(const QString &name) { return label(name)->text(); }
     bool shown(const QString &name) { return label(name)->isVisibleTo(panel); }
     // A posted score as it arrives: what does not decode never reaches the panel.
-    std::optional<ScoreBoardUpdate> post(QByteArrayView payload)
+    bool post(QByteArrayView payload)
     {
         const auto message = wire::toClient::PostScores::decode(payload);
-        return message ? std::optional(panel->postscores(*message)) : std::nullopt;
+        if (message)
+            panel->postscores(*message);
+        return message.has_value();
     }
 };
 
@@ -47,8 +49,7 @@ TEST_F(ScorePanelFixture, SitsOnTheBoardHiddenWithEveryControl)
 TEST_F(ScorePanelFixture, PostsBothTeamsWithSignedContractTexts)
 {
     // tricks, contract, team bags, bagged, penalty, hand total, score, nil.
-    const auto board = post("4+9+-40+0+3+10+0+3+0+-100+-40+-100+210+360+0+0+");
-    ASSERT_TRUE(board.has_value());
+    ASSERT_TRUE(post("4+9+-40+0+3+10+0+3+0+-100+-40+-100+210+360+0+0+"));
     EXPECT_TRUE(panel->isVisible());
     EXPECT_EQ(text("label_teamtricks1"), "4");
     EXPECT_EQ(text("label_teamtricks2"), "9");
@@ -66,10 +67,6 @@ TEST_F(ScorePanelFixture, PostsBothTeamsWithSignedContractTexts)
     EXPECT_TRUE(shown("image_teamset2"));
     EXPECT_EQ(text("label_teamscore1"), "Total Score: 210");
     EXPECT_EQ(text("label_teamscore2"), "Total Score: 360");
-    EXPECT_EQ(board->bags[0], 3);
-    EXPECT_EQ(board->bags[1], 10);
-    EXPECT_EQ(board->score[0], 210);
-    EXPECT_EQ(board->score[1], 360);
 }
 
 TEST_F(ScorePanelFixture, NilResultsPickTheirPicture)

@@ -60,6 +60,13 @@ protected:
         sounds.played.clear();
     }
 
+    // Another player sits down, without the sound of it.
+    void seatPlayer(int seat, const QByteArray &name)
+    {
+        feed("CMD_existingplayers+" + QByteArray::number(seat) + '+' + name);
+        sounds.played.clear();
+    }
+
     template <typename T = QWidget> T *control(const QString &name) const
     {
         auto *found = table->findChild<T *>(name);

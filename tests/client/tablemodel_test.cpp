@@ -90,6 +90,148 @@ TEST(TableModel, FollowsTheHostsMessages)
     }
 }
 
+// A seat as one line: name, bid with Nil (N) and Blind Nil (B) marks, tricks,
+// the card on the table.
+QString seatLine(const TableModel &m, int seat)
+{
+    const TableModel::Seat &s = m.seat(seat);
+    return QStringLiteral("%1 %2%3%4 %5 %6")
+        .arg(s.name)
+        .arg(s.bid)
+        .arg(s.nil ? "N" : "")
+        .arg(s.blind ? "B" : "")
+        .arg(s.tricks)
+        .arg(s.played);
+}
+
+TEST(TableModel, KeepsWhatEachSeatShows)
+{
+    const char *login = "CMD_sendlogininfo+2";
+    const char *stats = "CMD_gamestats+2+1+1+300+y+y+3+4+0+0+0+0+"
+                        "1+3+2+17+n+y+3+1+0+0+y+y+4+0+0+0+n+n+";
+    const struct
+    {
+        std::initializer_list<const char *> messages;
+        int seat;
+        const char *line;
+    } cases[] = {
+        {{}, 1, "<Waiting> 0 0 0"},
+        {{login, "CMD_existingplayers+3+Cy"}, 3, "Cy 0 0 0"},
+        {{login, "CMD_hebid+3+100+"}, 3, "<Waiting> 0NB 0 0"},
+        {{login, "CMD_hebid+3+0+"}, 3, "<Waiting> 0N 0 0"},
+        {{login, "CMD_hebid+3+4+", "CMD_tooktrick+3+2+", "CMD_heplayed+3+40+12+"},
+         3,
+         "<Waiting> 4 2 40"},
+        {{login, "CMD_heplayed+3+40+12+", "CMD_nextplayer+1+0+"}, 3, "<Waiting> 0 0 0"},
+        {{login, "CMD_heplayed+3+40+12+", "CMD_nextplayer+1+40+"}, 3, "<Waiting> 0 0 40"},
+        {{login, "CMD_hebid+3+0+", "CMD_tooktrick+3+2+", "CMD_startround+1+2+"},
+         3,
+         "<Waiting> 0 0 0"},
+        {{login, "CMD_hebid+3+100+", "CMD_winner+1+"}, 3, "<Waiting> 0 0 0"},
+        {{login, "CMD_startgame+Ann+300+y+y+n+"}, 3, "Klick 0 0 0"},
+        {{login, "CMD_existingplayers+4+Di", "CMD_startgame+Ann+300+y+y+n+"}, 4, "Di 0 0 0"},
+        {{login, stats}, 1, "You 2 3 17"},
+        {{login, stats}, 3, "Klick 0NB 1 0"},
+        {{login, stats}, 4, "Kling 0 0 0"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.messages.size() ? *(c.messages.end() - 1) : "nothing");
+        EXPECT_EQ(seatLine(modelAfter(c.messages), c.seat), QString::fromLatin1(c.line));
+    }
+    EXPECT_EQ(seatLine(modelAfter({}), 0), " 0 0 0") << "no fifth seat";
+}
+
+TEST(TableModel, ALeavingPlayerIsAnnouncedOnce)
+{
+    TableModel m = modelAfter({"CMD_existingplayers+3+Cy"});
+    EXPECT_EQ(m.seatLeft(3), "Cy");
+    EXPECT_EQ(m.seatName(3), "3") << "the seat number until we know our own seat";
+    EXPECT_EQ(m.seatLeft(3), std::nullopt);
+    EXPECT_EQ(m.seatLeft(9), std::nullopt);
+
+    m = modelAfter({"CMD_sendlogininfo+2", "CMD_newplayerinfo+2+Ann", "CMD_newplayerinfo+3+Cy"});
+    EXPECT_EQ(m.seatLeft(3), "Cy");
+    EXPECT_EQ(m.seatName(3), "Klick");
+    EXPECT_EQ(m.seatLeft(3), std::nullopt);
+    EXPECT_EQ(m.seatLeft(4), std::nullopt) << "nobody sat there";
+}
+
+TEST(TableModel, KeepsTheTeamsTheRoundAndTheRules)
+{
+    const struct
+    {
+        std::initializer_list<const char *> messages;
+        std::array<int, 6> teams; // score, bags, bids of team 1, then of team 2
+        int round, totalBids;
+        bool bagPenalty, blindAllowed;
+    } cases[] = {
+        {{}, {0, 0, 0, 0, 0, 0}, 0, 0, true, true},
+        {{"CMD_finalbid+9+5+4+"}, {0, 0, 5, 0, 0, 4}, 0, 9, true, true},
+        {{"CMD_postscores+6+7+50+-60+1+0+1+0+0+0+51+-60+51+-60+0+100+"},
+         {51, 1, 0, -60, 0, 0},
+         0,
+         0,
+         true,
+         true},
+        {{"CMD_finalbid+9+5+4+", "CMD_startround+1+3+", "CMD_getbid+2+4+"},
+         {0, 0, 0, 0, 0, 0},
+         3,
+         4,
+         true,
+         true},
+        {{"CMD_finalbid+9+5+4+", "CMD_startgame+Ann+300+n+n+n+"},
+         {0, 0, 0, 0, 0, 0},
+         0,
+         9,
+         false,
+         false},
+        {{"CMD_gamestats+2+1+1+300+n+y+4+7+120+-30+2+5+"},
+         {120, 2, 0, -30, 5, 0},
+         4,
+         7,
+         true,
+         false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.messages.size() ? *(c.messages.end() - 1) : "nothing");
+        const TableModel m = modelAfter(c.messages);
+        const std::array<int, 6> teams = {m.team(1).score, m.team(1).bags, m.team(1).bids,
+                                          m.team(2).score, m.team(2).bags, m.team(2).bids};
+        EXPECT_EQ(teams, c.teams);
+        EXPECT_EQ(m.round(), c.round);
+        EXPECT_EQ(m.totalBids(), c.totalBids);
+        EXPECT_EQ(m.bagPenalty(), c.bagPenalty);
+        EXPECT_EQ(m.blindAllowed(), c.blindAllowed);
+    }
+}
+
+TEST(TableModel, HandFillsSortsAndClosesGaps)
+{
+    TableModel m;
+    using Dealt = TableModel::Dealt;
+    const std::tuple<int, int, Dealt> deals[] = {
+        {3, 40, Dealt::Added},  {1, 7, Dealt::Added},    {3, 41, Dealt::Refused},
+        {0, 5, Dealt::Refused}, {14, 5, Dealt::Refused}, {2, 53, Dealt::Refused},
+        {2, 20, Dealt::Added},
+    };
+    for (const auto &[position, card, result] : deals)
+        EXPECT_EQ(m.addCard(position, card), result) << position << " " << card;
+    EXPECT_EQ(m.handInOrder(), (QList<int>{3, 1, 2}));
+    m.sortHand();
+    EXPECT_EQ(m.handInOrder(), (QList<int>{1, 2, 3}));
+    m.removeCard(2);
+    EXPECT_EQ(m.handInOrder(), (QList<int>{1, 3}));
+    EXPECT_EQ(m.slotOf(3), 2);
+    EXPECT_EQ(m.cardAt(2), 0);
+    EXPECT_EQ(m.handSlots()[3], -1);
+
+    for (int position = 4; position <= 13; ++position)
+        m.addCard(position, position);
+    EXPECT_EQ(m.addCard(2, 2), Dealt::Added);
+    EXPECT_EQ(m.addCard(14, 99), Dealt::HandFull) << "a full hand is told before anything else";
+    EXPECT_EQ(modelAfter({"CMD_startround+1+1+"}).handInOrder(), QList<int>{});
+}
+
 TEST(TableModel, SendsOnlyWhatTheHostWaitsFor)
 {
     TableModel out = modelAfter({"CMD_nextplayer+2+0+", "CMD_getbid+2+0+"});

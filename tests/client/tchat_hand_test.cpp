@@ -46,7 +46,6 @@ TEST_F(HandTest, ADealtHandIsShownSortedAtItsSlots)
         EXPECT_EQ(card->pos(), QPoint(170 + 18 * (slot - 1), 333));
         EXPECT_EQ(card->size(), QSize(71, 96));
         EXPECT_EQ(card->objectName(), "card" + QString::number(card->position()));
-        EXPECT_EQ(tagOf(card), card->position());
         EXPECT_EQ(card->toolTip(), QString::number(card->card()));
     }
     // Later slots lie on top: the last child among the cards is the rightmost.
@@ -132,7 +131,7 @@ TEST_F(HandTest, PlayedCardLeavesAndTheGapCloses)
         }
     }
     EXPECT_EQ(table->handSlots()[13], -1);
-    EXPECT_EQ(tagOf(table->playedPicture(2)), 13);
+    EXPECT_EQ(table->model().seat(2).played, 13);
     EXPECT_TRUE(table->playedPicture(2)->hasPicture());
 
     feed("CMD_usecard+3+1+");
@@ -147,14 +146,14 @@ TEST_F(HandTest, LastCardOfASeatHidesItsFaceDownHand)
     EXPECT_FALSE(table->cardsPicture(3)->isHidden());
     feed("CMD_heplayed+3+6+0+");
     EXPECT_TRUE(table->cardsPicture(3)->isHidden());
-    EXPECT_EQ(tagOf(table->playedPicture(3)), 6);
+    EXPECT_EQ(table->model().seat(3).played, 6);
     EXPECT_EQ(sounds.played.last(), "placecard");
 }
 
 TEST_F(HandTest, TookTrickMarksTheWinner)
 {
     deal();
-    table->playernameLabel(4)->setText("Dan");
+    seatPlayer(4, "Dan");
     EXPECT_TRUE(table->findChild<QWidget *>("button_last")->isHidden());
     feed({"CMD_nextplayer+4+0+", "CMD_tooktrick+4+3+"});
     EXPECT_FALSE(table->findChild<QWidget *>("button_last")->isHidden());
@@ -251,7 +250,7 @@ TEST_F(HandTest, ChoosingToLookOffersTheNumberBid)
 TEST_F(HandTest, NumberBidSendsTheFieldAndClosesTheTurn)
 {
     deal();
-    table->playernameLabel(3)->setText("Cy");
+    seatPlayer(3, "Cy");
     feed("CMD_getbid+3+4+");
     EXPECT_EQ(text("label_totalbids"), "Total Bids: 4");
     EXPECT_EQ(table->status(), "Cy is bidding..");

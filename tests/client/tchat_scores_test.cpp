@@ -110,8 +110,8 @@ TEST_F(TableTest, WatcherJoiningMidHandSeesTheWholeTable)
     EXPECT_EQ(text("label_bags1"), "4");
     EXPECT_EQ(text("label_tricks1"), "2");
     EXPECT_EQ(text("label_bid3"), "4");
-    EXPECT_EQ(tagOf(table->playedPicture(1)), 20);
-    EXPECT_EQ(tagOf(table->playedPicture(3)), 25);
+    EXPECT_EQ(table->model().seat(1).played, 20);
+    EXPECT_EQ(table->model().seat(3).played, 25);
     EXPECT_FALSE(table->playedPicture(2)->hasPicture());
     EXPECT_TRUE(shown("image_nil2"));
     EXPECT_FALSE(shown("image_blind2"));
