@@ -153,6 +153,25 @@ std::optional<QString> TableModel::seatLeft(int seat)
     return shown;
 }
 
+std::optional<QString> TableModel::spyJoined(int n, const QString &name)
+{
+    if (n <= kSeats)
+        return std::nullopt;
+    const std::optional<QString> replaced =
+        m_spies.contains(n) ? std::optional(m_spies.value(n)) : std::nullopt;
+    m_spies.insert(n, QString::number(n) + QStringLiteral(": ") + name);
+    return replaced;
+}
+
+bool TableModel::spyLeft(int n, const QString &name)
+{
+    const auto line = m_spies.constFind(n);
+    if (line == m_spies.constEnd() || *line != QString::number(n) + QStringLiteral(": ") + name)
+        return false;
+    m_spies.erase(line);
+    return true;
+}
+
 void TableModel::newGame()
 {
     for (Seat &s : m_seats) {

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <array>
 #include <optional>
@@ -51,6 +52,11 @@ public:
     // A player left: the name the seat showed, when that was a player's name
     // worth announcing. The seat shows its fallback from then on.
     std::optional<QString> seatLeft(int seat);
+    // A watcher's line "n: name" for the spy list, one per connection number
+    // above 4, however often a host announces one: gives the line it replaces.
+    std::optional<QString> spyJoined(int n, const QString &name);
+    // Whether the watcher's line was listed; it is not any more.
+    bool spyLeft(int n, const QString &name);
 
     int myseat() const { return m_myseat; }
     bool loggedin() const { return m_loggedin; }
@@ -124,6 +130,7 @@ private:
     void seatJoined(int seat, const QByteArray &name);
     Seat *seatAt(int seat);
 
+    QMap<int, QString> m_spies; // watcher lines "n: name" by connection number
     int m_myseat = 0;
     bool m_loggedin = false;
     bool m_ishost = false;

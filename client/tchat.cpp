@@ -16,6 +16,7 @@
 
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScopedValueRollback>
@@ -34,6 +35,34 @@ QAction *addItem(QMenu *menu, const QString &name, const QString &caption)
 }
 
 } // namespace
+
+// Without the program around it, the window talks to its own sockets and
+// opens its own boxes; there is no host to start.
+class Tchat::OwnRequests : public TableRequests
+{
+public:
+    explicit OwnRequests(Tchat &table) : m_table(table) {}
+
+    void send(const QByteArray &message) override { m_table.m_sock->Send(message); }
+    void connectTo(const QString &host) override
+    {
+        m_table.m_sock->setHostName(host);
+        m_table.m_sock->Open();
+    }
+    void startHost() override {}
+    void openLobbyLink() override { m_table.m_sock11->Open(); }
+    void messageBox(const QString &text) override
+    {
+        QMessageBox box(QMessageBox::Information, m_table.windowTitle(), text, QMessageBox::Ok,
+                        &m_table);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
+    }
+    void popup(QMenu *menu, const QPoint &at) override { menu->popup(at); }
+
+private:
+    Tchat &m_table;
+};
 
 Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
 {
@@ -56,10 +85,7 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
             return std::nullopt;
         return nameOfSeat(seat);
     });
-    m_soundBoard->setSettingsChanged([this] {
-        if (m_services.writeSettings)
-            m_services.writeSettings();
-    });
+    m_soundBoard->setSettingsChanged([this] { emit settingsChanged(); });
 
     buildBoard();
     buildMenus();
@@ -84,12 +110,8 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
     m_sock11->setObjectName(QStringLiteral("Sock11"));
     m_sock11->setHostName(QStringLiteral("127.0.0.1"));
     m_sock11->setPortName(QStringLiteral("9001"));
-    m_services.send = [this](const QByteArray &message) { m_sock->Send(message); };
-    m_services.connectTo = [this](const QString &host) {
-        m_sock->setHostName(host);
-        m_sock->Open();
-    };
-    m_services.openLobbyLink = [this] { m_sock11->Open(); };
+    m_ownRequests = std::make_unique<OwnRequests>(*this);
+    m_requests = m_ownRequests.get();
 
     m_buttonStart->hide();
     m_startGame->setEnabled(false);
@@ -139,8 +161,7 @@ void Tchat::buildMenus()
                     QStringLiteral("Reset Screen Location")),
             &QAction::triggered, this, [this] {
                 placeWindow(QRect(3, 3, 780, 534));
-                if (m_services.resetLastTrickPlace)
-                    m_services.resetLastTrickPlace();
+                emit placeReset();
             });
     m_justWatch = addItem(options, QStringLiteral("JustWatch1"), QStringLiteral("Just Watch"));
     m_justWatch->setCheckable(true);
@@ -157,28 +178,20 @@ void Tchat::buildMenus()
     for (const auto &[name, caption] : windows) {
         const QString item = QString::fromLatin1(name);
         connect(addItem(view, item, QString::fromLatin1(caption)), &QAction::triggered, this,
-                [this, item] {
-                    if (m_services.showWindow)
-                        m_services.showWindow(item);
-                });
+                [this, item] { emit windowWanted(item); });
     }
     connect(addItem(view, QStringLiteral("LastTrick1"), QStringLiteral("Last Trick")),
             &QAction::triggered, this, &Tchat::button_lastClick);
     connect(addItem(view, QStringLiteral("PhraseList1"), QStringLiteral("Phrase List")),
-            &QAction::triggered, this, [this] {
-                if (m_services.showWindow)
-                    m_services.showWindow(QStringLiteral("PhraseList1"));
-            });
+            &QAction::triggered, this,
+            [this] { emit windowWanted(QStringLiteral("PhraseList1")); });
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("Help1"));
     for (const char *name : {"Content", "About"}) {
         const QString item = QString::fromLatin1(name) + QLatin1Char('1');
         connect(addItem(help, item, QString::fromLatin1(name)), &QAction::triggered, this,
-                [this, item] {
-                    if (m_services.showWindow)
-                        m_services.showWindow(item);
-                });
+                [this, item] { emit windowWanted(item); });
     }
     QAction *debug = addItem(help, QStringLiteral("Debug1"), QStringLiteral("Debug"));
     debug->setCheckable(true);
@@ -189,8 +202,7 @@ void Tchat::processparams(const QStringList &args)
 {
     if (args.isEmpty()) {
         addlinetochat(QStringLiteral("0+Loading Solo Game..Please wait."));
-        if (m_services.showDownload)
-            m_services.showDownload();
+        emit downloadWanted();
         m_playername = QStringLiteral("You");
         m_hostaddress = QStringLiteral("127.0.0.1");
         hostpress();
@@ -205,21 +217,17 @@ void Tchat::processparams(const QStringList &args)
         hostpress();
     else
         joinpress();
-    if (m_services.openLobbyLink) {
-        try {
-            m_services.openLobbyLink();
-        } catch (const ESockException &) {
-            // Nobody listens for the lobby: nothing depends on that link.
-        }
+    try {
+        m_requests->openLobbyLink();
+    } catch (const ESockException &) {
+        // Nobody listens for the lobby: nothing depends on that link.
     }
 }
 
 void Tchat::openConnection(const QString &host)
 {
-    if (!m_services.connectTo)
-        return;
     try {
-        m_services.connectTo(host);
+        m_requests->connectTo(host);
     } catch (const ESockException &e) {
         showMessage(QString::fromLatin1(e.what()));
     }
@@ -227,8 +235,7 @@ void Tchat::openConnection(const QString &host)
 
 void Tchat::hostpress()
 {
-    if (m_services.startHost)
-        m_services.startHost();
+    m_requests->startHost();
     m_logintext = m_playername.toLatin1();
     m_model.setHost();
     openConnection(QStringLiteral("127.0.0.1"));
@@ -239,8 +246,7 @@ void Tchat::offerHostControls()
 {
     m_buttonStart->show();
     m_startGame->setEnabled(true);
-    if (m_services.hosting)
-        m_services.hosting();
+    emit hosting();
 }
 
 void Tchat::joinpress()
@@ -258,10 +264,8 @@ void Tchat::setHostPort(int port)
 
 bool Tchat::send(const QByteArray &message)
 {
-    if (!m_services.send)
-        return false;
     try {
-        m_services.send(message);
+        m_requests->send(message);
     } catch (const ESockException &e) {
         showMessage(QString::fromLatin1(e.what()));
         return false;
@@ -312,13 +316,17 @@ void Tchat::showMessage(const QString &text)
     if (m_boxOpen)
         return;
     const QScopedValueRollback<bool> open(m_boxOpen, true);
-    if (m_services.messageBox) {
-        m_services.messageBox(text);
-        return;
-    }
-    QMessageBox box(QMessageBox::Information, windowTitle(), text, QMessageBox::Ok, this);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    m_requests->messageBox(text);
+}
+
+void Tchat::setRequests(TableRequests *requests)
+{
+    m_requests = requests ? requests : m_ownRequests.get();
+}
+
+TableRequests &Tchat::ownRequests()
+{
+    return *m_ownRequests;
 }
 
 void Tchat::endProgram()
@@ -343,8 +351,7 @@ void Tchat::placeWindow(const QRect &outer)
 void Tchat::closeEvent(QCloseEvent *event)
 {
     m_timer1->stop();
-    if (m_services.windowClosing)
-        m_services.windowClosing();
+    emit closing();
     event->accept();
 }
 
@@ -366,8 +373,7 @@ void Tchat::setBotSpeed(int milliseconds, bool announce)
         return;
     if (const auto message = m_model.botSpeedMessage())
         send(*message);
-    if (m_services.writeSettings)
-        m_services.writeSettings();
+    emit settingsChanged();
 }
 
 bool Tchat::newTurnSound() const
@@ -427,6 +433,5 @@ void Tchat::button_startClick()
         showMessage(QStringLiteral("You are not connected"));
         return;
     }
-    if (m_services.showGameStart)
-        m_services.showGameStart();
+    emit gameStartWanted();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/tablemodel.h"
+#include "client/tablerequests.h"
 #include "protocol/receivequeue.h"
 #include "protocol/wirecodec.h"
 
@@ -33,60 +34,11 @@ class ScorePanel;
 class SoundPlayer;
 class TSock;
 
-// What the table window needs from the rest of the program. The program entry
-// binds these to the host runtime and the other windows; tests bind them to
-// recorders. `send`, `connectTo` and `openLobbyLink` default to the window's
-// own sockets.
-struct TableServices
-{
-    // Sends one terminated message to the host.
-    std::function<void(const QByteArray &message)> send;
-    // Opens the connection to a host.
-    std::function<void(const QString &host)> connectTo;
-    // Starts the host's listening socket on port 7772.
-    std::function<void()> startHost;
-    // Opens the lobby link (127.0.0.1:9001) in the multi-player modes.
-    std::function<void()> openLobbyLink;
-    // Shows the lobby download window (solo start).
-    std::function<void()> showDownload;
-    // A message box with one text.
-    std::function<void(const QString &text)> messageBox;
-    // Records a finished game in the tally: "addtomine" or the winning team's name.
-    std::function<void(const QString &word)> recordTally;
-    // Reads the settings file once the host has confirmed the own connection.
-    std::function<void()> readSettings;
-    // Writes the settings file after a preference changed.
-    std::function<void()> writeSettings;
-    // Opens the game options dialog.
-    std::function<void()> showGameStart;
-    // The watchers list: add or remove a line "n: name".
-    std::function<void(const QString &line)> addSpy;
-    std::function<bool(const QString &line)> removeSpy;
-    // The last-trick window: a game starts, a card is laid, a trick is taken.
-    std::function<void()> resetLastTrick;
-    std::function<void(int seat)> cardLaid;
-    std::function<void(int winner)> recordLastTrick;
-    std::function<void()> showLastTrick;
-    // Tells the other windows that this process hosts the game.
-    std::function<void()> hosting;
-    // Shows another window of the program by its menu item's name
-    // ("SpyList1", "ViewTally1", "PhraseList1", "Content1", "About1").
-    std::function<void(const QString &item)> showWindow;
-    // Opens the maker's web page (the logo).
-    std::function<void()> openHomePage;
-    // Puts the last-trick window back at its default place.
-    std::function<void()> resetLastTrickPlace;
-    // The window is closing (the program ends after it).
-    std::function<void()> windowClosing;
-    // The host has confirmed the own connection number.
-    std::function<void(int seat)> loggedIn;
-    // Opens a context menu; tests return true to keep it from showing.
-    std::function<bool(QMenu *menu)> menuPopup;
-};
-
 // The table client: the board with the four seats, the own hand, bids and
 // scores, and the chat pane. Everything the host sends enters through
-// processsocktimer; everything the client sends leaves through send().
+// processsocktimer; everything the client sends leaves through send(). What it
+// asks of the program goes through TableRequests; what it tells the program
+// are its signals.
 class Tchat : public QMainWindow
 {
     Q_OBJECT
@@ -98,7 +50,10 @@ public:
     explicit Tchat(QWidget *parent = nullptr);
     ~Tchat() override;
 
-    TableServices &services() { return m_services; }
+    // Where the table's requests go; null puts back the window's own.
+    void setRequests(TableRequests *requests);
+    // The window's own: its sockets, its boxes, no host.
+    TableRequests &ownRequests();
     // The port of the game host; 7772 unless a test host listens elsewhere.
     void setHostPort(int port);
     TSock *sock() const { return m_sock; }
@@ -235,6 +190,36 @@ public:
 signals:
     // The program should end (host full, connection lost).
     void programEnds();
+    // The solo start: the lobby download window should show.
+    void downloadWanted();
+    // The host confirmed the own connection number.
+    void loginConfirmed(int seat);
+    // The own player is at the table: time to read the settings file.
+    void connected();
+    // A preference kept in the settings file changed.
+    void settingsChanged();
+    // This process runs the table (the side windows offer removal of watchers).
+    void hosting();
+    // A game this seat played ended: "addtomine" or the winning team's name.
+    void gameRecorded(const QString &word);
+    // The watchers list: a line "n: name" comes or goes.
+    void spyJoined(const QString &line);
+    void spyLeft(const QString &line);
+    // The last-trick window: a game starts, a card is laid, a trick is taken.
+    void gameStarted();
+    void cardLaid(int seat);
+    void trickTaken(int winner);
+    // The player asked for another window: the game options, the last trick,
+    // or one by its menu item's name ("SpyList1", "ViewTally1", "PhraseList1",
+    // "Content1", "About1"); or for the maker's web page (the logo).
+    void gameStartWanted();
+    void lastTrickWanted();
+    void windowWanted(const QString &item);
+    void homePageWanted();
+    // Options > "Reset Screen Location": the last-trick window goes back too.
+    void placeReset();
+    // The window is closing (the program ends after it).
+    void closing();
     // A host message was handled or the status line changed: what the board
     // shows may be different.
     void tableChanged();
@@ -273,7 +258,9 @@ private:
     void drawRules();
     QString nameOfSeat(int seat) const;
 
-    TableServices m_services;
+    class OwnRequests;
+    std::unique_ptr<OwnRequests> m_ownRequests;
+    TableRequests *m_requests = nullptr;
     TSock *m_sock = nullptr;
     TSock *m_sock11 = nullptr;
 

@@ -96,8 +96,8 @@ void Tchat::buildBoard()
         m_logo->setPicture(logo);
     }
     connect(m_logo, &BoardPicture::pressed, this, [this](Qt::MouseButton button) {
-        if (button == Qt::LeftButton && m_services.openHomePage)
-            m_services.openHomePage();
+        if (button == Qt::LeftButton)
+            emit homePageWanted();
     });
 
     buildTableControls();
@@ -111,10 +111,7 @@ void Tchat::buildChat()
 {
     m_chat = new ChatPanel(m_board);
     m_chat->setSendFunction([this](const QByteArray &message) { send(message); });
-    m_chat->setSettingsChanged([this] {
-        if (m_services.writeSettings)
-            m_services.writeSettings();
-    });
+    m_chat->setSettingsChanged([this] { emit settingsChanged(); });
 
     m_phrases = new PhraseButtons(m_board);
     m_phrases->setSendAction([this](const QString &actionText) { return sendAction(actionText); });

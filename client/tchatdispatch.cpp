@@ -124,8 +124,7 @@ void Tchat::sendloginfo(const wire::toClient::SendLoginInfo &)
     // the running of the table.
     if (!m_model.ishost() && hostRights())
         offerHostControls();
-    if (m_services.loggedIn)
-        m_services.loggedIn(m_model.myseat());
+    emit loginConfirmed(m_model.myseat());
 }
 
 void Tchat::havewrongversion(const wire::toClient::HaveWrongVersion &m)
@@ -151,8 +150,7 @@ void Tchat::newplayerinfo(int seat, const QByteArray &text)
     if (seat == m_model.myseat()) {
         addlinetochat(QStringLiteral("0+You are Connected."));
         sortstuff(m_model.myseat());
-        if (m_services.readSettings)
-            m_services.readSettings();
+        emit connected();
         // A host in another process knows the saved bot speed only when told.
         if (!m_model.ishost() && hostRights())
             send(wire::toHost::BotSpeed{m_model.myseat(), botSpeed()}.encode());
@@ -163,8 +161,9 @@ void Tchat::newplayerinfo(int seat, const QByteArray &text)
         m_seats->playername[seat]->setText(m_model.seatName(seat));
         m_seats->playername[seat]->show();
     } else if (seat > kSeatCount) {
-        if (m_services.addSpy)
-            m_services.addSpy(QString::number(seat) + QStringLiteral(": ") + name);
+        if (const std::optional<QString> replaced = m_model.spyJoined(seat, name))
+            emit spyLeft(*replaced);
+        emit spyJoined(QString::number(seat) + QStringLiteral(": ") + name);
         addlinetochat(seat == m_model.myseat()
                           ? QStringLiteral("0+You are spying.")
                           : QStringLiteral("0+") + name + QStringLiteral(" is spying."));
@@ -181,9 +180,10 @@ void Tchat::playerdisconnected(const wire::toClient::PlayerDisconnected &m)
             addlinetochat(QStringLiteral("0+") + *departed + QStringLiteral(" disconnected."));
         m_seats->eyes[seat]->hide();
     } else if (seat > kSeatCount) {
-        const QString line = QString::number(seat) + QStringLiteral(": ") + name;
-        if (m_services.removeSpy && m_services.removeSpy(line))
+        if (m_model.spyLeft(seat, name)) {
+            emit spyLeft(QString::number(seat) + QStringLiteral(": ") + name);
             addlinetochat(QStringLiteral("0+") + name + QStringLiteral(" has left."));
+        }
     }
 }
 

@@ -148,8 +148,7 @@ void Tchat::heplayed(const wire::toClient::HePlayed &m)
         m_seats->cards[m.seat]->hide();
     m_seats->played[m.seat]->raise();
     playsounds(QStringLiteral("placecard"));
-    if (m_services.cardLaid)
-        m_services.cardLaid(m.seat);
+    emit cardLaid(m.seat);
 }
 
 void Tchat::tooktrick(const wire::toClient::TookTrick &m)
@@ -163,14 +162,12 @@ void Tchat::tooktrick(const wire::toClient::TookTrick &m)
     setStatus(nameOfSeat(m.seat) + QStringLiteral(" took the trick."));
     for (int s = 1; s <= kSeatCount; ++s)
         m_seats->turn[s]->hide();
-    if (m_services.recordLastTrick)
-        m_services.recordLastTrick(m.seat);
+    emit trickTaken(m.seat);
     playsounds(m.seat == m_model.myseat() ? QStringLiteral("turnovergood")
                                           : QStringLiteral("turnoverbad"));
 }
 
 void Tchat::button_lastClick()
 {
-    if (m_services.showLastTrick)
-        m_services.showLastTrick();
+    emit lastTrickWanted();
 }

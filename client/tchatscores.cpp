@@ -66,8 +66,8 @@ void Tchat::winner(const wire::toClient::Winner &m)
         m_seats->trickwinner[seat]->hide();
         m_seats->turn[seat]->hide();
     }
-    if (m_model.myseat() >= 1 && m_model.myseat() <= kSeatCount && m_services.recordTally)
-        m_services.recordTally(ownTeamWon ? QStringLiteral("addtomine") : teamName);
+    if (m_model.myseat() >= 1 && m_model.myseat() <= kSeatCount)
+        emit gameRecorded(ownTeamWon ? QStringLiteral("addtomine") : teamName);
 }
 
 void Tchat::gamestats(const wire::toClient::GameStats &)

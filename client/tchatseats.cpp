@@ -110,8 +110,7 @@ void Tchat::startthegame(const wire::StartGame &m)
 
     m_buttonStart->hide();
     m_justWatch->setChecked(m_model.watching());
-    if (m_services.resetLastTrick)
-        m_services.resetLastTrick();
+    emit gameStarted();
     clearall();
     drawRules();
     addlinetochat(QStringLiteral("0+") + QString::fromLatin1(m.starter) +
@@ -206,8 +205,7 @@ void Tchat::JustWatch1Click()
 void Tchat::openSeatMenu(int labelTag, BoardLabel *label, const QPoint &globalPos)
 {
     m_popupKick->prepare(labelTag, label->text(), hostRights());
-    if (!m_services.menuPopup || !m_services.menuPopup(m_popupKick))
-        m_popupKick->popup(globalPos);
+    m_requests->popup(m_popupKick, globalPos);
 }
 
 void Tchat::kicking(int seat)

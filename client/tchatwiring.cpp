@@ -2,9 +2,6 @@
 
 #include "client/sidewindows.h"
 #include "client/tchat.h"
-#include "client/tchatwidgets.h"
-
-#include <QLabel>
 
 SideWindows *attachSideWindows(Tchat &table)
 {
@@ -15,26 +12,19 @@ SideWindows *attachSideWindows(Tchat &table)
     access.seatName = [&table](int seat) { return table.model().seatName(seat); };
     access.playedCard = [&table](int seat) { return table.model().seat(seat).played; };
     access.kick = [&table](int seat) { table.kicking(seat); };
-    access.writeSettings = [&table] {
-        if (table.services().writeSettings)
-            table.services().writeSettings();
-    };
+    access.writeSettings = [&table] { emit table.settingsChanged(); };
     auto *windows = new SideWindows(&table, table.phraseButtons(), access);
 
-    TableServices &s = table.services();
-    s.showGameStart = [windows] { windows->showGameStart(); };
-    s.addSpy = [windows](const QString &line) { windows->addSpy(line); };
-    s.removeSpy = [windows](const QString &line) { return windows->removeSpy(line); };
-    s.hosting = [windows] { windows->hosting(); };
-    s.resetLastTrick = [windows] { windows->resetLastTrick(); };
-    s.cardLaid = [windows](int seat) { windows->cardLaid(seat); };
-    s.recordLastTrick = [windows](int winner) { windows->recordLastTrick(winner); };
-    s.showLastTrick = [windows] { windows->showLastTrick(); };
-    s.resetLastTrickPlace = [windows] { windows->resetLastTrickPlace(); };
-    auto otherWindows = s.showWindow;
-    s.showWindow = [windows, otherWindows](const QString &item) {
-        if (!windows->showWindow(item) && otherWindows)
-            otherWindows(item);
-    };
+    QObject::connect(&table, &Tchat::gameStartWanted, windows, &SideWindows::showGameStart);
+    QObject::connect(&table, &Tchat::spyJoined, windows, &SideWindows::addSpy);
+    QObject::connect(&table, &Tchat::spyLeft, windows, &SideWindows::removeSpy);
+    QObject::connect(&table, &Tchat::hosting, windows, &SideWindows::hosting);
+    QObject::connect(&table, &Tchat::gameStarted, windows, &SideWindows::resetLastTrick);
+    QObject::connect(&table, &Tchat::cardLaid, windows, &SideWindows::cardLaid);
+    QObject::connect(&table, &Tchat::trickTaken, windows, &SideWindows::recordLastTrick);
+    QObject::connect(&table, &Tchat::lastTrickWanted, windows, &SideWindows::showLastTrick);
+    QObject::connect(&table, &Tchat::placeReset, windows, &SideWindows::resetLastTrickPlace);
+    // The side windows answer their own View items; the program the others.
+    QObject::connect(&table, &Tchat::windowWanted, windows, &SideWindows::showWindow);
     return windows;
 }

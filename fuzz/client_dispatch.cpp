@@ -30,43 +30,28 @@ public:
     void play(const QString &) override {}
 };
 
-struct Table
+// Sends are kept with the seat the window held when it sent: a new login may
+// change it. Nothing connects, no box or menu opens.
+struct Table : TableRequests
 {
     Table()
     {
-        TableServices &s = window.services();
-        // Kept with the seat the window held when it sent: a new login may change it.
-        s.send = [this](const QByteArray &message) { sent.append({message, window.myseat()}); };
-        s.connectTo = [](const QString &) {};
-        s.startHost = [] {};
-        s.openLobbyLink = [] {};
-        s.showDownload = [] {};
-        s.messageBox = [](const QString &) {};
-        s.recordTally = [](const QString &) {};
-        s.readSettings = [] {};
-        s.writeSettings = [] {};
-        s.showGameStart = [] {};
-        s.addSpy = [](const QString &) {};
-        s.removeSpy = [](const QString &) { return true; };
-        s.resetLastTrick = [] {};
-        s.cardLaid = [](int) {};
-        s.recordLastTrick = [](int) {};
-        s.showLastTrick = [] {};
-        s.hosting = [] {};
-        s.showWindow = [](const QString &) {};
-        s.openHomePage = [] {};
-        s.resetLastTrickPlace = [] {};
-        s.windowClosing = [] {};
-        s.loggedIn = [](int) {};
-        s.menuPopup = [](QMenu *) { return true; };
+        window.setRequests(this);
         window.setSoundPlayer(&sounds);
         QObject::connect(&window, &Tchat::programEnds, [this] { ended = true; });
     }
 
+    void send(const QByteArray &message) override { sent.append({message, window.myseat()}); }
+    void connectTo(const QString &) override {}
+    void startHost() override {}
+    void openLobbyLink() override {}
+    void messageBox(const QString &) override {}
+    void popup(QMenu *, const QPoint &) override {}
+
     SilentSounds sounds;
-    Tchat window;
     QList<std::pair<QByteArray, int>> sent;
     bool ended = false;
+    Tchat window; // last: it goes before what it asks of
 };
 
 Table *table = nullptr;

@@ -50,23 +50,40 @@ void SpadesApp::createWindows()
     m_tally->load();
 }
 
+// The table talks to the host over its own sockets; the program starts the
+// host and shows the boxes.
+class SpadesApp::Requests : public TableRequests
+{
+public:
+    explicit Requests(SpadesApp &app) : m_app(app) {}
+
+    void send(const QByteArray &message) override { own().send(message); }
+    void connectTo(const QString &host) override { own().connectTo(host); }
+    void startHost() override { m_app.startHost(); }
+    void openLobbyLink() override { own().openLobbyLink(); }
+    void messageBox(const QString &text) override { m_app.showMessage(text); }
+    void popup(QMenu *menu, const QPoint &at) override { own().popup(menu, at); }
+
+private:
+    TableRequests &own() { return m_app.m_table->ownRequests(); }
+    SpadesApp &m_app;
+};
+
 void SpadesApp::bindTable()
 {
-    TableServices &s = m_table->services();
-    s.startHost = [this] { startHost(); };
-    s.showDownload = [this] { m_download->show(); };
-    s.messageBox = [this](const QString &text) { showMessage(text); };
-    s.recordTally = [this](const QString &word) {
+    m_requests = std::make_unique<Requests>(*this);
+    m_table->setRequests(m_requests.get());
+    Tchat *table = m_table.get();
+    connect(table, &Tchat::downloadWanted, m_download.get(), &QWidget::show);
+    connect(table, &Tchat::gameRecorded, this, [this](const QString &word) {
         m_tally->addgame(word, m_table->myseat(), seatNames());
-    };
-    s.readSettings = [this] { loadinifile(); };
-    s.writeSettings = [this] { saveinifile(); };
-    s.showWindow = [this](const QString &item) { showWindow(item); };
-    s.openHomePage = [] {
-        QDesktopServices::openUrl(QUrl(QStringLiteral("http://www.velnor.com/")));
-    };
-    s.windowClosing = [this] { mainWindowClosing(); };
-    // The side windows answer their own View items and pass the rest on.
+    });
+    connect(table, &Tchat::connected, this, &SpadesApp::loadinifile);
+    connect(table, &Tchat::settingsChanged, this, &SpadesApp::saveinifile);
+    connect(table, &Tchat::windowWanted, this, &SpadesApp::showWindow);
+    connect(table, &Tchat::homePageWanted, this,
+            [] { QDesktopServices::openUrl(QUrl(QStringLiteral("http://www.velnor.com/"))); });
+    connect(table, &Tchat::closing, this, &SpadesApp::mainWindowClosing);
     m_side = attachSideWindows(*m_table);
 
     connect(m_download.get(), &Tdownload::exitRequested, m_table.get(), &QWidget::close);

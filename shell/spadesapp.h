@@ -80,6 +80,8 @@ private:
     Options m_options;
     // Destroyed from the last up: the windows go first, as they may still
     // talk to the host while closing.
+    class Requests;
+    std::unique_ptr<Requests> m_requests;
     std::unique_ptr<PresenceMark> m_presence;
     std::unique_ptr<HostRuntime> m_host;
     std::unique_ptr<Thelp> m_help;

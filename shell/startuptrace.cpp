@@ -53,15 +53,12 @@ void watch(Tchat *table)
 {
     if (!qEnvironmentVariableIsSet("SPADES_TRACE_STARTUP"))
         return;
-    std::function<void(int)> &hook = table->services().loggedIn;
-    hook = [table, previous = hook, done = false](int seat) mutable {
-        if (previous)
-            previous(seat);
+    QObject::connect(table, &Tchat::loginConfirmed, table, [table, done = false]() mutable {
         if (done)
             return;
         done = true;
         report(table);
-    };
+    });
 }
 
 } // namespace startuptrace

@@ -58,7 +58,7 @@ TEST_F(TableTest, TheEntryFieldSendsThroughTheTableOnlyAfterLogin)
 TEST_F(TableTest, ChatAndSoundPreferencesWriteTheSettings)
 {
     int writes = 0;
-    table->services().writeSettings = [&] { ++writes; };
+    QObject::connect(table.get(), &Tchat::settingsChanged, [&] { ++writes; });
     table->chatPanel()->setColourPicker([](quint32) { return std::optional<quint32>(0xFF); });
     for (const char *name : {"TextColor1", "N14", "PlaySounds1", "PlayChatterSounds1", "New1"})
         table->findChild<QAction *>(name)->trigger();

@@ -77,7 +77,7 @@ TEST_F(TableTest, AFloodOfExtraCardsOpensOneBoxAndNoneInsideAnother)
     login(1);
     int depth = 0;
     int deepest = 0;
-    table->services().messageBox = [&](const QString &text) {
+    requests.onBox = [&](const QString &text) {
         boxes << text;
         deepest = std::max(deepest, ++depth);
         // A modal box runs an event loop of its own, in which the table's timer ticks.
@@ -132,8 +132,9 @@ TEST(HostileHost, WhatATableHoldsIsBounded)
          0},
     };
     for (const Case &c : cases) {
+        TestRequests quiet;
         Tchat table;
-        table.services().messageBox = [](const QString &) {};
+        table.setRequests(&quiet);
         bool ended = false;
         QObject::connect(&table, &Tchat::programEnds, [&] { ended = true; });
         qsizetype mostHeld = 0;

@@ -43,10 +43,12 @@ TEST(ServerTable, NumberOneStartsAGameThatThreeComputerSeatsFinish)
     Server server;
     ASSERT_GT(server.port, 0);
     SilentSounds silence;
+    TestRequests requests;
     Tchat table;
-    QStringList boxes;
     table.setSoundPlayer(&silence);
-    table.services().messageBox = [&boxes](const QString &text) { boxes.append(text); };
+    requests.own = &table.ownRequests();
+    table.setRequests(&requests);
+    const QStringList &boxes = requests.boxes;
     SideWindows *windows = attachSideWindows(table);
     table.setHostPort(server.port);
     table.show();

@@ -9,6 +9,7 @@
 #include "protocol/message.h"
 #include "protocol/wirecodec.h"
 #include "resources/pictures.h"
+#include "testrequests.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,6 +31,7 @@ public:
 
 struct TableSideFixture : ::testing::Test
 {
+    TestRequests requests;
     Tchat table;
     QuietSounds quiet;
     SideWindows *windows;
@@ -37,13 +39,8 @@ struct TableSideFixture : ::testing::Test
 
     TableSideFixture()
     {
-        TableServices &s = table.services();
-        s.send = [this](const QByteArray &m) { sent << m; };
-        s.menuPopup = [](QMenu *) { return true; };
-        s.messageBox = [](const QString &) {};
-        s.connectTo = [](const QString &) {};
-        s.startHost = [] {};
-        s.showDownload = [] {};
+        requests.onSend = [this](const QByteArray &m) { sent << m; };
+        table.setRequests(&requests);
         table.setSoundPlayer(&quiet);
         windows = attachSideWindows(table);
     }
@@ -184,24 +181,20 @@ TEST(TablePhraseButtons, StayReadyWhenNothingWentOut)
 {
     // The table's own socket, never connected: the socket's complaint is shown
     // and the buttons can be used again at once.
+    TestRequests requests;
     Tchat table;
     QuietSounds quiet;
     table.setSoundPlayer(&quiet);
-    QStringList boxes;
-    table.services().messageBox = [&](const QString &text) { boxes << text; };
+    requests.own = &table.ownRequests();
+    table.setRequests(&requests);
     PhraseButtons *buttons = table.phraseButtons();
     QTest::mouseClick(buttons->button(1), Qt::LeftButton);
-    EXPECT_EQ(boxes, QStringList{"Send - Socket Not Connected"});
-    EXPECT_TRUE(buttons->isReady());
-
-    // Nowhere to send at all.
-    table.services().send = nullptr;
-    QTest::mouseClick(buttons->button(2), Qt::LeftButton);
+    EXPECT_EQ(requests.boxes, QStringList{"Send - Socket Not Connected"});
     EXPECT_TRUE(buttons->isReady());
 
     // A message that goes out locks them.
-    QList<QByteArray> sent;
-    table.services().send = [&](const QByteArray &message) { sent << message; };
+    QList<QByteArray> &sent = requests.sent;
+    requests.own = nullptr;
     QTest::mouseClick(buttons->button(3), Qt::LeftButton);
     QTest::mouseClick(buttons->button(4), Qt::LeftButton);
     ASSERT_EQ(sent.size(), 1);

@@ -7,6 +7,7 @@
 #include "client/tchatwiring.h"
 #include "host/hostruntime.h"
 #include "platform/soundplayer.h"
+#include "testrequests.h"
 
 #include "client/tchatwidgets.h"
 
@@ -36,12 +37,13 @@ struct SoloTable
     {
         host.onAlert = [](const QByteArray &) {};
         table.setSoundPlayer(&silence);
-        table.services().messageBox = [this](const QString &text) { boxes.append(text); };
-        table.services().showDownload = [] {};
-        table.services().startHost = [this] {
+        requests.own = &table.ownRequests();
+        requests.onBox = [this](const QString &text) { boxes.append(text); };
+        requests.onStartHost = [this] {
             host.listen(0);
             table.setHostPort(host.port());
         };
+        table.setRequests(&requests);
         windows = attachSideWindows(table);
         host.botSpeedHook = [this]() -> std::optional<int> { return table.botSpeed(); };
     }
@@ -55,6 +57,7 @@ struct SoloTable
 
     HostRuntime host;
     SilentSounds silence;
+    TestRequests requests;
     Tchat table;
     QStringList boxes; // message boxes the table would have shown
     SideWindows *windows = nullptr;

@@ -3,6 +3,7 @@
 #include "client/tchat.h"
 #include "client/tchatwidgets.h"
 #include "platform/soundplayer.h"
+#include "testrequests.h"
 #include "tests/common/test_support.h"
 
 #include <QByteArray>
@@ -26,14 +27,14 @@ protected:
     void SetUp() override
     {
         table = std::make_unique<Tchat>();
-        TableServices &s = table->services();
-        s.send = [this](const QByteArray &message) { sent.append(message); };
-        s.messageBox = [this](const QString &text) { boxes.append(text); };
-        s.recordTally = [this](const QString &word) { tally.append(word); };
-        s.addSpy = [this](const QString &line) { spies.append(line); };
-        s.removeSpy = [this](const QString &line) { return spies.removeOne(line); };
-        s.recordLastTrick = [this](int seat) { lastTricks.append(seat); };
-        s.menuPopup = [](QMenu *) { return true; };
+        requests.onSend = [this](const QByteArray &message) { sent.append(message); };
+        requests.onBox = [this](const QString &text) { boxes.append(text); };
+        table->setRequests(&requests);
+        Tchat *t = table.get();
+        QObject::connect(t, &Tchat::gameRecorded, [this](const QString &w) { tally.append(w); });
+        QObject::connect(t, &Tchat::spyJoined, [this](const QString &l) { spies.append(l); });
+        QObject::connect(t, &Tchat::spyLeft, [this](const QString &l) { spies.removeOne(l); });
+        QObject::connect(t, &Tchat::trickTaken, [this](int seat) { lastTricks.append(seat); });
         table->setSoundPlayer(&sounds);
         drain();
     }
@@ -84,6 +85,7 @@ protected:
         return widget && !widget->isHidden();
     }
 
+    TestRequests requests;
     std::unique_ptr<Tchat> table;
     QList<QByteArray> sent;
     QStringList boxes;

@@ -253,10 +253,7 @@ namespace {
 TEST_F(TableTest, SeatMenuFollowsHostingAndTheClickedLabel)
 {
     QList<QMenu *> opened;
-    table->services().menuPopup = [&](QMenu *menu) {
-        opened.append(menu);
-        return true;
-    };
+    requests.onPopup = [&](QMenu *menu) { opened.append(menu); };
     login(2);
     QTest::mouseClick(control("label_playername3"), Qt::RightButton);
     ASSERT_EQ(opened.size(), 1);
@@ -266,9 +263,6 @@ TEST_F(TableTest, SeatMenuFollowsHostingAndTheClickedLabel)
         EXPECT_FALSE(item->isEnabled()) << "only the host may use it";
 
     SetUp();
-    table->services().menuPopup = [](QMenu *) { return true; };
-    table->services().startHost = [] {};
-    table->services().connectTo = [](const QString &) {};
     table->hostpress();
     login(1);
     QTest::mouseClick(control("label_playername4"), Qt::RightButton);
@@ -291,9 +285,8 @@ TEST_F(TableTest, NumberOneOfAJoinedTableRunsIt)
     for (int seat : {1, 2}) {
         SCOPED_TRACE(seat);
         SetUp();
-        table->services().connectTo = [](const QString &) {};
         int hosting = 0;
-        table->services().hosting = [&hosting] { ++hosting; };
+        QObject::connect(table.get(), &Tchat::hosting, [&hosting] { ++hosting; });
         table->processparams({"Ann", "10.0.0.5", "false"});
         EXPECT_FALSE(shown("button_start"));
         feed("CMD_sendlogininfo+" + QByteArray::number(seat));

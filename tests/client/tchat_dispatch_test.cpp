@@ -7,7 +7,6 @@ namespace {
 
 TEST_F(TableTest, LoginAnswersWithVersionNameAndSecondTerminator)
 {
-    table->services().connectTo = [](const QString &) {};
     table->processparams({"Ann+Bo", "10.0.0.5", "false"});
     feed("CMD_sendlogininfo+3");
     ASSERT_EQ(sent.size(), 1);
@@ -182,9 +181,9 @@ TEST_F(TableTest, ProcessParamsModes)
         SetUp();
         QStringList hostStarts, connects;
         bool lobby = false;
-        table->services().startHost = [&] { hostStarts.append("host"); };
-        table->services().connectTo = [&](const QString &host) { connects.append(host); };
-        table->services().openLobbyLink = [&] { lobby = true; };
+        requests.onStartHost = [&] { hostStarts.append("host"); };
+        requests.onConnect = [&](const QString &host) { connects.append(host); };
+        requests.onLobby = [&] { lobby = true; };
         table->processparams(c.args);
         EXPECT_EQ(hostStarts, c.hostStarts) << c.args.join(' ').toStdString();
         EXPECT_EQ(connects, c.connects) << c.args.join(' ').toStdString();

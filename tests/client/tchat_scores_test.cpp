@@ -80,8 +80,6 @@ TEST_F(TableTest, WinnerShowsTrophiesWhereverTheSeatsSit)
 
 TEST_F(TableTest, HostIsOfferedTheNextGame)
 {
-    table->services().startHost = [] {};
-    table->services().connectTo = [](const QString &) {};
     table->hostpress();
     login(1);
     feed("CMD_startgame+You+500+y+n+n+");
@@ -89,7 +87,7 @@ TEST_F(TableTest, HostIsOfferedTheNextGame)
     feed("CMD_winner+1+");
     EXPECT_TRUE(shown("button_start"));
     int opened = 0;
-    table->services().showGameStart = [&] { ++opened; };
+    QObject::connect(table.get(), &Tchat::gameStartWanted, [&] { ++opened; });
     QTest::mouseClick(control("button_start"), Qt::LeftButton);
     EXPECT_EQ(opened, 1);
 }

@@ -12,6 +12,7 @@
 #include "client/tspylist.h"
 #include "host/hostruntime.h"
 #include "platform/soundplayer.h"
+#include "testrequests.h"
 #include "tests/common/test_support.h"
 
 #include <QAction>
@@ -35,6 +36,7 @@ public:
 // One person's program: the table window, its side windows and what it sent.
 struct Person
 {
+    TestRequests requests;
     std::unique_ptr<Tchat> table = std::make_unique<Tchat>();
     SideWindows *windows = nullptr;
     QList<QByteArray> sent;
@@ -81,19 +83,19 @@ protected:
         Person &p = *people.back();
         Tchat &t = *p.table;
         t.setSoundPlayer(&silence);
-        TableServices &s = t.services();
-        s.messageBox = [&p](const QString &text) { p.boxes << text; };
-        s.showDownload = [] {};
-        s.openLobbyLink = [] {};
-        s.startHost = [this, &t] {
+        TestRequests &r = p.requests;
+        r.own = &t.ownRequests();
+        r.onBox = [&p](const QString &text) { p.boxes << text; };
+        r.onLobby = [] {};
+        r.onStartHost = [this, &t] {
             host.listen(0);
             t.setHostPort(host.port());
         };
-        const auto socketSend = s.send;
-        s.send = [&p, socketSend](const QByteArray &message) {
-            socketSend(message);
+        r.onSend = [&p, &t](const QByteArray &message) {
+            t.ownRequests().send(message);
             p.sent << message;
         };
+        t.setRequests(&r);
         QObject::connect(&t, &Tchat::programEnds, [&p] { p.ended = true; });
         p.windows = attachSideWindows(t);
         if (hosting)

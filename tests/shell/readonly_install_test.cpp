@@ -88,7 +88,7 @@ TEST_F(ReadOnlyInstall, SettingsAndTallyLiveInTheUserDataFolder)
         ASSERT_TRUE(waitUntil([&] { return first.table()->loggedin(); }));
         first.table()->setBotSpeed(200, true); // a menu choice writes the settings
         // A won game, recorded as the winner handler records it.
-        first.table()->services().recordTally(QStringLiteral("addtomine"));
+        emit first.table()->gameRecorded(QStringLiteral("addtomine"));
         first.table()->close(); // the tally is written as the window closes
     }
     EXPECT_TRUE(QFile::exists(folder + "/velnorlobby.ini"));
