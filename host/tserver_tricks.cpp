@@ -75,6 +75,7 @@ void TServer::placecard(int seat, int slot, int card, int cardsLeft)
         sendToAll(wire::toClient::heplayed(seat, card, cardsLeft));
         sendTo(seat, wire::toClient::usecard(seat, slot));
     }
+    m_history.place(seat, card, m_game.cardsintrick == 1 ? 0 : m_game.ledcard, m_game.spadesbroken);
     if (getsuit(card) == cards::kSpades)
         m_game.spadesbroken = true;
     SeatRecord &record = m_seats[seat];

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "host/computerplayer.h"
+#include "host/seatknowledge.h"
+
+#include <QByteArrayView>
+#include <cstdint>
+#include <optional>
+
+// Which computer players the host seats: the classic rules, or the expert who
+// plays out sampled deals of the unseen cards before every bid and card.
+enum class ComputerKind { Classic, Expert };
+
+std::optional<ComputerKind> computerKindNamed(QByteArrayView name); // "classic", "expert"
+const char *nameOf(ComputerKind kind);
+
+// The expert's effort and judgement; the defaults are the measured best.
+struct ExpertSettings
+{
+    int cardPlayouts = 640; // playouts per card, shared among the distinct choices
+    int minSamples = 20;    // deals per choice, however many choices there are
+    int maxSamples = 64;
+    int bidSamples = 64; // deals per bid
+    int bagCost = 5;     // points charged per bag besides the rollover penalty
+    int nilMargin = 10;  // points a Nil must promise above the best number
+};
+
+constexpr int kBlindNilBid = 100;
+
+// The card the seat of `k` plays now: always one of its legal cards, 0 only
+// when it holds none. The same knowledge and seed give the same card.
+int expertCard(const SeatKnowledge &k, std::uint64_t seed, const ExpertSettings &settings = {});
+
+// The seat's bid: 1..13 tricks, 0 for a Nil, or kBlindNilBid when the table
+// allows Blind Nil; whether to go blind is decided without the seat's cards.
+int expertBid(const SeatKnowledge &k, std::uint64_t seed, const ExpertSettings &settings = {});
+
+// The seed of one decision, from a table's own seed and what everyone can see.
+std::uint64_t decisionSeed(std::uint64_t tableSeed, int round, int seat, CardSet played);
+
+// The expert at the host's table, for the seat whose card or bid is awaited.
+ComputerCard expertplay(const GameState &game, const SeatTable &seats, const PlayHistory &history,
+                        int seat, std::uint64_t tableSeed);
+int expertbid(const GameState &game, const SeatTable &seats, const PlayHistory &history, int seat,
+              std::uint64_t tableSeed);
