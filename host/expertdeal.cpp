@@ -27,29 +27,42 @@ DealSampler::DealSampler(int me, CardSet unseen, const std::array<int, 4> &need,
                 m_free = false;
         }
     }
+    for (unsigned seats = 1; seats < 7; ++seats) {
+        std::uint8_t suits = 0;
+        for (int suit = 0; suit < 4; ++suit) {
+            if ((m_eligible[suit] & ~seats) == 0)
+                suits |= std::uint8_t(1u << suit);
+        }
+        if (suits != 0) {
+            m_limitSeats[m_limits] = std::uint8_t(seats);
+            m_limitSuits[m_limits] = suits;
+            ++m_limits;
+        }
+    }
     // Counts that do not add up, or shown voids no deal can honour, come only
     // from a history that does not fit the hand; deal by counts alone then.
-    if (m_need[0] + m_need[1] + m_need[2] != m_count || !feasible(m_need, m_suitCount)) {
+    bool unplaceable = false;
+    for (int suit = 0; suit < 4; ++suit)
+        unplaceable |= m_suitCount[suit] > 0 && m_eligible[suit] == 0;
+    if (m_need[0] + m_need[1] + m_need[2] != m_count || unplaceable ||
+        !feasible(m_need, m_suitCount)) {
         m_free = true;
         m_eligible.fill(7);
+        m_limits = 0;
     }
 }
 
 bool DealSampler::feasible(const std::array<int, 3> &room, const std::array<int, 4> &left) const
 {
     // Hall's condition: the cards that only some set of seats may take must fit
-    // in those seats' room, for every set of seats.
-    for (unsigned seats = 1; seats < 8; ++seats) {
+    // in those seats' room. All seats together always have room for all cards.
+    for (int i = 0; i < m_limits; ++i) {
         int demand = 0;
-        for (int suit = 0; suit < 4; ++suit) {
-            if (left[suit] > 0 && (m_eligible[suit] & ~seats) == 0)
-                demand += left[suit];
-        }
+        for (int suit = 0; suit < 4; ++suit)
+            demand += (m_limitSuits[i] >> suit & 1) ? left[suit] : 0;
         int space = 0;
-        for (int i = 0; i < 3; ++i) {
-            if (seats >> i & 1)
-                space += room[i];
-        }
+        for (int seat = 0; seat < 3; ++seat)
+            space += (m_limitSeats[i] >> seat & 1) ? room[seat] : 0;
         if (demand > space)
             return false;
     }

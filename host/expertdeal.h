@@ -31,6 +31,11 @@ private:
     std::array<int, 4> m_suitCount{};         // unseen cards by suit - 1
     std::array<std::uint8_t, 52> m_cards{};
     int m_count = 0;
+    // The sets of seats (bits of m_seat) that some suit is confined to, each
+    // with those suits (bits suit - 1): the only limits a deal must keep to.
+    std::array<std::uint8_t, 6> m_limitSeats{};
+    std::array<std::uint8_t, 6> m_limitSuits{};
+    int m_limits = 0;
     bool m_free = true; // no shown void limits the deal
 };
 

@@ -4,7 +4,6 @@
 #include "host/expertsim.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 
 using namespace expert;
@@ -40,7 +39,6 @@ bool openTrick(const SeatKnowledge &k, SimTable &t)
     }
     if (!cards::isSeat(k.leader) || k.tablecard[k.leader] != k.ledcard)
         return false;
-    const bool spades = t.spadesBroken;
     t.leader = k.leader - 1;
     for (int i = 0, s = k.leader - 1; i < 3 && s != k.seat - 1; ++i, s = (s + 1) & 3) {
         const int card = k.tablecard[s + 1];
@@ -49,7 +47,6 @@ bool openTrick(const SeatKnowledge &k, SimTable &t)
         t.hand[s] |= bit(card); // played from the hand it was in
         t.play(s, card);
     }
-    t.spadesBroken = spades || t.spadesBroken;
     return t.toPlay() == k.seat - 1 && t.count > 0;
 }
 
@@ -75,15 +72,10 @@ int distinctChoices(CardSet legal, CardSet hand, CardSet gone, int (&out)[kMaxCh
     return n;
 }
 
-int teamOfSim(int seat)
-{
-    return seat & 1;
-}
-
 HandValue valueFor(const SeatKnowledge &k, int bagCost)
 {
     HandValue v;
-    v.team = teamOfSim(k.seat - 1);
+    v.team = (k.seat - 1) & 1;
     v.bags = {k.teambags[1], k.teambags[2]};
     v.sandbag = k.sandbag;
     v.bagCost = bagCost;

@@ -22,7 +22,7 @@ struct ExpertSettings
     int maxSamples = 64;
     int bidSamples = 64; // deals per bid
     int bagCost = 5;     // points charged per bag besides the rollover penalty
-    int nilMargin = 10;  // points a Nil must promise above the best number
+    int nilMargin = 40;  // points a Nil must promise above the best number
 };
 
 constexpr int kBlindNilBid = 100;

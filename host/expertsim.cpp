@@ -4,50 +4,52 @@ namespace expert {
 
 namespace {
 
-constexpr int rankOf(int card)
+// The thirteen ranks of one suit as bits 0 (two) .. 12 (ace).
+constexpr unsigned ranksIn(CardSet set, int suit)
 {
-    return (card - 1) % 13; // two 0 ... ace 12
+    return unsigned(set >> ((suit - 1) * 13 + 1)) & 0x1FFFu;
+}
+
+constexpr int cardOf(int suit, int rank)
+{
+    return (suit - 1) * 13 + 1 + rank;
 }
 
 // The highest-ranking card of a set whatever its suit; spades win ties, as
-// they are the ones that take tricks unasked.
+// they are the ones that take tricks unasked, then the lower suit.
 int topByRank(CardSet set)
 {
-    int best = 0;
-    int bestRank = -1;
-    for (int suit = 1; suit <= 4; ++suit) {
-        const CardSet in = set & suitMask(suit);
-        if (in == 0)
-            continue;
-        const int card = highest(in);
-        const int rank = rankOf(card);
-        if (rank > bestRank || (rank == bestRank && suit == cards::kSpades)) {
-            best = card;
-            bestRank = rank;
-        }
+    const unsigned spades = ranksIn(set, cards::kSpades);
+    const unsigned clubs = ranksIn(set, cards::kClubs);
+    const unsigned diamonds = ranksIn(set, cards::kDiamonds);
+    const unsigned hearts = ranksIn(set, cards::kHearts);
+    const unsigned all = spades | clubs | diamonds | hearts;
+    if (all == 0)
+        return 0;
+    const int rank = 31 - std::countl_zero(all);
+    for (int suit : {cards::kSpades, cards::kClubs, cards::kDiamonds}) {
+        if (ranksIn(set, suit) >> rank & 1)
+            return cardOf(suit, rank);
     }
-    return best;
+    return cardOf(cards::kHearts, rank);
 }
 
-// The lowest-ranking card of a set, kept off spades while another card will do.
+// The lowest-ranking card of a set, kept off spades while another card will
+// do; of equal ranks the lower suit.
 int lowByRank(CardSet set)
 {
     const CardSet sides = set & ~kSpadeMask;
     if (sides == 0)
         return lowest(set);
-    int best = 0;
-    int bestRank = 13;
-    for (int suit = 1; suit <= 4; ++suit) {
-        const CardSet in = sides & suitMask(suit);
-        if (in == 0)
-            continue;
-        const int card = lowest(in);
-        if (rankOf(card) < bestRank) {
-            best = card;
-            bestRank = rankOf(card);
-        }
-    }
-    return best;
+    const unsigned clubs = ranksIn(sides, cards::kClubs);
+    const unsigned diamonds = ranksIn(sides, cards::kDiamonds);
+    const unsigned hearts = ranksIn(sides, cards::kHearts);
+    const int rank = std::countr_zero(clubs | diamonds | hearts);
+    if (clubs >> rank & 1)
+        return cardOf(cards::kClubs, rank);
+    if (diamonds >> rank & 1)
+        return cardOf(cards::kDiamonds, rank);
+    return cardOf(cards::kHearts, rank);
 }
 
 // Cards of `set` that no card still out (in `outstanding`) can beat in their suit.

@@ -59,7 +59,6 @@ struct SeatKnowledge
     bool blind = false;     // Blind Nil bids are allowed
     bool startclub = false; // the two of clubs opens the hand
 
-    bool bidding() const { return !hasbid[seat]; }
     bool isNil(int s) const { return hasbid[s] && bid[s] == 0; }
 };
 

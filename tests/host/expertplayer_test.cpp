@@ -183,6 +183,8 @@ TEST(DealSampler, HonoursCountsAndShownVoidsEvenWhenTight)
         {{0, 4, 4, 4}, {0, 0, 0, 0}, "2C 3C 4C 5C 2D 3D 4D 5D 2H 3H 4H 5H"},
         // one seat void in everything but clubs
         {{0, 2, 3, 3}, {0, 0, 0b1110, 0}, "2C 3C 4C 5C 6C 2D 3D 4D"},
+        // everyone void in hearts, which are all gone; one also in diamonds
+        {{0, 2, 2, 2}, {0, 0b1010, 0b1000, 0b1000}, "2C 3C 4C 5C 2D 3D"},
     };
     for (const auto &c : cases) {
         const CardSet unseen = setOf(c.unseen);
