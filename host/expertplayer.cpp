@@ -11,7 +11,10 @@ using namespace expert;
 namespace {
 
 constexpr int kMaxChoices = 13;
+constexpr int kMaxSamples = 512;       // deals per card at most, whatever the settings
+constexpr int kCheckEvery = 16;        // deals between two looks at the running totals
 constexpr double kBlindNilEdge = 0.02; // in chances of winning the game
+constexpr int kBlindNilBehind = 100;   // points behind before a Blind Nil is weighed
 
 // The table as the seat of `k` sees it, its own hand in place and the others
 // empty until a sample fills them.
@@ -130,17 +133,18 @@ bool blindNilPays(const SeatKnowledge &k, std::uint64_t seed, const ExpertSettin
     const int team = cards::teamOf(k.seat);
     const int our = k.teamscore[team];
     const int their = k.teamscore[3 - team];
-    // Only a side behind gambles; and never both partners blind.
-    if (our >= their || k.isNil(cards::partnerOf(k.seat)))
+    // Only a side well behind gambles; and never both partners blind.
+    if (their - our < kBlindNilBehind || k.isNil(cards::partnerOf(k.seat)))
         return false;
     SeatKnowledge blindfold = k;
     blindfold.hand = 0;
     Rng rng(seed ^ 0xB11DB11DB11DB11Dull);
     HandValue value = valueFor(blindfold, 0);
-    double normal = 0;
-    double blind = 0;
-    // A rare bet that swings four hundred points: worth more deals than a bid.
-    const int samples = 3 * settings.bidSamples;
+    // Deal by deal, the gain in the chance of winning from going blind, less
+    // the edge it must show; dealing stops once its sign is beyond doubt.
+    double sum = 0;
+    double squares = 0;
+    const int samples = 2 * settings.bidSamples;
     for (int i = 0; i < samples; ++i) {
         SimTable t = tableOf(blindfold);
         dealWhole(t, rng);
@@ -150,19 +154,64 @@ bool blindNilPays(const SeatKnowledge &k, std::uint64_t seed, const ExpertSettin
         n.nil[me] = false;
         openHand(n, k.dealer, k.startclub);
         rollout(n);
-        normal += winChance(our + value.teamTotal(n, team - 1),
-                            their + value.teamTotal(n, 2 - team), k.playtoscore);
         SimTable b = t;
         b.bid[me] = 0;
         b.nil[me] = true;
         b.blind[me] = true;
         openHand(b, k.dealer, k.startclub);
         rollout(b);
-        blind += winChance(our + value.teamTotal(b, team - 1), their + value.teamTotal(b, 2 - team),
-                           k.playtoscore);
+        const double gain = winChance(our + value.teamTotal(b, team - 1),
+                                      their + value.teamTotal(b, 2 - team), k.playtoscore) -
+                            winChance(our + value.teamTotal(n, team - 1),
+                                      their + value.teamTotal(n, 2 - team), k.playtoscore) -
+                            kBlindNilEdge;
+        sum += gain;
+        squares += gain * gain;
+        const int dealt = i + 1;
+        if (dealt >= settings.minSamples && dealt % kCheckEvery == 0) {
+            const double mean = sum / dealt;
+            const double spread = std::sqrt(std::max(0.0, squares / dealt - mean * mean) / dealt);
+            if (std::abs(mean) > settings.stopMargin * spread)
+                break;
+        }
     }
-    // Only a clear gain: a coin flip is no reason to play blind.
-    return blind > normal + kBlindNilEdge * samples;
+    return sum > 0;
+}
+
+int bestOf(const long long *total, int n)
+{
+    int best = 0;
+    for (int c = 1; c < n; ++c) {
+        if (total[c] > total[best])
+            best = c;
+    }
+    return best;
+}
+
+// Whether `best` leads every other choice, deal by deal, by more than `margin`
+// standard errors of the difference. Choices that always score alike are no
+// reason to go on.
+bool clearlyBest(const int (&values)[kMaxSamples][kMaxChoices], int dealt, int n, int best,
+                 double margin)
+{
+    for (int c = 0; c < n; ++c) {
+        if (c == best)
+            continue;
+        double sum = 0;
+        double squares = 0;
+        for (int i = 0; i < dealt; ++i) {
+            const double d = values[i][best] - values[i][c];
+            sum += d;
+            squares += d * d;
+        }
+        if (squares == 0)
+            continue;
+        const double mean = sum / dealt;
+        const double variance = std::max(0.0, squares / dealt - mean * mean);
+        if (mean <= margin * std::sqrt(variance / dealt))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -195,26 +244,33 @@ int expertCard(const SeatKnowledge &k, std::uint64_t seed, const ExpertSettings 
     }
     const DealSampler sampler(me, kDeck & ~k.hand & ~k.played, need, voids);
     const HandValue value = valueFor(k, settings.bagCost);
-    const int samples =
-        std::clamp(settings.cardPlayouts / n, settings.minSamples, settings.maxSamples);
+    const int samples = std::clamp(settings.cardPlayouts / n, std::max(1, settings.minSamples),
+                                   std::clamp(settings.maxSamples, 1, kMaxSamples));
 
+    // Each deal is played out once for every choice; after the first few,
+    // dealing stops as soon as one choice is ahead of every other beyond doubt.
     Rng rng(seed);
+    int values[kMaxSamples][kMaxChoices];
     long long total[kMaxChoices] = {};
+    int best = 0;
     for (int i = 0; i < samples; ++i) {
-        SimTable dealt = base;
-        sampler.deal(dealt, rng);
+        SimTable deal = base;
+        sampler.deal(deal, rng);
         for (int c = 0; c < n; ++c) {
-            SimTable t = dealt;
+            SimTable t = deal;
             t.play(me, choices[c]);
             rollout(t);
-            total[c] += value(t);
+            values[i][c] = value(t);
+            total[c] += values[i][c];
+        }
+        const int dealt = i + 1;
+        if (dealt >= settings.minSamples && dealt % kCheckEvery == 0) {
+            best = bestOf(total, n);
+            if (clearlyBest(values, dealt, n, best, settings.stopMargin))
+                return choices[best];
         }
     }
-    int best = 0;
-    for (int c = 1; c < n; ++c) {
-        if (total[c] > total[best])
-            best = c;
-    }
+    best = bestOf(total, n);
     return choices[best];
 }
 

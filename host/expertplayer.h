@@ -17,12 +17,13 @@ const char *nameOf(ComputerKind kind);
 // The expert's effort and judgement; the defaults are the measured best.
 struct ExpertSettings
 {
-    int cardPlayouts = 640; // playouts per card, shared among the distinct choices
-    int minSamples = 20;    // deals per choice, however many choices there are
-    int maxSamples = 64;
-    int bidSamples = 64; // deals per bid
-    int bagCost = 5;     // points charged per bag besides the rollover penalty
-    int nilMargin = 40;  // points a Nil must promise above the best number
+    int cardPlayouts = 2560; // playouts per card at most, shared among the distinct choices
+    int minSamples = 32;     // deals per card before the leader may be called
+    int maxSamples = 256;
+    double stopMargin = 2.5; // standard errors the leader must be ahead to stop dealing
+    int bidSamples = 256;    // deals per bid
+    int bagCost = 10;        // points charged per bag besides the rollover penalty
+    int nilMargin = 40;      // points a Nil must promise above the best number
 };
 
 constexpr int kBlindNilBid = 100;
