@@ -21,7 +21,7 @@ struct ExpertSettings
     int minSamples = 32;     // deals per card before the leader may be called
     int maxSamples = 256;
     double stopMargin = 2.5; // standard errors the leader must be ahead to stop dealing
-    int bidSamples = 256;    // deals per bid
+    int bidSamples = 128;    // deals per bid
     int bagCost = 10;        // points charged per bag besides the rollover penalty
     int nilMargin = 40;      // points a Nil must promise above the best number
 };
