@@ -13,8 +13,8 @@ namespace {
 constexpr int kMaxChoices = 13;
 constexpr int kMaxSamples = 512;       // deals per card at most, whatever the settings
 constexpr int kCheckEvery = 16;        // deals between two looks at the running totals
-constexpr double kBlindNilEdge = 0.02; // in chances of winning the game
-constexpr int kBlindNilBehind = 100;   // points behind before a Blind Nil is weighed
+constexpr double kBlindNilEdge = 0.05; // in chances of winning the game
+constexpr int kBlindNilBehind = 150;   // points behind before a Blind Nil is weighed
 
 // The table as the seat of `k` sees it, its own hand in place and the others
 // empty until a sample fills them.

@@ -104,7 +104,7 @@ TEST(ExpertAtTheTable, NeverOffersACardTheHostRefuses)
     int cardsPlayed = 0;
     server.dispatch(1, unterminated(wire::toHost::startgame("p", "100000", true, true, false)));
     const GameState &game = server.game();
-    while (cardsPlayed < 4000) {
+    while (cardsPlayed < 2500) {
         if (server.bidAwaited(game.bidder)) {
             const int seat = game.bidder;
             const int roll = int(choice.draw(8));
