@@ -34,18 +34,15 @@ struct Host
     // The receive path of HostRuntime::Sock1Read and its socket timer.
     void receive(int connection, const QByteArray &bytes)
     {
-        QList<QByteArray> complete;
-        buffers[connection].append(bytes, complete);
-        for (const QByteArray &message : complete)
-            queue.push(connection, message);
+        if (!queue[connection].append(bytes))
+            std::abort();
         while (const std::optional<QueuedMessage> message = queue.take())
             server.dispatch(message->connection, message->text);
     }
 
     VirtualPort port;
     TServer server;
-    std::array<ReceiveBuffer, kPlayers + 1> buffers;
-    MessageQueue queue;
+    FairQueue queue;
 };
 
 QByteArray chatFrom(int n)

@@ -71,11 +71,13 @@ KeyboardPlay::KeyboardPlay(Tchat *table) : QObject(table), m_table(table)
     QWidget *board = table->boardPanel();
     // Reached with Tab; a mouse click on the table leaves the focus where it was.
     board->setFocusPolicy(Qt::TabFocus);
+    // The ring is the board's child like any card; made before the board is
+    // watched, it never gets the filter meant for the board's other children.
+    m_frame = new FocusRing(board);
     board->installEventFilter(this);
     table->installEventFilter(this);
     if (auto *edit = table->findChild<QLineEdit *>(QStringLiteral("edit_bid")))
         edit->installEventFilter(this);
-    m_frame = new FocusRing(board);
 
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), table);
     escape->setObjectName(QStringLiteral("shortcut_closescores"));

@@ -50,7 +50,7 @@ private:
     bool ownTurn() const;
 
     Tchat *m_table;
-    QWidget *m_frame;
+    QWidget *m_frame = nullptr;
     QPointer<CardPicture> m_focused;
     int m_focusIndex = 0; // slot order index of the last focused card
     bool m_wasOwnTurn = false;

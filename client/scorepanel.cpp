@@ -15,7 +15,10 @@ const QColor kTeamColour[2] = {QColor(0, 64, 128), QColor(128, 0, 0)};
 QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, int left, int top,
                   int width, int height = 16)
 {
-    auto *label = new QLabel(text, parent);
+    auto *label = new QLabel(parent);
+    // The figures are the host's texts.
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
     if (!name.isEmpty())
         label->setObjectName(name);
     label->setGeometry(left, top, width, height);

@@ -7,7 +7,7 @@
 #include "client/tspylist.h"
 #include "client/windowbackground.h"
 #include "resources/pictures.h"
-#include "shell/platform/spadessettings.h"
+#include "platform/spadessettings.h"
 
 #include <QEvent>
 #include <QWidget>
@@ -126,7 +126,7 @@ void SideWindows::showLastTrick()
 
 void SideWindows::resetLastTrickPlace()
 {
-    m_lasttrick->setStoredPosition(Tlasttrick::kDefaultTop, Tlasttrick::kDefaultLeft);
+    m_lasttrick->resetPlace();
 }
 
 bool SideWindows::showWindow(const QString &item)
@@ -145,6 +145,13 @@ bool SideWindows::showWindow(const QString &item)
         return true;
     }
     return false;
+}
+
+void SideWindows::closeAll()
+{
+    for (QWidget *window :
+         std::initializer_list<QWidget *>{m_gamestart, m_spylist, m_lasttrick, m_phraseEditor})
+        window->close();
 }
 
 void SideWindows::applySettings(const SpadesSettings &settings)

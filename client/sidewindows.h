@@ -58,6 +58,8 @@ public:
     void recordLastTrick(int winnerSeat);
     void showLastTrick();
     void resetLastTrickPlace();
+    // The table closes: so do these windows.
+    void closeAll();
     // A View item by its menu name; false when it is not one of these windows.
     bool showWindow(const QString &item);
 

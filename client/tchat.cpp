@@ -1,7 +1,7 @@
 #include "client/tchat.h"
 
 #include "chat/chatpanel.h"
-#include "chat/soundboard.h"
+#include "client/soundboard.h"
 #include "client/accessiblenames.h"
 #include "client/keyboardplay.h"
 #include "client/phrasebuttons.h"
@@ -10,12 +10,13 @@
 #include "client/tchatwidgets.h"
 #include "protocol/cards.h"
 #include "protocol/tsock.h"
-#include "shell/platform/soundplayer.h"
+#include "platform/soundplayer.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScopedValueRollback>
 #include <QTimer>
 
 namespace {
@@ -86,9 +87,6 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
         m_sock->Open();
     };
     m_services.openLobbyLink = [this] { m_sock11->Open(); };
-
-    // The queue starts with one line that holds no command.
-    queueMessage(QByteArrayLiteral("receivedlist"));
 
     m_buttonStart->hide();
     m_startGame->setEnabled(false);
@@ -237,10 +235,20 @@ void Tchat::hostpress()
     m_logintext = m_playername.toLatin1() + char(0xFF);
     m_ishost = true;
     openConnection(QStringLiteral("127.0.0.1"));
+    offerHostControls();
+}
+
+void Tchat::offerHostControls()
+{
     m_buttonStart->show();
     m_startGame->setEnabled(true);
     if (m_services.hosting)
         m_services.hosting();
+}
+
+bool Tchat::hostRights() const
+{
+    return m_ishost || (m_loggedin && m_myseat == 1);
 }
 
 void Tchat::joinpress()
@@ -306,12 +314,19 @@ void Tchat::startTimer1()
         m_timer1->start();
 }
 
+// One box at a time: a box's own event loop must not open another.
 void Tchat::showMessage(const QString &text)
 {
-    if (m_services.messageBox)
+    if (m_boxOpen)
+        return;
+    const QScopedValueRollback<bool> open(m_boxOpen, true);
+    if (m_services.messageBox) {
         m_services.messageBox(text);
-    else
-        QMessageBox::information(this, windowTitle(), text);
+        return;
+    }
+    QMessageBox box(QMessageBox::Information, windowTitle(), text, QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 void Tchat::endProgram()

@@ -104,16 +104,22 @@ public:
     void processparams(const QStringList &args);
     void hostpress();
     void joinpress();
+    // The controls only the table's runner uses: Start, File > "Start Game"
+    // and removal of watchers.
+    void offerHostControls();
 
     // The socket's events.
     void sockRead(const QByteArray &bytes);
     void sockInfo(const QByteArray &text);
     // Queues one message as the socket would (terminator already removed).
     void queueMessage(const QByteArray &message);
-    // One tick of Timer1: at most one message is handled.
+    // One tick of Timer1: at most one message is handled. A tick that comes
+    // while a handler still runs (a message box's own event loop) waits for
+    // it, so messages keep their order and no handler runs inside another.
     void processsocktimer();
     bool timerRunning() const;
     int queuedMessages() const { return int(m_receivedlist.size()); }
+    const ReceiveQueue &receiveQueue() const { return m_receivedlist; }
 
     // The one way out to the host; false when the message did not go out
     // (no connection: the socket's complaint is shown instead).
@@ -130,6 +136,10 @@ public:
     int myseat() const { return m_myseat; }
     bool loggedin() const { return m_loggedin; }
     bool ishost() const { return m_ishost; }
+    // Whether this window runs the table: it hosts, or the host it joined has
+    // given it connection number 1, which the host lets start games, remove
+    // people and set the bot speed.
+    bool hostRights() const;
     QString playername() const { return m_playername; }
     QString hostaddress() const { return m_hostaddress; }
     QByteArray logintext() const { return m_logintext; }
@@ -285,10 +295,12 @@ private:
     std::array<CardPicture *, 14> m_cards{};
 
     // Receiving.
-    ReceiveBuffer m_buffer;
-    std::deque<QByteArray> m_receivedlist;
+    ReceiveQueue m_receivedlist{limits::kClient};
     QTimer *m_timer1 = nullptr;
+    bool m_dispatching = false;
     bool m_ending = false;
+    bool m_boxOpen = false;
+    bool m_toldHandFull = false;
 
     QStringList m_chatLines;
 

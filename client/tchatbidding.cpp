@@ -10,6 +10,26 @@
 #include <QLabel>
 #include <QLineEdit>
 
+namespace {
+
+// The number field as a bid the host can take: one or two digits, 0 to 13.
+std::optional<int> typedBid(const QString &text)
+{
+    if (text.isEmpty() || text.size() > 2)
+        return std::nullopt;
+    int value = 0;
+    for (QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - '0');
+    }
+    if (value > cards::kHandSize)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
 void Tchat::hideBidControls()
 {
     showNumberBid(false);
@@ -95,10 +115,18 @@ void Tchat::finalbid(const QByteArray &data)
 
 void Tchat::button_bidClick()
 {
+    const std::optional<int> bid = typedBid(m_editBid->text());
+    if (tagOf(m_buttonBid) == m_myseat && !bid) {
+        // The host would ignore it and wait for ever: the field stays for
+        // a number it can take.
+        m_editBid->setText(QStringLiteral("1"));
+        m_editBid->selectAll();
+        return;
+    }
     showNumberBid(false);
     if (tagOf(m_buttonBid) == m_myseat && m_loggedin)
-        send("CMD_mybid+" + QByteArray::number(m_myseat) + '+' + m_editBid->text().toLatin1() +
-             '+' + char(0xFF));
+        send("CMD_mybid+" + QByteArray::number(m_myseat) + '+' + QByteArray::number(*bid) + '+' +
+             char(0xFF));
     setTag(m_buttonBid, 0);
 }
 

@@ -3,7 +3,7 @@
 #include "client/tchatboard.h"
 
 #include "chat/chatpanel.h"
-#include "chat/soundboard.h"
+#include "client/soundboard.h"
 #include "client/phrasebuttons.h"
 #include "client/seatmenu.h"
 #include "client/tchatwidgets.h"
@@ -13,6 +13,7 @@
 #include <QFrame>
 #include <QLineEdit>
 #include <QPainter>
+#include <QRegularExpressionValidator>
 #include <QToolButton>
 
 namespace {
@@ -58,7 +59,10 @@ const char *kLightText = "color: #fffbe6;";
 
 QLabel *tableLabel(const QString &name, const QString &text, const QRect &geometry, QWidget *parent)
 {
-    auto *label = new QLabel(text, parent);
+    auto *label = new QLabel(parent);
+    // What the board's labels show comes largely from the host.
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
     label->setObjectName(name);
     label->setGeometry(geometry);
     label->setStyleSheet(QString::fromLatin1(kLightText));
@@ -264,6 +268,11 @@ void Tchat::buildBidControls()
     m_editBid = new QLineEdit(QStringLiteral("1"), m_board);
     m_editBid->setObjectName(QStringLiteral("edit_bid"));
     m_editBid->setGeometry(260, 297, 26, 24);
+    // A bid is a number of tricks; anything else typed here would travel as
+    // message text.
+    m_editBid->setMaxLength(2);
+    m_editBid->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]{0,2}")), m_editBid));
     m_updownBid =
         new UpDown(QStringLiteral("updown_bid"), {286, 297, 17, 24}, m_editBid, 1, 13, m_board);
     m_buttonBid = new BoardButton(QStringLiteral("button_bid"), QStringLiteral("Bid"),

@@ -3,11 +3,12 @@
 #include "client/tchatboard.h"
 
 #include "chat/chatpanel.h"
-#include "chat/soundboard.h"
+#include "client/soundboard.h"
 #include "client/tchatwidgets.h"
 #include "protocol/cards.h"
 #include "protocol/message.h"
 
+#include <QScopedValueRollback>
 #include <QTimer>
 
 namespace {
@@ -24,14 +25,16 @@ struct Route
 
 void Tchat::sockRead(const QByteArray &bytes)
 {
-    QList<QByteArray> complete;
-    if (!m_buffer.append(bytes, complete)) {
-        // A host that never ends its message is not one we can follow.
+    if (m_ending)
+        return;
+    // A host that never ends its message, or sends faster than any table
+    // reads, is not one we can follow.
+    if (!m_receivedlist.append(bytes)) {
         endProgram();
         return;
     }
-    for (const QByteArray &message : complete)
-        queueMessage(message);
+    if (!m_receivedlist.isEmpty())
+        startTimer1();
 }
 
 void Tchat::sockInfo(const QByteArray &text)
@@ -44,23 +47,34 @@ void Tchat::queueMessage(const QByteArray &message)
 {
     if (m_ending)
         return;
-    m_receivedlist.push_back(message);
-    startTimer1();
+    if (!m_receivedlist.push(message)) {
+        endProgram();
+        return;
+    }
+    if (!m_receivedlist.isEmpty())
+        startTimer1();
 }
 
 void Tchat::processsocktimer()
 {
-    if (!m_receivedlist.empty()) {
-        const QByteArray line = m_receivedlist.front();
-        m_receivedlist.pop_front();
-        const auto [command, data] = wire::splitCommand(line);
+    if (m_dispatching) {
+        m_timer1->stop();
+        return;
+    }
+    if (const std::optional<QByteArray> line = m_receivedlist.take()) {
+        const auto [command, data] = wire::splitCommand(*line);
         if (!command.isEmpty()) {
-            dispatch(command, data);
+            {
+                const QScopedValueRollback<bool> busy(m_dispatching, true);
+                dispatch(command, data);
+            }
             emit tableChanged();
         }
     }
-    if (m_receivedlist.empty())
+    if (m_receivedlist.isEmpty())
         m_timer1->stop();
+    else
+        startTimer1();
 }
 
 void Tchat::dispatch(const QByteArray &command, const QByteArray &data)
@@ -114,6 +128,10 @@ void Tchat::sendloginfo(const QByteArray &data)
     m_soundBoard->setLoggedIn(true);
     send("CMD_logininfo+" + QByteArray::number(m_myseat) + '+' + wire::kVersion + '+' +
          m_logintext + char(0xFF));
+    // A host without a window of its own (the table server) hands number 1
+    // the running of the table.
+    if (!m_ishost && hostRights())
+        offerHostControls();
     if (m_services.loggedIn)
         m_services.loggedIn(m_myseat);
 }
@@ -147,6 +165,9 @@ void Tchat::newplayerinfo(const QByteArray &data)
         sortstuff(m_myseat);
         if (m_services.readSettings)
             m_services.readSettings();
+        // A host in another process knows the saved bot speed only when told.
+        if (!m_ishost && hostRights())
+            send(wire::toHost::botspeed(m_myseat, botSpeed()));
     } else {
         addlinetochat(QStringLiteral("0+") + name + QStringLiteral(" is Connected."));
     }

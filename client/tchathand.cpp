@@ -64,7 +64,12 @@ void Tchat::createcard(int position, int card)
     while (slot <= cards::kHandSize && !m_slots[slot].free)
         ++slot;
     if (slot > cards::kHandSize) {
-        showMessage(QStringLiteral("no no"));
+        // Only a broken or hostile host deals a fourteenth card; saying so
+        // once is enough, however many follow.
+        if (!m_toldHandFull) {
+            m_toldHandFull = true;
+            showMessage(QStringLiteral("no no"));
+        }
         return;
     }
     // A position names a card picture; a second card for a taken position, or

@@ -68,7 +68,7 @@ void Tchat::winner(const QByteArray &data)
                                     : teamName + QStringLiteral(" has Won the Game!");
     setStatus(text);
     addlinetochat(QStringLiteral("0+") + text);
-    if (m_ishost)
+    if (hostRights())
         m_buttonStart->show();
     for (int seat = 1; seat <= kSeatCount; ++seat) {
         m_seats->blind[seat]->hide();
@@ -87,6 +87,9 @@ void Tchat::gamestats(const QByteArray &data)
     for (int i = 0; i < 3; ++i)
         if (!reader.nextInt())
             return;
+    // A game is under way: the start picture waits for its end, as it does
+    // for the player who started it.
+    m_buttonStart->hide();
     const QByteArray target = reader.next();
     const QByteArray blind = reader.next();
     const QByteArray bags = reader.next();

@@ -226,13 +226,13 @@ void Tchat::JustWatch1Click()
 
 void Tchat::openSeatMenu(BoardLabel *label, const QPoint &globalPos)
 {
-    m_popupKick->prepare(tagOf(label), label->text(), m_ishost);
+    m_popupKick->prepare(tagOf(label), label->text(), hostRights());
     if (!m_services.menuPopup || !m_services.menuPopup(m_popupKick))
         m_popupKick->popup(globalPos);
 }
 
 void Tchat::kicking(int seat)
 {
-    if (auto message = watchrequests::kicking(m_ishost, m_loggedin, m_myseat, seat))
+    if (auto message = watchrequests::kicking(hostRights(), m_loggedin, m_myseat, seat))
         send(*message);
 }

@@ -27,6 +27,7 @@ BoardPicture::BoardPicture(const QString &name, const QRect &geometry, QWidget *
 {
     setObjectName(name);
     setGeometry(geometry);
+    setTextFormat(Qt::PlainText);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setAttribute(Qt::WA_TranslucentBackground);
     setTag(this, 0);
@@ -51,8 +52,11 @@ void BoardPicture::mousePressEvent(QMouseEvent *event)
 }
 
 BoardLabel::BoardLabel(const QString &name, const QString &text, const QPoint &at, QWidget *parent)
-    : QLabel(text, parent)
+    : QLabel(parent)
 {
+    // Player names come from the network: never read as markup.
+    setTextFormat(Qt::PlainText);
+    setText(text);
     setObjectName(name);
     move(at);
     setTag(this, 0);

@@ -32,6 +32,7 @@ Tlasttrick::Tlasttrick(QWidget *parent) : QDialog(parent, Qt::Tool)
         card->setGeometry(QRect(kCardAt[i], pictures::kCardSize));
         m_cards[i] = card;
         auto *name = new QLabel(this);
+        name->setTextFormat(Qt::PlainText); // a player's name
         name->setObjectName(QStringLiteral("label_last%1").arg(i + 1));
         name->setGeometry(kNameLeft[i], kNameTop, 80, 16);
         m_names[i] = name;
@@ -131,6 +132,15 @@ void Tlasttrick::setStoredPosition(int top, int left)
 {
     m_top = top;
     m_left = left;
+}
+
+void Tlasttrick::resetPlace()
+{
+    // A move the user is still making would otherwise be stored over it.
+    m_settle->stop();
+    setStoredPosition(kDefaultTop, kDefaultLeft);
+    if (isVisible())
+        move(m_left, m_top);
 }
 
 bool Tlasttrick::event(QEvent *event)

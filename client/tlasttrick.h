@@ -37,6 +37,8 @@ public:
     int storedTop() const { return m_top; }
     int storedLeft() const { return m_left; }
     void setStoredPosition(int top, int left);
+    // Back to the default place: stored, and at once when the window is open.
+    void resetPlace();
 
     // Screen position (1 bottom .. 4 right) where a seat sits for this own
     // seat; 0 for a number that is no seat.

@@ -63,15 +63,20 @@ void Tphrases::PrhaseList1Click()
     activateWindow();
 }
 
+// Only the phrases the player changed are stored: the others may stand for
+// stored ones the buttons have not been given yet, which must not be replaced.
 void Tphrases::button_doneClick()
 {
-    std::array<QString, 9> phrases;
+    QList<std::pair<QString, QString>> changed;
     for (int i = 0; i < 9; ++i) {
-        phrases[i] = m_fields[i]->text();
-        m_buttons->setPhrase(i + 1, phrases[i]);
+        const QString phrase = m_fields[i]->text();
+        if (phrase == m_buttons->phrase(i + 1))
+            continue;
+        m_buttons->setPhrase(i + 1, phrase);
+        changed.append({QStringLiteral("Phrase%1").arg(i + 1), phrase});
     }
     QString error;
-    if (!m_settings.savePhrases(phrases, &error) && m_report)
+    if (!changed.isEmpty() && !m_settings.write(changed, &error) && m_report)
         m_report(error);
     close();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/platform/settingsfile.h"
+#include "platform/settingsfile.h"
 
 #include <QDialog>
 #include <QPixmap>

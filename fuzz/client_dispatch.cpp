@@ -5,7 +5,7 @@
 #include "client/tchat.h"
 #include "protocol/cards.h"
 #include "protocol/message.h"
-#include "shell/platform/soundplayer.h"
+#include "platform/soundplayer.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -136,8 +136,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     table->sent.clear();
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    for (const QByteArray &message : bytes.split(char(0xFF))) {
-        table->window.queueMessage(message);
+    // An odd first byte delivers the input as the socket would, in reads of
+    // the second byte's length, through the window's bounded receive queue.
+    const bool asReads = size >= 2 && (data[0] & 1);
+    const QList<QByteArray> pieces = [&] {
+        if (!asReads)
+            return bytes.split(char(0xFF));
+        QList<QByteArray> reads;
+        for (qsizetype at = 2; at < bytes.size(); at += data[1] + 1)
+            reads << bytes.mid(at, data[1] + 1);
+        return reads;
+    }();
+    for (const QByteArray &piece : pieces) {
+        if (asReads)
+            table->window.sockRead(piece);
+        else
+            table->window.queueMessage(piece);
+        const ReceiveQueue &queue = table->window.receiveQueue();
+        check(queue.size() <= limits::kClient.queuedMessages);
+        check(queue.unfinishedBytes() <= limits::kClient.unfinishedBytes);
         while (table->window.queuedMessages() > 0)
             table->window.processsocktimer();
         if (table->ended)

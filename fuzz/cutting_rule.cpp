@@ -1,5 +1,6 @@
-// Feeds arbitrary bytes through the receive buffer, the command split and the
-// field reader, checking what every reader of a message relies on.
+// Feeds arbitrary bytes through the receive queue, the command split and the
+// field reader, checking what every reader of a message relies on and that
+// the queue never holds more than its limits.
 #include "protocol/message.h"
 #include "protocol/receivequeue.h"
 
@@ -8,15 +9,28 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    ReceiveBuffer buffer;
-    QList<QByteArray> messages;
+    // Small limits, so that inputs of a few kilobytes reach every one of them.
+    const ReceiveLimits limits{64, 16, 256};
+    ReceiveQueue queue(limits);
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     // Deliver in two pieces to exercise a message split across reads.
     const qsizetype cut = size ? qsizetype(data[0]) % (bytes.size() + 1) : 0;
-    buffer.append(bytes.left(cut), messages);
-    buffer.append(bytes.mid(cut), messages);
+    QList<QByteArray> messages;
+    for (const QByteArray &read : {bytes.left(cut), bytes.mid(cut)}) {
+        const bool accepted = queue.append(read);
+        if (queue.size() > limits.queuedMessages || queue.queuedBytes() > limits.queuedBytes ||
+            queue.unfinishedBytes() > limits.unfinishedBytes)
+            std::abort();
+        if (!accepted && (!queue.isEmpty() || queue.unfinishedBytes() != 0))
+            std::abort();
+        // Taking every other time lets later reads find room again.
+        if (read.size() % 2 == 0)
+            messages << queue.takeAll();
+    }
+    messages << queue.takeAll();
     for (const QByteArray &message : messages) {
-        if (message.contains(wire::kTerminator))
+        if (message.indexOf('+') <= 0 || message.contains(wire::kTerminator) ||
+            message.size() > limits.unfinishedBytes)
             std::abort();
         const auto [name, payload] = wire::splitCommand(message);
         if (name.contains('+'))

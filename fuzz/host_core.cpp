@@ -28,6 +28,8 @@ void checkInvariants(const TServer &server)
     check(!seats[10].connected && !seats[0].connected);
     for (int n = server.connectioncount() + 1; n <= 10; ++n)
         check(!seats[n].connected);
+    for (int n = 1; n <= 10; ++n)
+        check(!server.awaitingLogin(n) || seats[n].connected);
     check(game.bidder >= 0 && game.bidder <= 4);
     check(game.turn >= 0 && game.turn <= 4);
     check(game.dealer >= 1 && game.dealer <= 4);
@@ -112,8 +114,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             server.connectionClosed(next() % 12 - 1);
             break;
         case 2:
+            // Timers out of turn, a login deadline for any number among them.
             server.timer1Timer();
             server.computertimerTimer();
+            server.loginTimer(next() % 12 - 1);
             break;
         case 3:
             port.step();

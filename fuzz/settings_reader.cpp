@@ -3,7 +3,7 @@
 // value, and reads the written value back unchanged.
 //
 // Input: the file's bytes, then optionally a 0 byte and the value to write.
-#include "shell/platform/inifile.h"
+#include "platform/inifile.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,5 +1,5 @@
 // Parses arbitrary bytes as a wave file; what it accepts must be playable.
-#include "shell/platform/wavefile.h"
+#include "platform/wavefile.h"
 
 #include <cstdint>
 #include <cstdlib>

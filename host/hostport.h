@@ -27,6 +27,10 @@ public:
     // again replaces the pending delay.
     virtual void startComputerTimer(int milliseconds) = 0;
     virtual void stopComputerTimer() = 0;
+    // The login deadline of connection n: fires once after the given delay
+    // unless stopped; each connection has its own.
+    virtual void startLoginTimer(int n, int milliseconds) = 0;
+    virtual void stopLoginTimer(int n) = 0;
 
     // An inconsistency to show on the host's screen; play goes on.
     virtual void alert(const QByteArray &text) = 0;

@@ -14,6 +14,10 @@ HostRuntime::HostRuntime(std::uint32_t seed, Timing timing, QObject *parent)
     connect(&m_timer1, &QTimer::timeout, this, [this] { m_server.timer1Timer(); });
     m_computertimer.setSingleShot(true);
     connect(&m_computertimer, &QTimer::timeout, this, [this] { m_server.computertimerTimer(); });
+    for (int n = 1; n <= kRecords; ++n) {
+        m_logintimers[n].setSingleShot(true);
+        connect(&m_logintimers[n], &QTimer::timeout, this, [this, n] { m_server.loginTimer(n); });
+    }
 }
 
 HostRuntime::~HostRuntime()
@@ -50,8 +54,8 @@ bool HostRuntime::accept(int n)
     if (!m_sock1.Accept(sock) || !sock)
         return false;
     forget(n);
-    m_queue.dropConnection(n);
-    m_buffers[n].clear();
+    m_queue.drop(n);
+    m_gone[n] = false;
     m_socks[n] = sock;
     sock->OnRead = [this, n](TSock *s, int) { Sock1Read(n, s); };
     // After its OnDisconnect a TSock closes itself, which reports "Socket Closed".
@@ -81,16 +85,13 @@ void HostRuntime::Sock1Read(int n, TSock *sock)
 {
     if (m_socks[n] != sock)
         return;
-    QList<QByteArray> complete;
-    const bool withinCap = m_buffers[n].append(sock->Receive(), complete);
-    for (const QByteArray &message : complete)
-        m_queue.push(n, message);
+    if (!m_queue[n].append(sock->Receive())) {
+        cutOff(n, " sent more than the host holds");
+        reportDepartures();
+        return;
+    }
     if (!m_queue.isEmpty() && !m_socktimer.isActive())
         m_socktimer.start();
-    if (!withinCap) {
-        note("connection " + QByteArray::number(n) + " sent too much without an end");
-        sock->Close(); // reports "Socket Closed": the departure follows
-    }
 }
 
 void HostRuntime::tempsockInfo(int n, TSock *sock, const QByteArray &msg)
@@ -101,14 +102,42 @@ void HostRuntime::tempsockInfo(int n, TSock *sock, const QByteArray &msg)
     sock->OnRead = nullptr;
     sock->OnInfo = nullptr;
     sock->deleteLater();
-    m_buffers[n].clear();
-    m_server.connectionClosed(n);
+    m_gone[n] = true;
+    reportDepartures();
+}
+
+// The socket is closed at once and its queue dropped; the host hears of the
+// departure at the next tick, since this may run inside one of its handlers.
+void HostRuntime::cutOff(int n, const char *why)
+{
+    note("connection " + QByteArray::number(n) + why);
+    m_queue.drop(n);
+    forget(n);
+    m_gone[n] = true;
+    if (!m_socktimer.isActive())
+        m_socktimer.start();
+}
+
+void HostRuntime::reportDepartures()
+{
+    // A departure sends to everyone else, which may cut off another reader.
+    for (bool again = true; again;) {
+        again = false;
+        for (int n = 1; n <= kRecords; ++n) {
+            if (m_gone[n] && m_queue[n].isEmpty()) {
+                m_gone[n] = false;
+                m_server.connectionClosed(n);
+                again = true;
+            }
+        }
+    }
 }
 
 void HostRuntime::socktimerTimer()
 {
     if (const std::optional<QueuedMessage> message = m_queue.take())
         m_server.dispatch(message->connection, message->text);
+    reportDepartures();
     if (m_queue.isEmpty())
         m_socktimer.stop();
 }
@@ -121,15 +150,23 @@ void HostRuntime::send(int n, const QByteArray &bytes)
         m_socks[n]->Send(bytes);
     } catch (const ESockException &) {
         // A socket that has just gone; its departure is on its way.
+        return;
     }
+    if (m_socks[n] && m_socks[n]->pendingOutgoing() > limits::kUnsentBytes)
+        cutOff(n, " does not read what is sent to it");
+}
+
+qsizetype HostRuntime::unsent(int n) const
+{
+    return n >= 1 && n <= kRecords && m_socks[n] ? m_socks[n]->pendingOutgoing() : 0;
 }
 
 void HostRuntime::close(int n)
 {
     if (n < 1 || n > kRecords)
         return;
-    m_buffers[n].clear();
-    m_queue.dropConnection(n);
+    m_queue.drop(n);
+    m_gone[n] = false;
     forget(n);
 }
 
@@ -150,6 +187,18 @@ void HostRuntime::startComputerTimer(int milliseconds)
 void HostRuntime::stopComputerTimer()
 {
     m_computertimer.stop();
+}
+
+void HostRuntime::startLoginTimer(int n, int milliseconds)
+{
+    if (n >= 1 && n <= kRecords)
+        m_logintimers[n].start(int(qint64(milliseconds) * m_timing.loginPercent / 100));
+}
+
+void HostRuntime::stopLoginTimer(int n)
+{
+    if (n >= 1 && n <= kRecords)
+        m_logintimers[n].stop();
 }
 
 void HostRuntime::alert(const QByteArray &text)

@@ -12,8 +12,14 @@
 #include <functional>
 
 // The game host on real sockets and timers: the listening socket `Sock1`, one
-// TSock per connection, the receive path into one message queue, and the
-// three timers. Everything runs on the thread's event loop.
+// TSock per connection, the receive path into one queue per connection served
+// in turn, and the timers. Everything runs on the thread's event loop.
+//
+// What a connection can make the host hold is bounded (protocol/flowlimits.h):
+// a peer that sends more than its queue takes, or does not read what is sent
+// to it, is cut off and its seat freed as after any departure. Messages a peer
+// sent before closing the connection itself still run, in their turn, before
+// its departure; a connection the host closes has its queue dropped.
 //
 // Use: make one, set the hooks, call listen(). The window program shows
 // onAlert texts as non-blocking message boxes and answers botSpeed from its
@@ -29,6 +35,7 @@ public:
         int socktimer = 10;        // ms between two dispatched messages
         int timer1 = 1000;         // ms per pause tick
         int computerPercent = 100; // share of the bot speed actually waited
+        int loginPercent = 100;    // share of the login deadline actually waited
     };
 
     explicit HostRuntime(std::uint32_t seed, Timing timing, QObject *parent = nullptr);
@@ -46,8 +53,11 @@ public:
 
     TServer &server() { return m_server; }
     const TServer &server() const { return m_server; }
-    // Messages received and not yet dispatched.
+    // Messages received and not yet dispatched, over all connections / of one.
     std::size_t queued() const { return m_queue.size(); }
+    const ReceiveQueue &queueOf(int n) const { return m_queue[n]; }
+    // Bytes waiting to go out to connection n.
+    qsizetype unsent(int n) const;
 
     // An inconsistency to show on the host's screen (default: standard error).
     std::function<void(const QByteArray &)> onAlert;
@@ -66,6 +76,8 @@ private:
     void stopTimer1() override;
     void startComputerTimer(int milliseconds) override;
     void stopComputerTimer() override;
+    void startLoginTimer(int n, int milliseconds) override;
+    void stopLoginTimer(int n) override;
     void alert(const QByteArray &text) override;
     std::optional<int> botSpeed() const override;
     bool wantsNotes() const override { return bool(onNote); }
@@ -75,14 +87,20 @@ private:
     void tempsockInfo(int n, TSock *sock, const QByteArray &msg);
     void socktimerTimer();
     void forget(int n);
+    // Connections gone from the socket's side (m_gone) are reported to the
+    // host once what they sent before has run.
+    void reportDepartures();
+    // Closes connection n at once, dropping its queue, for going over a limit.
+    void cutOff(int n, const char *why);
 
     Timing m_timing;
     TSock m_sock1;
     std::array<TSock *, kRecords + 1> m_socks{};
-    std::array<ReceiveBuffer, kRecords + 1> m_buffers;
-    MessageQueue m_queue;
+    FairQueue m_queue;
+    std::array<bool, kRecords + 1> m_gone{};
     QTimer m_socktimer;
     QTimer m_timer1;
     QTimer m_computertimer;
+    std::array<QTimer, kRecords + 1> m_logintimers;
     TServer m_server;
 };

@@ -14,8 +14,9 @@ TServer::TServer(HostPort &port, std::uint32_t seed)
 
 void TServer::dispatch(int connection, const QByteArray &message)
 {
-    // Whatever was still queued from a connection that has gone is dropped:
-    // its number may already belong to someone else.
+    // Nothing counts from a connection after its departure: its number may
+    // already belong to someone else. (The runtime lets a peer's last messages
+    // run before it reports the peer's close.)
     if (connection < 1 || connection >= kRecords || !m_seats[connection].connected)
         return;
     const auto [name, payload] = wire::splitCommand(message);

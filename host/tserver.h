@@ -25,6 +25,7 @@
 //                             failed); repeated reports are harmless
 //   timer1Timer()             a tick of the pause timer
 //   computertimerTimer()      the computer-move delay has run out
+//   loginTimer(n)             connection n's login deadline has run out
 //
 // A message carrying a sender number is acted on only when that number is the
 // connection it arrived on; CMD_startgame, CMD_kickhim and CMD_botspeed only
@@ -45,6 +46,7 @@ public:
     void connectionClosed(int connection);
     void timer1Timer();
     void computertimerTimer();
+    void loginTimer(int connection);
 
     using Deck = std::array<int, cards::kDeckSize + 1>;
     // The next deal uses this deck (positions 1..52) instead of a shuffle,
@@ -79,6 +81,8 @@ public:
     bool cardAwaited(int seat) const;
     // The pause timer's mode while it runs (2 = next hand, 3 = next lead), else 0.
     int timer1Mode() const { return m_timer1Mode; }
+    // Connection n is accepted and has not logged in yet.
+    bool awaitingLogin(int n) const { return n >= 1 && n < kRecords && m_awaitingLogin[n]; }
     // The computer move pending (1 = bid, 2 = card) and its seat; 0 when none.
     int computerMode() const { return m_computerMode; }
     int computerSeat() const { return m_computerSeat; }
@@ -161,6 +165,7 @@ private:
     int m_timer1Mode = 0;
     int m_computerMode = 0;
     int m_computerSeat = 0;
+    std::array<bool, kRecords + 1> m_awaitingLogin{};
     Deck m_stacked{};
     bool m_hasStacked = false;
     PlayHistory m_history;

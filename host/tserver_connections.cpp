@@ -2,6 +2,7 @@
 // catch-up of a newcomer, watching, removal, departure and the relays.
 #include "host/tserver.h"
 
+#include "protocol/flowlimits.h"
 #include "protocol/message.h"
 
 namespace {
@@ -43,6 +44,8 @@ int TServer::Sock1Accept()
     record.name.clear();
     record.justwatching = false;
     note("connection " + wire::number(n) + " accepted");
+    m_awaitingLogin[n] = true;
+    m_port.startLoginTimer(n, limits::kLoginDeadlineMs);
     m_port.send(n, wire::toClient::sendlogininfo(n));
     return n;
 }
@@ -55,6 +58,10 @@ void TServer::receivedlogininfo(int from, const QByteArray &payload)
         return;
     const QByteArray version = fields.next();
     const QByteArray name = fields.text();
+    if (m_awaitingLogin[from]) {
+        m_awaitingLogin[from] = false;
+        m_port.stopLoginTimer(from);
+    }
     m_seats[from].name = name;
     note("connection " + wire::number(from) + " is " + name);
 
@@ -152,6 +159,16 @@ void TServer::disconnectsock(int n)
     departure(n);
 }
 
+// A connection that stays silent holds a number, and a seat in a game, that
+// nobody plays; nine of them would lock everyone else out.
+void TServer::loginTimer(int connection)
+{
+    if (!awaitingLogin(connection) || !m_seats[connection].connected)
+        return;
+    note("connection " + wire::number(connection) + " did not log in in time");
+    disconnectsock(connection);
+}
+
 void TServer::connectionClosed(int connection)
 {
     if (connection >= 1 && connection <= kMaxConnections)
@@ -163,6 +180,10 @@ void TServer::departure(int n)
     SeatRecord &record = m_seats[n];
     if (!record.connected)
         return;
+    if (m_awaitingLogin[n]) {
+        m_awaitingLogin[n] = false;
+        m_port.stopLoginTimer(n);
+    }
     for (int i = 1; i <= m_connectioncount; ++i) {
         if (i != n && m_seats[i].connected)
             m_port.send(i, wire::toClient::playerdisconnected(n, record.name));

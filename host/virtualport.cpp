@@ -49,22 +49,56 @@ void VirtualPort::stopComputerTimer()
     m_computerDue = -1;
 }
 
+void VirtualPort::startLoginTimer(int n, int milliseconds)
+{
+    if (n >= 1 && n <= 10)
+        m_loginDue[n] = m_now + milliseconds;
+}
+
+void VirtualPort::stopLoginTimer(int n)
+{
+    if (n >= 1 && n <= 10)
+        m_loginDue[n] = -1;
+}
+
+std::int64_t VirtualPort::nextDue() const
+{
+    std::int64_t next = -1;
+    auto consider = [&next](std::int64_t due) {
+        if (due >= 0 && (next < 0 || due < next))
+            next = due;
+    };
+    consider(m_computerDue);
+    consider(m_timer1Due);
+    for (std::int64_t due : m_loginDue)
+        consider(due);
+    return next;
+}
+
 bool VirtualPort::step()
 {
-    if (m_timer1Due < 0 && m_computerDue < 0)
+    const std::int64_t next = nextDue();
+    if (next < 0)
         return false;
-    const bool computerFirst =
-        m_computerDue >= 0 && (m_timer1Due < 0 || m_computerDue <= m_timer1Due);
-    if (computerFirst) {
-        m_now = m_computerDue;
+    m_now = next;
+    // Ties go to the computer move, then the pause tick, then the deadlines.
+    if (m_computerDue == next) {
         m_computerDue = -1; // one shot
         if (m_server)
             m_server->computertimerTimer();
-    } else {
-        m_now = m_timer1Due;
+    } else if (m_timer1Due == next) {
         m_timer1Due = m_now + timer1Interval; // repeats until stopped
         if (m_server)
             m_server->timer1Timer();
+    } else {
+        for (int n = 1; n <= 10; ++n) {
+            if (m_loginDue[n] == next) {
+                m_loginDue[n] = -1;
+                if (m_server)
+                    m_server->loginTimer(n);
+                break;
+            }
+        }
     }
     return true;
 }
@@ -72,16 +106,8 @@ bool VirtualPort::step()
 void VirtualPort::advance(std::int64_t ms)
 {
     const std::int64_t until = m_now + ms;
-    for (;;) {
-        std::int64_t next = -1;
-        if (m_computerDue >= 0)
-            next = m_computerDue;
-        if (m_timer1Due >= 0 && (next < 0 || m_timer1Due < next))
-            next = m_timer1Due;
-        if (next < 0 || next > until)
-            break;
+    for (std::int64_t next = nextDue(); next >= 0 && next <= until; next = nextDue())
         step();
-    }
     m_now = until;
 }
 

@@ -11,7 +11,7 @@
 class TServer;
 
 // A HostPort for running the host without sockets or a clock: it keeps what
-// is sent to each connection and runs the two timers on a virtual clock, so a
+// is sent to each connection and runs the timers on a virtual clock, so a
 // whole game with its pauses plays in microseconds. Used by tests, self-play
 // and benchmarks.
 class VirtualPort : public HostPort
@@ -33,6 +33,8 @@ public:
     void stopTimer1() override;
     void startComputerTimer(int milliseconds) override;
     void stopComputerTimer() override;
+    void startLoginTimer(int n, int milliseconds) override;
+    void stopLoginTimer(int n) override;
     void alert(const QByteArray &text) override { alerts << text; }
     std::optional<int> botSpeed() const override { return hostBotSpeed; }
 
@@ -46,6 +48,7 @@ public:
     bool timer1Running() const { return m_timer1Due >= 0; }
     bool computerTimerRunning() const { return m_computerDue >= 0; }
     int computerDelay() const { return m_computerDelay; }
+    bool loginTimerRunning(int n) const { return n >= 1 && n <= 10 && m_loginDue[n] >= 0; }
 
     // Messages sent to connection n since the last take, terminators removed.
     QList<QByteArray> take(int n);
@@ -66,10 +69,17 @@ public:
     std::uint64_t sentCount = 0;
 
 private:
+    std::int64_t nextDue() const;
+
     TServer *m_server = nullptr;
     std::array<QList<QByteArray>, 11> m_inbox;
     std::int64_t m_now = 0;
     std::int64_t m_timer1Due = -1;
     std::int64_t m_computerDue = -1;
     int m_computerDelay = 0;
+    std::array<std::int64_t, 11> m_loginDue = [] {
+        std::array<std::int64_t, 11> due{};
+        due.fill(-1);
+        return due;
+    }();
 };

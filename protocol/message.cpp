@@ -1,5 +1,10 @@
 #include "protocol/message.h"
 
+#include "protocol/clientmessages.h"
+#include "protocol/hostmessages.h"
+
+#include <algorithm>
+
 namespace wire {
 
 QByteArray message(const char *name, const QList<QByteArray> &fields, bool trailing)
@@ -36,98 +41,71 @@ std::pair<QByteArray, QByteArray> splitCommand(const QByteArray &message)
 
 QByteArray FieldReader::next()
 {
-    const qsizetype plus = m_rest.indexOf('+');
-    if (plus < 0)
-        return QByteArray();
-    QByteArray field = m_rest.left(plus);
-    m_rest.remove(0, plus + 1);
+    const qsizetype before = m_rest.size();
+    Fields fields(m_rest);
+    QByteArray field = fields.next().toByteArray();
+    m_rest.remove(0, before - fields.rest().size());
     return field;
-}
-
-std::optional<int> FieldReader::nextInt()
-{
-    return toInt(next());
-}
-
-std::optional<int> toInt(const QByteArray &text)
-{
-    qsizetype i = 0;
-    const bool negative = !text.isEmpty() && text[0] == '-';
-    if (negative)
-        i = 1;
-    if (i >= text.size() || text.size() - i > 10)
-        return std::nullopt;
-    long long value = 0;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    if (negative)
-        value = -value;
-    if (value < INT32_MIN || value > INT32_MAX)
-        return std::nullopt;
-    return static_cast<int>(value);
 }
 
 namespace toHost {
 
 QByteArray logininfo(int n, const QByteArray &version, const QByteArray &nameWithTerminator)
 {
-    return message("CMD_logininfo", {number(n), version, nameWithTerminator}, false);
+    const bool ended = nameWithTerminator.endsWith(kTerminator);
+    return LoginInfo{n, version, ended ? nameWithTerminator.chopped(1) : nameWithTerminator}
+        .encode();
 }
 
 QByteArray startgame(const QByteArray &starter, const QByteArray &target, bool sandbag, bool blind,
                      bool startclub)
 {
-    return message("CMD_startgame", {starter, target, flag(sandbag), flag(blind), flag(startclub)},
-                   true);
+    return StartGame::of(starter, target, sandbag, blind, startclub).encode();
 }
 
 QByteArray mybid(int n, int bid)
 {
-    return message("CMD_mybid", {number(n), number(bid)}, true);
+    return MyBid{n, bid}.encode();
 }
 
 QByteArray playcard(int n, int handPosition)
 {
-    return message("CMD_playcard", {number(n), number(handPosition)}, true);
+    return PlayCard{n, handPosition}.encode();
 }
 
 QByteArray chat(int n, const QByteArray &textBarColour)
 {
-    return message("CMD_chat", {number(n), textBarColour}, false);
+    return Chat{n, textBarColour}.encode();
 }
 
 QByteArray action(int n, const QByteArray &textBarColour)
 {
-    return message("CMD_action", {number(n), textBarColour}, false);
+    return Action{n, textBarColour}.encode();
 }
 
 QByteArray playasound(int n, const QByteArray &soundName)
 {
-    return message("CMD_playasound", {number(n), soundName}, true);
+    return PlayASound{n, soundName}.encode();
 }
 
 QByteArray justwatch(int seat, int mode)
 {
-    return message("CMD_justwatch", {number(seat), number(mode)}, false);
+    return JustWatch{seat, mode}.encode();
 }
 
 QByteArray kickhim(int n, int victim)
 {
-    return message("CMD_kickhim", {number(n), number(victim)}, true);
+    return KickHim{n, victim}.encode();
 }
 
 QByteArray botspeed(int n, int milliseconds)
 {
-    return message("CMD_botspeed", {number(n), number(milliseconds)}, true);
+    return BotSpeed{n, milliseconds}.encode();
 }
 
 QByteArray closed(int n)
 {
-    return message("CMD_closed", {number(n)}, true);
+    return Closed{n}.encode();
 }
 
 } // namespace toHost
@@ -136,192 +114,159 @@ namespace toClient {
 
 QByteArray sendlogininfo(int n)
 {
-    return message("CMD_sendlogininfo", {number(n)}, false);
+    return SendLoginInfo{n}.encode();
 }
+
 QByteArray full()
 {
-    return message("CMD_full", {}, false);
+    return Full{}.encode();
 }
 
 QByteArray newplayerinfo(int n, const QByteArray &name)
 {
-    return message("CMD_newplayerinfo", {number(n), name}, false);
+    return NewPlayerInfo{n, name}.encode();
 }
 
 QByteArray existingplayers(int n, const QByteArray &name)
 {
-    return message("CMD_existingplayers", {number(n), name}, false);
+    return ExistingPlayers{n, name}.encode();
 }
 
 QByteArray havewrongversion(const QByteArray &name)
 {
-    return message("CMD_havewrongversion", {name}, false);
+    return HaveWrongVersion{name}.encode();
 }
 
 QByteArray wrongversion()
 {
-    return message("CMD_wrongversion", {}, false);
+    return WrongVersion{}.encode();
 }
 
-QByteArray gamestats(const GameStats &s)
+QByteArray gamestats(const wire::GameStats &s)
 {
-    QList<QByteArray> f{number(s.recipient),    number(s.turn),        number(s.bidder),
-                        number(s.playtoscore),  flag(s.blind),         flag(s.sandbag),
-                        number(s.roundnumber),  number(s.totalbids),   number(s.teamscore[0]),
-                        number(s.teamscore[1]), number(s.teambags[0]), number(s.teambags[1])};
-    for (const SeatStats &seat : s.seats) {
-        f << number(seat.seat) << number(seat.tricks) << number(seat.bid) << number(seat.tablecard)
-          << flag(seat.blindnil) << flag(seat.hasbid);
-    }
-    return message("CMD_gamestats", f, false);
+    GameStats m{s.recipient,
+                s.turn,
+                s.bidder,
+                s.playtoscore,
+                s.blind,
+                s.sandbag,
+                s.roundnumber,
+                s.totalbids,
+                {s.teamscore[0], s.teamscore[1]},
+                {s.teambags[0], s.teambags[1]},
+                {}};
+    for (const SeatStats &seat : s.seats)
+        m.seats.append(seat);
+    return m.encode();
 }
 
-static QList<QByteArray> slotPairs(int n, const int (&hand)[14])
+template <class Hand> static QByteArray handOf(int seat, const int (&hand)[14])
 {
-    QList<QByteArray> f{number(n)};
+    Hand m{seat, {}};
     for (int slot = 1; slot <= 13; ++slot)
-        f << number(slot) << number(hand[slot]);
-    return f;
+        m.cards.append({slot, hand[slot]});
+    return m.encode();
 }
 
 QByteArray loadcards(int n, const int (&hand)[14])
 {
-    return message("CMD_loadcards", slotPairs(n, hand), false);
+    return handOf<LoadCards>(n, hand);
 }
 
 QByteArray getbid(int bidder, int totalbids)
 {
-    return message("CMD_getbid", {number(bidder), number(totalbids)}, true);
+    return GetBid{bidder, totalbids}.encode();
 }
 
 QByteArray hebid(int seat, int bid)
 {
-    return message("CMD_hebid", {number(seat), number(bid)}, true);
+    return HeBid{seat, bid}.encode();
 }
 
 QByteArray finalbid(int totalbids, int team1, int team2)
 {
-    return message("CMD_finalbid", {number(totalbids), number(team1), number(team2)}, true);
+    return FinalBid{totalbids, team1, team2}.encode();
 }
 
 QByteArray nextplayer(int turn, int ledcard)
 {
-    return message("CMD_nextplayer", {number(turn), number(ledcard)}, true);
+    return NextPlayer{turn, ledcard}.encode();
 }
 
 QByteArray heplayed(int seat, int card, int cardsLeft)
 {
-    return message("CMD_heplayed", {number(seat), number(card), number(cardsLeft)}, true);
+    return HePlayed{seat, card, cardsLeft}.encode();
 }
 
 QByteArray usecard(int seat, int handPosition)
 {
-    return message("CMD_usecard", {number(seat), number(handPosition)}, true);
+    return UseCard{seat, handPosition}.encode();
 }
 
 QByteArray error(int seat, int code, int handPosition)
 {
-    return message("CMD_error", {number(seat), number(code), number(handPosition)}, true);
+    return Error{seat, code, handPosition}.encode();
 }
 
 QByteArray tooktrick(int seat, int tricks)
 {
-    return message("CMD_tooktrick", {number(seat), number(tricks)}, true);
+    return TookTrick{seat, tricks}.encode();
 }
 
 QByteArray postscores(const int (&values)[16])
 {
-    QList<QByteArray> f;
-    for (int v : values)
-        f << number(v);
-    return message("CMD_postscores", f, true);
+    PostScores m;
+    std::copy(std::begin(values), std::end(values), m.values.begin());
+    return m.encode();
 }
 
 QByteArray winner(int team)
 {
-    return message("CMD_winner", {number(team)}, true);
+    return Winner{team}.encode();
 }
 
 QByteArray startgame(const QList<QByteArray> &fields)
 {
-    return message("CMD_startgame", fields, true);
+    return StartGame{fields.value(0), fields.value(1), fields.value(2), fields.value(3),
+                     fields.value(4)}
+        .encode();
 }
 
 QByteArray startround(int dealer, int roundnumber)
 {
-    return message("CMD_startround", {number(dealer), number(roundnumber)}, true);
+    return StartRound{dealer, roundnumber}.encode();
 }
 
 QByteArray mycards(int seat, const int (&hand)[14])
 {
-    return message("CMD_mycards", slotPairs(seat, hand), false);
+    return handOf<MyCards>(seat, hand);
 }
 
 QByteArray justwatching(int seat, int mode)
 {
-    return message("CMD_justwatching", {number(seat), number(mode)}, false);
+    return JustWatching{seat, mode}.encode();
 }
 
 QByteArray playerdisconnected(int n, const QByteArray &name)
 {
-    return message("CMD_playerdisconnected", {number(n), name}, false);
+    return PlayerDisconnected{n, name}.encode();
 }
 
 QByteArray chat(int n, const QByteArray &relayedLine)
 {
-    return message("CMD_chat", {number(n), relayedLine}, false);
+    return Chat{n, relayedLine}.encode();
 }
 
 QByteArray action(int n, const QByteArray &relayedLine)
 {
-    return message("CMD_action", {number(n), relayedLine}, false);
+    return Action{n, relayedLine}.encode();
 }
 
 QByteArray playasound(int n, const QByteArray &soundName)
 {
-    return message("CMD_playasound", {number(n), soundName}, true);
+    return PlayASound{n, soundName}.encode();
 }
 
 } // namespace toClient
-
-const QList<QByteArray> &hostCommandNames()
-{
-    static const QList<QByteArray> names{"CMD_logininfo",  "CMD_kickhim", "CMD_botspeed",
-                                         "CMD_chat",       "CMD_action",  "CMD_startgame",
-                                         "CMD_justwatch",  "CMD_mybid",   "CMD_playcard",
-                                         "CMD_playasound", "CMD_closed"};
-    return names;
-}
-
-const QList<QByteArray> &clientCommandNames()
-{
-    static const QList<QByteArray> names{"CMD_sendlogininfo",
-                                         "CMD_chat",
-                                         "CMD_action",
-                                         "CMD_newplayerinfo",
-                                         "CMD_havewrongversion",
-                                         "CMD_wrongversion",
-                                         "CMD_existingplayers",
-                                         "CMD_playerdisconnected",
-                                         "CMD_startgame",
-                                         "CMD_nextplayer",
-                                         "CMD_winner",
-                                         "CMD_full",
-                                         "CMD_justwatching",
-                                         "CMD_mycards",
-                                         "CMD_startround",
-                                         "CMD_getbid",
-                                         "CMD_hebid",
-                                         "CMD_finalbid",
-                                         "CMD_error",
-                                         "CMD_heplayed",
-                                         "CMD_usecard",
-                                         "CMD_tooktrick",
-                                         "CMD_postscores",
-                                         "CMD_gamestats",
-                                         "CMD_loadcards",
-                                         "CMD_playasound"};
-    return names;
-}
 
 } // namespace wire

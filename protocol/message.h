@@ -1,5 +1,8 @@
 #pragma once
 
+#include "protocol/clientmessages.h"
+#include "protocol/fields.h"
+
 #include <QByteArray>
 #include <QList>
 #include <optional>
@@ -21,9 +24,7 @@ QByteArray number(int value);
 // without "+" has an empty name (and is ignored by both dispatchers).
 std::pair<QByteArray, QByteArray> splitCommand(const QByteArray &message);
 
-// Reads fields from the left: the next field is the text before the first
-// "+", which is then removed with its "+". Without a "+" the field read is
-// empty and the remainder stays as it is. A text field is the remainder.
+// The cutting rule (fields.h) over a payload it keeps a copy of.
 class FieldReader
 {
 public:
@@ -32,7 +33,7 @@ public:
     QByteArray next();
     // The next field as an integer; nullopt when it does not convert, which
     // ends the handler reading it.
-    std::optional<int> nextInt();
+    std::optional<int> nextInt() { return toInt(next()); }
     QByteArray text() const { return m_rest; }
     bool atEnd() const { return m_rest.isEmpty(); }
 
@@ -40,10 +41,7 @@ private:
     QByteArray m_rest;
 };
 
-// Strict decimal conversion: optional "-", digits only, fits in an int.
-std::optional<int> toInt(const QByteArray &text);
-
-// Client to host.
+// Builders of the messages to the host (hostmessages.h has the types).
 namespace toHost {
 // `nameWithTerminator` is the login text: the name with 0xFF already appended.
 QByteArray logininfo(int n, const QByteArray &version, const QByteArray &nameWithTerminator);
@@ -60,16 +58,7 @@ QByteArray botspeed(int n, int milliseconds);
 QByteArray closed(int n);
 } // namespace toHost
 
-struct SeatStats
-{
-    int seat = 0;
-    int tricks = 0;
-    int bid = 0;
-    int tablecard = 0;
-    bool blindnil = false;
-    bool hasbid = false;
-};
-
+// The host's game in CMD_gamestats, one group for each seat.
 struct GameStats
 {
     int recipient = 0;
@@ -85,7 +74,7 @@ struct GameStats
     SeatStats seats[4];
 };
 
-// Host to client.
+// Builders of the messages to a table (clientmessages.h has the types).
 namespace toClient {
 QByteArray sendlogininfo(int n);
 QByteArray full();
@@ -93,7 +82,7 @@ QByteArray newplayerinfo(int n, const QByteArray &name);
 QByteArray existingplayers(int n, const QByteArray &name);
 QByteArray havewrongversion(const QByteArray &name);
 QByteArray wrongversion();
-QByteArray gamestats(const GameStats &stats);
+QByteArray gamestats(const wire::GameStats &stats);
 // `hand` holds the cards of hand positions 1..13 (index 0 unused).
 QByteArray loadcards(int n, const int (&hand)[14]);
 QByteArray getbid(int bidder, int totalbids);
@@ -116,9 +105,5 @@ QByteArray chat(int n, const QByteArray &relayedLine);
 QByteArray action(int n, const QByteArray &relayedLine);
 QByteArray playasound(int n, const QByteArray &soundName);
 } // namespace toClient
-
-// The names each side's dispatcher recognises, in dispatch order.
-const QList<QByteArray> &hostCommandNames();
-const QList<QByteArray> &clientCommandNames();
 
 } // namespace wire

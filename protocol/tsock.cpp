@@ -1,5 +1,6 @@
 #include "protocol/tsock.h"
 
+#include "protocol/addresstext.h"
 #include "protocol/winsockerrors.h"
 
 #include <QHash>
@@ -113,8 +114,11 @@ void TSock::info(TSocketInfo kind, const QByteArray &msg)
 quint16 TSock::resolvePort()
 {
     info(siLookup, "Lookup Of Port " + m_portName.toLatin1());
-    if (startsWithDigit(m_portName))
-        return quint16(m_portName.toUInt());
+    if (startsWithDigit(m_portName)) {
+        if (const std::optional<quint16> port = addresstext::portNumber(m_portName))
+            return *port;
+        throw ESockException("Port Lookup - Not A Port Number From 0 To 65535");
+    }
     const servent *entry = ::getservbyname(m_portName.toLatin1().constData(), "tcp");
     if (!entry)
         throw ESockException("Port Lookup - Could Not Find Service Entry");
@@ -125,11 +129,12 @@ quint32 TSock::resolveHost()
 {
     info(siLookup, "Lookup Of Host " + m_hostName.toLatin1());
     if (startsWithDigit(m_hostName)) {
-        in_addr address{};
-        if (::inet_aton(m_hostName.toLatin1().constData(), &address) == 0)
-            throw ESockException("Host Lookup - Could Not Find Host Entry");
-        return address.s_addr;
+        if (const std::optional<quint32> address = addresstext::dottedAddress(m_hostName))
+            return htonl(*address);
+        throw ESockException("Host Lookup - Not An Address Of Four Numbers From 0 To 255");
     }
+    if (!addresstext::plausibleHostName(m_hostName))
+        throw ESockException("Host Lookup - Could Not Find Host Entry");
     auto cached = hostCache().constFind(m_hostName);
     if (cached != hostCache().constEnd())
         return *cached;

@@ -2,9 +2,10 @@
 
 #include <QByteArray>
 
-// Socket errors are reported in the form players of the original network code
-// know: "Error #10061 (WSAECONNREFUSED)". errno values are mapped onto those
-// codes; anything without a counterpart keeps its own number.
+// Socket errors are reported with the Winsock numbers and names that players
+// on every platform see from this game: "Error #10061 (WSAECONNREFUSED)".
+// errno values are mapped onto those codes; anything without a counterpart
+// keeps its own number.
 namespace winsock {
 
 int fromErrno(int error);

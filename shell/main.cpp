@@ -8,14 +8,21 @@
 int main(int argc, char **argv)
 {
     startuptrace::markMainStarted();
-    QApplication app(argc, argv);
+    // The toolkit would take arguments such as "-style" or "-reverse" as its
+    // own options and drop them, yet they may well be a player's name: the
+    // program's arguments are kept from it whole.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    int toolkitArgc = 1;
+    QApplication app(toolkitArgc, argv);
     SingleInstance guard;
     if (!guard.tryAcquire())
         return 0; // the running copy has been asked to come to the front
     QApplication::setApplicationName(QStringLiteral("Spades"));
     QApplication::setApplicationDisplayName(QStringLiteral("Spades"));
 
-    SpadesApp spades(app.arguments().mid(1), SpadesApp::Options{});
+    SpadesApp spades(arguments, SpadesApp::Options{});
     QObject::connect(&guard, &SingleInstance::raiseRequested, spades.table(),
                      [&spades] { SingleInstance::raiseWindow(spades.table()); });
     QObject::connect(&spades, &SpadesApp::finished, &app, &QApplication::quit);

@@ -8,7 +8,7 @@
 #include "client/tchatwiring.h"
 #include "host/shuffle.h"
 #include "protocol/tsock.h"
-#include "shell/platform/settingsfile.h"
+#include "platform/settingsfile.h"
 #include "shell/singleinstance.h"
 #include "shell/tabout.h"
 #include "shell/tdownload.h"
@@ -25,6 +25,7 @@ SpadesApp::SpadesApp(const QStringList &arguments, Options options)
 {
     createWindows();
     bindTable();
+    m_startupSettings = currentSettings();
 }
 
 SpadesApp::~SpadesApp()
@@ -78,7 +79,20 @@ void SpadesApp::bindTable()
     m_side = attachSideWindows(*m_table);
 
     connect(m_download, &Tdownload::exitRequested, m_table, &QWidget::close);
-    connect(m_table, &Tchat::programEnds, this, &SpadesApp::finished);
+    connect(m_table, &Tchat::programEnds, this, &SpadesApp::endWithTable);
+}
+
+// The table is the program: however it closes, the windows beside it close
+// too and the program ends, even while one of them is open.
+void SpadesApp::endWithTable()
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    for (QWidget *window : std::initializer_list<QWidget *>{m_tally, m_about, m_download, m_help})
+        window->close();
+    m_side->closeAll();
+    emit finished();
 }
 
 void SpadesApp::start()
@@ -131,7 +145,10 @@ void SpadesApp::showMessage(const QString &text)
         m_options.messageSink(text);
         return;
     }
-    QMessageBox::information(m_table, QStringLiteral("Spades"), text);
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Spades"), text, QMessageBox::Ok,
+                    m_table);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 // Inconsistencies on the host are shown without stopping play: the box does
@@ -144,6 +161,7 @@ void SpadesApp::showAlert(const QByteArray &text)
     }
     auto *box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Spades"),
                                 QString::fromLatin1(text), QMessageBox::Ok, m_table);
+    box->setTextFormat(Qt::PlainText);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     box->show();

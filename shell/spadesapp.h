@@ -1,7 +1,7 @@
 #pragma once
 
 #include "host/hostruntime.h"
-#include "shell/platform/spadessettings.h"
+#include "platform/spadessettings.h"
 
 #include <QObject>
 #include <QRect>
@@ -59,7 +59,8 @@ public:
     QRect storedBox() const { return m_storedBox; }
 
 signals:
-    // The main window has closed; the program ends.
+    // The main window has closed (by Exit, its close box, the download
+    // window's exits, a lost connection or a full game); the program ends.
     void finished();
 
 private:
@@ -70,6 +71,7 @@ private:
     void showMessage(const QString &text);
     void showAlert(const QByteArray &text);
     void mainWindowClosing();
+    void endWithTable();
     SpadesSettings currentSettings() const;
     std::array<QString, 5> seatNames() const;
 
@@ -85,5 +87,7 @@ private:
     PresenceMark *m_presence = nullptr;
     QRect m_storedBox; // all zero until the settings are first read
     bool m_settingsRead = false;
+    SpadesSettings m_startupSettings; // what the windows showed before the first read
     bool m_started = false;
+    bool m_ended = false;
 };

@@ -4,7 +4,7 @@
 #include "chat/colourtext.h"
 #include "client/sidewindows.h"
 #include "client/tchat.h"
-#include "shell/platform/settingsfile.h"
+#include "platform/settingsfile.h"
 #include "shell/spadesapp.h"
 #include "tally/tallylist.h"
 
@@ -63,15 +63,33 @@ void SpadesApp::loadinifile()
     m_table->setPlayChatterSounds(s.chatterSounds);
 }
 
+// Until the file has been read the controls still hold their start-up
+// values, which say nothing about the player's saved ones: such a write
+// carries only the preferences the player has changed since, and never the
+// window box.
 bool SpadesApp::saveinifile()
 {
     const SpadesSettings s = currentSettings();
+    QList<std::pair<QString, QString>> values;
+    if (m_settingsRead) {
+        values = settings::keyValues(s);
+    } else {
+        SpadesSettings changed = s;
+        changed.top = m_startupSettings.top;
+        changed.left = m_startupSettings.left;
+        changed.width = m_startupSettings.width;
+        changed.height = m_startupSettings.height;
+        values = settings::changedKeyValues(m_startupSettings, changed);
+        if (values.isEmpty())
+            return true;
+    }
     QString error;
-    if (!SettingsFile().save(s, &error)) {
+    if (!SettingsFile().write(values, &error)) {
         showMessage(error);
         return false;
     }
-    m_storedBox = QRect(s.left, s.top, s.width, s.height);
+    if (m_settingsRead)
+        m_storedBox = QRect(s.left, s.top, s.width, s.height);
     return true;
 }
 
@@ -95,4 +113,5 @@ void SpadesApp::mainWindowClosing()
         saveinifile();
     }
     m_tally->save();
+    endWithTable();
 }

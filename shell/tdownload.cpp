@@ -2,8 +2,8 @@
 #include "shell/tdownload.h"
 
 #include "shell/jpegimage.h"
-#include "shell/platform/programfolder.h"
-#include "shell/platform/settingsfile.h"
+#include "platform/programfolder.h"
+#include "platform/settingsfile.h"
 #include "shell/shelllauncher.h"
 
 #include <QDir>

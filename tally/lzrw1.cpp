@@ -5,9 +5,26 @@
 #include <limits>
 #include <new>
 
-ELzrw1Exception::ELzrw1Exception(const QString &message)
-    : std::runtime_error(message.toStdString()), m_message(message)
+ELzrw1Exception::ELzrw1Exception(const QString &message, std::optional<lzrw1::Failure> failure)
+    : std::runtime_error(message.toStdString()), m_message(message), m_failure(failure)
 {
+}
+
+bool ELzrw1Exception::damagedInput() const
+{
+    if (!m_failure)
+        return false;
+    switch (*m_failure) {
+    case lzrw1::Failure::ShortRead:
+    case lzrw1::Failure::NoHeader:
+    case lzrw1::Failure::SizeMismatch:
+    case lzrw1::Failure::DamagedBlock:
+        return true;
+    case lzrw1::Failure::ReadWhileCompressing:
+    case lzrw1::Failure::Write:
+        return false;
+    }
+    return false;
 }
 
 namespace {
@@ -172,7 +189,7 @@ qint64 Tlzrw1::Compress()
         guard.done();
         return qint64(written);
     } catch (const lzrw1::StreamError &e) {
-        throw ELzrw1Exception(messageFor(e.failure, InputFile, OutputFile));
+        throw ELzrw1Exception(messageFor(e.failure, InputFile, OutputFile), e.failure);
     }
 }
 
@@ -193,6 +210,6 @@ qint64 Tlzrw1::Decompress()
         guard.done();
         return qint64(written);
     } catch (const lzrw1::StreamError &e) {
-        throw ELzrw1Exception(messageFor(e.failure, InputFile, OutputFile));
+        throw ELzrw1Exception(messageFor(e.failure, InputFile, OutputFile), e.failure);
     }
 }

@@ -4,17 +4,23 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 // The compressor's failures; message() is the text shown to the player.
 class ELzrw1Exception : public std::runtime_error
 {
 public:
-    explicit ELzrw1Exception(const QString &message);
+    explicit ELzrw1Exception(const QString &message,
+                             std::optional<lzrw1::Failure> failure = std::nullopt);
     QString message() const { return m_message; }
+    // The input could be read to its end but holds no valid compressed data
+    // (as opposed to files that could not be opened, read or written).
+    bool damagedInput() const;
 
 private:
     QString m_message;
+    std::optional<lzrw1::Failure> m_failure;
 };
 
 // Compresses one file into another and back. Files are written with the fast

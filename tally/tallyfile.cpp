@@ -2,7 +2,9 @@
 
 #include "tally/lzrw1.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QTemporaryDir>
 
@@ -14,8 +16,12 @@ const QString kScratchName = QStringLiteral("temp.txt");
 
 } // namespace
 
-std::optional<TallyTable> read(const QString &path, QString *error)
+std::optional<TallyTable> read(const QString &path, QString *error, bool *damaged)
 {
+    bool ignored = false;
+    if (!damaged)
+        damaged = &ignored;
+    *damaged = false;
     QTemporaryDir scratchDir;
     if (!scratchDir.isValid()) {
         *error =
@@ -30,6 +36,7 @@ std::optional<TallyTable> read(const QString &path, QString *error)
         doit.Decompress();
     } catch (const ELzrw1Exception &e) {
         *error = e.message();
+        *damaged = e.damagedInput();
         return std::nullopt;
     }
     QFile text(scratch);
@@ -38,9 +45,30 @@ std::optional<TallyTable> read(const QString &path, QString *error)
         return std::nullopt;
     }
     std::optional<TallyTable> table = TallyTable::fromText(text.readAll());
-    if (!table)
+    if (!table) {
         *error = "The tally file " + path + " does not hold a tally.";
+        *damaged = true;
+    }
     return table;
+}
+
+QString keepAside(const QString &path)
+{
+    constexpr int kMostKept = 1000;
+    const QFileInfo info(path);
+    const QString stem = info.dir().filePath(info.completeBaseName() + "-damaged");
+    const QString suffix = info.suffix().isEmpty() ? QString() : "." + info.suffix();
+    for (int n = 1; n <= kMostKept; ++n) {
+        const QString target = stem + (n == 1 ? QString() : "-" + QString::number(n)) + suffix;
+        // rename() never replaces an existing file.
+        if (QFile::exists(target))
+            continue;
+        if (QFile::rename(path, target))
+            return target;
+        if (QFile::exists(path) && !QFile::exists(target))
+            return QString(); // the folder refuses the move
+    }
+    return QString();
 }
 
 bool write(const QString &path, const TallyTable &table)

@@ -14,8 +14,14 @@ namespace tallyfile {
 inline const QString kFileName = QStringLiteral("Spadestally.tld");
 
 // Reads the table from path. On failure returns nullopt and sets error to
-// the text for the player.
-std::optional<TallyTable> read(const QString &path, QString *error);
+// the text for the player; *damaged tells whether the file itself is bad (it
+// was read but holds no tally) rather than out of reach.
+std::optional<TallyTable> read(const QString &path, QString *error, bool *damaged = nullptr);
+
+// Moves a damaged tally out of the way, to the first free name of the form
+// "Spadestally-damaged.tld", "Spadestally-damaged-2.tld", ... beside it; never
+// replaces a file. Returns the new path, or an empty text when it could not.
+QString keepAside(const QString &path);
 
 // Writes the table to path by writing a new file and renaming it into place:
 // on any failure the previous file stays as it was and false comes back.

@@ -1,7 +1,7 @@
 #include "tally/tallylist.h"
 
 #include "protocol/cards.h"
-#include "shell/platform/programfolder.h"
+#include "platform/programfolder.h"
 #include "tally/tallyfile.h"
 
 #include <QDir>
@@ -21,21 +21,30 @@ const QString kWaiting = QStringLiteral("<Waiting>");
 class MessageBoxPrompts : public TallyPrompts
 {
 public:
+    // The texts hold player names from the network: shown as plain text.
     bool confirm(QWidget *parent, const QString &question) override
     {
-        return QMessageBox::question(parent, QStringLiteral("Spades"), question,
-                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Spades"), question,
+                        QMessageBox::Yes | QMessageBox::No, parent);
+        box.setTextFormat(Qt::PlainText);
+        return box.exec() == QMessageBox::Yes;
     }
     void showError(QWidget *parent, const QString &message) override
     {
-        QMessageBox::critical(parent, QStringLiteral("Spades"), message);
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("Spades"), message, QMessageBox::Ok,
+                        parent);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
     }
 };
 
 QLabel *makeLabel(QWidget *parent, const QString &text, const QRect &at,
                   const QString &name = QString())
 {
-    auto *label = new QLabel(text, parent);
+    auto *label = new QLabel(parent);
+    // Tallies are kept by player names, which come from the network.
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
     label->setGeometry(at);
     if (!name.isEmpty())
         label->setObjectName(name);
@@ -161,11 +170,19 @@ void Ttallylist::load(const QString &folder)
         return;
 
     QString error;
-    std::optional<TallyTable> table = tallyfile::read(m_path, &error);
+    bool damaged = false;
+    std::optional<TallyTable> table = tallyfile::read(m_path, &error, &damaged);
     if (!table) {
-        // Keep the file for the player to rescue: it is not written over at
-        // program end.
-        m_loadFailed = true;
+        // A damaged file goes aside, kept for the player to rescue, and a new
+        // tally starts. One that could not be reached at all is left where it
+        // is and not written over at program end.
+        const QString keptAs = damaged ? tallyfile::keepAside(m_path) : QString();
+        if (keptAs.isEmpty()) {
+            m_loadFailed = true;
+        } else {
+            error += "\n\nThe damaged tally has been kept as " + QDir::toNativeSeparators(keptAs) +
+                     " and a new tally is started.";
+        }
         m_prompts->showError(this, error);
         return;
     }

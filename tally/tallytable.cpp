@@ -112,7 +112,7 @@ QByteArray TallyTable::toText() const
         // A line break inside a name would shift every later cell on reading.
         QString flat = s;
         flat.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), ' ');
-        text += flat.toUtf8();
+        text += flat.toLatin1();
         text += "\r\n";
     };
     line(QString::number(kColumns));
@@ -146,6 +146,6 @@ std::optional<TallyTable> TallyTable::fromText(const QByteArray &text)
     int at = 2;
     for (int c = 0; c < kColumns; ++c)
         for (int r = 0; r < rows; ++r)
-            table.m_rows[std::size_t(r)][c] = QString::fromUtf8(lines[at++]);
+            table.m_rows[std::size_t(r)][c] = QString::fromLatin1(lines[at++]);
     return table;
 }

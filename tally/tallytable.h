@@ -43,7 +43,8 @@ public:
     void creditPlayer(int row, const QString &result);
 
     // Text form: column count and row count, then the cells column by column,
-    // every line ended by CR LF.
+    // every line ended by CR LF. Names are 8-bit text, as they travel on the
+    // wire and as tally files written on Windows hold them.
     QByteArray toText() const;
     // nullopt unless the text holds 9 columns, at least the own row and every
     // cell.

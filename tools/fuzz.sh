@@ -16,7 +16,8 @@ for target in build-fuzz/fuzz/fuzz_*; do
     work="build-fuzz/corpus/$name"
     mkdir -p "$work" build-fuzz/findings
     echo "== $name ($seconds s)"
-    if ! QT_QPA_PLATFORM=offscreen "$target" -max_total_time="$seconds" -max_len=4096 \
+    if ! QT_QPA_PLATFORM=offscreen UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        "$target" -max_total_time="$seconds" -max_len=4096 \
         -artifact_prefix=build-fuzz/findings/"$name"- -print_final_stats=1 \
         "$work" "$corpus" 2>build-fuzz/"$name".log; then
         echo "FINDING in $name:"; tail -40 build-fuzz/"$name".log; status=1

@@ -35,9 +35,27 @@ void usage(std::FILE *to)
                      "--computer chooses the players of empty seats (default classic).\n");
 }
 
+// Lines carry names and texts from the network: they are shown with control
+// characters escaped, so a name cannot drive the terminal.
+QByteArray printable(const QByteArray &line)
+{
+    QByteArray out;
+    out.reserve(line.size());
+    for (const char c : line) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0) || byte == '\\') {
+            out += "\\x" + QByteArray::number(byte, 16).rightJustified(2, '0');
+        } else {
+            // Names travel as 8-bit characters; the terminal reads UTF-8.
+            out += QString(QChar(byte)).toUtf8();
+        }
+    }
+    return out;
+}
+
 void say(const QByteArray &line)
 {
-    std::fprintf(stdout, "%s\n", line.constData());
+    std::fprintf(stdout, "%s\n", printable(line).constData());
     std::fflush(stdout);
 }
 

@@ -127,8 +127,6 @@ TEST_F(ChatViewTest, ScrollPositionBeyondTheEndShowsTheLastLine)
 
 TEST_F(ChatViewTest, AFontChangeShowsFromTheNextLayout)
 {
-    line({"some ", "words "});
-    const int before = view.verticalScrollBar()->maximum() + view.viewport()->height();
     for (int i = 0; i < 100; ++i)
         line({QStringLiteral("line %1 ").arg(i)});
     const int small = view.verticalScrollBar()->maximum();
@@ -136,5 +134,4 @@ TEST_F(ChatViewTest, AFontChangeShowsFromTheNextLayout)
     EXPECT_EQ(view.verticalScrollBar()->maximum(), small); // not yet laid out
     view.format();
     EXPECT_GT(view.verticalScrollBar()->maximum(), small);
-    EXPECT_GT(before, 0);
 }

@@ -1,6 +1,6 @@
 #include "tablefixture.h"
 
-#include "chat/soundboard.h"
+#include "client/soundboard.h"
 
 #include <QAction>
 #include <QMenu>

@@ -9,7 +9,7 @@
 #include "client/tchatwiring.h"
 #include "client/tgamestart.h"
 #include "host/hostruntime.h"
-#include "shell/platform/soundplayer.h"
+#include "platform/soundplayer.h"
 #include "tests/client/solotable.h"
 #include "tests/common/test_support.h"
 

@@ -1,6 +1,6 @@
 #include "client/phrasebuttons.h"
 #include "client/tphrases.h"
-#include "shell/platform/inifile.h"
+#include "platform/inifile.h"
 #include "tests/common/test_support.h"
 
 #include <QFile>
@@ -143,11 +143,13 @@ TEST_F(EditorFixture, OpensWithTheButtonsPhrases)
         EXPECT_EQ(field(n)->text(), buttons->phrase(n)) << n;
 }
 
-TEST_F(EditorFixture, DoneStoresEveryPhrase)
+// Phrases the player left alone keep what the file holds, even when the
+// buttons have not been given the stored phrases yet.
+TEST_F(EditorFixture, DoneStoresTheChangedPhrases)
 {
     QFile existing(path);
     ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
-    existing.write("[Other]\r\nKeep=1\r\n[Spades]\r\nTop=10\r\n");
+    existing.write("[Other]\r\nKeep=1\r\n[Spades]\r\nTop=10\r\nPhrase9=Stored\r\n");
     existing.close();
 
     editor.PrhaseList1Click();
@@ -162,7 +164,8 @@ TEST_F(EditorFixture, DoneStoresEveryPhrase)
     const IniFile file = IniFile::load(path);
     EXPECT_EQ(file.value("Spades", "Phrase2"), "/me cheers");
     EXPECT_EQ(file.value("Spades", "Phrase3"), "");
-    EXPECT_EQ(file.value("Spades", "Phrase9"), "Good Game Everyone!");
+    EXPECT_EQ(file.value("Spades", "Phrase9"), "Stored");
+    EXPECT_EQ(file.value("Spades", "Phrase1"), std::nullopt);
     EXPECT_EQ(file.value("Spades", "Top"), "10");
     EXPECT_EQ(file.value("Other", "Keep"), "1");
 

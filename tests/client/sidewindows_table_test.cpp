@@ -7,7 +7,7 @@
 #include "client/tspylist.h"
 #include "protocol/message.h"
 #include "resources/pictures.h"
-#include "shell/platform/soundplayer.h"
+#include "platform/soundplayer.h"
 
 #include <QAction>
 #include <QApplication>

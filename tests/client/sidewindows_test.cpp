@@ -5,7 +5,7 @@
 #include "client/tlasttrick.h"
 #include "client/tphrases.h"
 #include "client/tspylist.h"
-#include "shell/platform/spadessettings.h"
+#include "platform/spadessettings.h"
 
 #include <QAction>
 #include <QLabel>
@@ -153,10 +153,14 @@ TEST_F(SideWindowsFixture, SettingsInAndOut)
     EXPECT_EQ(out.phrases[2], "Oops");
     EXPECT_EQ(out.phrases[0], "Way To Go!");
 
+    // An open window goes back to its place at once, not when next activated.
+    windows->showWindow("LastTrick1");
+    windows->lasttrick()->move(100, 120);
     windows->resetLastTrickPlace();
     windows->collectSettings(out);
     EXPECT_EQ(out.lastTrickTop, 348);
     EXPECT_EQ(out.lastTrickLeft, 414);
+    EXPECT_EQ(windows->lasttrick()->pos(), QPoint(414, 348));
 }
 
 } // namespace

@@ -7,7 +7,7 @@
 #include "client/tchatwiring.h"
 #include "client/tgamestart.h"
 #include "host/hostruntime.h"
-#include "shell/platform/soundplayer.h"
+#include "platform/soundplayer.h"
 #include "tests/client/solotable.h"
 #include "tests/common/test_support.h"
 
@@ -47,52 +47,10 @@ TEST(SoloGame, PlaysToTheWinnerThroughTheWindow)
     QTest::mouseClick(dialog->findChild<QWidget *>("button_start"), Qt::LeftButton);
     EXPECT_FALSE(dialog->isVisible());
 
-    int hands = 0;
-    int cardsPlayed = 0;
-    int attempt = 0;
-    int handSizeAtClick = -1;
-    auto handSize = [&] { return int(table.findChildren<CardPicture *>().size()); };
-    auto won = [&] { return table.status().contains(QLatin1String("Won the Game!")); };
-
-    const bool finished = testsupport::waitUntil(
-        [&] {
-            if (won())
-                return true;
-            if (visibleOnBoard(table, "panel_scores")) {
-                ++hands;
-                // Every hand plays all thirteen cards before the scores.
-                EXPECT_EQ(handSize(), 0);
-                QTest::mouseClick(table.findChild<QWidget *>("button_close"), Qt::LeftButton);
-                return false;
-            }
-            if (visibleOnBoard(table, "button_dobid")) {
-                QTest::mouseClick(table.findChild<QWidget *>("button_dobid"), Qt::LeftButton);
-                return false;
-            }
-            if (visibleOnBoard(table, "button_bid")) {
-                table.findChild<QLineEdit *>("edit_bid")->setText("3");
-                QTest::mouseClick(table.findChild<QWidget *>("button_bid"), Qt::LeftButton);
-                return false;
-            }
-            if (table.turnseat() == table.myseat()) {
-                if (handSize() != handSizeAtClick)
-                    attempt = 0; // the last card went out: a new turn
-                const auto hand = table.handSlots();
-                QList<int> positions;
-                for (int position : hand)
-                    if (position > 0)
-                        positions.append(position);
-                if (positions.isEmpty())
-                    return false;
-                CardPicture *card = table.cardAt(positions.at(attempt % positions.size()));
-                ++attempt;
-                handSizeAtClick = handSize();
-                QTest::mouseClick(card, Qt::LeftButton);
-                ++cardsPlayed;
-            }
-            return false;
-        },
-        240000);
+    SeatPlayer player(table);
+    const bool finished = testsupport::waitUntil([&] { return player.step(); }, 240000);
+    const int hands = player.hands;
+    const int cardsPlayed = player.cardsPlayed;
     ASSERT_TRUE(finished) << "hands " << hands << ", status " << table.status().toStdString();
 
     // With one-millisecond pauses a score panel can come and go between two

@@ -2,7 +2,7 @@
 
 #include "client/tchat.h"
 #include "client/tchatwidgets.h"
-#include "shell/platform/soundplayer.h"
+#include "platform/soundplayer.h"
 #include "tests/common/test_support.h"
 
 #include <QByteArray>

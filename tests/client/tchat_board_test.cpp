@@ -288,4 +288,39 @@ TEST_F(TableTest, SeatMenuFollowsHostingAndTheClickedLabel)
     EXPECT_EQ(sent.value(1), terminated("CMD_kickhim+1+4+"));
 }
 
+// A window that joins a host without a window of its own and is given number
+// 1 runs the table as the hosting player's window does; any other number not.
+TEST_F(TableTest, NumberOneOfAJoinedTableRunsIt)
+{
+    for (int seat : {1, 2}) {
+        SCOPED_TRACE(seat);
+        SetUp();
+        table->services().connectTo = [](const QString &) {};
+        int hosting = 0;
+        table->services().hosting = [&hosting] { ++hosting; };
+        table->processparams({"Ann", "10.0.0.5", "false"});
+        EXPECT_FALSE(shown("button_start"));
+        feed("CMD_sendlogininfo+" + QByteArray::number(seat));
+        sent.clear();
+        feed("CMD_newplayerinfo+" + QByteArray::number(seat) + "+Ann");
+        const bool runs = seat == 1;
+        EXPECT_EQ(shown("button_start"), runs);
+        EXPECT_EQ(table->findChild<QAction *>("StartGame1")->isEnabled(), runs);
+        EXPECT_EQ(hosting, runs ? 1 : 0);
+        // The host learns the saved bot speed from its number 1.
+        EXPECT_EQ(sent, runs ? QList<QByteArray>{terminated("CMD_botspeed+1+500+")}
+                             : QList<QByteArray>{});
+
+        sent.clear();
+        feed("CMD_newplayerinfo+4+Dan");
+        QTest::mouseClick(control("label_playername4"), Qt::RightButton);
+        EXPECT_EQ(table->seatMenu()->removeItem()->isEnabled(), runs);
+        table->kicking(4);
+        EXPECT_EQ(sent,
+                  runs ? QList<QByteArray>{terminated("CMD_kickhim+1+4+")} : QList<QByteArray>{});
+        feed("CMD_winner+1");
+        EXPECT_EQ(shown("button_start"), runs);
+    }
+}
+
 } // namespace

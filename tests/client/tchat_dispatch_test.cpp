@@ -101,12 +101,14 @@ TEST_F(TableTest, SocketInformation)
 
 TEST_F(TableTest, BytesAreCutAtTheTerminatorAndHandledOnePerTick)
 {
-    table->sockRead("CMD_sendlogininfo+1\xFF\xFFgarbage\xFF"
+    // Messages without a command name are not even queued.
+    table->sockRead("CMD_sendlogininfo+1\xFF\xFFgarbage\xFF+1\xFF"
+                    "CMD_hebid+2+3+\xFF"
                     "CMD_newplayer");
-    EXPECT_EQ(table->queuedMessages(), 3);
+    EXPECT_EQ(table->queuedMessages(), 2);
     table->processsocktimer();
     EXPECT_EQ(table->myseat(), 1);
-    EXPECT_EQ(table->queuedMessages(), 2);
+    EXPECT_EQ(table->queuedMessages(), 1);
     table->sockRead("info+1+Ann\xFF");
     drain();
     EXPECT_EQ(text("label_playername1"), "Ann");
@@ -114,7 +116,10 @@ TEST_F(TableTest, BytesAreCutAtTheTerminatorAndHandledOnePerTick)
 
 TEST_F(TableTest, TimerRunsOnlyWhileSomethingIsQueued)
 {
-    EXPECT_FALSE(table->timerRunning()) << "idle after the first line";
+    EXPECT_FALSE(table->timerRunning());
+    table->queueMessage("no command");
+    table->sockRead("CMD_round");
+    EXPECT_FALSE(table->timerRunning()) << "nothing to handle yet";
     table->queueMessage("CMD_round+");
     EXPECT_TRUE(table->timerRunning());
     ASSERT_TRUE(testsupport::waitUntil([&] { return !table->timerRunning(); }));

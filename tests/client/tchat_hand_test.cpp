@@ -175,7 +175,8 @@ TEST_F(HandTest, MoreThanThirteenCardsSaysNoNo)
     EXPECT_EQ(boxes, QStringList{"no no"}) << "a fourteenth card finds no slot";
     EXPECT_EQ(table->cardAt(14), nullptr);
     feed("CMD_mycards+2+1+45");
-    EXPECT_EQ(boxes, QStringList({"no no", "no no"})) << "a hand dealt twice overflows";
+    EXPECT_EQ(boxes, QStringList{"no no"}) << "said once, however many cards follow";
+    EXPECT_EQ(cardsLeftToRight().size(), 13);
 
     // With a slot free, a position outside the hand or one already shown is
     // refused quietly instead of taking the slot.
@@ -190,7 +191,7 @@ TEST_F(HandTest, MoreThanThirteenCardsSaysNoNo)
     for (int slot = 1; slot <= 13; ++slot)
         EXPECT_GT(table->handSlots()[slot], 0);
     table->createcard(1, 34);
-    EXPECT_EQ(boxes, QStringList{"no no"});
+    EXPECT_TRUE(boxes.isEmpty());
     EXPECT_EQ(table->cardAt(1)->card(), 33);
 }
 
@@ -288,6 +289,52 @@ TEST_F(HandTest, NumberBidSendsTheFieldAndClosesTheTurn)
     EXPECT_EQ(text("label_bids1"), "5");
     EXPECT_EQ(text("label_bids2"), "6");
     EXPECT_EQ(text("label_teambids2"), "6");
+}
+
+// Only a number of tricks leaves the bid field; anything else would be
+// message text (a "+" adds fields, 0xFF ends the message) or a bid the host
+// ignores while it waits for ever.
+TEST_F(HandTest, TheBidFieldSendsOnlyANumberOfTricks)
+{
+    deal();
+    const struct
+    {
+        QString typed;
+        QByteArray sent; // empty: nothing goes out and the field stays
+    } cases[] = {
+        {"4", "CMD_mybid+2+4+"},
+        {"13", "CMD_mybid+2+13+"},
+        {"0", "CMD_mybid+2+0+"},
+        {"07", "CMD_mybid+2+7+"},
+        {"14", ""},
+        {"", ""},
+        {"3+9", ""},
+        {"+3", ""},
+        {"-1", ""},
+        {QString("3") + QChar(0xFF) + "CMD_x", ""},
+        {QStringLiteral("\u0663"), ""},
+    };
+    auto *edit = control<QLineEdit>("edit_bid");
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        feed("CMD_getbid+2+0+");
+        sent.clear();
+        edit->setText(c.typed);
+        QTest::mouseClick(control("button_bid"), Qt::LeftButton);
+        if (c.sent.isEmpty()) {
+            EXPECT_TRUE(sent.isEmpty());
+            EXPECT_TRUE(shown("button_bid"));
+            EXPECT_EQ(edit->text(), "1");
+        } else {
+            EXPECT_EQ(sent, QList<QByteArray>{terminated(c.sent)});
+            EXPECT_FALSE(shown("button_bid"));
+        }
+    }
+    // Typing goes through the same gate: a sign or a third digit never lands.
+    feed("CMD_getbid+2+0+");
+    edit->clear();
+    QTest::keyClicks(edit, "+1x23");
+    EXPECT_EQ(edit->text(), "12");
 }
 
 } // namespace

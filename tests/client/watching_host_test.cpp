@@ -11,7 +11,7 @@
 #include "client/tgamestart.h"
 #include "client/tspylist.h"
 #include "host/hostruntime.h"
-#include "shell/platform/soundplayer.h"
+#include "platform/soundplayer.h"
 #include "tests/common/test_support.h"
 
 #include <QAction>

@@ -20,7 +20,7 @@ TEST(ComputerEndToEnd, FastComputersAnswerAPersonsLeadInAboutSixHundredMilliseco
     host.server().stackDeck(deckWith({{27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39}}));
 
     TSock sock;
-    ReceiveBuffer buffer;
+    ReceiveQueue buffer{limits::kClient};
     ScriptedSeat me;
     me.seat = 1;
     QElapsedTimer sinceLead;
@@ -28,9 +28,9 @@ TEST(ComputerEndToEnd, FastComputersAnswerAPersonsLeadInAboutSixHundredMilliseco
     sock.setHostName("127.0.0.1");
     sock.setPortName(QString::number(host.port()));
     sock.OnRead = [&](TSock *s, int) {
-        QList<QByteArray> complete;
-        buffer.append(s->Receive(), complete);
-        for (const QByteArray &m : complete) {
+        if (!buffer.append(s->Receive()))
+            return;
+        for (const QByteArray &m : buffer.takeAll()) {
             if (nameOf(m) == "CMD_sendlogininfo")
                 s->Send(
                     wire::toHost::logininfo(1, wire::kVersion, QByteArray("Solo") + char(0xFF)));

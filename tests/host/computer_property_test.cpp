@@ -53,8 +53,10 @@ TEST(ComputerSelfPlay, NilPartnersNeverOfferACardTheHostRefuses)
     port.recording = false;
     TServer server(port, 4242u);
     port.attach(&server);
-    for (int n = 1; n <= cards::kSeats; ++n)
+    for (int n = 1; n <= cards::kSeats; ++n) {
         server.Sock1Accept();
+        server.dispatch(n, unterminated(wire::toHost::logininfo(n, wire::kVersion, "p")));
+    }
 
     Lcg choice(99u);
     int hands = 0;

@@ -41,6 +41,11 @@ struct BidCase
     int bid;
 };
 
+void PrintTo(const BidCase &c, std::ostream *os)
+{
+    *os << c.hand;
+}
+
 class ComputerBid : public ::testing::TestWithParam<BidCase>
 {
 };

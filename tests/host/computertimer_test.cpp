@@ -161,6 +161,12 @@ struct SpeedCase
     int delay;
 };
 
+void PrintTo(const SpeedCase &c, std::ostream *os)
+{
+    const auto ms = [](std::optional<int> v) { return v ? std::to_string(*v) : "none"; };
+    *os << "reported " << ms(c.reported) << ", own table " << ms(c.ownTable);
+}
+
 class ComputerTimerSpeed : public ::testing::TestWithParam<SpeedCase>
 {
 };

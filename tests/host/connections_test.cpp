@@ -155,7 +155,7 @@ TEST(Connections, DepartureOfAnAwaitedSeatSchedulesTheComputerButNotForSeatOne)
     EXPECT_EQ(h.server.computerMode(), 0);
 }
 
-TEST(Connections, AcceptedButNotLoggedInSeatIsWaitedFor)
+TEST(Connections, AcceptedButNotLoggedInSeatIsWaitedForUntilItsLoginDeadline)
 {
     Host h;
     h.seat(1);
@@ -163,6 +163,32 @@ TEST(Connections, AcceptedButNotLoggedInSeatIsWaitedFor)
     h.start();
     EXPECT_EQ(h.game().bidder, 2);
     EXPECT_FALSE(h.port.computerTimerRunning());
+    h.port.advance(limits::kLoginDeadlineMs);
+    EXPECT_EQ(h.port.closedByHost, QList<int>{2});
+    EXPECT_EQ(h.server.computerMode(), 1);
+    EXPECT_EQ(h.server.computerSeat(), 2);
+}
+
+TEST(Connections, SilentConnectionsMakeWayForRealPlayersAtTheirLoginDeadline)
+{
+    Host h;
+    for (int n = 1; n <= 9; ++n)
+        ASSERT_EQ(h.connect(), n);
+    EXPECT_EQ(h.connect(), 0) << "nine silent connections fill the table";
+    h.clear();
+    h.port.advance(limits::kLoginDeadlineMs - 1);
+    h.login(4, "Just in time");
+    h.port.advance(1);
+    EXPECT_EQ(h.port.closedByHost, (QList<int>{1, 2, 3, 5, 6, 7, 8, 9}));
+    EXPECT_TRUE(h.seatRecord(4).connected);
+    // Once logged in, a connection has no deadline.
+    h.port.advance(10 * limits::kLoginDeadlineMs);
+    EXPECT_TRUE(h.seatRecord(4).connected);
+    EXPECT_FALSE(h.port.loginTimerRunning(4));
+
+    EXPECT_EQ(h.connect(), 1);
+    h.login(1, "Real");
+    EXPECT_TRUE(h.take(1).contains("CMD_existingplayers+4+Just in time"));
 }
 
 TEST(Connections, RelaysGoToEveryoneTheSenderIncluded)

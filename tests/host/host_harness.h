@@ -88,7 +88,7 @@ struct Host
 {
     VirtualPort port;
     TServer server;
-    std::array<ReceiveBuffer, 11> buffers;
+    std::array<ReceiveQueue, 11> buffers;
 
     explicit Host(std::uint32_t seed = 12345) : server(port, seed) { port.attach(&server); }
 
@@ -98,9 +98,9 @@ struct Host
     // Delivers raw bytes as they would arrive on connection n.
     void deliver(int n, const QByteArray &bytes)
     {
-        QList<QByteArray> complete;
-        buffers[n].append(bytes, complete);
-        for (const QByteArray &m : complete)
+        if (!buffers[n].append(bytes))
+            return;
+        for (const QByteArray &m : buffers[n].takeAll())
             server.dispatch(n, m);
     }
 

@@ -73,6 +73,11 @@ struct ScoringCase
     int expected1[7];
 };
 
+void PrintTo(const ScoringCase &c, std::ostream *os)
+{
+    *os << c.what;
+}
+
 class Scoring : public ::testing::TestWithParam<ScoringCase>
 {
 };

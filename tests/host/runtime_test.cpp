@@ -60,7 +60,7 @@ TEST(HostRuntime, PeerCloseAndOverlongMessageEndTheConnection)
     }));
     EXPECT_FALSE(t.host.server().seats()[2].connected);
 
-    three.sock.Send(QByteArray(ReceiveBuffer::kCap + 10, 'x'));
+    three.sock.Send(QByteArray(limits::kHostConnection.unfinishedBytes + 10, 'x'));
     ASSERT_TRUE(testsupport::waitUntil([&] { return three.closedByHost; }));
     ASSERT_TRUE(
         testsupport::waitUntil([&] { return one.all("CMD_playerdisconnected").size() == 2; }));

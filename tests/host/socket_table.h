@@ -14,7 +14,7 @@ namespace hosttest {
 struct SocketSeat
 {
     TSock sock;
-    ReceiveBuffer buffer;
+    ReceiveQueue buffer{limits::kClient};
     ScriptedSeat script;
     int number = 0;
     bool closedByHost = false;
@@ -24,9 +24,9 @@ struct SocketSeat
         sock.setHostName("127.0.0.1");
         sock.setPortName(QString::number(port));
         sock.OnRead = [this, name](TSock *s, int) {
-            QList<QByteArray> complete;
-            buffer.append(s->Receive(), complete);
-            for (const QByteArray &m : complete) {
+            if (!buffer.append(s->Receive()))
+                return;
+            for (const QByteArray &m : buffer.takeAll()) {
                 if (nameOf(m) == "CMD_sendlogininfo") {
                     number = ints(m).value(0);
                     script.seat = number;
@@ -49,11 +49,11 @@ struct SocketSeat
 
 struct RuntimeTable
 {
-    HostRuntime host{12345, HostRuntime::Timing{1, 5, 1}};
+    HostRuntime host;
     std::vector<std::unique_ptr<SocketSeat>> seats;
     QList<QByteArray> alerts;
 
-    RuntimeTable()
+    explicit RuntimeTable(HostRuntime::Timing timing = {1, 5, 1}) : host(12345, timing)
     {
         host.onAlert = [this](const QByteArray &text) { alerts << text; };
         host.listen(0);

@@ -53,25 +53,26 @@ struct Server
     TSock listener;
     QList<TSock *> accepted;
     QList<QByteArray> messages;
-    QList<ReceiveBuffer> buffers;
+    QList<ReceiveQueue> buffers;
     Recorder recorder;
+    Recorder listenerReports;
 
     Server()
     {
+        listenerReports.attach(listener);
         listener.setPortName("0");
         listener.OnAccept = [this](TSock *sender) {
             TSock *sock = nullptr;
             if (!sender->Accept(sock))
                 return;
             accepted.append(sock);
-            buffers.append(ReceiveBuffer());
+            buffers.append(ReceiveQueue());
             const int index = int(accepted.size()) - 1;
             recorder.attach(*sock);
             sock->OnRead = [this, index](TSock *s, int) {
-                QList<QByteArray> complete;
-                if (!buffers[index].append(s->Receive(), complete))
+                if (!buffers[index].append(s->Receive()))
                     s->Close();
-                messages.append(complete);
+                messages.append(buffers[index].takeAll());
             };
         };
         listener.setListen(true);
@@ -105,15 +106,16 @@ TEST(TSock, ReceivePathCutsChunksIntoMessages)
     Server server;
     const int fd = rawConnect(server.port());
     ASSERT_TRUE(waitUntil([&] { return server.accepted.size() == 1; }));
-    EXPECT_TRUE(server.recorder.saw("Created New TSock Structure") ||
-                server.accepted[0]->Connected());
+    EXPECT_TRUE(server.listenerReports.saw("Created New TSock Structure"));
+    EXPECT_TRUE(server.accepted[0]->Connected());
     EXPECT_EQ(server.accepted[0]->HostName(), "127.0.0.1");
 
     rawSend(fd, "CMD_a+1" + T + "CMD_b+2" + T + "CMD_c+");
     ASSERT_TRUE(waitUntil([&] { return server.messages.size() == 2; }));
-    rawSend(fd, "3" + T + T);
+    rawSend(fd, "3" + T + T + "CMD_d+4" + T);
     ASSERT_TRUE(waitUntil([&] { return server.messages.size() == 4; }));
-    EXPECT_EQ(server.messages, (QList<QByteArray>{"CMD_a+1", "CMD_b+2", "CMD_c+3", ""}));
+    // Two terminators in a row hold an empty message, which is not kept.
+    EXPECT_EQ(server.messages, (QList<QByteArray>{"CMD_a+1", "CMD_b+2", "CMD_c+3", "CMD_d+4"}));
     ::close(fd);
 }
 

@@ -1,7 +1,7 @@
 // The program installed where it cannot write keeps its settings and tally in
 // the per-user data folder, and finds them there on the next start.
 #include "client/tchat.h"
-#include "shell/platform/programfolder.h"
+#include "platform/programfolder.h"
 #include "shell/spadesapp.h"
 #include "tally/tallylist.h"
 #include "tests/common/test_support.h"

@@ -1,13 +1,22 @@
 #include "chat/chatpanel.h"
 #include "chat/colourtext.h"
+#include "client/sidewindows.h"
 #include "client/tchat.h"
+#include "client/tlasttrick.h"
+#include "client/tspylist.h"
 #include "protocol/tsock.h"
-#include "shell/platform/settingsfile.h"
+#include "platform/settingsfile.h"
 #include "shell/spadesapp.h"
+#include "shell/tabout.h"
 #include "shell/tdownload.h"
+#include "shell/thelp.h"
+#include "tally/tallylist.h"
+#include "tests/common/private_network.h"
 #include "tests/common/test_support.h"
 
+#include <QAction>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -44,6 +53,7 @@ protected:
 
 TEST_F(SpadesAppTest, SoloStartHostsOn7772AndSeatsTheOwnClient)
 {
+    SPADES_NEEDS_PORT(7772);
     SpadesApp app({}, quiet(7772));
     app.start();
     ASSERT_EQ(app.host()->port(), 7772) << messages.join('\n').toStdString();
@@ -124,6 +134,68 @@ TEST_F(SpadesAppTest, ClosingBeforeTheSettingsWereReadKeepsTheFile)
     const SpadesSettings kept = SettingsFile(path("velnorlobby.ini")).load();
     EXPECT_EQ(kept.botSpeed, 200);
     EXPECT_EQ(kept.left, 40);
+}
+
+// Every menu write before the file was read carries only the player's own
+// change; what the file holds for the rest stays, byte for byte.
+TEST_F(SpadesAppTest, WritesBeforeTheSettingsWereReadKeepTheRestOfTheFile)
+{
+    const QByteArray saved = "[Spades]\r\nTop=40\r\nWidth=900\r\nTextcolor=clRed\r\n"
+                             "Textsize=14\r\nBotspeed=200\r\nPlaysounds=true\r\n";
+    {
+        QFile ini(path("velnorlobby.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(saved);
+    }
+    SpadesApp app({"Ann", "10.0.0.5"}, quiet()); // idle: never connects
+    app.start();
+    app.table()->move(200, 150);
+    const struct
+    {
+        const char *what;
+        std::function<void()> change;
+        QByteArray expected;
+    } cases[] = {
+        {"nothing changed", [&] { app.table()->setBotSpeed(500, true); }, saved},
+        {"play sounds", [&] { app.table()->findChild<QAction *>("PlaySounds1")->trigger(); },
+         QByteArray(saved).replace("Playsounds=true", "Playsounds=false")},
+        {"bot speed", [&] { app.table()->setBotSpeed(1000, true); },
+         QByteArray(saved)
+             .replace("Playsounds=true", "Playsounds=false")
+             .replace("Botspeed=200", "Botspeed=1000")},
+    };
+    for (const auto &c : cases) {
+        c.change();
+        QFile ini(path("velnorlobby.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+        EXPECT_EQ(ini.readAll(), c.expected) << c.what;
+    }
+}
+
+// However the table closes, the program ends, side windows and all.
+TEST_F(SpadesAppTest, ClosingTheTableEndsTheProgramWithItsOpenWindows)
+{
+    const std::function<void(SpadesApp &)> closings[] = {
+        [](SpadesApp &app) { app.table()->findChild<QAction *>("Exit1")->trigger(); },
+        [](SpadesApp &app) { app.table()->close(); },
+        [](SpadesApp &app) { emit app.download()->exitRequested(); },
+    };
+    for (const auto &closeTable : closings) {
+        SpadesApp app({"Ann", "10.0.0.5"}, quiet());
+        app.start();
+        QSignalSpy ended(&app, &SpadesApp::finished);
+        for (const char *item : {"ViewTally1", "Content1", "About1", "LastTrick1", "SpyList1"})
+            app.table()->findChild<QAction *>(item)->trigger();
+        const QList<QWidget *> open = {app.tally(), app.help(), app.about(),
+                                       app.sideWindows()->lasttrick(),
+                                       app.sideWindows()->spylist()};
+        for (QWidget *window : open)
+            ASSERT_TRUE(window->isVisible()) << window->objectName().toStdString();
+        closeTable(app);
+        EXPECT_EQ(ended.count(), 1);
+        for (QWidget *window : open)
+            EXPECT_FALSE(window->isVisible()) << window->objectName().toStdString();
+    }
 }
 
 TEST_F(SpadesAppTest, BusyPortStopsHostingWithTheSocketError)

@@ -155,6 +155,19 @@ TEST_F(TallyWindow, WonAndLostGamesCreditThePlayersPresent)
     EXPECT_EQ(text("label_1"), "3");
 }
 
+// Names come from the network: a name that is markup is shown as it is.
+TEST_F(TallyWindow, AMarkupNameIsShownAsItIs)
+{
+    const QString evil = R"(<img src="x"><b>Eve</b>)";
+    m_window->viewTally(1, {"", "You", evil, "Cid", "Dee"});
+    follow(evil);
+    list("listbox_tally")->setCurrentRow(0);
+    EXPECT_EQ(text("label_hisnametop"), evil + "'s Tally");
+    for (const QLabel *label : m_window->findChildren<QLabel *>())
+        EXPECT_TRUE(label->textFormat() == Qt::PlainText || !Qt::mightBeRichText(label->text()))
+            << label->objectName().toStdString();
+}
+
 TEST_F(TallyWindow, WatchersAndAbsentPlayersAreNotTouched)
 {
     m_window->viewTally(1, kTable);
@@ -300,7 +313,25 @@ TEST_F(TallyWindow, AFollowedPlayerStaysFollowedWhenHisBoxIsCleared)
     EXPECT_EQ(entries("checklist", true), QStringList{"Bob"});
 }
 
-TEST_F(TallyWindow, AnUnreadableTallyIsReportedAndNeverOverwritten)
+QByteArray compressed(const QByteArray &text)
+{
+    QTemporaryDir scratch;
+    QFile plain(scratch.filePath("t"));
+    EXPECT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.write(text);
+    plain.close();
+    Tlzrw1 doit;
+    doit.InputFile = plain.fileName();
+    doit.OutputFile = scratch.filePath("t.tld");
+    doit.Compress();
+    QFile packed(doit.OutputFile);
+    EXPECT_TRUE(packed.open(QIODevice::ReadOnly));
+    return packed.readAll();
+}
+
+// A damaged tally is said once, kept beside under a name of its own, and a
+// new tally takes its place; a second damaged one never replaces the first.
+TEST_F(TallyWindow, ADamagedTallyIsKeptAsideAndANewOneStarted)
 {
     const struct
     {
@@ -311,41 +342,34 @@ TEST_F(TallyWindow, AnUnreadableTallyIsReportedAndNeverOverwritten)
          tallyPath() + " : Lzrw1 decompression : this file has no valid header !"},
         {QByteArray::fromHex("57525a4c0500"),
          "Lzrw1 : Error reading from input file : " + tallyPath()},
+        {compressed("9\r\n5\r\n0\r\n"),
+         "The tally file " + tallyPath() + " does not hold a tally."},
     };
-    for (const auto &c : cases) {
-        const QByteArray &bytes = c.bytes;
+    const QStringList kept = {m_dir.filePath("Spadestally-damaged.tld"),
+                              m_dir.filePath("Spadestally-damaged-2.tld"),
+                              m_dir.filePath("Spadestally-damaged-3.tld")};
+    for (int i = 0; i < 3; ++i) {
         QFile f(tallyPath());
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
+        f.write(cases[i].bytes);
         f.close();
         open();
         ASSERT_EQ(m_prompts->errors.size(), 1);
-        EXPECT_EQ(m_prompts->errors.first().toStdString(), c.error.toStdString());
-        EXPECT_TRUE(m_window->loadFailed());
+        EXPECT_EQ(m_prompts->errors.first(), cases[i].error +
+                                                 "\n\nThe damaged tally has been kept as " +
+                                                 kept[i] + " and a new tally is started.");
+        EXPECT_FALSE(m_window->loadFailed());
         EXPECT_EQ(text("mylabel_1"), "0");
+        for (int k = 0; k <= i; ++k) {
+            QFile aside(kept[k]);
+            ASSERT_TRUE(aside.open(QIODevice::ReadOnly));
+            EXPECT_EQ(aside.readAll(), cases[k].bytes);
+        }
         m_window->recordGame(1, 1, kTable);
-        EXPECT_FALSE(m_window->save());
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        EXPECT_EQ(f.readAll(), bytes);
-        f.close();
+        restart();
+        EXPECT_TRUE(m_prompts->errors.isEmpty());
+        EXPECT_EQ(text("mylabel_1"), "1");
     }
-}
-
-TEST_F(TallyWindow, ACompressedFileThatHoldsNoTallyIsRefused)
-{
-    QTemporaryDir scratch;
-    QFile text(scratch.filePath("t"));
-    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
-    text.write("9\r\n5\r\n0\r\n");
-    text.close();
-    Tlzrw1 doit;
-    doit.InputFile = text.fileName();
-    doit.OutputFile = tallyPath();
-    doit.Compress();
-    open();
-    ASSERT_EQ(m_prompts->errors.size(), 1);
-    EXPECT_EQ(m_prompts->errors.first(),
-              "The tally file " + tallyPath() + " does not hold a tally.");
 }
 
 TEST_F(TallyWindow, AFailedSaveReportsFalseAndLeavesNothingBehind)

@@ -42,6 +42,20 @@ TEST(TallyTable, TextFormIsColumnByColumnWithCrLf)
     EXPECT_EQ(TallyTable::fromText(unix)->toText(), expected);
 }
 
+// Names are 8-bit text as on the wire; a plain ASCII tally keeps its bytes.
+TEST(TallyTable, NamesAreEightBitText)
+{
+    const QByteArray text = "9\r\n2\r\n0\r\nJos\xe9\r\n" + QByteArray("0\r\n0\r\n").repeated(8);
+    const std::optional<TallyTable> t = TallyTable::fromText(text);
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->cell(0, 1), QStringLiteral("Jos\u00e9"));
+    EXPECT_EQ(t->toText(), text);
+    TallyTable fresh;
+    fresh.addPlayer(QStringLiteral("Ren\u00e9e"));
+    EXPECT_TRUE(fresh.toText().contains("\r\nRen\xe9"
+                                        "e\r\n"));
+}
+
 TEST(TallyTable, TextThatIsNoTallyIsRefused)
 {
     for (const QByteArray &text :

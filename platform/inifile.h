@@ -14,8 +14,10 @@
 //  - a value enclosed in one matching pair of quotes is read without them;
 //  - there are no inline comments (";" inside a value is part of it);
 //  - the first of duplicate sections, and of duplicate keys in it, wins;
-//  - a value is cut at 2047 characters;
-//  - lines may end in CR LF, LF or CR.
+//  - a value ends at a NUL character and is cut at 2047 characters;
+//  - lines may end in CR LF, LF or CR;
+//  - a file that starts with a UTF-8 or UTF-16 byte-order mark is read in that
+//    encoding and written back in it, mark included.
 // Writing replaces only the line of the key written; every other line keeps
 // its bytes. The file is replaced through a temporary file and a rename, so a
 // crash never leaves half a file.
@@ -36,8 +38,8 @@ public:
     std::optional<QString> value(const QString &section, const QString &key) const;
     QString readString(const QString &section, const QString &key, const QString &fallback) const;
 
-    // Sets the key in memory. A value holding a line break cannot be stored
-    // and is refused. Values whose outer blanks or quotes the reader would
+    // Sets the key in memory. A value holding a line break or a NUL cannot be
+    // stored and is refused. Values whose outer blanks or quotes the reader would
     // strip are written in quotes so that they read back unchanged.
     bool setValue(const QString &section, const QString &key, const QString &value);
 
@@ -55,6 +57,10 @@ public:
                             const QString &value, QString *error = nullptr);
 
 private:
+    // How the file's bytes hold its text; the lines are kept as UTF-8 for
+    // the marked encodings.
+    enum class Encoding { Bytes, Utf8Marked, Utf16LittleEndian, Utf16BigEndian };
+
     struct Line
     {
         QByteArray text;
@@ -70,4 +76,5 @@ private:
     int findKey(const Section &where, const QString &key) const;
 
     QList<Line> m_lines;
+    Encoding m_encoding = Encoding::Bytes;
 };

@@ -1,4 +1,4 @@
-#include "shell/platform/alsasoundplayer.h"
+#include "platform/alsasoundplayer.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -11,23 +11,72 @@
 
 namespace {
 
+constexpr int kChunkMs = 20;
+
 #ifdef SPADES_HAVE_ALSA
+constexpr unsigned kLatencyUs = 100000;
+
 // The library would print every failure to stderr; a missing device is normal.
 void quietAlsa(const char *, int, const char *, int, const char *, ...) {}
-#endif
 
-constexpr int kChunkMs = 20;
-constexpr unsigned kLatencyUs = 100000;
+class AlsaOutput : public PcmOutput
+{
+public:
+    explicit AlsaOutput(snd_pcm_t *pcm) : m_pcm(pcm) {}
+    ~AlsaOutput() override
+    {
+        snd_pcm_drop(m_pcm);
+        snd_pcm_close(m_pcm);
+    }
+    long write(const char *data, long frames) override
+    {
+        snd_pcm_sframes_t written = snd_pcm_writei(m_pcm, data, snd_pcm_uframes_t(frames));
+        if (written < 0)
+            written = snd_pcm_recover(m_pcm, int(written), 1);
+        return long(written);
+    }
+    long queued() override
+    {
+        snd_pcm_sframes_t delay = 0;
+        return snd_pcm_delay(m_pcm, &delay) < 0 ? 0 : long(delay);
+    }
+
+private:
+    snd_pcm_t *m_pcm;
+};
+
+std::unique_ptr<PcmOutput> openAlsa(const QByteArray &device, const WaveSound &wave)
+{
+    snd_pcm_t *pcm = nullptr;
+    if (snd_pcm_open(&pcm, device.constData(), SND_PCM_STREAM_PLAYBACK, 0) < 0)
+        return nullptr;
+    const snd_pcm_format_t format =
+        wave.bitsPerSample == 8 ? SND_PCM_FORMAT_U8 : SND_PCM_FORMAT_S16_LE;
+    if (snd_pcm_set_params(pcm, format, SND_PCM_ACCESS_RW_INTERLEAVED, unsigned(wave.channels),
+                           unsigned(wave.sampleRate), 1, kLatencyUs) < 0) {
+        snd_pcm_close(pcm);
+        return nullptr;
+    }
+    return std::make_unique<AlsaOutput>(pcm);
+}
+#endif
 
 } // namespace
 
-AlsaSoundPlayer::AlsaSoundPlayer(QString device, QString folder)
-    : m_device(std::move(device)), m_folder(std::move(folder))
+AlsaSoundPlayer::AlsaSoundPlayer(QString device, QString folder) : m_folder(std::move(folder))
 {
 #ifdef SPADES_HAVE_ALSA
     static std::once_flag quiet;
     std::call_once(quiet, [] { snd_lib_error_set_handler(quietAlsa); });
+    m_open = [name = device.toLocal8Bit()](const WaveSound &wave) { return openAlsa(name, wave); };
+#else
+    Q_UNUSED(device);
 #endif
+}
+
+AlsaSoundPlayer::AlsaSoundPlayer(PcmOpener open, QString folder)
+    : m_open(std::move(open)), m_folder(std::move(folder))
+{
 }
 
 AlsaSoundPlayer::~AlsaSoundPlayer()
@@ -105,21 +154,11 @@ void AlsaSoundPlayer::run()
     }
 }
 
-#ifdef SPADES_HAVE_ALSA
-
 void AlsaSoundPlayer::playOne(const WaveSound &wave, unsigned generation)
 {
-    snd_pcm_t *pcm = nullptr;
-    if (snd_pcm_open(&pcm, m_device.toLocal8Bit().constData(), SND_PCM_STREAM_PLAYBACK, 0) < 0) {
+    std::unique_ptr<PcmOutput> output = m_open ? m_open(wave) : nullptr;
+    if (!output) {
         m_deviceFailed = true;
-        return;
-    }
-    const snd_pcm_format_t format =
-        wave.bitsPerSample == 8 ? SND_PCM_FORMAT_U8 : SND_PCM_FORMAT_S16_LE;
-    if (snd_pcm_set_params(pcm, format, SND_PCM_ACCESS_RW_INTERLEAVED, unsigned(wave.channels),
-                           unsigned(wave.sampleRate), 1, kLatencyUs) < 0) {
-        m_deviceFailed = true;
-        snd_pcm_close(pcm);
         return;
     }
     m_deviceFailed = false;
@@ -129,34 +168,22 @@ void AlsaSoundPlayer::playOne(const WaveSound &wave, unsigned generation)
     const qsizetype chunk = std::max(1, wave.sampleRate * kChunkMs / 1000);
     qsizetype done = 0;
     while (done < frames && !cancelled(generation)) {
-        const auto count = snd_pcm_uframes_t(std::min(chunk, frames - done));
-        snd_pcm_sframes_t written = snd_pcm_writei(pcm, data + done * wave.frameBytes(), count);
-        if (written < 0)
-            written = snd_pcm_recover(pcm, int(written), 1);
+        const long written =
+            output->write(data + done * wave.frameBytes(), long(std::min(chunk, frames - done)));
         if (written < 0)
             break;
         done += written;
     }
+    if (done < frames)
+        ++m_cutOff;
     // Let the buffered tail play out, but stay ready to be cut off.
     std::unique_lock lock(m_mutex);
     while (!cancelled(generation)) {
-        snd_pcm_sframes_t delay = 0;
-        if (snd_pcm_delay(pcm, &delay) < 0 || delay <= 0)
+        const long delay = output->queued();
+        if (delay <= 0)
             break;
         const auto wait = std::chrono::milliseconds(
-            std::clamp<long>(long(delay) * 1000 / wave.sampleRate, 1, kChunkMs));
+            std::clamp<long>(delay * 1000 / wave.sampleRate, 1, kChunkMs));
         m_wake.wait_for(lock, wait, [&] { return cancelled(generation); });
     }
-    lock.unlock();
-    snd_pcm_drop(pcm);
-    snd_pcm_close(pcm);
 }
-
-#else
-
-void AlsaSoundPlayer::playOne(const WaveSound &, unsigned)
-{
-    m_deviceFailed = true;
-}
-
-#endif

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/platform/inifile.h"
+#include "platform/inifile.h"
 
 #include <QString>
 #include <array>
@@ -54,6 +54,9 @@ SpadesSettings read(const IniFile &file, const SpadesSettings &current = {});
 
 // The keys in the order they are written; phrases are not among them.
 QList<std::pair<QString, QString>> keyValues(const SpadesSettings &values);
+// The keys of keyValues() whose written text differs between the two.
+QList<std::pair<QString, QString>> changedKeyValues(const SpadesSettings &before,
+                                                    const SpadesSettings &after);
 QList<std::pair<QString, QString>> phraseKeyValues(const std::array<QString, 9> &phrases);
 
 } // namespace settings

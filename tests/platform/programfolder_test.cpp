@@ -1,4 +1,4 @@
-#include "shell/platform/programfolder.h"
+#include "platform/programfolder.h"
 
 #include <QDir>
 #include <QTemporaryDir>

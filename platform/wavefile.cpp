@@ -1,4 +1,4 @@
-#include "shell/platform/wavefile.h"
+#include "platform/wavefile.h"
 
 #include <QtEndian>
 #include <algorithm>

@@ -1,5 +1,5 @@
 // The settings file format.
-#include "shell/platform/inifile.h"
+#include "platform/inifile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -24,8 +24,8 @@ QByteArray trimBlanks(QByteArray text)
     return text.mid(begin, end - begin);
 }
 
-// Files written by older Windows programs are in the ANSI code page; ours
-// are UTF-8. Text that is not valid UTF-8 is taken as Latin-1.
+// Files saved on Windows are usually in its ANSI code page; ours are UTF-8.
+// Text that is not valid UTF-8 is taken as Latin-1.
 QString decode(const QByteArray &bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -89,7 +89,8 @@ QString unquote(const QString &value)
 
 bool hasLineBreak(const QString &text)
 {
-    return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
+    return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n')) ||
+           text.contains(QChar(0));
 }
 
 // The writer quotes a value whenever the reader would otherwise lose its
@@ -106,11 +107,51 @@ QByteArray encodeValue(const QString &value)
 }
 
 const QByteArray kCrLf("\r\n");
+const QByteArray kUtf8Mark("\xEF\xBB\xBF");
+const QByteArray kUtf16LittleMark("\xFF\xFE");
+const QByteArray kUtf16BigMark("\xFE\xFF");
+
+// The text of a UTF-16 file as UTF-8, when it converts back to the very same
+// bytes; a file that does not is read as plain bytes, so it is never altered.
+// Settings text in UTF-16 always holds zero bytes (one in every plain ASCII
+// character), which text read as plain bytes never gains from a write: a file
+// is never read one way and, once written, the other.
+std::optional<QByteArray> fromUtf16(const QByteArray &body, QStringConverter::Encoding encoding)
+{
+    if (!body.contains('\0'))
+        return std::nullopt;
+    QStringDecoder decoder(encoding, QStringDecoder::Flag::Stateless |
+                                         QStringDecoder::Flag::ConvertInitialBom);
+    const QString text = decoder.decode(body);
+    if (decoder.hasError())
+        return std::nullopt;
+    // The lines are kept as UTF-8, which has no room for a lone surrogate.
+    const QByteArray utf8 = text.toUtf8();
+    QStringEncoder encoder(encoding, QStringEncoder::Flag::Stateless);
+    const QByteArray back = encoder.encode(QString::fromUtf8(utf8));
+    if (back != body)
+        return std::nullopt;
+    return utf8;
+}
 
 } // namespace
 
-IniFile::IniFile(const QByteArray &contents)
+IniFile::IniFile(const QByteArray &bytes)
 {
+    QByteArray contents = bytes;
+    if (bytes.startsWith(kUtf8Mark)) {
+        m_encoding = Encoding::Utf8Marked;
+        contents = bytes.mid(kUtf8Mark.size());
+    } else if (bytes.startsWith(kUtf16LittleMark) || bytes.startsWith(kUtf16BigMark)) {
+        const bool little = bytes.startsWith(kUtf16LittleMark);
+        const std::optional<QByteArray> text =
+            fromUtf16(bytes.mid(2), little ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+        if (text) {
+            m_encoding = little ? Encoding::Utf16LittleEndian : Encoding::Utf16BigEndian;
+            contents = *text;
+        }
+    }
+
     qsizetype start = 0;
     const qsizetype size = contents.size();
     for (qsizetype i = 0; i < size; ++i) {
@@ -179,7 +220,10 @@ std::optional<QString> IniFile::value(const QString &section, const QString &key
     const int index = findKey(*where, key);
     if (index < 0)
         return std::nullopt;
-    const QString text = unquote(decode(keyLine(m_lines.at(index).text)->value));
+    QByteArray raw = keyLine(m_lines.at(index).text)->value;
+    if (const qsizetype nul = raw.indexOf('\0'); nul >= 0)
+        raw = trimBlanks(raw.left(nul));
+    const QString text = unquote(decode(raw));
     return text.left(kMaxValueLength);
 }
 
@@ -224,6 +268,18 @@ QByteArray IniFile::contents() const
     QByteArray bytes;
     for (const Line &line : m_lines)
         bytes += line.text + line.end;
+    switch (m_encoding) {
+    case Encoding::Bytes:
+        return bytes;
+    case Encoding::Utf8Marked:
+        return kUtf8Mark + bytes;
+    case Encoding::Utf16LittleEndian:
+        return kUtf16LittleMark +
+               QStringEncoder(QStringConverter::Utf16LE).encode(QString::fromUtf8(bytes));
+    case Encoding::Utf16BigEndian:
+        return kUtf16BigMark +
+               QStringEncoder(QStringConverter::Utf16BE).encode(QString::fromUtf8(bytes));
+    }
     return bytes;
 }
 

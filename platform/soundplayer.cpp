@@ -1,6 +1,6 @@
-#include "shell/platform/soundplayer.h"
+#include "platform/soundplayer.h"
 
-#include "shell/platform/alsasoundplayer.h"
+#include "platform/alsasoundplayer.h"
 
 SoundPlayer &systemSoundPlayer()
 {

@@ -1,5 +1,5 @@
 // The program folder.
-#include "shell/platform/programfolder.h"
+#include "platform/programfolder.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,5 +1,5 @@
 #include "chat/colourtext.h"
-#include "shell/platform/settingsfile.h"
+#include "platform/settingsfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -84,6 +84,10 @@ TEST_F(SettingsOnDisk, EveryKeyConvertsItsValue)
         {"Lasttricktop=$", [](auto &s) { return s.lastTrickTop == 348; }},
         {"LASTTRICKLEFT=20", [](auto &s) { return s.lastTrickLeft == 20; }},
         {"Textsize=9", [](auto &s) { return s.textSize == 9; }},
+        {"Textsize=14", [](auto &s) { return s.textSize == 14; }},
+        {"Textsize=5000", [](auto &s) { return s.textSize == 8; }},
+        {"Textsize=7", [](auto &s) { return s.textSize == 8; }},
+        {"Textsize=-12", [](auto &s) { return s.textSize == 8; }},
         {"Textcolor=$000000FF", [](auto &s) { return s.textColor == "$000000FF"; }},
         {"Playtoscore=750", [](auto &s) { return s.playToScore == 750; }},
         {"Playtoscore=lots", [](auto &s) { return s.playToScore == 350; }},

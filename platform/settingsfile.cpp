@@ -1,7 +1,7 @@
 // The program's settings file.
-#include "shell/platform/settingsfile.h"
+#include "platform/settingsfile.h"
 
-#include "shell/platform/programfolder.h"
+#include "platform/programfolder.h"
 
 SettingsFile::SettingsFile() : m_path(platform::programFile(settings::kFileName)) {}
 

@@ -1,8 +1,7 @@
-#include "shell/platform/inifile.h"
+#include "platform/inifile.h"
 
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -27,6 +26,20 @@ std::optional<QString> lookup(const QByteArray &contents, const char *section, c
     return IniFile(contents).value(QString::fromUtf8(section), QString::fromUtf8(key));
 }
 
+// Text in UTF-16 after a byte-order mark, in the mark's byte order.
+QByteArray utf16(const char *mark, const char16_t *text)
+{
+    const bool big = QByteArray(mark) == "\xFE\xFF";
+    QByteArray bytes(mark);
+    for (const char16_t *c = text; *c; ++c) {
+        const char high = char(*c >> 8);
+        const char low = char(*c & 0xFF);
+        bytes += big ? high : low;
+        bytes += big ? low : high;
+    }
+    return bytes;
+}
+
 struct ReadCase
 {
     const char *name;
@@ -35,6 +48,12 @@ struct ReadCase
     const char *key;
     std::optional<QString> expected;
 };
+
+// The case's name is what the test list shows for it.
+void PrintTo(const ReadCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class IniRead : public ::testing::TestWithParam<ReadCase>
 {
@@ -75,12 +94,13 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"comment line", "[S]\n;k=v\n", "S", "k", std::nullopt},
         ReadCase{"line without equals", "[S]\nk\n", "S", "k", std::nullopt},
         ReadCase{"Latin-1 text", "[S]\nk=caf\xe9\n", "S", "k", QStringLiteral("caf\u00e9")},
-        ReadCase{"UTF-8 text", "[S]\nk=caf\xc3\xa9\n", "S", "k", QStringLiteral("caf\u00e9")}),
-    [](const ::testing::TestParamInfo<ReadCase> &info) {
-        QString name = QString::fromUtf8(info.param.name);
-        name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]")), QStringLiteral("_"));
-        return name.toStdString();
-    });
+        ReadCase{"UTF-8 text", "[S]\nk=caf\xc3\xa9\n", "S", "k", QStringLiteral("caf\u00e9")},
+        ReadCase{"UTF-8 mark", "\xEF\xBB\xBF[S]\nk=v\n", "S", "k", kV},
+        ReadCase{"UTF-16 mark, little-endian", utf16("\xFF\xFE", u"[S]\r\nk=caf\u00e9\r\n"), "S",
+                 "k", QStringLiteral("caf\u00e9")},
+        ReadCase{"UTF-16 mark, big-endian", utf16("\xFE\xFF", u"[S]\nk=v\n"), "S", "k", kV},
+        ReadCase{"NUL ends the value", QByteArray("[S]\nk=v\0w\n", 9), "S", "k", kV},
+        ReadCase{"NUL after quotes and blanks", QByteArray("[S]\nk='v' \0w\n", 12), "S", "k", kV}));
 
 TEST(IniFile, ValuesAreCutAt2047Characters)
 {
@@ -99,6 +119,47 @@ TEST(IniFile, WritingChangesOnlyTheKeysLine)
         file.setValue(QStringLiteral("spades"), QStringLiteral("TOP"), QStringLiteral("5")));
     EXPECT_EQ(file.contents(), QByteArray("; my notes\n[Other]\nTop=99\n\n[Spades]\ntop=5\r\n"
                                           "Left=2\r\n\n[Last]\rz=1"));
+}
+
+// A marked file stays one section with its mark and encoding after a write.
+TEST(IniFile, WritingKeepsTheByteOrderMarkAndEncoding)
+{
+    const struct
+    {
+        QByteArray before;
+        QByteArray after;
+    } cases[] = {
+        {"\xEF\xBB\xBF[Spades]\r\nTop=1\r\n", "\xEF\xBB\xBF[Spades]\r\nTop=5\r\nLeft=\xC3\xA9\r\n"},
+        {utf16("\xFF\xFE", u"[Spades]\r\nTop=1\r\n"),
+         utf16("\xFF\xFE", u"[Spades]\r\nTop=5\r\nLeft=\u00e9\r\n")},
+        {utf16("\xFE\xFF", u"[Spades]\r\nTop=1\r\n"),
+         utf16("\xFE\xFF", u"[Spades]\r\nTop=5\r\nLeft=\u00e9\r\n")},
+    };
+    for (const auto &c : cases) {
+        IniFile file(c.before);
+        EXPECT_EQ(file.contents(), c.before);
+        ASSERT_TRUE(
+            file.setValue(QStringLiteral("Spades"), QStringLiteral("Top"), QStringLiteral("5")));
+        ASSERT_TRUE(file.setValue(QStringLiteral("Spades"), QStringLiteral("Left"),
+                                  QStringLiteral("\u00e9")));
+        EXPECT_EQ(file.contents().toHex(' '), c.after.toHex(' '));
+    }
+}
+
+// Text that is not UTF-16 after all stays the bytes it is.
+TEST(IniFile, AMarkedFileThatIsNotUtf16KeepsItsBytes)
+{
+    const QByteArray oddLength("\xFF\xFE[\0S\0]\0\n", 9);
+    const QByteArray loneSurrogate("\xFF\xFE[\0S\0]\0\n\0\x00\xD8", 12);
+    for (const QByteArray &bytes : {oddLength, loneSurrogate})
+        EXPECT_EQ(IniFile(bytes).contents().toHex(' '), bytes.toHex(' '));
+    // Nor does a write that makes plain bytes after a mark look like UTF-16.
+    IniFile file(QByteArray("\xFE\xFFold\n[S]\nk=1\nx"));
+    for (const char *value : {"22", "333"}) {
+        ASSERT_TRUE(file.setValue(QStringLiteral("S"), QStringLiteral("k"), value));
+        EXPECT_EQ(IniFile(file.contents()).value(QStringLiteral("S"), QStringLiteral("k")),
+                  QString::fromLatin1(value));
+    }
 }
 
 TEST(IniFile, NewKeysGoAfterTheLastLineOfTheirSectionAndNewSectionsAtTheEnd)
@@ -133,6 +194,7 @@ TEST(IniFile, RefusesLineBreaksAndBadNames)
     EXPECT_FALSE(file.setValue(s, QStringLiteral("k"), QStringLiteral("a\r\nb")));
     EXPECT_FALSE(file.setValue(s, QStringLiteral("k"), QStringLiteral("a\nb")));
     EXPECT_FALSE(file.setValue(s, QStringLiteral("k"), QStringLiteral("a\rb")));
+    EXPECT_FALSE(file.setValue(s, QStringLiteral("k"), QStringLiteral("a") + QChar(0)));
     EXPECT_FALSE(file.setValue(s, QStringLiteral("a=b"), QStringLiteral("v")));
     EXPECT_FALSE(file.setValue(s, QString(), QStringLiteral("v")));
     EXPECT_FALSE(file.setValue(QStringLiteral("S]x"), QStringLiteral("k"), QStringLiteral("v")));

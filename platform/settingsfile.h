@@ -1,7 +1,7 @@
 #pragma once
 
-#include "shell/platform/inifile.h"
-#include "shell/platform/spadessettings.h"
+#include "platform/inifile.h"
+#include "platform/spadessettings.h"
 
 #include <QString>
 

@@ -1,5 +1,5 @@
-#include "chat/soundboard.h"
-#include "shell/platform/soundplayer.h"
+#include "client/soundboard.h"
+#include "platform/soundplayer.h"
 
 #include <QAction>
 #include <QByteArrayList>

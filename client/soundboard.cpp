@@ -1,7 +1,7 @@
-#include "chat/soundboard.h"
+#include "client/soundboard.h"
 
 #include "protocol/message.h"
-#include "shell/platform/soundplayer.h"
+#include "platform/soundplayer.h"
 
 #include <QAction>
 #include <QActionGroup>

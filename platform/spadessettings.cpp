@@ -1,11 +1,15 @@
 // The keys of the settings file and their conversions.
-#include "shell/platform/spadessettings.h"
+#include "platform/spadessettings.h"
 
 #include <limits>
 
 namespace settings {
 
 namespace {
+
+constexpr int kDefaultTextSize = 8;
+constexpr int kSmallestTextSize = 8;
+constexpr int kLargestTextSize = 14;
 
 std::optional<int> hexInteger(QStringView digits, bool negative)
 {
@@ -94,7 +98,11 @@ SpadesSettings read(const IniFile &file, const SpadesSettings &current)
     s.height = readInteger(file, QStringLiteral("Height"), 534);
     s.lastTrickTop = readInteger(file, QStringLiteral("Lasttricktop"), 348);
     s.lastTrickLeft = readInteger(file, QStringLiteral("Lasttrickleft"), 414);
-    s.textSize = readInteger(file, QStringLiteral("Textsize"), 8);
+    // The Text Size menu spans 8 to 14; a size outside it is as unreadable
+    // as one that is not a number.
+    s.textSize = readInteger(file, QStringLiteral("Textsize"), kDefaultTextSize);
+    if (s.textSize < kSmallestTextSize || s.textSize > kLargestTextSize)
+        s.textSize = kDefaultTextSize;
     s.textColor = readString(file, QStringLiteral("Textcolor"), QStringLiteral("clblack"));
 
     const QString score = readString(file, QStringLiteral("Playtoscore"), QStringLiteral("500"));
@@ -150,6 +158,18 @@ QList<std::pair<QString, QString>> keyValues(const SpadesSettings &s)
         {QStringLiteral("Playsounds"), word(s.playSounds)},
         {QStringLiteral("ChatterSounds"), word(s.chatterSounds)},
     };
+}
+
+QList<std::pair<QString, QString>> changedKeyValues(const SpadesSettings &before,
+                                                    const SpadesSettings &after)
+{
+    const QList<std::pair<QString, QString>> was = keyValues(before);
+    const QList<std::pair<QString, QString>> now = keyValues(after);
+    QList<std::pair<QString, QString>> changed;
+    for (qsizetype i = 0; i < now.size(); ++i)
+        if (now[i].second != was[i].second)
+            changed.append(now[i]);
+    return changed;
 }
 
 QList<std::pair<QString, QString>> phraseKeyValues(const std::array<QString, 9> &phrases)
