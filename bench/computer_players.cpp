@@ -1,8 +1,8 @@
 // How fast the computer players decide, and how many whole hands the host
 // core plays per second with four computer seats and nobody connected.
 
+#include "host/computerkind.h"
 #include "host/computerplayer.h"
-#include "host/expertplayer.h"
 #include "host/selfplay.h"
 #include "host/shuffle.h"
 #include "protocol/message.h"

@@ -1,18 +1,13 @@
 #pragma once
 
-#include "host/computerplayer.h"
 #include "host/seatknowledge.h"
 
-#include <QByteArrayView>
 #include <cstdint>
-#include <optional>
 
-// Which computer players the host seats: the classic rules, or the expert who
-// plays out sampled deals of the unseen cards before every bid and card.
-enum class ComputerKind { Classic, Expert };
-
-std::optional<ComputerKind> computerKindNamed(QByteArrayView name); // "classic", "expert"
-const char *nameOf(ComputerKind kind);
+// The expert player: before every bid and card it deals the cards its seat
+// cannot see in many ways that fit what the table has shown, plays each deal
+// out for every choice, and takes the choice that scores best for its side.
+// It needs nothing but one seat's knowledge, so any program can ask it.
 
 // The expert's effort and judgement; the defaults are the measured best.
 struct ExpertSettings
@@ -38,9 +33,3 @@ int expertBid(const SeatKnowledge &k, std::uint64_t seed, const ExpertSettings &
 
 // The seed of one decision, from a table's own seed and what everyone can see.
 std::uint64_t decisionSeed(std::uint64_t tableSeed, int round, int seat, CardSet played);
-
-// The expert at the host's table, for the seat whose card or bid is awaited.
-ComputerCard expertplay(const GameState &game, const SeatTable &seats, const PlayHistory &history,
-                        int seat, std::uint64_t tableSeed);
-int expertbid(const GameState &game, const SeatTable &seats, const PlayHistory &history, int seat,
-              std::uint64_t tableSeed);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/expertplayer.h"
+#include "host/computerkind.h"
 #include "host/hostport.h"
 #include "host/seatknowledge.h"
 #include "host/shuffle.h"

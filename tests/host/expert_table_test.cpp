@@ -1,6 +1,6 @@
 // The expert player at the host's table: what it may see, and whether the host
 // ever refuses what it chooses.
-#include "host/expertplayer.h"
+#include "host/computerkind.h"
 #include "host/selfplay.h"
 #include "host/shuffle.h"
 #include "host/tserver.h"
@@ -98,8 +98,10 @@ TEST(ExpertAtTheTable, NeverOffersACardTheHostRefuses)
     port.recording = false;
     TServer server(port, 2024u);
     port.attach(&server);
-    for (int n = 1; n <= cards::kSeats; ++n)
+    for (int n = 1; n <= cards::kSeats; ++n) {
         server.Sock1Accept();
+        server.dispatch(n, unterminated(wire::toHost::logininfo(n, wire::kVersion, "p")));
+    }
     Lcg choice(5u);
     int cardsPlayed = 0;
     server.dispatch(1, unterminated(wire::toHost::startgame("p", "100000", true, true, false)));
