@@ -5,7 +5,7 @@
 #include "host/computerplayer.h"
 #include "host/selfplay.h"
 #include "host/shuffle.h"
-#include "protocol/message.h"
+#include "protocol/hostmessages.h"
 
 #include <benchmark/benchmark.h>
 #include <vector>
@@ -32,12 +32,13 @@ const std::vector<Decision> &recordedDecisions()
         TServer server(port, 12345u);
         port.attach(&server);
         server.Sock1Accept();
-        const QByteArray start = wire::toHost::startgame("bench", "100000", true, false, false);
+        const QByteArray start =
+            wire::StartGame::of("bench", "100000", true, false, false).encode();
         server.dispatch(1, start.left(start.size() - 1));
         server.connectionClosed(1);
         while (out.size() < 1000 && port.step()) {
             const int seat = server.computerSeat();
-            if (server.computerMode() == 2 && server.cardAwaited(seat))
+            if (server.computerMove() == ComputerMove::Card && server.cardAwaited(seat))
                 out.push_back({server.game(), server.seats(), server.history(), seat, false});
         }
         return out;
@@ -56,13 +57,14 @@ const std::vector<Decision> &expertDecisions()
         server.setComputerKind(ComputerKind::Expert);
         port.attach(&server);
         server.Sock1Accept();
-        const QByteArray start = wire::toHost::startgame("bench", "100000", true, false, false);
+        const QByteArray start =
+            wire::StartGame::of("bench", "100000", true, false, false).encode();
         server.dispatch(1, start.left(start.size() - 1));
         server.connectionClosed(1);
         while (out.size() < 1120 && port.step()) {
             const int seat = server.computerSeat();
-            const bool bid = server.computerMode() == 1 && server.bidAwaited(seat);
-            if (bid || (server.computerMode() == 2 && server.cardAwaited(seat)))
+            const bool bid = server.computerMove() == ComputerMove::Bid && server.bidAwaited(seat);
+            if (bid || (server.computerMove() == ComputerMove::Card && server.cardAwaited(seat)))
                 out.push_back({server.game(), server.seats(), server.history(), seat, bid});
         }
         return out;

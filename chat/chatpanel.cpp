@@ -2,7 +2,7 @@
 
 #include "chat/chatview.h"
 #include "chat/colourtext.h"
-#include "protocol/message.h"
+#include "protocol/hostmessages.h"
 #include "resources/pictures.h"
 
 #include <QAction>
@@ -374,16 +374,18 @@ bool ChatPanel::eventFilter(QObject *watched, QEvent *event)
 
 // ---- sending ----
 
-QByteArray ChatPanel::message(const char *command, const QString &text) const
+QByteArray ChatPanel::message(Line kind, const QString &text) const
 {
     const QByteArray field = toWire(text + QLatin1Char('|') + colourtext::toText(m_textColour));
-    return wire::message(command, {wire::number(m_myseat), field}, false);
+    if (kind == Line::Action)
+        return wire::toHost::Action{m_myseat, field}.encode();
+    return wire::toHost::Chat{m_myseat, field}.encode();
 }
 
-void ChatPanel::send(const char *command, const QString &text)
+void ChatPanel::send(Line kind, const QString &text)
 {
     if (m_send)
-        m_send(message(command, text));
+        m_send(message(kind, text));
 }
 
 void ChatPanel::sendit()
@@ -393,18 +395,18 @@ void ChatPanel::sendit()
     const QString t = m_mychat->text();
     if (!t.isEmpty()) {
         if (!t.startsWith(QLatin1Char('/')))
-            send("CMD_chat", t);
+            send(Line::Chat, t);
         else if (t.startsWith(QLatin1String("/me")))
-            send("CMD_action", t.mid(4)); // "/me" and the blank after it
+            send(Line::Action, t.mid(4)); // "/me" and the blank after it
     }
     m_mychat->clear();
 }
 
 // ---- receiving and rendering ----
 
-void ChatPanel::chatrecieved(const QByteArray &data)
+void ChatPanel::chatrecieved(int n, const QByteArray &line)
 {
-    const QString text = QString::fromLatin1(data);
+    const QString text = QString::number(n) + QLatin1Char('+') + QString::fromLatin1(line);
     const qsizetype bar = text.indexOf(QLatin1Char('|'));
     if (bar < 0) {
         addlinetochat(text, colourtext::kRed);

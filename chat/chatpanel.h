@@ -80,15 +80,15 @@ public:
 
     // One chat line "N+body" in a colour; N = 0 is a status line.
     void addlinetochat(const QString &line, quint32 colour);
-    // A relayed CMD_chat / CMD_action payload: "N+body|colour text".
-    void chatrecieved(const QByteArray &data);
+    // A relayed chat or action line: its number N and "body|colour text".
+    void chatrecieved(int n, const QByteArray &line);
     void sendit();
     // An action line ("says: ..." or the text of "/me ...") in the own colour.
-    void sendAction(const QString &actionText) { send("CMD_action", actionText); }
+    void sendAction(const QString &actionText) { send(Line::Action, actionText); }
     // The terminated action message sendAction would hand to the send function.
     QByteArray actionMessage(const QString &actionText) const
     {
-        return message("CMD_action", actionText);
+        return message(Line::Action, actionText);
     }
     void mainchatJump(int linkNumber);
 
@@ -111,8 +111,9 @@ private:
     void applyEntryColour();
     void checkSizeItem(int size);
     void notifySettingsChanged();
-    void send(const char *command, const QString &text);
-    QByteArray message(const char *command, const QString &text) const;
+    enum class Line { Chat, Action };
+    void send(Line kind, const QString &text);
+    QByteArray message(Line kind, const QString &text) const;
 
     QFrame *m_frame = nullptr;
     ChatView *m_mainchat = nullptr;

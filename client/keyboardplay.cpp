@@ -332,8 +332,8 @@ bool KeyboardPlay::bidding() const
 
 bool KeyboardPlay::ownTurn() const
 {
-    return m_table->loggedin() && cards::isSeat(m_table->myseat()) &&
-           m_table->turnseat() == m_table->myseat() && !m_table->justWatching();
+    const TableModel &model = m_table->model();
+    return model.myTurn() && cards::isSeat(model.myseat()) && !model.watching();
 }
 
 void KeyboardPlay::tableChanged()

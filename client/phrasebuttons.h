@@ -19,7 +19,7 @@ public:
     static constexpr int kCount = 9;
     static constexpr int kRestMs = 2000;
 
-    // Sends "CMD_action" with this action text; false when nothing went out.
+    // Sends this text as an action line; false when nothing went out.
     using ActionSender = std::function<bool(const QString &actionText)>;
 
     // The buttons are placed on `board` at their places above the chat.

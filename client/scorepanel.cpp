@@ -1,6 +1,5 @@
 #include "client/scorepanel.h"
 
-#include "protocol/message.h"
 #include "resources/panelpictures.h"
 
 #include <QApplication>
@@ -35,9 +34,9 @@ QLabel *makePicture(QWidget *parent, const QString &name, const QPixmap &picture
     return label;
 }
 
-QString contractText(const QByteArray &text, int value)
+QString contractText(const QString &text, int value)
 {
-    return (value >= 0 ? QStringLiteral("=+") : QStringLiteral("=")) + QString::fromLatin1(text);
+    return (value >= 0 ? QStringLiteral("=+") : QStringLiteral("=")) + text;
 }
 
 } // namespace
@@ -106,46 +105,38 @@ void ScorePanel::buildBlock(int team, int top)
     b.score->setFont(bold);
 }
 
-std::optional<ScoreBoardUpdate> ScorePanel::postscores(const QByteArray &data)
+ScoreBoardUpdate ScorePanel::postscores(const wire::toClient::PostScores &m)
 {
-    // Read and check every field before touching a control, so a broken
-    // message leaves the panel as it was.
-    wire::FieldReader reader(data);
-    QByteArray text[16];
-    int value[16];
-    for (int i = 0; i < 16; ++i) {
-        text[i] = reader.next();
-        const std::optional<int> number = wire::toInt(text[i]);
-        if (!number)
-            return std::nullopt;
-        value[i] = *number;
-    }
+    const std::array<int, 16> &value = m.values;
+    QString text[16];
+    for (int i = 0; i < 16; ++i)
+        text[i] = QString::number(value[i]);
 
     ScoreBoardUpdate board;
     for (int t = 0; t < 2; ++t) {
         TeamBlock &b = m_team[t];
-        b.tricks->setText(QString::fromLatin1(text[0 + t]));
+        b.tricks->setText(text[0 + t]);
         b.trickscore->setText(contractText(text[2 + t], value[2 + t]));
-        board.bags[t] = text[4 + t];
-        b.sands->setText(QString::fromLatin1(text[6 + t]));
+        board.bags[t] = value[4 + t];
+        b.sands->setText(text[6 + t]);
         b.minus->clear();
     }
     for (int t = 0; t < 2; ++t) {
         TeamBlock &b = m_team[t];
         if (value[8 + t] != 0) {
-            b.minus->setText(QString::fromLatin1(text[8 + t]));
+            b.minus->setText(text[8 + t]);
             b.bagged->show();
         } else {
             b.bagged->hide();
         }
-        b.total->setText(QString::fromLatin1(text[10 + t]));
+        b.total->setText(text[10 + t]);
         b.set->setVisible(value[10 + t] < 0);
-        board.score[t] = text[12 + t];
-        b.score->setText("Total Score: " + QString::fromLatin1(text[12 + t]));
+        board.score[t] = value[12 + t];
+        b.score->setText("Total Score: " + text[12 + t]);
         const int nil = value[14 + t];
         b.nilgood->setVisible(nil > 0);
         b.nilbad->setVisible(nil < 0);
-        b.nilscore->setText(nil != 0 ? QString::fromLatin1(text[14 + t]) : QString());
+        b.nilscore->setText(nil != 0 ? text[14 + t] : QString());
     }
     show();
     raise();

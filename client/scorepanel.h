@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/clientmessages.h"
+
 #include <QByteArray>
 #include <QFrame>
 #include <optional>
@@ -10,8 +12,8 @@ class QPushButton;
 // What a posted score changes on the board's team display, team 1 first.
 struct ScoreBoardUpdate
 {
-    QByteArray bags[2];
-    QByteArray score[2];
+    int bags[2] = {};
+    int score[2] = {};
 };
 
 // The end-of-hand score panel over the table: a block per team with the
@@ -25,9 +27,8 @@ public:
 
     explicit ScorePanel(QWidget *parent = nullptr);
 
-    // Shows the sixteen values of a posted score and the panel. A message
-    // that does not hold sixteen integers changes nothing and gives nullopt.
-    std::optional<ScoreBoardUpdate> postscores(const QByteArray &data);
+    // Shows the sixteen values of a posted score and the panel.
+    ScoreBoardUpdate postscores(const wire::toClient::PostScores &m);
     // The team's total bid, set when bidding ends. Team 1 or 2.
     void setTeamBids(int team, const QString &text);
     // Back to a blank hand: values "0", texts emptied, marks hidden.

@@ -6,8 +6,8 @@
 #include "client/tphrases.h"
 #include "client/tspylist.h"
 #include "client/windowbackground.h"
-#include "resources/pictures.h"
 #include "platform/spadessettings.h"
+#include "resources/pictures.h"
 
 #include <QEvent>
 #include <QWidget>

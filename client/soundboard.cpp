@@ -1,7 +1,7 @@
 #include "client/soundboard.h"
 
-#include "protocol/message.h"
 #include "platform/soundplayer.h"
+#include "protocol/hostmessages.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -156,30 +156,20 @@ void SoundBoard::wave14Click(int k)
         return;
     if (m_myseat < 1 || m_myseat > kSeatCount || !m_loggedin || !m_send)
         return;
-    m_send(wire::toHost::playasound(m_myseat, "wave" + QByteArray::number(k)));
+    m_send(wire::toHost::PlayASound{m_myseat, "wave" + QByteArray::number(k)}.encode());
 }
 
-void SoundBoard::playasound(const QByteArray &data)
+void SoundBoard::playasound(const wire::toClient::PlayASound &m)
 {
-    wire::FieldReader fields(data);
-    const QByteArray seatText = fields.next();
-    const QByteArray name = fields.next();
-    const std::optional<int> seat = wire::toInt(seatText);
-    // Only the chatter sounds can be asked for, and only by a playing seat.
-    int k = 0;
-    if (name.toLower().startsWith("wave"))
-        k = wire::toInt(name.mid(4)).value_or(0);
-    if (name.toLower() != "wave" + QByteArray::number(k))
-        k = 0; // "wave03" names no menu item
-    if (!seat || *seat < 1 || *seat > kSeatCount || k < 1 || k > kChatterCount)
-        return;
+    // Only the chatter sounds can be asked for, and only by a playing seat:
+    // the decoded message holds nothing else.
     if (m_playChatter) {
-        m_player->play(QString::fromLatin1(name));
+        m_player->play(QString::fromLatin1(m.sound));
         return;
     }
-    const std::optional<QString> who = m_seatName ? m_seatName(*seat) : std::nullopt;
+    const std::optional<QString> who = m_seatName ? m_seatName(m.n) : std::nullopt;
     if (!who || !m_statusLine)
         return;
     m_statusLine(QStringLiteral("0+") + *who + QStringLiteral(": <Chatter Sound> ") +
-                 chatterName(k));
+                 chatterName(m.chatter()));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/clientmessages.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -63,8 +65,8 @@ public:
     // A game event sound; plays only while "Play Sounds" is checked.
     void playsounds(const QString &name);
     QString turnSound() const { return m_turnChoice == 1 ? "turnnew" : "turn"; }
-    // CMD_playasound payload from the host: "seat+name+".
-    void playasound(const QByteArray &data);
+    // A chatter sound asked for by a playing seat.
+    void playasound(const wire::toClient::PlayASound &m);
 
 public slots:
     void PlaySounds1Click();

@@ -1,16 +1,16 @@
 #include "client/tchat.h"
 
 #include "chat/chatpanel.h"
-#include "client/soundboard.h"
 #include "client/accessiblenames.h"
 #include "client/keyboardplay.h"
 #include "client/phrasebuttons.h"
 #include "client/seatmenu.h"
+#include "client/soundboard.h"
 #include "client/tchatboard.h"
 #include "client/tchatwidgets.h"
+#include "platform/soundplayer.h"
 #include "protocol/cards.h"
 #include "protocol/tsock.h"
-#include "platform/soundplayer.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -121,7 +121,6 @@ void Tchat::buildMenus()
 
     QMenu *botSpeed = options->addMenu(QStringLiteral("Bot Speed"));
     botSpeed->setObjectName(QStringLiteral("BotSpeed1"));
-    m_botSpeed = botSpeed->menuAction();
     m_botSpeedGroup = new QActionGroup(this);
     const std::pair<const char *, int> speeds[] = {{"Slow", 1000}, {"Normal", 500}, {"Fast", 200}};
     for (const auto &[caption, delay] : speeds) {
@@ -149,7 +148,7 @@ void Tchat::buildMenus()
     m_justWatch->setCheckable(true);
     // The check mark follows the host's announcement only.
     connect(m_justWatch, &QAction::triggered, this, [this](bool) {
-        m_justWatch->setChecked(!m_justWatch->isChecked());
+        m_justWatch->setChecked(m_model.watching());
         JustWatch1Click();
     });
 
@@ -232,8 +231,8 @@ void Tchat::hostpress()
 {
     if (m_services.startHost)
         m_services.startHost();
-    m_logintext = m_playername.toLatin1() + char(0xFF);
-    m_ishost = true;
+    m_logintext = m_playername.toLatin1();
+    m_model.setHost();
     openConnection(QStringLiteral("127.0.0.1"));
     offerHostControls();
 }
@@ -246,14 +245,9 @@ void Tchat::offerHostControls()
         m_services.hosting();
 }
 
-bool Tchat::hostRights() const
-{
-    return m_ishost || (m_loggedin && m_myseat == 1);
-}
-
 void Tchat::joinpress()
 {
-    m_logintext = m_playername.toLatin1() + char(0xFF);
+    m_logintext = m_playername.toLatin1();
     openConnection(m_hostaddress);
     m_buttonStart->hide();
     m_startGame->setEnabled(false);
@@ -358,7 +352,7 @@ void Tchat::closeEvent(QCloseEvent *event)
 
 int Tchat::botSpeed() const
 {
-    return tagOf(m_botSpeed);
+    return m_model.botSpeed();
 }
 
 void Tchat::setBotSpeed(int milliseconds, bool announce)
@@ -367,15 +361,13 @@ void Tchat::setBotSpeed(int milliseconds, bool announce)
     for (QAction *item : m_botSpeedGroup->actions())
         if (tagOf(item) == milliseconds)
             chosen = item;
-    if (!chosen)
+    if (!chosen || !m_model.setBotSpeed(milliseconds))
         return;
-    setTag(m_botSpeed, milliseconds);
     chosen->setChecked(true);
     if (!announce)
         return;
-    if (m_loggedin)
-        send("CMD_botspeed+" + QByteArray::number(m_myseat) + '+' +
-             QByteArray::number(milliseconds) + '+' + char(0xFF));
+    if (const auto message = m_model.botSpeedMessage())
+        send(*message);
     if (m_services.writeSettings)
         m_services.writeSettings();
 }
@@ -412,7 +404,7 @@ void Tchat::setPlayChatterSounds(bool on)
 
 bool Tchat::justWatching() const
 {
-    return m_justWatch->isChecked();
+    return m_model.watching();
 }
 
 void Tchat::playTurnSound()
@@ -433,7 +425,7 @@ QString Tchat::status() const
 
 void Tchat::button_startClick()
 {
-    if (!m_loggedin) {
+    if (!m_model.loggedin()) {
         showMessage(QStringLiteral("You are not connected"));
         return;
     }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "client/tablemodel.h"
 #include "protocol/receivequeue.h"
+#include "protocol/wirecodec.h"
 
 #include <QByteArray>
 #include <QMainWindow>
@@ -133,19 +135,16 @@ public:
     void setSoundPlayer(SoundPlayer *player);
 
     // Client state.
-    int myseat() const { return m_myseat; }
-    bool loggedin() const { return m_loggedin; }
-    bool ishost() const { return m_ishost; }
-    // Whether this window runs the table: it hosts, or the host it joined has
-    // given it connection number 1, which the host lets start games, remove
-    // people and set the bot speed.
-    bool hostRights() const;
+    const TableModel &model() const { return m_model; }
+    int myseat() const { return m_model.myseat(); }
+    bool loggedin() const { return m_model.loggedin(); }
+    bool ishost() const { return m_model.ishost(); }
+    bool hostRights() const { return m_model.hostRights(); }
     QString playername() const { return m_playername; }
     QString hostaddress() const { return m_hostaddress; }
-    QByteArray logintext() const { return m_logintext; }
-    int turnseat() const { return m_turnseat; }
+    int turnseat() const { return m_model.turnseat(); }
     int seatcount() const { return kSeatCount; }
-    bool alreadybid() const { return m_alreadybid; }
+    bool alreadybid() const { return m_model.alreadybid(); }
     QString seatname(int seat) const;
     // The most recent chat lines, as given to addlinetochat.
     const QStringList &chatLines() const { return m_chatLines; }
@@ -182,30 +181,30 @@ public:
     std::array<int, 14> handSlots() const;
 
     // Handlers, by message.
-    void sendloginfo(const QByteArray &data);
-    void newplayerinfo(const QByteArray &data);
-    void playerdisconnected(const QByteArray &data);
-    void chatrecieved(const QByteArray &data);
-    void startthegame(const QByteArray &data);
-    void startround(const QByteArray &data);
-    void getnextplayer(const QByteArray &data);
-    void justwatching(const QByteArray &data);
-    void mycards(const QByteArray &data);
-    void getbid(const QByteArray &data);
-    void hebid(const QByteArray &data);
-    void finalbid(const QByteArray &data);
-    void error(const QByteArray &data);
-    void heplayed(const QByteArray &data);
-    void usecard(const QByteArray &data);
-    void tooktrick(const QByteArray &data);
-    void postscores(const QByteArray &data);
-    void winner(const QByteArray &data);
-    void gamestats(const QByteArray &data);
-    void loadcards(const QByteArray &data);
-    void playasound(const QByteArray &data);
-    void havewrongversion(const QByteArray &data);
-    void wrongversion(const QByteArray &data);
-    void full(const QByteArray &data);
+    void sendloginfo(const wire::toClient::SendLoginInfo &m);
+    void newplayerinfo(int n, const QByteArray &name);
+    void playerdisconnected(const wire::toClient::PlayerDisconnected &m);
+    void chatrecieved(int n, const QByteArray &line);
+    void startthegame(const wire::StartGame &m);
+    void startround(const wire::toClient::StartRound &m);
+    void getnextplayer(const wire::toClient::NextPlayer &m);
+    void justwatching(const wire::toClient::JustWatching &m);
+    void mycards(const wire::toClient::MyCards &m);
+    void getbid(const wire::toClient::GetBid &m);
+    void hebid(const wire::toClient::HeBid &m);
+    void finalbid(const wire::toClient::FinalBid &m);
+    void error(const wire::toClient::Error &m);
+    void heplayed(const wire::toClient::HePlayed &m);
+    void usecard(const wire::toClient::UseCard &m);
+    void tooktrick(const wire::toClient::TookTrick &m);
+    void postscores(const wire::toClient::PostScores &m);
+    void winner(const wire::toClient::Winner &m);
+    void gamestats(const wire::toClient::GameStats &m);
+    void loadcards(const wire::toClient::LoadCards &m);
+    void playasound(const wire::toClient::PlayASound &m);
+    void havewrongversion(const wire::toClient::HaveWrongVersion &m);
+    void wrongversion();
+    void full();
 
     // The board.
     void movestuff(int from, int to);
@@ -254,7 +253,7 @@ private:
     void buildBidControls();
     void buildScorePanel();
     void buildChat();
-    void dispatch(const QByteArray &command, const QByteArray &data);
+    void dispatch(const wire::ToClient &message);
     void startTimer1();
     void openConnection(const QString &host);
     void placeWindow(const QRect &outer);
@@ -280,17 +279,13 @@ private:
     TSock *m_sock11 = nullptr;
 
     // Client state.
-    int m_myseat = 0;
-    bool m_loggedin = false;
-    bool m_ishost = false;
+    TableModel m_model;
     QString m_playername;
     QString m_hostaddress;
     QByteArray m_logintext;
-    int m_turnseat = 0;
     QStringList m_seatnames;
-    bool m_alreadybid = false;
     bool m_rotated = false;
-    QByteArray m_pendingCards;
+    QList<wire::CardInSlot> m_pendingCards;
     std::array<HandSlot, 14> m_slots{};
     std::array<CardPicture *, 14> m_cards{};
 
@@ -334,7 +329,6 @@ private:
     // Menus.
     QMenu *m_optionsMenu = nullptr;
     QAction *m_startGame = nullptr;
-    QAction *m_botSpeed = nullptr;
     QActionGroup *m_botSpeedGroup = nullptr;
     QAction *m_justWatch = nullptr;
     SeatMenu *m_popupKick = nullptr;

@@ -44,17 +44,11 @@ void Tchat::showNumberBid(bool visible)
         control->setVisible(visible);
 }
 
-void Tchat::getbid(const QByteArray &data)
+void Tchat::getbid(const wire::toClient::GetBid &m)
 {
-    wire::FieldReader reader(data);
-    const auto seat = reader.nextInt();
-    if (!seat)
-        return;
-    const QByteArray total = reader.next();
-    m_labelTotalbids->setText(QStringLiteral("Total Bids: ") + QString::fromLatin1(total));
-    setTag(m_buttonBid, *seat);
-    if (*seat != m_myseat) {
-        setStatus(nameOfSeat(*seat) + QStringLiteral(" is bidding.."));
+    m_labelTotalbids->setText(QStringLiteral("Total Bids: ") + QString::number(m.totalbids));
+    if (m.bidder != m_model.myseat()) {
+        setStatus(nameOfSeat(m.bidder) + QStringLiteral(" is bidding.."));
         playsounds(QStringLiteral("click"));
         return;
     }
@@ -79,33 +73,28 @@ void Tchat::raiseBidControls()
         control->raise();
 }
 
-void Tchat::hebid(const QByteArray &data)
+void Tchat::hebid(const wire::toClient::HeBid &m)
 {
-    wire::FieldReader reader(data);
-    const auto seat = reader.nextInt();
-    if (!seat || !cards::isSeat(*seat))
-        return;
-    QByteArray bid = reader.next();
-    if (bid == "100") {
-        bid = "0";
-        m_seats->blind[*seat]->show();
+    int bid = m.bid;
+    if (bid == wire::kBlindNil) {
+        bid = 0;
+        m_seats->blind[m.seat]->show();
     }
-    if (bid == "0")
-        m_seats->nil[*seat]->show();
-    m_seats->bid[*seat]->setText(QString::fromLatin1(bid));
-    if (*seat == m_myseat) {
+    if (bid == 0)
+        m_seats->nil[m.seat]->show();
+    m_seats->bid[m.seat]->setText(QString::number(bid));
+    if (m.seat == m_model.myseat()) {
         hideBidControls();
         if (!m_flippedcards->isHidden())
             flipcards();
     }
 }
 
-void Tchat::finalbid(const QByteArray &data)
+void Tchat::finalbid(const wire::toClient::FinalBid &m)
 {
-    wire::FieldReader reader(data);
-    const QString total = QString::fromLatin1(reader.next());
-    const QString team1 = QString::fromLatin1(reader.next());
-    const QString team2 = QString::fromLatin1(reader.next());
+    const QString total = QString::number(m.totalbids);
+    const QString team1 = QString::number(m.team1);
+    const QString team2 = QString::number(m.team2);
     m_labelTotalbids->setText(QStringLiteral("Total Bids: ") + total);
     m_labelBids[1]->setText(team1);
     m_labelBids[2]->setText(team2);
@@ -116,7 +105,7 @@ void Tchat::finalbid(const QByteArray &data)
 void Tchat::button_bidClick()
 {
     const std::optional<int> bid = typedBid(m_editBid->text());
-    if (tagOf(m_buttonBid) == m_myseat && !bid) {
+    if (m_model.myBidAwaited() && !bid) {
         // The host would ignore it and wait for ever: the field stays for
         // a number it can take.
         m_editBid->setText(QStringLiteral("1"));
@@ -124,35 +113,34 @@ void Tchat::button_bidClick()
         return;
     }
     showNumberBid(false);
-    if (tagOf(m_buttonBid) == m_myseat && m_loggedin)
-        send("CMD_mybid+" + QByteArray::number(m_myseat) + '+' + QByteArray::number(*bid) + '+' +
-             char(0xFF));
-    setTag(m_buttonBid, 0);
+    if (const auto message = m_model.bid(bid.value_or(0)))
+        send(*message);
+    m_model.dropBid();
 }
 
 void Tchat::button_nilClick()
 {
     showNumberBid(false);
-    if (tagOf(m_buttonBid) == m_myseat && m_loggedin)
-        send("CMD_mybid+" + QByteArray::number(m_myseat) + "+0+" + char(0xFF));
-    setTag(m_buttonBid, 0);
+    if (const auto message = m_model.bid(0))
+        send(*message);
+    m_model.dropBid();
 }
 
 void Tchat::button_blindClick()
 {
-    if (tagOf(m_buttonBid) != m_myseat)
+    if (!m_model.myBidAwaited())
         return;
     m_flippedcards->hide();
     m_buttonBlind->hide();
     m_buttonDobid->hide();
     flipcards();
-    if (m_loggedin)
-        send("CMD_mybid+" + QByteArray::number(m_myseat) + "+100+" + char(0xFF));
+    if (const auto message = m_model.bid(wire::kBlindNil))
+        send(*message);
 }
 
 void Tchat::button_dobidClick()
 {
-    if (tagOf(m_buttonBid) != m_myseat)
+    if (!m_model.myBidAwaited())
         return;
     m_flippedcards->hide();
     m_buttonBlind->hide();

@@ -3,9 +3,9 @@
 #include "client/tchatboard.h"
 
 #include "chat/chatpanel.h"
-#include "client/soundboard.h"
 #include "client/phrasebuttons.h"
 #include "client/seatmenu.h"
+#include "client/soundboard.h"
 #include "client/tchatwidgets.h"
 #include "client/watchrequests.h"
 #include "resources/pictures.h"
@@ -130,7 +130,8 @@ void Tchat::buildChat()
     m_popupKick = new SeatMenu(this);
     connect(m_popupKick, &SeatMenu::removeRequested, this, &Tchat::kicking);
     connect(m_popupKick, &SeatMenu::watchRequested, this, [this](int tag, int mode) {
-        if (auto message = watchrequests::seatWatch(m_loggedin, m_myseat, tag, mode))
+        if (auto message =
+                watchrequests::seatWatch(m_model.loggedin(), m_model.myseat(), tag, mode))
             send(*message);
     });
 }

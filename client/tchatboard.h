@@ -1,7 +1,6 @@
 #pragma once
 
 #include "client/tchat.h"
-#include "protocol/message.h"
 
 #include <array>
 
@@ -49,14 +48,3 @@ struct Tchat::SeatFamilies
         f("image_trickwinner", trickwinner);
     }
 };
-
-// The next field; the last field of a message without a trailing "+" is the
-// whole remainder.
-inline QByteArray fieldOrRest(wire::FieldReader &reader)
-{
-    if (reader.text().contains('+'))
-        return reader.next();
-    const QByteArray rest = reader.text();
-    reader = wire::FieldReader(QByteArray());
-    return rest;
-}

@@ -13,13 +13,12 @@
 
 namespace {
 
-using Handler = void (Tchat::*)(const QByteArray &);
-
-struct Route
+// One call operator for each message type, taken from the lambdas given.
+template <typename... F> struct Overloaded : F...
 {
-    const char *command;
-    Handler handler;
+    using F::operator()...;
 };
+template <typename... F> Overloaded(F...) -> Overloaded<F...>;
 
 } // namespace
 
@@ -62,11 +61,12 @@ void Tchat::processsocktimer()
         return;
     }
     if (const std::optional<QByteArray> line = m_receivedlist.take()) {
-        const auto [command, data] = wire::splitCommand(*line);
-        if (!command.isEmpty()) {
-            {
+        // A message with a command name may have changed the board even
+        // when it names nothing this table knows.
+        if (line->indexOf('+') > 0) {
+            if (const std::optional<wire::ToClient> message = wire::decodeToClient(*line)) {
                 const QScopedValueRollback<bool> busy(m_dispatching, true);
-                dispatch(command, data);
+                dispatch(*message);
             }
             emit tableChanged();
         }
@@ -77,140 +77,124 @@ void Tchat::processsocktimer()
         startTimer1();
 }
 
-void Tchat::dispatch(const QByteArray &command, const QByteArray &data)
+void Tchat::dispatch(const wire::ToClient &message)
 {
-    static const Route routes[] = {
-        {"CMD_sendlogininfo", &Tchat::sendloginfo},
-        {"CMD_chat", &Tchat::chatrecieved},
-        {"CMD_action", &Tchat::chatrecieved},
-        {"CMD_newplayerinfo", &Tchat::newplayerinfo},
-        {"CMD_havewrongversion", &Tchat::havewrongversion},
-        {"CMD_wrongversion", &Tchat::wrongversion},
-        {"CMD_existingplayers", &Tchat::newplayerinfo},
-        {"CMD_playerdisconnected", &Tchat::playerdisconnected},
-        {"CMD_startgame", &Tchat::startthegame},
-        {"CMD_nextplayer", &Tchat::getnextplayer},
-        {"CMD_winner", &Tchat::winner},
-        {"CMD_full", &Tchat::full},
-        {"CMD_justwatching", &Tchat::justwatching},
-        {"CMD_mycards", &Tchat::mycards},
-        {"CMD_startround", &Tchat::startround},
-        {"CMD_getbid", &Tchat::getbid},
-        {"CMD_hebid", &Tchat::hebid},
-        {"CMD_finalbid", &Tchat::finalbid},
-        {"CMD_error", &Tchat::error},
-        {"CMD_heplayed", &Tchat::heplayed},
-        {"CMD_usecard", &Tchat::usecard},
-        {"CMD_tooktrick", &Tchat::tooktrick},
-        {"CMD_postscores", &Tchat::postscores},
-        {"CMD_gamestats", &Tchat::gamestats},
-        {"CMD_loadcards", &Tchat::loadcards},
-        {"CMD_playasound", &Tchat::playasound},
-    };
-    for (const Route &route : routes) {
-        if (command == route.command) {
-            (this->*route.handler)(data);
-            return;
-        }
-    }
+    using namespace wire::toClient;
+    m_model.apply(message);
+    std::visit(Overloaded{
+                   [this](const SendLoginInfo &m) { sendloginfo(m); },
+                   [this](const Chat &m) { chatrecieved(m.n, m.line); },
+                   [this](const Action &m) { chatrecieved(m.n, m.line); },
+                   [this](const NewPlayerInfo &m) { newplayerinfo(m.n, m.text); },
+                   [this](const HaveWrongVersion &m) { havewrongversion(m); },
+                   [this](const WrongVersion &) { wrongversion(); },
+                   [this](const ExistingPlayers &m) { newplayerinfo(m.n, m.text); },
+                   [this](const PlayerDisconnected &m) { playerdisconnected(m); },
+                   [this](const wire::StartGame &m) { startthegame(m); },
+                   [this](const NextPlayer &m) { getnextplayer(m); },
+                   [this](const Winner &m) { winner(m); },
+                   [this](const Full &) { full(); },
+                   [this](const JustWatching &m) { justwatching(m); },
+                   [this](const MyCards &m) { mycards(m); },
+                   [this](const StartRound &m) { startround(m); },
+                   [this](const GetBid &m) { getbid(m); },
+                   [this](const HeBid &m) { hebid(m); },
+                   [this](const FinalBid &m) { finalbid(m); },
+                   [this](const Error &m) { error(m); },
+                   [this](const HePlayed &m) { heplayed(m); },
+                   [this](const UseCard &m) { usecard(m); },
+                   [this](const TookTrick &m) { tooktrick(m); },
+                   [this](const PostScores &m) { postscores(m); },
+                   [this](const GameStats &m) { gamestats(m); },
+                   [this](const LoadCards &m) { loadcards(m); },
+                   [this](const PlayASound &m) { playasound(m); },
+               },
+               message);
 }
 
-void Tchat::sendloginfo(const QByteArray &data)
+void Tchat::sendloginfo(const wire::toClient::SendLoginInfo &)
 {
-    const auto seat = wire::toInt(data);
-    if (!seat || *seat < 1)
-        return;
-    m_myseat = *seat;
-    m_loggedin = true;
-    m_chat->setMySeat(m_myseat);
+    m_chat->setMySeat(m_model.myseat());
     m_chat->setLoggedIn(true);
-    m_soundBoard->setMySeat(m_myseat);
+    m_soundBoard->setMySeat(m_model.myseat());
     m_soundBoard->setLoggedIn(true);
-    send("CMD_logininfo+" + QByteArray::number(m_myseat) + '+' + wire::kVersion + '+' +
-         m_logintext + char(0xFF));
+    send(wire::toHost::LoginInfo{m_model.myseat(), wire::kVersion, m_logintext}.encode());
     // A host without a window of its own (the table server) hands number 1
     // the running of the table.
-    if (!m_ishost && hostRights())
+    if (!m_model.ishost() && hostRights())
         offerHostControls();
     if (m_services.loggedIn)
-        m_services.loggedIn(m_myseat);
+        m_services.loggedIn(m_model.myseat());
 }
 
-void Tchat::havewrongversion(const QByteArray &data)
+void Tchat::havewrongversion(const wire::toClient::HaveWrongVersion &m)
 {
-    addlinetochat(QStringLiteral("0+") + QString::fromLatin1(data) +
+    addlinetochat(QStringLiteral("0+") + QString::fromLatin1(m.name) +
                   QStringLiteral(" has a different version of the game then you."));
 }
 
-void Tchat::wrongversion(const QByteArray &)
+void Tchat::wrongversion()
 {
     addlinetochat(QStringLiteral("0+You have a differnt version of the game then the host."));
 }
 
-void Tchat::full(const QByteArray &)
+void Tchat::full()
 {
     showMessage(QStringLiteral("Game is full"));
     endProgram();
 }
 
-void Tchat::newplayerinfo(const QByteArray &data)
+void Tchat::newplayerinfo(int seat, const QByteArray &text)
 {
-    wire::FieldReader reader(data);
-    const auto seat = reader.nextInt();
-    if (!seat)
-        return;
-    const QString name = QString::fromLatin1(reader.text());
-    if (*seat == m_myseat) {
+    const QString name = QString::fromLatin1(text);
+    if (seat == m_model.myseat()) {
         addlinetochat(QStringLiteral("0+You are Connected."));
-        sortstuff(m_myseat);
+        sortstuff(m_model.myseat());
         if (m_services.readSettings)
             m_services.readSettings();
         // A host in another process knows the saved bot speed only when told.
-        if (!m_ishost && hostRights())
-            send(wire::toHost::botspeed(m_myseat, botSpeed()));
+        if (!m_model.ishost() && hostRights())
+            send(wire::toHost::BotSpeed{m_model.myseat(), botSpeed()}.encode());
     } else {
         addlinetochat(QStringLiteral("0+") + name + QStringLiteral(" is Connected."));
     }
-    if (cards::isSeat(*seat)) {
-        BoardLabel *label = m_seats->playername[*seat];
+    if (cards::isSeat(seat)) {
+        BoardLabel *label = m_seats->playername[seat];
         label->setText(name);
         label->show();
-    } else if (*seat > kSeatCount) {
+    } else if (seat > kSeatCount) {
         if (m_services.addSpy)
-            m_services.addSpy(QString::number(*seat) + QStringLiteral(": ") + name);
-        addlinetochat(*seat == m_myseat
+            m_services.addSpy(QString::number(seat) + QStringLiteral(": ") + name);
+        addlinetochat(seat == m_model.myseat()
                           ? QStringLiteral("0+You are spying.")
                           : QStringLiteral("0+") + name + QStringLiteral(" is spying."));
     }
     playsounds(QStringLiteral("entered"));
 }
 
-void Tchat::playerdisconnected(const QByteArray &data)
+void Tchat::playerdisconnected(const wire::toClient::PlayerDisconnected &m)
 {
-    wire::FieldReader reader(data);
-    const auto seat = reader.nextInt();
-    if (!seat)
-        return;
-    const QString name = QString::fromLatin1(reader.text());
-    if (cards::isSeat(*seat)) {
-        BoardLabel *label = m_seats->playername[*seat];
+    const int seat = m.n;
+    const QString name = QString::fromLatin1(m.text);
+    if (cards::isSeat(seat)) {
+        BoardLabel *label = m_seats->playername[seat];
         if (label->text() != QLatin1String("<Waiting>") && label->text() != label->toolTip())
             addlinetochat(QStringLiteral("0+") + label->text() + QStringLiteral(" disconnected."));
         label->setText(label->toolTip());
-        m_seats->eyes[*seat]->hide();
-    } else if (*seat > kSeatCount) {
-        const QString line = QString::number(*seat) + QStringLiteral(": ") + name;
+        m_seats->eyes[seat]->hide();
+    } else if (seat > kSeatCount) {
+        const QString line = QString::number(seat) + QStringLiteral(": ") + name;
         if (m_services.removeSpy && m_services.removeSpy(line))
             addlinetochat(QStringLiteral("0+") + name + QStringLiteral(" has left."));
     }
 }
 
-void Tchat::chatrecieved(const QByteArray &data)
+void Tchat::chatrecieved(int n, const QByteArray &line)
 {
-    m_chat->chatrecieved(data);
+    m_chat->chatrecieved(n, line);
 }
 
-void Tchat::playasound(const QByteArray &data)
+void Tchat::playasound(const wire::toClient::PlayASound &m)
 {
-    m_soundBoard->playasound(data);
+    m_soundBoard->playasound(m);
 }

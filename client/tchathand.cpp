@@ -22,13 +22,9 @@ int slotLeft(int slot)
 
 } // namespace
 
-void Tchat::mycards(const QByteArray &data)
+void Tchat::mycards(const wire::toClient::MyCards &m)
 {
-    wire::FieldReader reader(data);
-    const auto seat = reader.nextInt();
-    if (!seat || *seat > kSeatCount)
-        return;
-    m_pendingCards = reader.text() + "+@";
+    m_pendingCards = m.cards;
     if (tagOf(m_labelBlind) != 0)
         m_flippedcards->show();
     else
@@ -38,24 +34,12 @@ void Tchat::mycards(const QByteArray &data)
 void Tchat::flipcards()
 {
     m_flippedcards->hide();
-    while (!m_pendingCards.isEmpty() && m_pendingCards != "@") {
-        wire::FieldReader reader(m_pendingCards);
-        const auto position = wire::toInt(reader.next());
-        const auto card = wire::toInt(reader.next());
-        const QByteArray rest = reader.text();
-        if (rest.size() >= m_pendingCards.size()) {
-            // No "+" left: what remains is not a pair.
-            m_pendingCards.clear();
-            break;
-        }
-        m_pendingCards = rest;
-        if (!position || !card)
-            continue;
-        if (*card != 0)
-            createcard(*position, *card);
+    const QList<wire::CardInSlot> pending = std::exchange(m_pendingCards, {});
+    for (const wire::CardInSlot &c : pending) {
+        if (c.card != 0)
+            createcard(c.position, c.card);
         sortthem();
     }
-    m_pendingCards.clear();
 }
 
 void Tchat::createcard(int position, int card)
@@ -136,55 +120,42 @@ void Tchat::sortthem()
 
 void Tchat::cardimagesMouseDown(CardPicture *card, Qt::MouseButton button)
 {
-    if (!card || m_justWatch->isChecked())
+    if (!card || m_model.watching())
         return;
     if (button == Qt::RightButton) {
         sortthem();
         return;
     }
-    if (button != Qt::LeftButton || !m_loggedin || m_turnseat != m_myseat)
+    if (button != Qt::LeftButton || !m_model.myTurn())
         return;
     card->move(card->x(), kRaisedTop);
-    send("CMD_playcard+" + QByteArray::number(m_myseat) + '+' +
-         QByteArray::number(card->position()) + '+' + char(0xFF));
-    m_turnseat = 0;
+    if (const auto message = m_model.playCard(card->position()))
+        send(*message);
 }
 
-void Tchat::error(const QByteArray &data)
+void Tchat::error(const wire::toClient::Error &m)
 {
-    wire::FieldReader reader(data);
-    const auto seat = reader.nextInt();
-    if (!seat || *seat != m_myseat)
-        return;
-    const auto code = reader.nextInt();
-    if (!code)
+    if (m.seat != m_model.myseat())
         return;
     static const char *const kReasons[] = {"Invalid Card", "Spades are not broken.",
                                            "You need to follow suit."};
-    if (*code >= 1 && *code <= 3)
-        setStatus(QString::fromLatin1(kReasons[*code - 1]));
-    m_turnseat = m_myseat;
-    const auto position = reader.nextInt();
-    if (position)
-        if (CardPicture *card = cardAt(*position))
+    if (m.code >= 1 && m.code <= 3)
+        setStatus(QString::fromLatin1(kReasons[m.code - 1]));
+    if (m.handPosition)
+        if (CardPicture *card = cardAt(*m.handPosition))
             card->move(card->x(), kHandTop);
     playsounds(QStringLiteral("error"));
 }
 
-void Tchat::usecard(const QByteArray &data)
+void Tchat::usecard(const wire::toClient::UseCard &m)
 {
-    wire::FieldReader reader(data);
-    const auto seat = reader.nextInt();
-    if (!seat || *seat != m_myseat)
+    if (m.seat != m_model.myseat() || !cards::isHandPosition(m.handPosition))
         return;
-    const auto position = reader.nextInt();
-    if (!position || !cards::isHandPosition(*position))
-        return;
-    if (CardPicture *card = m_cards[*position]) {
-        m_cards[*position] = nullptr;
+    if (CardPicture *card = m_cards[m.handPosition]) {
+        m_cards[m.handPosition] = nullptr;
         delete card;
     }
-    movecards(*position);
+    movecards(m.handPosition);
 }
 
 void Tchat::movecards(int position)
@@ -230,52 +201,43 @@ void Tchat::freeSlots()
     m_slots.fill({});
 }
 
-void Tchat::heplayed(const QByteArray &data)
+void Tchat::heplayed(const wire::toClient::HePlayed &m)
 {
-    wire::FieldReader reader(data);
-    const auto seat = reader.nextInt();
-    if (!seat)
+    if (!cards::isSeat(m.seat))
         return;
-    const auto card = reader.nextInt();
-    if (!card)
-        return;
-    const auto left = reader.nextInt();
-    if (!cards::isSeat(*seat))
-        return;
-    if (left && *left == 0)
-        m_seats->cards[*seat]->hide();
-    BoardPicture *played = m_seats->played[*seat];
+    if (m.cardsLeft && *m.cardsLeft == 0)
+        m_seats->cards[m.seat]->hide();
+    BoardPicture *played = m_seats->played[m.seat];
     played->clearPicture();
-    if (cards::isCard(*card)) {
-        played->setPicture(pictures::card(*card, devicePixelRatioF()));
-        setTag(played, *card);
+    if (cards::isCard(m.card)) {
+        played->setPicture(pictures::card(m.card, devicePixelRatioF()));
+        setTag(played, m.card);
     } else {
         setTag(played, 0);
     }
     played->raise();
     playsounds(QStringLiteral("placecard"));
     if (m_services.cardLaid)
-        m_services.cardLaid(*seat);
+        m_services.cardLaid(m.seat);
 }
 
-void Tchat::tooktrick(const QByteArray &data)
+void Tchat::tooktrick(const wire::toClient::TookTrick &m)
 {
-    wire::FieldReader reader(data);
-    const auto seat = reader.nextInt();
-    if (!seat || !cards::isSeat(*seat))
+    if (!cards::isSeat(m.seat))
         return;
-    const QByteArray tricks = reader.next();
+    const QByteArray tricks = QByteArray::number(m.tricks);
     if (m_buttonLast->isHidden())
         m_buttonLast->show();
-    m_seats->trickwinner[*seat]->show();
-    m_seats->trickwinner[*seat]->raise();
-    m_seats->tricks[*seat]->setText(QString::fromLatin1(tricks));
-    setStatus(nameOfSeat(*seat) + QStringLiteral(" took the trick."));
+    m_seats->trickwinner[m.seat]->show();
+    m_seats->trickwinner[m.seat]->raise();
+    m_seats->tricks[m.seat]->setText(QString::fromLatin1(tricks));
+    setStatus(nameOfSeat(m.seat) + QStringLiteral(" took the trick."));
     for (int s = 1; s <= kSeatCount; ++s)
         m_seats->turn[s]->hide();
     if (m_services.recordLastTrick)
-        m_services.recordLastTrick(*seat);
-    playsounds(*seat == m_myseat ? QStringLiteral("turnovergood") : QStringLiteral("turnoverbad"));
+        m_services.recordLastTrick(m.seat);
+    playsounds(m.seat == m_model.myseat() ? QStringLiteral("turnovergood")
+                                          : QStringLiteral("turnoverbad"));
 }
 
 void Tchat::button_lastClick()

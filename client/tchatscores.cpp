@@ -25,14 +25,12 @@ void Tchat::clearTeamScores()
     m_panelScores->reset();
 }
 
-void Tchat::postscores(const QByteArray &data)
+void Tchat::postscores(const wire::toClient::PostScores &m)
 {
-    const std::optional<ScoreBoardUpdate> update = m_panelScores->postscores(data);
-    if (!update)
-        return;
+    const ScoreBoardUpdate update = m_panelScores->postscores(m);
     for (int team = 1; team <= 2; ++team) {
-        m_labelBags[team]->setText(QString::fromLatin1(update->bags[team - 1]));
-        m_labelTeam[team]->setText(QString::fromLatin1(update->score[team - 1]));
+        m_labelBags[team]->setText(QString::number(update.bags[team - 1]));
+        m_labelTeam[team]->setText(QString::number(update.score[team - 1]));
     }
     m_panelScores->show();
     m_panelScores->raise();
@@ -47,17 +45,16 @@ void Tchat::postscores(const QByteArray &data)
 void Tchat::button_closeClick()
 {
     m_panelScores->hide();
-    if (m_myseat < 5 && m_loggedin)
-        send("CMD_closed+" + QByteArray::number(m_myseat) + '+' + char(0xFF));
+    if (const auto message = m_model.closeScores())
+        send(*message);
 }
 
-void Tchat::winner(const QByteArray &data)
+void Tchat::winner(const wire::toClient::Winner &m)
 {
-    const QByteArray team = wire::FieldReader(data).next();
-    const bool blue = team == "1";
+    const bool blue = m.team == 1;
     const QString teamName = blue ? QStringLiteral("Team Blue") : QStringLiteral("Team Red");
     const int seats[2] = {blue ? 1 : 2, blue ? 3 : 4};
-    const bool ownTeamWon = m_myseat == seats[0] || m_myseat == seats[1];
+    const bool ownTeamWon = m_model.myseat() == seats[0] || m_model.myseat() == seats[1];
 
     for (int seat : seats) {
         m_seats->winner[seat]->show();
@@ -76,95 +73,62 @@ void Tchat::winner(const QByteArray &data)
         m_seats->trickwinner[seat]->hide();
         m_seats->turn[seat]->hide();
     }
-    if (m_myseat >= 1 && m_myseat <= kSeatCount && m_services.recordTally)
+    if (m_model.myseat() >= 1 && m_model.myseat() <= kSeatCount && m_services.recordTally)
         m_services.recordTally(ownTeamWon ? QStringLiteral("addtomine") : teamName);
 }
 
-void Tchat::gamestats(const QByteArray &data)
+void Tchat::gamestats(const wire::toClient::GameStats &m)
 {
-    wire::FieldReader reader(data);
-    // Receiver, awaited card and awaited bid: read past, not used.
-    for (int i = 0; i < 3; ++i)
-        if (!reader.nextInt())
-            return;
     // A game is under way: the start picture waits for its end, as it does
     // for the player who started it.
     m_buttonStart->hide();
-    const QByteArray target = reader.next();
-    const QByteArray blind = reader.next();
-    const QByteArray bags = reader.next();
-    const QByteArray round = reader.next();
-    const QByteArray total = reader.next();
-    QByteArray scores[2], sandbags[2];
-    scores[0] = reader.next();
-    scores[1] = reader.next();
-    sandbags[0] = reader.next();
-    sandbags[1] = reader.next();
-    m_labelRound->setText(QStringLiteral("Round: ") + QString::fromLatin1(round));
-    m_labelTotalbids->setText(QStringLiteral("Total Bids: ") + QString::fromLatin1(total));
+    m_labelRound->setText(QStringLiteral("Round: ") + QString::number(m.roundnumber));
+    m_labelTotalbids->setText(QStringLiteral("Total Bids: ") + QString::number(m.totalbids));
     for (int team = 1; team <= 2; ++team) {
-        m_labelTeam[team]->setText(QString::fromLatin1(scores[team - 1]));
-        m_labelBags[team]->setText(QString::fromLatin1(sandbags[team - 1]));
+        m_labelTeam[team]->setText(QString::number(m.teamscore[team - 1]));
+        m_labelBags[team]->setText(QString::number(m.teambags[team - 1]));
     }
 
-    while (!reader.atEnd()) {
-        const auto seat = reader.nextInt();
-        if (!seat)
-            break;
-        const QByteArray tricks = reader.next();
-        const QByteArray bid = reader.next();
-        const auto card = reader.nextInt();
-        const QByteArray blindnil = reader.next();
-        const QByteArray hasbid = fieldOrRest(reader);
-        if (!card)
-            break;
-        if (!cards::isSeat(*seat))
-            continue;
-        m_seats->tricks[*seat]->setText(QString::fromLatin1(tricks));
-        m_seats->bid[*seat]->setText(QString::fromLatin1(bid));
-        if (*seat == m_myseat)
-            m_alreadybid = hasbid == "y";
-        if (hasbid == "y") {
-            if (bid == "0")
-                m_seats->nil[*seat]->show();
-            if (blindnil == "y")
-                m_seats->blind[*seat]->show();
+    for (const wire::SeatStats &s : m.seats) {
+        m_seats->tricks[s.seat]->setText(QString::number(s.tricks));
+        m_seats->bid[s.seat]->setText(QString::number(s.bid));
+        if (s.hasbid) {
+            if (s.bid == 0)
+                m_seats->nil[s.seat]->show();
+            if (s.blindnil)
+                m_seats->blind[s.seat]->show();
         }
-        BoardPicture *played = m_seats->played[*seat];
+        BoardPicture *played = m_seats->played[s.seat];
         played->clearPicture();
         setTag(played, 0);
-        if (cards::isCard(*card)) {
-            played->setPicture(pictures::card(*card, devicePixelRatioF()));
-            setTag(played, *card);
+        if (cards::isCard(s.tablecard)) {
+            played->setPicture(pictures::card(s.tablecard, devicePixelRatioF()));
+            setTag(played, s.tablecard);
         }
     }
 
-    m_labelPlaytoscore->setText(QStringLiteral("Play to Score: ") + QString::fromLatin1(target));
-    setRule(m_labelBlind, blind == "y", QStringLiteral("Blind Nil: Allowed"),
+    m_labelPlaytoscore->setText(QStringLiteral("Play to Score: ") + QString::number(m.playtoscore));
+    setRule(m_labelBlind, m.blind, QStringLiteral("Blind Nil: Allowed"),
             QStringLiteral("Blind Nil: Disallowed"));
-    setRule(m_labelBaggin, bags == "y", QStringLiteral("Penalty for Bags: Yes"),
+    setRule(m_labelBaggin, m.sandbag, QStringLiteral("Penalty for Bags: Yes"),
             QStringLiteral("Penalty for Bags: No"));
     for (int seat = 1; seat <= kSeatCount; ++seat) {
         BoardLabel *name = m_seats->playername[seat];
         if (name->text() == QLatin1String("<Waiting>"))
             name->setText(m_seatnames.value(seat - 1));
-        if (seat != m_myseat)
+        if (seat != m_model.myseat())
             m_seats->cards[seat]->show();
     }
-    if (cards::isSeat(m_myseat))
-        m_seats->cards[m_myseat]->hide();
-    if (cards::isSeat(m_turnseat))
-        m_seats->turn[m_turnseat]->show();
+    if (cards::isSeat(m_model.myseat()))
+        m_seats->cards[m_model.myseat()]->hide();
+    if (cards::isSeat(m_model.turnseat()))
+        m_seats->turn[m_model.turnseat()]->show();
 }
 
-void Tchat::loadcards(const QByteArray &data)
+void Tchat::loadcards(const wire::toClient::LoadCards &m)
 {
-    wire::FieldReader reader(data);
-    const auto seat = reader.nextInt();
-    if (!seat || *seat > kSeatCount)
-        return;
-    m_pendingCards = reader.text() + "+@";
-    if (tagOf(m_labelBlind) != 0 && !m_alreadybid)
+    m_pendingCards = m.cards;
+    if (tagOf(m_labelBlind) != 0 && !m_model.alreadybid())
         m_flippedcards->show();
     else
         flipcards();

@@ -83,40 +83,32 @@ void Tchat::setRule(QLabel *label, bool on, const QString &onText, const QString
     label->setText(on ? onText : offText);
 }
 
-void Tchat::startthegame(const QByteArray &data)
+void Tchat::startthegame(const wire::StartGame &m)
 {
-    wire::FieldReader reader(data);
-    const QByteArray starter = reader.next();
-    const QByteArray target = reader.next();
-    const QByteArray bags = reader.next();
-    const QByteArray blind = reader.next();
 
     m_buttonStart->hide();
-    m_justWatch->setChecked(false);
+    m_justWatch->setChecked(m_model.watching());
     if (m_services.resetLastTrick)
         m_services.resetLastTrick();
     clearall();
-    setRule(m_labelBaggin, bags == "y", QStringLiteral("Penalty for Bags: Yes"),
+    setRule(m_labelBaggin, m.sandbagOn(), QStringLiteral("Penalty for Bags: Yes"),
             QStringLiteral("Penalty for Bags: No"));
-    setRule(m_labelBlind, blind == "y", QStringLiteral("Blind Nil: Allowed"),
+    setRule(m_labelBlind, m.blindOn(), QStringLiteral("Blind Nil: Allowed"),
             QStringLiteral("Blind Nil: Disallowed"));
-    m_labelPlaytoscore->setText(QStringLiteral("Play to Score: ") + QString::fromLatin1(target));
-    addlinetochat(QStringLiteral("0+") + QString::fromLatin1(starter) +
+    m_labelPlaytoscore->setText(QStringLiteral("Play to Score: ") + QString::fromLatin1(m.target));
+    addlinetochat(QStringLiteral("0+") + QString::fromLatin1(m.starter) +
                   QStringLiteral(" has started a game."));
     for (int seat = 1; seat <= kSeatCount; ++seat)
         if (m_seats->playername[seat]->text() == QLatin1String("<Waiting>"))
             m_seats->playername[seat]->setText(m_seatnames.value(seat - 1));
 }
 
-void Tchat::startround(const QByteArray &data)
+void Tchat::startround(const wire::toClient::StartRound &m)
 {
-    wire::FieldReader reader(data);
-    reader.next();
-    const QByteArray round = reader.next();
 
     m_panelScores->hide();
     destroyCards();
-    m_labelRound->setText(QStringLiteral("Round: ") + QString::fromLatin1(round));
+    m_labelRound->setText(QStringLiteral("Round: ") + QString::number(m.roundnumber));
     m_flippedcards->hide();
     hideBidControls();
     for (int seat = 1; seat <= kSeatCount; ++seat) {
@@ -127,7 +119,7 @@ void Tchat::startround(const QByteArray &data)
         m_seats->trickwinner[seat]->hide();
         m_seats->nil[seat]->hide();
         m_seats->blind[seat]->hide();
-        if (seat != m_myseat)
+        if (seat != m_model.myseat())
             m_seats->cards[seat]->show();
     }
     clearTeamScores();
@@ -136,31 +128,26 @@ void Tchat::startround(const QByteArray &data)
     freeSlots();
 }
 
-void Tchat::getnextplayer(const QByteArray &data)
+void Tchat::getnextplayer(const wire::toClient::NextPlayer &m)
 {
-    wire::FieldReader reader(data);
-    const auto seat = reader.nextInt();
-    if (!seat)
-        return;
-    const auto led = reader.nextInt();
-    m_turnseat = *seat;
-    if (led && *led == 0) {
+    const int seat = m.turn;
+    if (m.ledcard && *m.ledcard == 0) {
         for (int s = 1; s <= kSeatCount; ++s) {
             m_seats->played[s]->clearPicture();
             setTag(m_seats->played[s], 0);
             m_seats->trickwinner[s]->hide();
         }
     }
-    if (!cards::isSeat(*seat))
+    if (!cards::isSeat(seat))
         return;
     for (int s = 1; s <= kSeatCount; ++s)
         m_seats->turn[s]->hide();
-    m_seats->turn[*seat]->show();
-    if (*seat == m_myseat) {
+    m_seats->turn[seat]->show();
+    if (seat == m_model.myseat()) {
         setStatus(QStringLiteral("Your Turn."));
         playTurnSound();
     } else {
-        setStatus(nameOfSeat(*seat) + QStringLiteral("'s turn."));
+        setStatus(nameOfSeat(seat) + QStringLiteral("'s turn."));
     }
 }
 
@@ -201,26 +188,22 @@ BoardPicture *Tchat::cardsPicture(int seat) const
 
 // Watching and the seat menu.
 
-void Tchat::justwatching(const QByteArray &data)
+void Tchat::justwatching(const wire::toClient::JustWatching &m)
 {
-    wire::FieldReader reader(data);
-    const auto seat = reader.nextInt();
-    if (!seat || !cards::isSeat(*seat))
-        return;
-    const QByteArray state = fieldOrRest(reader);
-    const bool watching = state == "1";
-    if (*seat == m_myseat)
-        m_justWatch->setChecked(watching);
+    const int seat = m.seat;
+    const bool watching = m.mode == wire::toHost::JustWatch::kWatch;
+    if (seat == m_model.myseat())
+        m_justWatch->setChecked(m_model.watching());
     addlinetochat(
-        QStringLiteral("0+") + nameOfSeat(*seat) +
+        QStringLiteral("0+") + nameOfSeat(seat) +
         (watching ? QStringLiteral(" is just watching") : QStringLiteral(" is now playing again")));
-    m_seats->eyes[*seat]->setVisible(watching);
+    m_seats->eyes[seat]->setVisible(watching);
 }
 
 void Tchat::JustWatch1Click()
 {
-    if (auto message =
-            watchrequests::justWatchToggle(m_loggedin, m_myseat, m_justWatch->isChecked()))
+    if (auto message = watchrequests::justWatchToggle(m_model.loggedin(), m_model.myseat(),
+                                                      m_model.watching()))
         send(*message);
 }
 
@@ -233,6 +216,7 @@ void Tchat::openSeatMenu(BoardLabel *label, const QPoint &globalPos)
 
 void Tchat::kicking(int seat)
 {
-    if (auto message = watchrequests::kicking(hostRights(), m_loggedin, m_myseat, seat))
+    if (auto message =
+            watchrequests::kicking(hostRights(), m_model.loggedin(), m_model.myseat(), seat))
         send(*message);
 }

@@ -137,8 +137,9 @@ bool Tgamestart::startclub() const
 
 QByteArray Tgamestart::startMessage() const
 {
-    return wire::toHost::startgame(safeField(m_playername), m_edit->text().toLatin1(), sandbag(),
-                                   blind(), startclub());
+    return wire::StartGame::of(safeField(m_playername), m_edit->text().toLatin1(), sandbag(),
+                               blind(), startclub())
+        .encode();
 }
 
 void Tgamestart::button_startClick()

@@ -1,6 +1,6 @@
 #include "client/watchrequests.h"
 
-#include "protocol/message.h"
+#include "protocol/hostmessages.h"
 
 namespace watchrequests {
 
@@ -13,7 +13,9 @@ std::optional<QByteArray> justWatchToggle(bool loggedin, int myseat, bool checke
 {
     if (!loggedin || myseat < 1 || myseat > kSeatCount)
         return std::nullopt;
-    return wire::toHost::justwatch(myseat, checked ? 2 : 1);
+    return wire::toHost::JustWatch{myseat, checked ? wire::toHost::JustWatch::kPlay
+                                                   : wire::toHost::JustWatch::kWatch}
+        .encode();
 }
 
 std::optional<QByteArray> seatWatch(bool loggedin, int myseat, int tag, int mode)
@@ -21,14 +23,14 @@ std::optional<QByteArray> seatWatch(bool loggedin, int myseat, int tag, int mode
     const int seat = tag == 0 ? myseat : tag;
     if (!loggedin || seat < 1 || seat > kSeatCount)
         return std::nullopt;
-    return wire::toHost::justwatch(seat, mode);
+    return wire::toHost::JustWatch{seat, mode}.encode();
 }
 
 std::optional<QByteArray> kicking(bool ishost, bool loggedin, int myseat, int seat)
 {
     if (!ishost || !loggedin || seat < 1 || seat > kLastConnection || seat == myseat)
         return std::nullopt;
-    return wire::toHost::kickhim(myseat, seat);
+    return wire::toHost::KickHim{myseat, seat}.encode();
 }
 
 } // namespace watchrequests

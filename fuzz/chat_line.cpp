@@ -2,6 +2,7 @@
 // every link in the view opens the address it was made from.
 #include "chat/chatpanel.h"
 #include "chat/chatview.h"
+#include "protocol/clientmessages.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -48,7 +49,8 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    pane->chat->chatrecieved(bytes);
+    if (const auto line = wire::toClient::Chat::decode(bytes))
+        pane->chat->chatrecieved(line->n, line->line);
     pane->chat->addlinetochat(QString::fromLatin1(bytes), 0xFF0000);
 
     ChatView *view = pane->chat->mainchat();

@@ -1,6 +1,6 @@
 #include "host/scoring.h"
 
-void HandScore::postscores(int (&values)[16]) const
+void HandScore::postscores(std::array<int, 16> &values) const
 {
     const std::array<int, 3> *rows[8] = {&tricks,  &contract,  &teambags,  &bagsadded,
                                          &penalty, &handtotal, &teamscore, &nilscore};

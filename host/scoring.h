@@ -18,7 +18,7 @@ struct HandScore
     std::array<int, 3> nilscore{};  // +-100 per Nil, +-200 per Blind Nil
 
     // The sixteen values of CMD_postscores, in their order.
-    void postscores(int (&values)[16]) const;
+    void postscores(std::array<int, 16> &values) const;
 };
 
 // Scores the hand in the seats' bids and tricks against the running totals in

@@ -2,7 +2,7 @@
 
 #include "host/scoring.h"
 #include "host/shuffle.h"
-#include "protocol/message.h"
+#include "protocol/hostmessages.h"
 
 #include <algorithm>
 #include <limits>
@@ -11,8 +11,6 @@ const QByteArray SelfPlay::kCoveringAcesAlert = "Error playing following suit ni
 
 namespace {
 constexpr int kHostingConnection = 1;
-constexpr int kBidMode = 1;
-constexpr int kCardMode = 2;
 constexpr int kKeptAlertTexts = 10;
 } // namespace
 
@@ -44,8 +42,9 @@ void SelfPlay::startGame(const Options &options, std::uint32_t seed)
     // which hands seat 1 to the computer like the other three.
     m_server->Sock1Accept();
     const QByteArray start =
-        wire::toHost::startgame("selfplay", QByteArray::number(options.playtoscore),
-                                options.sandbag, options.blind, options.startclub);
+        wire::StartGame::of("selfplay", QByteArray::number(options.playtoscore), options.sandbag,
+                            options.blind, options.startclub)
+            .encode();
     m_server->dispatch(kHostingConnection, start.left(start.size() - 1));
     m_server->connectionClosed(kHostingConnection);
 }
@@ -82,10 +81,10 @@ void SelfPlay::playGame(const Options &options, std::uint32_t seed)
 bool SelfPlay::stepChecked()
 {
     const TServer &server = *m_server;
-    const int mode = server.computerMode();
+    const ComputerMove move = server.computerMove();
     const int seat = server.computerSeat();
-    const bool cardDue = mode == kCardMode && server.cardAwaited(seat);
-    const bool bidDue = mode == kBidMode && server.bidAwaited(seat);
+    const bool cardDue = move == ComputerMove::Card && server.cardAwaited(seat);
+    const bool bidDue = move == ComputerMove::Bid && server.bidAwaited(seat);
     const int cardsBefore = cardDue ? server.seats()[seat].cardsLeft() : 0;
     const int roundBefore = server.game().roundnumber;
     const qsizetype alertsBefore = m_port.alerts.size();
@@ -105,7 +104,7 @@ bool SelfPlay::stepChecked()
     const std::int64_t took = timed ? clock() - started : 0;
 
     // The pending move was made when the timer no longer waits for that seat.
-    const bool fired = server.computerMode() != mode || server.computerSeat() != seat ||
+    const bool fired = server.computerMove() != move || server.computerSeat() != seat ||
                        !m_port.computerTimerRunning();
     if (cardDue && fired) {
         ++m_totals.computerCards;

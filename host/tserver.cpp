@@ -1,9 +1,10 @@
 #include "host/tserver.h"
 
 #include "host/computerplayer.h"
-#include "protocol/message.h"
+#include "protocol/wirecodec.h"
 
 #include <cstdint>
+#include <variant>
 
 TServer::TServer(HostPort &port, std::uint32_t seed)
     : m_port(port), m_random(seed), m_expertSeed(decisionSeed(seed, 0, 0, 0))
@@ -19,34 +20,10 @@ void TServer::dispatch(int connection, const QByteArray &message)
     // run before it reports the peer's close.)
     if (connection < 1 || connection >= kRecords || !m_seats[connection].connected)
         return;
-    const auto [name, payload] = wire::splitCommand(message);
-    if (name.isEmpty())
+    const std::optional<wire::ToHost> decoded = wire::decodeToHost(message);
+    if (!decoded)
         return;
-
-    using Handler = void (TServer::*)(int, const QByteArray &);
-    static const struct
-    {
-        const char *name;
-        Handler handler;
-    } table[] = {
-        {"CMD_logininfo", &TServer::receivedlogininfo},
-        {"CMD_kickhim", &TServer::kickhim},
-        {"CMD_botspeed", &TServer::botspeed},
-        {"CMD_chat", &TServer::chat},
-        {"CMD_action", &TServer::action},
-        {"CMD_startgame", &TServer::startgame},
-        {"CMD_justwatch", &TServer::justwatch},
-        {"CMD_mybid", &TServer::mybid},
-        {"CMD_playcard", &TServer::playcard},
-        {"CMD_playasound", &TServer::playasound},
-        {"CMD_closed", &TServer::closed},
-    };
-    for (const auto &entry : table) {
-        if (name == entry.name) {
-            (this->*entry.handler)(connection, payload);
-            return;
-        }
-    }
+    std::visit([this, connection](const auto &m) { handle(connection, m); }, *decoded);
 }
 
 void TServer::sendTo(int n, const QByteArray &bytes)
@@ -69,10 +46,18 @@ void TServer::note(const QByteArray &line)
         m_port.note(line);
 }
 
-void TServer::armComputer(int mode, int seat)
+void TServer::enterPhase(HostPhase phase)
+{
+    m_phase = phase;
+    // The flag stays in the game state for those that read only the state
+    // (computer players, replays); it follows the phase and nothing else.
+    m_game.gamestarted = phase != HostPhase::NoGame;
+}
+
+void TServer::armComputer(ComputerMove move, int seat)
 {
     m_port.stopComputerTimer();
-    m_computerMode = mode;
+    m_computerMove = move;
     m_computerSeat = seat;
     m_port.startComputerTimer(m_port.botSpeed().value_or(m_botspeed));
 }
@@ -80,20 +65,28 @@ void TServer::armComputer(int mode, int seat)
 void TServer::stopComputer()
 {
     m_port.stopComputerTimer();
-    m_computerMode = 0;
+    m_computerMove = ComputerMove::None;
     m_computerSeat = 0;
+}
+
+void TServer::armComputerIfAwaited(int seat)
+{
+    if (cardAwaited(seat))
+        armComputer(ComputerMove::Card, seat);
+    else if (bidAwaited(seat))
+        armComputer(ComputerMove::Bid, seat);
 }
 
 void TServer::computertimerTimer()
 {
-    const int mode = m_computerMode;
+    const ComputerMove move = m_computerMove;
     const int seat = m_computerSeat;
     stopComputer();
     // The move is made only for the seat and kind it was armed for; anything
     // else means that seat has moved already or the game went on without it.
-    if (mode == 1 && bidAwaited(seat))
+    if (move == ComputerMove::Bid && bidAwaited(seat))
         computerBidFor(seat);
-    else if (mode == 2 && cardAwaited(seat))
+    else if (move == ComputerMove::Card && cardAwaited(seat))
         computerCardFor(seat);
 }
 
@@ -117,38 +110,4 @@ void TServer::computerCardFor(int seat)
     // Alerts may have let other events in, so the card must still be awaited.
     if (choice.handPosition != 0 && cardAwaited(seat))
         offerCard(seat, choice.handPosition);
-}
-
-QByteArrayView TServer::cut(QByteArrayView &rest)
-{
-    const qsizetype plus = rest.indexOf('+');
-    if (plus < 0)
-        return {};
-    const QByteArrayView field = rest.first(plus);
-    rest = rest.sliced(plus + 1);
-    return field;
-}
-
-std::optional<int> TServer::intOf(QByteArrayView text)
-{
-    qsizetype i = !text.isEmpty() && text[0] == '-' ? 1 : 0;
-    if (i >= text.size() || text.size() - i > 10)
-        return std::nullopt;
-    long long value = 0;
-    for (; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return std::nullopt;
-        value = value * 10 + (text[i] - '0');
-    }
-    if (text[0] == '-')
-        value = -value;
-    if (value < INT32_MIN || value > INT32_MAX)
-        return std::nullopt;
-    return int(value);
-}
-
-std::optional<int> TServer::lastInt(QByteArrayView rest)
-{
-    const qsizetype plus = rest.indexOf('+');
-    return intOf(plus < 0 ? rest : rest.first(plus));
 }

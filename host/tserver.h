@@ -1,10 +1,12 @@
 #pragma once
 
 #include "host/computerkind.h"
+#include "host/hostphase.h"
 #include "host/hostport.h"
 #include "host/seatknowledge.h"
 #include "host/shuffle.h"
 #include "protocol/cards.h"
+#include "protocol/hostmessages.h"
 
 #include <QByteArray>
 #include <cstdint>
@@ -79,26 +81,28 @@ public:
     // What the host is waiting for from a seat right now.
     bool bidAwaited(int seat) const;
     bool cardAwaited(int seat) const;
-    // The pause timer's mode while it runs (2 = next hand, 3 = next lead), else 0.
-    int timer1Mode() const { return m_timer1Mode; }
+    HostPhase phase() const { return m_phase; }
+    bool gameOn() const { return m_phase != HostPhase::NoGame; }
     // Connection n is accepted and has not logged in yet.
     bool awaitingLogin(int n) const { return n >= 1 && n < kRecords && m_awaitingLogin[n]; }
-    // The computer move pending (1 = bid, 2 = card) and its seat; 0 when none.
-    int computerMode() const { return m_computerMode; }
+    // The computer move pending and its seat (0 when none).
+    ComputerMove computerMove() const { return m_computerMove; }
     int computerSeat() const { return m_computerSeat; }
 
 private:
-    // A move made by the host itself (computer seats, the two-of-clubs lead)
-    // rather than received on a connection.
-    static constexpr int kFromHost = 0;
-
-    // The cutting rule over a view, for the handlers that run for every bid
-    // and card: the next field is the text before the first "+", which is cut
-    // off with it; without a "+" the field is empty and the rest stays.
-    static QByteArrayView cut(QByteArrayView &rest);
-    static std::optional<int> intOf(QByteArrayView text);
-    // The last number of a payload, with or without the trailing "+".
-    static std::optional<int> lastInt(QByteArrayView rest);
+    // One decoded message from connection `from`; the handlers check only
+    // what depends on the game: the sender, its rights, the awaited move.
+    void handle(int from, const wire::toHost::LoginInfo &m) { receivedlogininfo(from, m); }
+    void handle(int from, const wire::toHost::KickHim &m) { kickhim(from, m); }
+    void handle(int from, const wire::toHost::BotSpeed &m) { botspeed(from, m); }
+    void handle(int from, const wire::toHost::Chat &m) { chat(from, m); }
+    void handle(int from, const wire::toHost::Action &m) { action(from, m); }
+    void handle(int from, const wire::StartGame &m) { startgame(from, m); }
+    void handle(int from, const wire::toHost::JustWatch &m) { justwatch(from, m); }
+    void handle(int from, const wire::toHost::MyBid &m) { mybid(from, m); }
+    void handle(int from, const wire::toHost::PlayCard &m) { playcard(from, m); }
+    void handle(int from, const wire::toHost::PlayASound &m) { playasound(from, m); }
+    void handle(int from, const wire::toHost::Closed &m) { closed(from, m); }
 
     // Sending.
     void sendTo(int n, const QByteArray &bytes);
@@ -109,37 +113,38 @@ private:
 
     // Connections and login (tserver_connections.cpp).
     int lowestFreeNumber() const;
-    void receivedlogininfo(int from, const QByteArray &payload);
+    void receivedlogininfo(int from, const wire::toHost::LoginInfo &m);
     void bringUpToDate(int n);
-    void justwatch(int from, const QByteArray &payload);
-    void kickhim(int from, const QByteArray &payload);
+    void justwatch(int from, const wire::toHost::JustWatch &m);
+    void kickhim(int from, const wire::toHost::KickHim &m);
     void disconnectsock(int n);
     void departure(int n);
-    void chat(int from, const QByteArray &payload);
-    void action(int from, const QByteArray &payload);
-    void playasound(int from, const QByteArray &payload);
-    void botspeed(int from, const QByteArray &payload);
+    void chat(int from, const wire::toHost::Chat &m);
+    void action(int from, const wire::toHost::Action &m);
+    void playasound(int from, const wire::toHost::PlayASound &m);
+    void botspeed(int from, const wire::toHost::BotSpeed &m);
 
     // Game start, deal and bidding (tserver_deal.cpp).
-    void startgame(int from, const QByteArray &payload);
+    void startgame(int from, const wire::StartGame &m);
     void startround();
     void dealcards();
     void dealUnsorted(); // a deck missing a card or holding one twice
     void reportMissingCards();
     void getbids();
     void closeBidding();
-    void mybid(int from, const QByteArray &payload);
+    void mybid(int from, const wire::toHost::MyBid &m);
     void takebid(int seat, int bid); // a bid already checked: awaited and in range
     void findplayer();
     void starthand();
-    void closed(int from, const QByteArray &payload);
-    void armTimer1(int countdown, int mode);
+    void closed(int from, const wire::toHost::Closed &m);
+    void enterPhase(HostPhase phase);
+    void armTimer1(int countdown, HostPhase pause);
     void armTrickPause();
     void armHandPause();
     void stopTimer1();
 
     // Trick play and scoring (tserver_tricks.cpp).
-    void playcard(int from, const QByteArray &payload);
+    void playcard(int from, const wire::toHost::PlayCard &m);
     void offerCard(int seat, int slot);
     void placecard(int seat, int slot, int card, int cardsLeft);
     bool checkforsuit(int seat) const;
@@ -150,7 +155,8 @@ private:
     bool checkforwin();
 
     // Computer moves.
-    void armComputer(int mode, int seat);
+    void armComputer(ComputerMove move, int seat);
+    void armComputerIfAwaited(int seat);
     void stopComputer();
     void computerBidFor(int seat);
     void computerCardFor(int seat);
@@ -161,9 +167,8 @@ private:
     GameState m_game;
     int m_connectioncount = 0;
     int m_botspeed = kNormal;
-    bool m_cardAwaited = false;
-    int m_timer1Mode = 0;
-    int m_computerMode = 0;
+    HostPhase m_phase = HostPhase::NoGame;
+    ComputerMove m_computerMove = ComputerMove::None;
     int m_computerSeat = 0;
     std::array<bool, kRecords + 1> m_awaitingLogin{};
     Deck m_stacked{};
@@ -178,12 +183,12 @@ private:
 // Asked at every move, so defined where the compiler can inline them.
 inline bool TServer::bidAwaited(int seat) const
 {
-    return m_game.gamestarted && cards::isSeat(seat) && m_game.bidder == seat;
+    return m_phase == HostPhase::Bidding && cards::isSeat(seat) && m_game.bidder == seat;
 }
 
 inline bool TServer::cardAwaited(int seat) const
 {
-    return m_game.gamestarted && m_cardAwaited && cards::isSeat(seat) && m_game.turn == seat;
+    return m_phase == HostPhase::Playing && cards::isSeat(seat) && m_game.turn == seat;
 }
 
 inline bool TServer::anyoneConnected() const

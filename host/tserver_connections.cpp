@@ -2,12 +2,13 @@
 // catch-up of a newcomer, watching, removal, departure and the relays.
 #include "host/tserver.h"
 
+#include "protocol/clientmessages.h"
 #include "protocol/flowlimits.h"
 #include "protocol/message.h"
 
 namespace {
 constexpr int kMaxConnections = kRecords - 1; // the tenth is only ever refused
-constexpr int kLongestBotDelay = 10000;
+using namespace wire::toClient;
 } // namespace
 
 int TServer::lowestFreeNumber() const
@@ -24,7 +25,7 @@ int TServer::Sock1Accept()
     int n = lowestFreeNumber();
     if (n == 0 && m_connectioncount >= kMaxConnections) {
         if (m_port.accept(kRecords)) {
-            m_port.send(kRecords, wire::toClient::full());
+            m_port.send(kRecords, Full{}.encode());
             m_port.close(kRecords);
         }
         note("connection refused: the table is full");
@@ -46,18 +47,16 @@ int TServer::Sock1Accept()
     note("connection " + wire::number(n) + " accepted");
     m_awaitingLogin[n] = true;
     m_port.startLoginTimer(n, limits::kLoginDeadlineMs);
-    m_port.send(n, wire::toClient::sendlogininfo(n));
+    m_port.send(n, SendLoginInfo{n}.encode());
     return n;
 }
 
-void TServer::receivedlogininfo(int from, const QByteArray &payload)
+void TServer::receivedlogininfo(int from, const wire::toHost::LoginInfo &m)
 {
-    wire::FieldReader fields(payload);
-    const std::optional<int> n = fields.nextInt();
-    if (!n || *n != from)
+    if (m.n != from)
         return;
-    const QByteArray version = fields.next();
-    const QByteArray name = fields.text();
+    const QByteArray &version = m.version;
+    const QByteArray &name = m.name;
     if (m_awaitingLogin[from]) {
         m_awaitingLogin[from] = false;
         m_port.stopLoginTimer(from);
@@ -65,23 +64,23 @@ void TServer::receivedlogininfo(int from, const QByteArray &payload)
     m_seats[from].name = name;
     note("connection " + wire::number(from) + " is " + name);
 
-    sendToAll(wire::toClient::newplayerinfo(from, name));
+    sendToAll(NewPlayerInfo{from, name}.encode());
     for (int i = 1; i <= m_connectioncount; ++i) {
         if (i != from && m_seats[i].connected)
-            sendTo(from, wire::toClient::existingplayers(i, m_seats[i].name));
+            sendTo(from, ExistingPlayers{i, m_seats[i].name}.encode());
     }
     if (version != wire::kVersion) {
         note(name + " has version " + version);
-        sendTo(1, wire::toClient::havewrongversion(name));
-        sendTo(from, wire::toClient::wrongversion());
+        sendTo(1, HaveWrongVersion{name}.encode());
+        sendTo(from, WrongVersion{}.encode());
     }
-    if (m_game.gamestarted)
+    if (gameOn())
         bringUpToDate(from);
 }
 
 void TServer::bringUpToDate(int n)
 {
-    wire::GameStats stats;
+    GameStats stats;
     stats.recipient = n;
     stats.turn = m_game.turn;
     stats.bidder = m_game.bidder;
@@ -90,66 +89,51 @@ void TServer::bringUpToDate(int n)
     stats.sandbag = m_game.sandbag;
     stats.roundnumber = m_game.roundnumber;
     stats.totalbids = m_game.totalbids;
-    for (int team = 1; team <= 2; ++team) {
-        stats.teamscore[team - 1] = m_game.teamscore[team];
-        stats.teambags[team - 1] = m_game.teambags[team];
-    }
+    stats.teamscore = {m_game.teamscore[1], m_game.teamscore[2]};
+    stats.teambags = {m_game.teambags[1], m_game.teambags[2]};
     for (int seat = 1; seat <= cards::kSeats; ++seat) {
         const SeatRecord &r = m_seats[seat];
-        stats.seats[seat - 1] = {seat, r.tricks, r.bid, r.tablecard, r.blindnil, r.hasbid};
+        stats.seats.append({seat, r.tricks, r.bid, r.tablecard, r.blindnil, r.hasbid});
     }
-    sendTo(n, wire::toClient::gamestats(stats));
+    sendTo(n, stats.encode());
 
     if (!cards::isSeat(n))
         return;
-    int hand[cards::kHandSize + 1] = {};
+    LoadCards hand{n, {}};
     for (int slot = 1; slot <= cards::kHandSize; ++slot)
-        hand[slot] = m_seats[n].hand[slot];
-    sendTo(n, wire::toClient::loadcards(n, hand));
+        hand.cards.append({slot, m_seats[n].hand[slot]});
+    sendTo(n, hand.encode());
     if (bidAwaited(n))
-        sendTo(n, wire::toClient::getbid(m_game.bidder, m_game.totalbids));
+        sendTo(n, GetBid{m_game.bidder, m_game.totalbids}.encode());
     // Between tricks and during the bidding `turn` still names the last
     // player; only a card actually awaited is asked for.
     if (cardAwaited(n))
-        sendTo(n, wire::toClient::nextplayer(m_game.turn, m_game.ledcard));
+        sendTo(n, NextPlayer{m_game.turn, m_game.ledcard}.encode());
 }
 
-void TServer::justwatch(int from, const QByteArray &payload)
+void TServer::justwatch(int from, const wire::toHost::JustWatch &m)
 {
-    wire::FieldReader fields(payload);
-    const std::optional<int> seat = fields.nextInt();
-    if (!seat || !cards::isSeat(*seat))
+    if (from != m.seat && from != 1)
         return;
-    if (from != *seat && from != 1)
-        return;
-    const std::optional<int> mode = lastInt(fields.text());
-    SeatRecord &record = m_seats[*seat];
-    if (mode == 2) {
+    SeatRecord &record = m_seats[m.seat];
+    if (m.mode == wire::toHost::JustWatch::kPlay) {
         record.justwatching = false;
-        sendToAll(wire::toClient::justwatching(*seat, 2));
+        sendToAll(JustWatching{m.seat, m.mode}.encode());
         return;
     }
-    if (mode != 1 || !m_game.gamestarted)
+    if (!gameOn())
         return;
     record.justwatching = true;
-    sendToAll(wire::toClient::justwatching(*seat, 1));
-    if (cardAwaited(*seat))
-        armComputer(2, *seat);
-    else if (bidAwaited(*seat))
-        armComputer(1, *seat);
+    sendToAll(JustWatching{m.seat, m.mode}.encode());
+    armComputerIfAwaited(m.seat);
 }
 
-void TServer::kickhim(int from, const QByteArray &payload)
+void TServer::kickhim(int from, const wire::toHost::KickHim &m)
 {
-    wire::FieldReader fields(payload);
-    const std::optional<int> n = fields.nextInt();
-    if (from != 1 || n != 1)
+    if (from != 1 || m.n != 1)
         return;
-    const std::optional<int> target = lastInt(fields.text());
-    if (!target || *target < 1 || *target > kMaxConnections)
-        return;
-    if (m_seats[*target].connected)
-        disconnectsock(*target);
+    if (m.victim <= kMaxConnections && m_seats[m.victim].connected)
+        disconnectsock(m.victim);
 }
 
 void TServer::disconnectsock(int n)
@@ -186,7 +170,7 @@ void TServer::departure(int n)
     }
     for (int i = 1; i <= m_connectioncount; ++i) {
         if (i != n && m_seats[i].connected)
-            m_port.send(i, wire::toClient::playerdisconnected(n, record.name));
+            m_port.send(i, PlayerDisconnected{n, record.name}.encode());
     }
     note("connection " + wire::number(n) + " (" + record.name + ") left");
     record.connected = false;
@@ -195,47 +179,31 @@ void TServer::departure(int n)
 
     // The seat's cards, bid and tricks stay: the computer plays on from there
     // until someone takes the number. The hosting player's seat just waits.
-    if (!m_game.gamestarted || n == 1 || !cards::isSeat(n))
+    if (!gameOn() || n == 1 || !cards::isSeat(n))
         return;
-    if (bidAwaited(n))
-        armComputer(1, n);
-    else if (cardAwaited(n))
-        armComputer(2, n);
+    armComputerIfAwaited(n);
 }
 
-void TServer::chat(int from, const QByteArray &payload)
+void TServer::chat(int from, const wire::toHost::Chat &m)
 {
-    wire::FieldReader fields(payload);
-    if (fields.nextInt() != from)
-        return;
-    sendToAll(wire::toClient::chat(from, m_seats[from].name + " chats: " + fields.text()));
+    if (m.n == from)
+        sendToAll(Chat{from, m_seats[from].name + " chats: " + m.text}.encode());
 }
 
-void TServer::action(int from, const QByteArray &payload)
+void TServer::action(int from, const wire::toHost::Action &m)
 {
-    wire::FieldReader fields(payload);
-    if (fields.nextInt() != from)
-        return;
-    sendToAll(wire::toClient::action(from, m_seats[from].name + ' ' + fields.text()));
+    if (m.n == from)
+        sendToAll(Action{from, m_seats[from].name + ' ' + m.text}.encode());
 }
 
-void TServer::playasound(int from, const QByteArray &payload)
+void TServer::playasound(int from, const wire::toHost::PlayASound &m)
 {
-    wire::FieldReader fields(payload);
-    if (fields.nextInt() != from)
-        return;
-    QByteArray sound = fields.text();
-    if (sound.endsWith('+'))
-        sound.chop(1);
-    sendToAll(wire::toClient::playasound(from, sound));
+    if (m.n == from)
+        sendToAll(PlayASound{from, m.sound}.encode());
 }
 
-void TServer::botspeed(int from, const QByteArray &payload)
+void TServer::botspeed(int from, const wire::toHost::BotSpeed &m)
 {
-    wire::FieldReader fields(payload);
-    if (from != 1 || fields.nextInt() != 1)
-        return;
-    const std::optional<int> delay = lastInt(fields.text());
-    if (delay && *delay >= 0 && *delay <= kLongestBotDelay)
-        m_botspeed = *delay;
+    if (from == 1 && m.n == 1)
+        m_botspeed = m.milliseconds;
 }

@@ -2,41 +2,34 @@
 // the bidding round, the pause timer and the score-display handshake.
 #include "host/tserver.h"
 
+#include "protocol/clientmessages.h"
 #include "protocol/message.h"
 
 #include <algorithm>
 
 namespace {
-constexpr int kBlindNil = 100;
+using namespace wire::toClient;
+using wire::kBlindNil;
 constexpr int kTrickPause = 3; // ticks
 constexpr int kHandPause = 15; // ticks
-constexpr int kNextHand = 2;   // pause timer modes
-constexpr int kNextLead = 3;
 } // namespace
 
-void TServer::startgame(int from, const QByteArray &payload)
+void TServer::startgame(int from, const wire::StartGame &m)
 {
     if (from != 1)
         return;
-    wire::FieldReader reader(payload);
-    QList<QByteArray> fields;
-    for (int i = 0; i < 4; ++i)
-        fields << reader.next();
-    const QByteArray rest = reader.text();
-    fields << rest.left(rest.indexOf('+') < 0 ? rest.size() : rest.indexOf('+'));
 
     // A restart must not leave the old game's pause or computer move behind.
     stopComputer();
     stopTimer1();
-    m_cardAwaited = false;
+    enterPhase(HostPhase::Bidding);
 
-    m_game.gamestarted = true;
-    m_game.sandbag = fields[2] == "y";
-    m_game.blind = fields[3] == "y";
-    m_game.startclub = fields[4] == "y";
-    m_game.playtoscore = wire::toInt(fields[1]).value_or(500);
-    note("game started by " + fields[0] + ", play to " + wire::number(m_game.playtoscore));
-    sendToAll(wire::toClient::startgame(fields));
+    m_game.sandbag = m.sandbagOn();
+    m_game.blind = m.blindOn();
+    m_game.startclub = m.startclubOn();
+    m_game.playtoscore = m.targetScore();
+    note("game started by " + m.starter + ", play to " + wire::number(m_game.playtoscore));
+    sendToAll(m.encode());
 
     for (int seat = 1; seat <= cards::kSeats; ++seat) {
         SeatRecord &r = m_seats[seat];
@@ -57,7 +50,7 @@ void TServer::startgame(int from, const QByteArray &payload)
 
 void TServer::startround()
 {
-    m_cardAwaited = false;
+    enterPhase(HostPhase::Bidding);
     if (checkforwin())
         return;
     for (int seat = 1; seat <= cards::kSeats; ++seat) {
@@ -74,7 +67,7 @@ void TServer::startround()
              wire::number(m_game.dealer));
     }
     if (anyoneConnected())
-        sendToAll(wire::toClient::startround(m_game.dealer, m_game.roundnumber));
+        sendToAll(StartRound{m_game.dealer, m_game.roundnumber}.encode());
     m_game.spadesbroken = false;
     dealcards();
     m_game.bidder = m_game.dealer;
@@ -116,9 +109,10 @@ void TServer::dealcards()
     for (int seat = 1; seat <= cards::kSeats; ++seat) {
         if (!m_seats[seat].connected)
             continue;
-        int cardsOf[cards::kHandSize + 1] = {};
-        std::copy(m_seats[seat].hand.begin(), m_seats[seat].hand.end(), cardsOf);
-        sendTo(seat, wire::toClient::mycards(seat, cardsOf));
+        MyCards hand{seat, {}};
+        for (int slot = 1; slot <= cards::kHandSize; ++slot)
+            hand.cards.append({slot, m_seats[seat].hand[slot]});
+        sendTo(seat, hand.encode());
     }
     if (!eachCardOnce)
         reportMissingCards();
@@ -164,9 +158,9 @@ void TServer::getbids()
     }
     m_game.bidder = cards::nextSeat(m_game.bidder);
     if (anyoneConnected())
-        sendToAll(wire::toClient::getbid(m_game.bidder, m_game.totalbids));
+        sendToAll(GetBid{m_game.bidder, m_game.totalbids}.encode());
     if (isComputerSeat(m_seats[m_game.bidder]))
-        armComputer(1, m_game.bidder);
+        armComputer(ComputerMove::Bid, m_game.bidder);
 }
 
 void TServer::closeBidding()
@@ -178,7 +172,7 @@ void TServer::closeBidding()
              ", total " + wire::number(m_game.totalbids));
     }
     if (anyoneConnected())
-        sendToAll(wire::toClient::finalbid(m_game.totalbids, team1, team2));
+        sendToAll(FinalBid{m_game.totalbids, team1, team2}.encode());
     m_game.bidder = 0;
     m_game.ledcard = 0;
     m_game.winningseat = 0;
@@ -198,7 +192,7 @@ void TServer::closeBidding()
         for (int slot = 1; slot <= cards::kHandSize; ++slot) {
             if (m_seats[seat].hand[slot] == cards::kTwoOfClubs) {
                 m_game.turn = seat;
-                m_cardAwaited = true;
+                enterPhase(HostPhase::Playing);
                 offerCard(seat, slot);
                 return;
             }
@@ -209,18 +203,10 @@ void TServer::closeBidding()
     findplayer();
 }
 
-void TServer::mybid(int from, const QByteArray &payload)
+void TServer::mybid(int from, const wire::toHost::MyBid &m)
 {
-    QByteArrayView rest(payload);
-    const std::optional<int> seat = intOf(cut(rest));
-    if (!seat || (from != kFromHost && *seat != from))
-        return;
-    if (!bidAwaited(*seat))
-        return;
-    const std::optional<int> bid = lastInt(rest);
-    if (!bid || ((*bid < 0 || *bid > cards::kHandSize) && *bid != kBlindNil))
-        return;
-    takebid(*seat, *bid);
+    if (m.n == from && bidAwaited(m.n))
+        takebid(m.n, m.bid);
 }
 
 void TServer::takebid(int seat, int bid)
@@ -238,7 +224,7 @@ void TServer::takebid(int seat, int bid)
     if (notes())
         note("seat " + wire::number(seat) + " bids " + wire::number(announced));
     if (anyoneConnected())
-        sendToAll(wire::toClient::hebid(seat, announced));
+        sendToAll(HeBid{seat, announced}.encode());
     getbids();
 }
 
@@ -246,42 +232,42 @@ void TServer::findplayer()
 {
     m_game.turn = cards::nextSeat(m_game.turn);
     if (m_seats[m_game.turn].cardsLeft() == 0) {
-        m_cardAwaited = false;
         endround();
         return;
     }
-    m_cardAwaited = true;
+    enterPhase(HostPhase::Playing);
     if (anyoneConnected())
-        sendToAll(wire::toClient::nextplayer(m_game.turn, m_game.ledcard));
+        sendToAll(NextPlayer{m_game.turn, m_game.ledcard}.encode());
     if (isComputerSeat(m_seats[m_game.turn]))
-        armComputer(2, m_game.turn);
+        armComputer(ComputerMove::Card, m_game.turn);
 }
 
-void TServer::armTimer1(int countdown, int mode)
+void TServer::armTimer1(int countdown, HostPhase pause)
 {
     m_port.stopTimer1();
     m_game.countdown = countdown;
-    m_timer1Mode = mode;
+    enterPhase(pause);
     m_port.startTimer1();
 }
 
+// The pause timer runs only in the two pauses; whoever stops it moves the
+// phase on straight after.
 void TServer::stopTimer1()
 {
     m_port.stopTimer1();
-    m_timer1Mode = 0;
 }
 
 void TServer::timer1Timer()
 {
-    if (m_timer1Mode == 0)
+    const HostPhase pause = m_phase;
+    if (pause != HostPhase::TrickPause && pause != HostPhase::HandPause)
         return;
     if (--m_game.countdown > 0)
         return;
-    const int mode = m_timer1Mode;
     stopTimer1();
-    if (mode == kNextHand)
+    if (pause == HostPhase::HandPause)
         startround();
-    else if (mode == kNextLead)
+    else
         starthand();
 }
 
@@ -291,15 +277,15 @@ void TServer::starthand()
     findplayer();
 }
 
-void TServer::closed(int from, const QByteArray &payload)
+void TServer::closed(int from, const wire::toHost::Closed &m)
 {
-    const std::optional<int> seat = lastInt(payload);
-    if (!seat || *seat != from || !cards::isSeat(*seat))
+    const int seat = m.n;
+    if (seat != from)
         return;
     // Only the score display between two hands can be dismissed.
-    if (m_timer1Mode != kNextHand)
+    if (m_phase != HostPhase::HandPause)
         return;
-    m_seats[*seat].hasclosed = true;
+    m_seats[seat].hasclosed = true;
     for (int s = 1; s <= cards::kSeats; ++s) {
         if (m_seats[s].connected && !m_seats[s].hasclosed)
             return;
@@ -310,9 +296,9 @@ void TServer::closed(int from, const QByteArray &payload)
 
 void TServer::armTrickPause()
 {
-    armTimer1(kTrickPause, kNextLead);
+    armTimer1(kTrickPause, HostPhase::TrickPause);
 }
 void TServer::armHandPause()
 {
-    armTimer1(kHandPause, kNextHand);
+    armTimer1(kHandPause, HostPhase::HandPause);
 }

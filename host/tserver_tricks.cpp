@@ -3,26 +3,17 @@
 #include "host/tserver.h"
 
 #include "host/scoring.h"
+#include "protocol/clientmessages.h"
 #include "protocol/message.h"
 
 namespace {
-constexpr int kEmptySlot = 1;
-constexpr int kSpadesNotBroken = 2;
-constexpr int kMustFollow = 3;
+using namespace wire::toClient;
 } // namespace
 
-void TServer::playcard(int from, const QByteArray &payload)
+void TServer::playcard(int from, const wire::toHost::PlayCard &m)
 {
-    QByteArrayView rest(payload);
-    const std::optional<int> seat = intOf(cut(rest));
-    if (!seat || (from != kFromHost && *seat != from))
-        return;
-    if (!cardAwaited(*seat))
-        return;
-    const std::optional<int> slot = lastInt(rest);
-    if (!slot)
-        return;
-    offerCard(*seat, *slot);
+    if (m.n == from && cardAwaited(m.n))
+        offerCard(m.n, m.handPosition);
 }
 
 void TServer::offerCard(int seat, int slot)
@@ -30,7 +21,7 @@ void TServer::offerCard(int seat, int slot)
     SeatRecord &record = m_seats[seat];
     const int card = cards::isHandPosition(slot) ? record.hand[slot] : 0;
     if (card == 0) {
-        sendTo(seat, wire::toClient::error(seat, kEmptySlot, slot));
+        sendTo(seat, Error{seat, Error::kEmptySlot, slot}.encode());
         return;
     }
     const int left = record.cardsLeft() - 1;
@@ -38,7 +29,7 @@ void TServer::offerCard(int seat, int slot)
     if (m_game.ledcard == 0) {
         m_game.leader = seat;
         if (getsuit(card) == cards::kSpades && !m_game.spadesbroken && checkforother(seat)) {
-            sendTo(seat, wire::toClient::error(seat, kSpadesNotBroken, slot));
+            sendTo(seat, Error{seat, Error::kSpadesNotBroken, slot}.encode());
             return;
         }
         m_game.ledcard = card;
@@ -51,7 +42,7 @@ void TServer::offerCard(int seat, int slot)
     }
 
     if (getsuit(card) != getsuit(m_game.ledcard) && checkforsuit(seat)) {
-        sendTo(seat, wire::toClient::error(seat, kMustFollow, slot));
+        sendTo(seat, Error{seat, Error::kMustFollow, slot}.encode());
         return;
     }
     if (beats(card, m_game.winningcard)) {
@@ -72,8 +63,8 @@ void TServer::offerCard(int seat, int slot)
 void TServer::placecard(int seat, int slot, int card, int cardsLeft)
 {
     if (anyoneConnected()) {
-        sendToAll(wire::toClient::heplayed(seat, card, cardsLeft));
-        sendTo(seat, wire::toClient::usecard(seat, slot));
+        sendToAll(HePlayed{seat, card, cardsLeft}.encode());
+        sendTo(seat, UseCard{seat, slot}.encode());
     }
     m_history.place(seat, card, m_game.cardsintrick == 1 ? 0 : m_game.ledcard, m_game.spadesbroken);
     if (getsuit(card) == cards::kSpades)
@@ -140,10 +131,9 @@ void TServer::endtrick()
     if (notes())
         note("seat " + wire::number(winner) + " takes the trick (" + wire::number(tricks) + ")");
     if (anyoneConnected())
-        sendToAll(wire::toClient::tooktrick(winner, tricks));
+        sendToAll(TookTrick{winner, tricks}.encode());
     m_game.nextleader = winner - 1;
     m_game.turn = m_game.nextleader;
-    m_cardAwaited = false;
     armTrickPause();
 }
 
@@ -152,8 +142,8 @@ void TServer::endround()
     const HandScore score = scoreHand(m_game, m_seats);
     m_game.teambags = score.teambags;
     m_game.teamscore = score.teamscore;
-    int values[16];
-    score.postscores(values);
+    PostScores scores;
+    score.postscores(scores.values);
     if (notes()) {
         note("hand " + wire::number(m_game.roundnumber) + " scored: team 1 " +
              wire::number(score.handtotal[1]) + " (" + wire::number(score.teamscore[1]) +
@@ -161,7 +151,7 @@ void TServer::endround()
              wire::number(score.teamscore[2]) + ")");
     }
     if (anyoneConnected())
-        sendToAll(wire::toClient::postscores(values));
+        sendToAll(scores.encode());
     for (int seat = 1; seat <= cards::kSeats; ++seat) {
         m_seats[seat].bid = 0;
         m_seats[seat].tricks = 0;
@@ -175,7 +165,7 @@ bool TServer::checkforwin()
     if (team == 0)
         return false;
     note("team " + wire::number(team) + " wins");
-    sendToAll(wire::toClient::winner(team));
-    m_game.gamestarted = false;
+    sendToAll(Winner{team}.encode());
+    enterPhase(HostPhase::NoGame);
     return true;
 }

@@ -142,24 +142,6 @@ QByteArray wrongversion()
     return WrongVersion{}.encode();
 }
 
-QByteArray gamestats(const wire::GameStats &s)
-{
-    GameStats m{s.recipient,
-                s.turn,
-                s.bidder,
-                s.playtoscore,
-                s.blind,
-                s.sandbag,
-                s.roundnumber,
-                s.totalbids,
-                {s.teamscore[0], s.teamscore[1]},
-                {s.teambags[0], s.teambags[1]},
-                {}};
-    for (const SeatStats &seat : s.seats)
-        m.seats.append(seat);
-    return m.encode();
-}
-
 template <class Hand> static QByteArray handOf(int seat, const int (&hand)[14])
 {
     Hand m{seat, {}};

@@ -58,22 +58,6 @@ QByteArray botspeed(int n, int milliseconds);
 QByteArray closed(int n);
 } // namespace toHost
 
-// The host's game in CMD_gamestats, one group for each seat.
-struct GameStats
-{
-    int recipient = 0;
-    int turn = 0;
-    int bidder = 0;
-    int playtoscore = 0;
-    bool blind = false;
-    bool sandbag = false;
-    int roundnumber = 0;
-    int totalbids = 0;
-    int teamscore[2] = {};
-    int teambags[2] = {};
-    SeatStats seats[4];
-};
-
 // Builders of the messages to a table (clientmessages.h has the types).
 namespace toClient {
 QByteArray sendlogininfo(int n);
@@ -82,7 +66,6 @@ QByteArray newplayerinfo(int n, const QByteArray &name);
 QByteArray existingplayers(int n, const QByteArray &name);
 QByteArray havewrongversion(const QByteArray &name);
 QByteArray wrongversion();
-QByteArray gamestats(const wire::GameStats &stats);
 // `hand` holds the cards of hand positions 1..13 (index 0 unused).
 QByteArray loadcards(int n, const int (&hand)[14]);
 QByteArray getbid(int bidder, int totalbids);

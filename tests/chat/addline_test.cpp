@@ -8,7 +8,7 @@ using Items = QStringList;
 
 TEST_F(ChatFixture, RelayedChatWithASmileyBecomesItemsInTheSeatStyle)
 {
-    chat->chatrecieved("3+Ann chats: hi :)#12 bye|clGreen");
+    chatrecieved("3+Ann chats: hi :)#12 bye|clGreen");
     // The body after the head starts with the blank that followed the colon.
     EXPECT_EQ(items(),
               (Items{"|Ann chats: @8", " @8", "hi @8", " @8", "<pic 2>", " @8", "bye @8"}));
@@ -79,7 +79,7 @@ TEST_F(ChatFixture, ACodeAtTheEndOfTheLineStillShowsTheFirstPicture)
 
 TEST_F(ChatFixture, AnActionStartingWithACodeShowsItsCharacters)
 {
-    chat->chatrecieved("1+You :)#12|clBlack");
+    chatrecieved("1+You :)#12|clBlack");
     EXPECT_EQ(items(), (Items{"|You : @6", ")#12 @6"}));
 }
 
@@ -163,9 +163,9 @@ TEST_F(ChatFixture, ClickingALinkOpensIt)
 
 TEST_F(ChatFixture, AStyleIsSharedByEveryLineOfItsSeat)
 {
-    chat->chatrecieved("4+Dan chats: one|clRed");
-    chat->chatrecieved("2+Bob chats: other|clNavy");
-    chat->chatrecieved("4+Dan chats: two|clLime");
+    chatrecieved("4+Dan chats: one|clRed");
+    chatrecieved("2+Bob chats: other|clNavy");
+    chatrecieved("4+Dan chats: two|clLime");
     for (int i = 0; i < view()->itemCount(); ++i) {
         const ChatView::ItemInfo it = view()->item(i);
         if (it.text.contains("Dan")) {
@@ -195,7 +195,7 @@ TEST_F(ChatFixture, ABarInTheTextCutsTheLineAndTurnsItRed)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.data);
         chat->ClearMainChat1Click();
-        chat->chatrecieved(c.data);
+        chatrecieved(c.data);
         EXPECT_EQ(view()->plainText(), QString::fromLatin1(c.text));
         EXPECT_EQ(view()->style(8).colour, c.colour);
     }
@@ -203,7 +203,7 @@ TEST_F(ChatFixture, ABarInTheTextCutsTheLineAndTurnsItRed)
 
 TEST_F(ChatFixture, MarkupFromTheNetworkIsShownAsText)
 {
-    chat->chatrecieved("3+Ann chats: <b>bold</b> &amp; <img src=x>|clBlack");
+    chatrecieved("3+Ann chats: <b>bold</b> &amp; <img src=x>|clBlack");
     EXPECT_EQ(view()->plainText(), "Ann chats:  <b>bold</b> &amp; <img src=x> ");
 }
 
@@ -211,7 +211,7 @@ TEST_F(ChatFixture, BadLineNumbersShowNothing)
 {
     for (const char *line : {"10+x", "-1+x", "a+x", "+x", "no plus at all", "99999999999+x"})
         chat->addlinetochat(QString::fromLatin1(line), 0);
-    chat->chatrecieved("12+Eve chats: hi|clRed");
+    chatrecieved("12+Eve chats: hi|clRed");
     EXPECT_EQ(view()->itemCount(), 0);
     chat->addlinetochat("9+ok", 0);
     EXPECT_EQ(items().first(), "| @14");

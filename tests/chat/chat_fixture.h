@@ -2,6 +2,7 @@
 
 #include "chat/chatpanel.h"
 #include "chat/chatview.h"
+#include "protocol/clientmessages.h"
 
 #include <QByteArrayList>
 #include <QLineEdit>
@@ -31,6 +32,13 @@ protected:
     }
 
     ChatView *view() const { return chat->mainchat(); }
+
+    // A relayed chat payload as it arrives: what does not decode never reaches the pane.
+    void chatrecieved(QByteArrayView payload)
+    {
+        if (const auto message = wire::toClient::Chat::decode(payload))
+            chat->chatrecieved(message->n, message->line);
+    }
 
     // The items of the view as "text@style" or "<pic N>", "|" before a new paragraph.
     QStringList items() const

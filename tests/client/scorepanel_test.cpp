@@ -1,4 +1,5 @@
 #include "client/scorepanel.h"
+#include "protocol/clientmessages.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -20,6 +21,12 @@ struct ScorePanelFixture : ::testing::Test
     QLabel *label(const QString &name) { return panel->findChild<QLabel *>(name); }
     QString text(const QString &name) { return label(name)->text(); }
     bool shown(const QString &name) { return label(name)->isVisibleTo(panel); }
+    // A posted score as it arrives: what does not decode never reaches the panel.
+    std::optional<ScoreBoardUpdate> post(QByteArrayView payload)
+    {
+        const auto message = wire::toClient::PostScores::decode(payload);
+        return message ? std::optional(panel->postscores(*message)) : std::nullopt;
+    }
 };
 
 TEST_F(ScorePanelFixture, SitsOnTheBoardHiddenWithEveryControl)
@@ -40,7 +47,7 @@ TEST_F(ScorePanelFixture, SitsOnTheBoardHiddenWithEveryControl)
 TEST_F(ScorePanelFixture, PostsBothTeamsWithSignedContractTexts)
 {
     // tricks, contract, team bags, bagged, penalty, hand total, score, nil.
-    const auto board = panel->postscores("4+9+-40+0+3+10+0+3+0+-100+-40+-100+210+360+0+0+");
+    const auto board = post("4+9+-40+0+3+10+0+3+0+-100+-40+-100+210+360+0+0+");
     ASSERT_TRUE(board.has_value());
     EXPECT_TRUE(panel->isVisible());
     EXPECT_EQ(text("label_teamtricks1"), "4");
@@ -59,10 +66,10 @@ TEST_F(ScorePanelFixture, PostsBothTeamsWithSignedContractTexts)
     EXPECT_TRUE(shown("image_teamset2"));
     EXPECT_EQ(text("label_teamscore1"), "Total Score: 210");
     EXPECT_EQ(text("label_teamscore2"), "Total Score: 360");
-    EXPECT_EQ(board->bags[0], "3");
-    EXPECT_EQ(board->bags[1], "10");
-    EXPECT_EQ(board->score[0], "210");
-    EXPECT_EQ(board->score[1], "360");
+    EXPECT_EQ(board->bags[0], 3);
+    EXPECT_EQ(board->bags[1], 10);
+    EXPECT_EQ(board->score[0], 210);
+    EXPECT_EQ(board->score[1], 360);
 }
 
 TEST_F(ScorePanelFixture, NilResultsPickTheirPicture)
@@ -76,8 +83,7 @@ TEST_F(ScorePanelFixture, NilResultsPickTheirPicture)
                  {"0+0+", false, false, false, false, "", ""},
                  {"-100+200+", false, true, true, false, "-100", "200"}};
     for (const auto &c : cases) {
-        ASSERT_TRUE(
-            panel->postscores(QByteArray("3+10+30+100+0+0+0+0+0+0+130+300+130+300+") + c.nils));
+        ASSERT_TRUE(post(QByteArray("3+10+30+100+0+0+0+0+0+0+130+300+130+300+") + c.nils));
         EXPECT_EQ(shown("image_nilgood1"), c.good1) << c.nils;
         EXPECT_EQ(shown("image_nilbad1"), c.bad1) << c.nils;
         EXPECT_EQ(shown("image_nilgood2"), c.good2) << c.nils;
@@ -91,12 +97,12 @@ TEST_F(ScorePanelFixture, NilResultsPickTheirPicture)
 
 TEST_F(ScorePanelFixture, BrokenMessageChangesNothing)
 {
-    ASSERT_TRUE(panel->postscores("1+2+3+4+5+6+7+8+0+0+11+12+13+14+0+0+"));
+    ASSERT_TRUE(post("1+2+3+4+5+6+7+8+0+0+11+12+13+14+0+0+"));
     panel->hide();
     for (const QByteArray &bad : {QByteArray("1+2+3+4+5+6+7+8+0+0+11+12+13+14+0+0"),
                                   QByteArray("1+2+x+4+5+6+7+8+0+0+11+12+13+14+0+0+"),
                                   QByteArray(""), QByteArray("99999999999+2+")}) {
-        EXPECT_FALSE(panel->postscores(bad)) << bad.constData();
+        EXPECT_FALSE(post(bad)) << bad.constData();
         EXPECT_FALSE(panel->isVisible());
         EXPECT_EQ(text("label_teamtricks1"), "1");
         EXPECT_EQ(text("label_teamtrickscore1"), "=+3");
@@ -108,7 +114,7 @@ TEST_F(ScorePanelFixture, ResetBlanksTheHandButKeepsContractText)
     panel->setTeamBids(1, "7");
     panel->setTeamBids(3, "9"); // no such team: ignored
     EXPECT_EQ(text("label_teambids1"), "7");
-    ASSERT_TRUE(panel->postscores("4+9+-40+90+3+10+0+3+0+-100+-40+-110+210+360+100+-100+"));
+    ASSERT_TRUE(post("4+9+-40+90+3+10+0+3+0+-100+-40+-110+210+360+100+-100+"));
     panel->reset();
     for (const char *zero : {"label_teamtricks", "label_teamsands", "label_teamtotal",
                              "label_teambids", "label_teamscore"}) {
@@ -127,7 +133,7 @@ TEST_F(ScorePanelFixture, ResetBlanksTheHandButKeepsContractText)
 
 TEST_F(ScorePanelFixture, CloseHidesAndTellsTheTable)
 {
-    ASSERT_TRUE(panel->postscores("1+2+3+4+5+6+7+8+0+0+11+12+13+14+0+0+"));
+    ASSERT_TRUE(post("1+2+3+4+5+6+7+8+0+0+11+12+13+14+0+0+"));
     int closes = 0;
     QObject::connect(panel, &ScorePanel::closeClicked, [&] { ++closes; });
     QTest::mouseClick(panel->findChild<QPushButton *>("button_close"), Qt::LeftButton);

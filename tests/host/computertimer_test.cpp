@@ -95,7 +95,7 @@ TEST(ComputerTimer, WatchingACardThenStoppingPlaysOnceThenWaitsForThePerson)
     t.host.start();
     ASSERT_TRUE(t.runUntil([&] { return t.host.server.cardAwaited(2); }));
     t.host.deliver(2, wire::toHost::justwatch(2, 1));
-    ASSERT_EQ(t.host.server.computerMode(), 2);
+    ASSERT_EQ(t.host.server.computerMove(), ComputerMove::Card);
     t.host.deliver(2, wire::toHost::justwatch(2, 2));
     t.host.port.advance(TServer::kNormal);
     EXPECT_EQ(t.host.seatRecord(2).cardsLeft(), 12);
@@ -116,7 +116,7 @@ TEST(ComputerTimer, NothingMovesDuringThePauseAfterATrick)
     ASSERT_TRUE(t.runUntil([&] { return !t.all(1, "CMD_tooktrick").isEmpty(); }));
     EXPECT_EQ(t.all(1, "CMD_tooktrick"), QList<QByteArray>{"CMD_tooktrick+3+1+"});
     EXPECT_FALSE(t.host.port.computerTimerRunning());
-    EXPECT_EQ(t.host.server.timer1Mode(), 3);
+    EXPECT_EQ(t.host.server.phase(), HostPhase::TrickPause);
     ASSERT_EQ(t.host.game().turn, 2); // the seat before the winner
 
     t.people[1].received.clear();

@@ -143,7 +143,7 @@ TEST(Connections, DepartureOfAnAwaitedSeatSchedulesTheComputerButNotForSeatOne)
     ASSERT_EQ(h.game().bidder, 2);
     EXPECT_FALSE(h.port.computerTimerRunning()); // a person's seat is waited for
     h.server.connectionClosed(2);
-    EXPECT_EQ(h.server.computerMode(), 1);
+    EXPECT_EQ(h.server.computerMove(), ComputerMove::Bid);
     EXPECT_EQ(h.server.computerSeat(), 2);
     while (h.game().bidder != 1 && h.port.step()) {
     }
@@ -152,7 +152,7 @@ TEST(Connections, DepartureOfAnAwaitedSeatSchedulesTheComputerButNotForSeatOne)
     ASSERT_EQ(h.game().bidder, 1);
     h.server.connectionClosed(1);
     EXPECT_FALSE(h.port.computerTimerRunning());
-    EXPECT_EQ(h.server.computerMode(), 0);
+    EXPECT_EQ(h.server.computerMove(), ComputerMove::None);
 }
 
 TEST(Connections, AcceptedButNotLoggedInSeatIsWaitedForUntilItsLoginDeadline)
@@ -165,7 +165,7 @@ TEST(Connections, AcceptedButNotLoggedInSeatIsWaitedForUntilItsLoginDeadline)
     EXPECT_FALSE(h.port.computerTimerRunning());
     h.port.advance(limits::kLoginDeadlineMs);
     EXPECT_EQ(h.port.closedByHost, QList<int>{2});
-    EXPECT_EQ(h.server.computerMode(), 1);
+    EXPECT_EQ(h.server.computerMove(), ComputerMove::Bid);
     EXPECT_EQ(h.server.computerSeat(), 2);
 }
 

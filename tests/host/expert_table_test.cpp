@@ -5,6 +5,7 @@
 #include "host/shuffle.h"
 #include "host/tserver.h"
 #include "host/virtualport.h"
+#include "protocol/hostmessages.h"
 #include "protocol/message.h"
 
 #include <gtest/gtest.h>
@@ -36,12 +37,13 @@ std::vector<Moment> recordedMoments(int count)
     server.setComputerKind(ComputerKind::Expert);
     port.attach(&server);
     server.Sock1Accept();
-    server.dispatch(1, unterminated(wire::toHost::startgame("t", "100000", true, true, false)));
+    server.dispatch(1,
+                    unterminated(wire::StartGame::of("t", "100000", true, true, false).encode()));
     server.connectionClosed(1);
     while (int(out.size()) < count && port.step()) {
         const int seat = server.computerSeat();
-        const bool bid = server.computerMode() == 1 && server.bidAwaited(seat);
-        if (bid || (server.computerMode() == 2 && server.cardAwaited(seat)))
+        const bool bid = server.computerMove() == ComputerMove::Bid && server.bidAwaited(seat);
+        if (bid || (server.computerMove() == ComputerMove::Card && server.cardAwaited(seat)))
             out.push_back({server.game(), server.seats(), server.history(), seat, bid});
     }
     return out;
@@ -100,11 +102,13 @@ TEST(ExpertAtTheTable, NeverOffersACardTheHostRefuses)
     port.attach(&server);
     for (int n = 1; n <= cards::kSeats; ++n) {
         server.Sock1Accept();
-        server.dispatch(n, unterminated(wire::toHost::logininfo(n, wire::kVersion, "p")));
+        // The name's end mark and the terminator both go.
+        server.dispatch(n, wire::toHost::logininfo(n, wire::kVersion, "p").chopped(2));
     }
     Lcg choice(5u);
     int cardsPlayed = 0;
-    server.dispatch(1, unterminated(wire::toHost::startgame("p", "100000", true, true, false)));
+    server.dispatch(1,
+                    unterminated(wire::StartGame::of("p", "100000", true, true, false).encode()));
     const GameState &game = server.game();
     while (cardsPlayed < 2500) {
         if (server.bidAwaited(game.bidder)) {

@@ -257,7 +257,7 @@ TEST(ComputerMoves, WatchingStartsAComputerMoveOnlyForWhatIsAwaited)
     h.deliver(3, wire::toHost::justwatch(3, 1)); // seat 2 bids now, not seat 3
     EXPECT_FALSE(h.port.computerTimerRunning());
     h.deliver(2, wire::toHost::mybid(2, 4));
-    EXPECT_EQ(h.server.computerMode(), 1);
+    EXPECT_EQ(h.server.computerMove(), ComputerMove::Bid);
     EXPECT_EQ(h.server.computerSeat(), 3);
     EXPECT_EQ(h.port.computerDelay(), TServer::kNormal);
     h.port.step();
@@ -271,7 +271,7 @@ TEST(Restart, SecondStartDuringThePauseLeavesNoOldTimerBehind)
         t.people[s].closes = false;
     t.host.start();
     t.runUntil([&] { return t.all(1, "CMD_tooktrick").size() == 2; });
-    ASSERT_EQ(t.host.server.timer1Mode(), 3);
+    ASSERT_EQ(t.host.server.phase(), HostPhase::TrickPause);
     t.host.clear();
     for (int s = 1; s <= 4; ++s)
         t.people[s].received.clear();
@@ -280,7 +280,7 @@ TEST(Restart, SecondStartDuringThePauseLeavesNoOldTimerBehind)
     EXPECT_EQ(g.teamscore[1] + g.teamscore[2] + g.teambags[1] + g.teambags[2], 0);
     EXPECT_EQ(g.roundnumber, 1);
     EXPECT_EQ(g.dealer, 1);
-    EXPECT_EQ(t.host.server.timer1Mode(), 0);
+    EXPECT_EQ(t.host.server.phase(), HostPhase::Bidding);
     t.settle(); // the new hand is bid and its first trick played
     ASSERT_TRUE(t.runUntil([&] { return !t.all(1, "CMD_postscores").isEmpty(); }));
     EXPECT_EQ(t.all(1, "CMD_startround"), QList<QByteArray>{"CMD_startround+1+1+"});

@@ -112,7 +112,7 @@ TEST(WholeHand, PauseOfThreeTicksAfterATrickAndNoLeadAfterTheLast)
     t.host.start();
     t.runUntil([&] { return !t.all(1, "CMD_tooktrick").isEmpty(); });
     const std::int64_t took = t.host.port.now();
-    EXPECT_EQ(t.host.server.timer1Mode(), 3);
+    EXPECT_EQ(t.host.server.phase(), HostPhase::TrickPause);
     t.host.port.advance(2999);
     t.settle();
     EXPECT_TRUE(named(t.people[1].received, "CMD_nextplayer").size() == 4);
@@ -143,7 +143,7 @@ TEST(WholeHand, AllConnectedSeatsClosingStartsTheNextHandAtOnce)
     EXPECT_EQ(t.host.port.now(), scored);
     EXPECT_EQ(t.all(1, "CMD_startround")[1], "CMD_startround+2+2+");
     EXPECT_EQ(ints(t.all(1, "CMD_getbid")[4])[0], 3);
-    EXPECT_NE(t.host.server.timer1Mode(), 2);
+    EXPECT_NE(t.host.server.phase(), HostPhase::HandPause);
 }
 
 TEST(WholeHand, OneSeatNotClosingWaitsFifteenTicks)

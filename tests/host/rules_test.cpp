@@ -175,11 +175,11 @@ TEST(Scoring, PostscoresOrder)
         s.teamscore[t] = 70 + t;
         s.nilscore[t] = 80 + t;
     }
-    int v[16];
+    std::array<int, 16> v{};
     s.postscores(v);
-    const int expected[16] = {11, 12, 21, 22, 31, 32, 41, 42, 51, 52, 61, 62, 71, 72, 81, 82};
-    for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(v[i], expected[i]);
+    const std::array<int, 16> expected = {11, 12, 21, 22, 31, 32, 41, 42,
+                                          51, 52, 61, 62, 71, 72, 81, 82};
+    EXPECT_EQ(v, expected);
 }
 
 TEST(Winner, TargetAndTies)

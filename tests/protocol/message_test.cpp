@@ -101,23 +101,4 @@ TEST(Messages, HostToClientCatalogue)
     const int scores[16] = {6, 7, 50, -60, 1, 0, 1, 0, 0, 0, 51, -60, 51, -60, 0, 100};
     EXPECT_EQ(toClient::postscores(scores),
               ff("CMD_postscores+6+7+50+-60+1+0+1+0+0+0+51+-60+51+-60+0+100+"));
-
-    GameStats stats;
-    stats.recipient = 6;
-    stats.turn = 2;
-    stats.bidder = 0;
-    stats.playtoscore = 500;
-    stats.blind = true;
-    stats.sandbag = false;
-    stats.roundnumber = 3;
-    stats.totalbids = 11;
-    stats.teamscore[0] = 120;
-    stats.teamscore[1] = -40;
-    stats.teambags[0] = 2;
-    stats.teambags[1] = 0;
-    for (int s = 0; s < 4; ++s)
-        stats.seats[s] = {s + 1, s, 3, s == 0 ? 27 : 0, s == 3, true};
-    EXPECT_EQ(toClient::gamestats(stats),
-              ff("CMD_gamestats+6+2+0+500+y+n+3+11+120+-40+2+0+1+0+3+27+n+y+2+1+3+0+n+y+3+2+3+0+n+"
-                 "y+4+3+3+0+y+y"));
 }
