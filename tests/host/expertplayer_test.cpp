@@ -69,28 +69,34 @@ struct Position
 
 TEST(ExpertCard, PlaysTheClearCardInTheseTightSpots)
 {
-    // Partner (seat 2) bid Nil and is winning the trick: take it over.
-    EXPECT_EQ(Position(4, "KH 3H 2C", "4C 5C 6C 7C 8C 9C")
-                  .trick(1, {"5H", "9H", "7H"})
-                  .bids({4, 0, 4, 4})
-                  .tricks({3, 0, 4, 3})
-                  .play(),
-              "KH");
-    // An opponent's Nil (seat 2) is winning: duck under it and set the Nil.
-    EXPECT_EQ(Position(3, "AH 2H", "3C 4C 5C 6C")
-                  .trick(1, {"5H", "QH"})
-                  .bids({4, 0, 4, 5})
-                  .tricks({4, 0, 4, 3})
-                  .play(),
-              "2H");
-    // Contract made with nine bags: the overtrick would cost a hundred.
-    EXPECT_EQ(Position(1, "9H 4H", "2S 3S 4S")
-                  .trick(2, {"5H", "3H", "7H"})
-                  .bids({3, 4, 3, 4})
-                  .tricks({3, 3, 3, 2})
-                  .bags(9)
-                  .play(),
-              "4H");
+    const struct
+    {
+        const char *why;
+        Position at;
+        const char *card;
+    } cases[] = {
+        {"partner (seat 2) bid Nil and is winning the trick: take it over",
+         Position(4, "KH 3H 2C", "4C 5C 6C 7C 8C 9C")
+             .trick(1, {"5H", "9H", "7H"})
+             .bids({4, 0, 4, 4})
+             .tricks({3, 0, 4, 3}),
+         "KH"},
+        {"an opponent's Nil (seat 2) is winning: duck under it and set the Nil",
+         Position(3, "AH 2H", "3C 4C 5C 6C")
+             .trick(1, {"5H", "QH"})
+             .bids({4, 0, 4, 5})
+             .tricks({4, 0, 4, 3}),
+         "2H"},
+        {"contract made with nine bags: the overtrick would cost a hundred",
+         Position(1, "9H 4H", "2S 3S 4S")
+             .trick(2, {"5H", "3H", "7H"})
+             .bids({3, 4, 3, 4})
+             .tricks({3, 3, 3, 2})
+             .bags(9),
+         "4H"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.at.play(), c.card) << c.why;
 }
 
 struct BidCase
