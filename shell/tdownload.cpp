@@ -1,9 +1,9 @@
 // The lobby download window.
 #include "shell/tdownload.h"
 
-#include "shell/jpegimage.h"
 #include "platform/programfolder.h"
 #include "platform/settingsfile.h"
+#include "shell/jpegimage.h"
 #include "shell/shelllauncher.h"
 
 #include <QDir>
