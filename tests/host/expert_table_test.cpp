@@ -103,7 +103,7 @@ TEST(ExpertAtTheTable, NeverOffersACardTheHostRefuses)
     for (int n = 1; n <= cards::kSeats; ++n) {
         server.Sock1Accept();
         // The name's end mark and the terminator both go.
-        server.dispatch(n, wire::toHost::logininfo(n, wire::kVersion, "p").chopped(2));
+        server.dispatch(n, wire::toHost::LoginInfo{n, wire::kVersion, "p"}.encode().chopped(2));
     }
     Lcg choice(5u);
     int cardsPlayed = 0;
@@ -115,14 +115,15 @@ TEST(ExpertAtTheTable, NeverOffersACardTheHostRefuses)
             const int seat = game.bidder;
             const int roll = int(choice.draw(8));
             const int bid = roll == 0 ? 100 : roll == 1 ? 0 : 1 + int(choice.draw(6));
-            server.dispatch(seat, unterminated(wire::toHost::mybid(seat, bid)));
+            server.dispatch(seat, unterminated(wire::toHost::MyBid{seat, bid}.encode()));
             continue;
         }
         const int seat = game.turn;
         if (server.cardAwaited(seat)) {
             const ComputerCard chosen = expertplay(game, server.seats(), server.history(), seat, 4);
             const int before = server.seats()[seat].cardsLeft();
-            server.dispatch(seat, unterminated(wire::toHost::playcard(seat, chosen.handPosition)));
+            server.dispatch(
+                seat, unterminated(wire::toHost::PlayCard{seat, chosen.handPosition}.encode()));
             ASSERT_EQ(server.seats()[seat].cardsLeft(), before - 1) << "card " << cardsPlayed;
             ++cardsPlayed;
             continue;
