@@ -149,6 +149,10 @@ bool KeyboardPlay::handleKey(QKeyEvent *event, bool inBidField)
     // too; they are not moves.
     if (!playsFromHere(m_table.window->focusWidget()))
         return false;
+    if (event->key() == Qt::Key_H) {
+        emit hintWanted();
+        return true;
+    }
     if (bidding() && handleBidKey(event->key()))
         return true;
     // In the number field the other keys edit the number.

@@ -13,8 +13,8 @@ class QWidget;
 // Plays the table from the keyboard, beside the mouse. On the own turn Left
 // and Right move the focus over the own cards and Enter or Space plays the
 // focused one; while bidding, Up and Down change the number, Enter bids, N
-// bids Nil, B bids Blind Nil and L looks at the cards; Escape closes the
-// score panel. Every action presses the same control the mouse does, or asks
+// bids Nil, B bids Blind Nil and L looks at the cards; H asks for a hint;
+// Escape closes the score panel. Every action presses the same control the mouse does, or asks
 // for the card as a click on it would.
 class KeyboardPlay : public QObject
 {
@@ -33,6 +33,8 @@ public:
 signals:
     // Enter or Space on the own card at this hand position.
     void cardChosen(int position);
+    // H: the player asks for a hint.
+    void hintWanted();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -88,6 +88,9 @@ void addAccelerators(QMenuBar *bar)
     addMnemonicsTo(bar->actions());
     const std::pair<const char *, QKeySequence> shortcuts[] = {
         {"StartGame1", QKeySequence(Qt::CTRL | Qt::Key_N)},
+        // Plain H gives a hint too, but only while the table has the focus:
+        // in the chat entry it types.
+        {"Hint1", QKeySequence(Qt::CTRL | Qt::Key_H)},
         {"Exit1", QKeySequence(Qt::CTRL | Qt::Key_Q)},
         {"LastTrick1", QKeySequence(Qt::CTRL | Qt::Key_L)},
         {"Content1", QKeySequence(Qt::Key_F1)},

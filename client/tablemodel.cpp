@@ -2,6 +2,8 @@
 
 #include "protocol/cards.h"
 
+#include <algorithm>
+
 namespace {
 
 template <typename... F> struct Overloaded : F...
@@ -42,17 +44,22 @@ void TableModel::apply(const wire::ToClient &message)
                        newGame();
                        m_bagPenalty = m.sandbagOn();
                        m_blindAllowed = m.blindOn();
+                       m_startClub = m.startclubOn();
                        m_playToScore = QString::fromLatin1(m.target);
                    },
                    [this](const StartRound &m) {
                        m_round = m.roundnumber;
+                       m_dealer = cards::isSeat(m.dealer) ? m.dealer : 0;
                        newHand();
                    },
                    [this](const NextPlayer &m) {
                        m_turnseat = m.turn;
-                       if (m.ledcard && *m.ledcard == 0)
+                       if (m.ledcard && *m.ledcard == 0) {
                            for (Seat &s : m_seats)
                                s.played = 0;
+                           m_trick.fill(0);
+                           m_trickLeader = 0;
+                       }
                    },
                    [this](const GetBid &m) {
                        m_awaitedBidder = m.bidder;
@@ -60,6 +67,7 @@ void TableModel::apply(const wire::ToClient &message)
                    },
                    [this](const HeBid &m) {
                        if (Seat *s = seatAt(m.seat)) {
+                           s->hasbid = true;
                            s->blind = s->blind || m.bid == wire::kBlindNil;
                            s->bid = m.bid == wire::kBlindNil ? 0 : m.bid;
                            s->nil = s->nil || s->bid == 0;
@@ -80,12 +88,15 @@ void TableModel::apply(const wire::ToClient &message)
                    [this](const HePlayed &m) {
                        if (Seat *s = seatAt(m.seat))
                            s->played = cards::isCard(m.card) ? m.card : 0;
+                       cardPlayed(m);
                    },
                    [this](const MyCards &m) { m_dealt = m.cards; },
                    [this](const LoadCards &m) { m_dealt = m.cards; },
                    [this](const TookTrick &m) {
                        if (Seat *s = seatAt(m.seat))
                            s->tricks = m.tricks;
+                       m_trick.fill(0);
+                       m_trickLeader = 0;
                    },
                    [this](const PostScores &m) {
                        for (int team = 1; team <= 2; ++team) {
@@ -116,6 +127,7 @@ void TableModel::apply(const wire::ToClient &message)
                                continue;
                            s->tricks = stats.tricks;
                            s->bid = stats.bid;
+                           s->hasbid = stats.hasbid;
                            s->nil = s->nil || (stats.hasbid && stats.bid == 0);
                            s->blind = s->blind || (stats.hasbid && stats.blindnil);
                            s->played = cards::isCard(stats.tablecard) ? stats.tablecard : 0;
@@ -123,6 +135,7 @@ void TableModel::apply(const wire::ToClient &message)
                        m_playToScore = QString::number(m.playtoscore);
                        m_blindAllowed = m.blind;
                        m_bagPenalty = m.sandbag;
+                       resyncTrick(m.seats);
                        for (int seat = 1; seat <= kSeats; ++seat)
                            if (m_seats[seat].name == kWaiting)
                                m_seats[seat].name = defaultName(seat);
@@ -172,23 +185,77 @@ bool TableModel::spyLeft(int n, const QString &name)
     return true;
 }
 
+void TableModel::cardPlayed(const wire::toClient::HePlayed &m)
+{
+    // Each seat lays one card a trick, and no card comes twice in a hand.
+    if (!cards::isSeat(m.seat) || !cards::isCard(m.card) || m_trick[m.seat] != 0 ||
+        (m_history.played >> m.card & 1) != 0)
+        return;
+    if (m_trickLeader == 0) {
+        // The trick opens with this card, or opened before a resync: cards go
+        // round in seat order, so its leader sits as many seats back as there
+        // are cards on the table.
+        const int onTable = int(
+            std::count_if(m_trick.begin() + 1, m_trick.end(), [](int card) { return card != 0; }));
+        m_trickLeader = (m.seat - 1 - onTable + 2 * kSeats) % kSeats + 1;
+    }
+    m_history.place(m.seat, m.card, m_trick[m_trickLeader], m_spadesBroken);
+    m_spadesBroken = m_spadesBroken || getsuit(m.card) == cards::kSpades;
+    m_trick[m.seat] = m.card;
+    const int left = m.cardsLeft ? *m.cardsLeft : m_cardsLeft[m.seat] - 1;
+    m_cardsLeft[m.seat] = std::clamp(left, 0, kHandSize);
+}
+
+// Joining during a hand, the table learns the cards on the table but not the
+// tricks before: those cards stay unknown, and spades count as broken only
+// when one is seen.
+void TableModel::resyncTrick(const QList<wire::SeatStats> &seats)
+{
+    clearPlay();
+    int taken = 0;
+    for (const wire::SeatStats &stats : seats) {
+        if (!cards::isSeat(stats.seat))
+            continue;
+        taken += std::clamp(stats.tricks, 0, kHandSize);
+        if (cards::isCard(stats.tablecard) && (m_history.played >> stats.tablecard & 1) == 0) {
+            m_trick[stats.seat] = stats.tablecard;
+            m_history.played |= CardSet(1) << stats.tablecard;
+            m_spadesBroken = m_spadesBroken || getsuit(stats.tablecard) == cards::kSpades;
+        }
+    }
+    for (int seat = 1; seat <= kSeats; ++seat)
+        m_cardsLeft[seat] = std::clamp(kHandSize - taken - (m_trick[seat] != 0), 0, kHandSize);
+}
+
 void TableModel::newGame()
 {
     for (Seat &s : m_seats) {
         s.tricks = s.bid = s.played = 0;
+        s.hasbid = false;
         if (s.name == kWaiting)
             s.name = defaultName(int(&s - &m_seats[0]));
     }
     m_teams.fill({});
     clearHand();
+    clearPlay();
+}
+
+void TableModel::clearPlay()
+{
+    m_history.clear();
+    m_trick.fill(0);
+    m_trickLeader = 0;
+    m_cardsLeft.fill(kHandSize);
+    m_spadesBroken = false;
 }
 
 void TableModel::newHand()
 {
     for (Seat &s : m_seats) {
         s.tricks = s.bid = s.played = 0;
-        s.nil = s.blind = false;
+        s.nil = s.blind = s.hasbid = false;
     }
+    clearPlay();
     for (Team &team : m_teams)
         team.bids = 0;
     clearHand();

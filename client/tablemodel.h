@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host/computerkind.h"
+#include "host/seatknowledge.h"
 #include "protocol/wirecodec.h"
 
 #include <QByteArray>
@@ -29,6 +31,7 @@ public:
         // until we know our own seat, then the seat's computer name.
         QString fallback;
         int bid = 0; // 0 both before bidding and for Nil
+        bool hasbid = false;
         bool nil = false;
         bool blind = false;
         int tricks = 0;
@@ -85,6 +88,18 @@ public:
     QString playToScore() const { return m_playToScore; }
     bool bagPenalty() const { return m_bagPenalty; }
     bool blindAllowed() const { return m_blindAllowed; }
+    bool startClub() const { return m_startClub; }
+    int dealer() const { return m_dealer; } // 0 until a hand is dealt
+
+    // What the table has shown of the hand being played: the cards played and
+    // the suits each seat has shown out of, the open trick (by seat, 0 for
+    // none) and who led it, and how many cards each seat still holds. A table
+    // that joined during a hand has missed the earlier tricks and the leader.
+    const PlayHistory &history() const { return m_history; }
+    int trickCard(int seat) const { return cards::isSeat(seat) ? m_trick[seat] : 0; }
+    int trickLeader() const { return m_trickLeader; }
+    int cardsLeft(int seat) const { return cards::isSeat(seat) ? m_cardsLeft[seat] : 0; }
+    bool spadesBroken() const { return m_spadesBroken; }
 
     // The own hand: thirteen slots left to right, each holding a hand
     // position (1 to 13) whose card the host dealt.
@@ -123,11 +138,17 @@ public:
     bool setBotSpeed(int milliseconds);
     // Nothing before the login.
     std::optional<QByteArray> botSpeedMessage() const;
+    // The computer players of the host this table runs.
+    ComputerKind computers() const { return m_computers; }
+    void setComputers(ComputerKind kind) { m_computers = kind; }
 
 private:
     void newGame();
     void newHand();
+    void clearPlay();
     void seatJoined(int seat, const QByteArray &name);
+    void cardPlayed(const wire::toClient::HePlayed &m);
+    void resyncTrick(const QList<wire::SeatStats> &seats);
     Seat *seatAt(int seat);
 
     QMap<int, QString> m_spies; // watcher lines "n: name" by connection number
@@ -139,6 +160,7 @@ private:
     bool m_alreadybid = false;
     bool m_watching = false;
     int m_botSpeed = kDefaultBotSpeed;
+    ComputerKind m_computers = ComputerKind::Classic;
 
     std::array<Seat, kSeats + 1> m_seats{};
     std::array<Team, 3> m_teams{};
@@ -147,6 +169,14 @@ private:
     QString m_playToScore = QStringLiteral("500");
     bool m_bagPenalty = true;
     bool m_blindAllowed = true;
+    bool m_startClub = false;
+    int m_dealer = 0;
+
+    PlayHistory m_history;
+    std::array<int, kSeats + 1> m_trick{}; // the open trick's cards by seat
+    int m_trickLeader = 0;                 // 0 while the trick is empty or its start was missed
+    std::array<int, kSeats + 1> m_cardsLeft{0, kHandSize, kHandSize, kHandSize, kHandSize};
+    bool m_spadesBroken = false;
 
     std::array<int, kHandSize + 1> m_cards{}; // by hand position, 0 for none
     std::array<int, kHandSize + 1> m_slots{}; // hand position by slot, 0 for free

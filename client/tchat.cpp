@@ -95,6 +95,11 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
     connect(this, &Tchat::tableChanged, m_keyboard.get(), &KeyboardPlay::tableChanged);
     connect(m_keyboard.get(), &KeyboardPlay::cardChosen, this,
             [this](int position) { cardimagesMouseDown(cardAt(position), Qt::LeftButton); });
+    connect(m_keyboard.get(), &KeyboardPlay::hintWanted, this, [this] {
+        if (m_hint->isEnabled())
+            Hint1Click();
+    });
+    connect(this, &Tchat::tableChanged, this, &Tchat::hintTableChanged);
 
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
@@ -129,6 +134,9 @@ void Tchat::buildMenus()
     file->setObjectName(QStringLiteral("File1"));
     m_startGame = addItem(file, QStringLiteral("StartGame1"), QStringLiteral("Start Game"));
     connect(m_startGame, &QAction::triggered, this, &Tchat::button_startClick);
+    m_hint = addItem(file, QStringLiteral("Hint1"), QStringLiteral("Hint"));
+    m_hint->setEnabled(false);
+    connect(m_hint, &QAction::triggered, this, &Tchat::Hint1Click);
     connect(addItem(file, QStringLiteral("Exit1"), QStringLiteral("Exit")), &QAction::triggered,
             this, &QWidget::close);
 
@@ -154,6 +162,7 @@ void Tchat::buildMenus()
         connect(item, &QAction::triggered, this, [this, ms] { setBotSpeed(ms, true); });
     }
     setBotSpeed(500, false);
+    buildComputersMenu(options);
     // "Text Color", "Text Size", "Scroll Chat Off" and "Clear Main Chat".
     m_chat->addOptionsMenuItems(options);
 
@@ -238,6 +247,7 @@ void Tchat::hostpress()
     m_requests->startHost();
     m_logintext = m_playername.toLatin1();
     m_model.setHost();
+    m_computersMenu->menuAction()->setVisible(true);
     openConnection(QStringLiteral("127.0.0.1"));
     offerHostControls();
 }
@@ -374,6 +384,39 @@ void Tchat::setBotSpeed(int milliseconds, bool announce)
     if (const auto message = m_model.botSpeedMessage())
         send(*message);
     emit settingsChanged();
+}
+
+void Tchat::buildComputersMenu(QMenu *options)
+{
+    m_computersMenu = options->addMenu(QStringLiteral("Computer Players"));
+    m_computersMenu->setObjectName(QStringLiteral("ComputerPlayers1"));
+    auto *group = new QActionGroup(this);
+    const std::pair<const char *, ComputerKind> kinds[] = {{"Classic", ComputerKind::Classic},
+                                                           {"Expert", ComputerKind::Expert}};
+    for (std::size_t i = 0; i < std::size(kinds); ++i) {
+        const auto &[caption, kind] = kinds[i];
+        QAction *item =
+            addItem(m_computersMenu, QString::fromLatin1(caption) + QStringLiteral("Computers1"),
+                    QString::fromLatin1(caption));
+        item->setCheckable(true);
+        group->addAction(item);
+        m_computerItems[i] = {kind, item};
+        const ComputerKind chosen = kind;
+        connect(item, &QAction::triggered, this, [this, chosen] { setComputers(chosen, true); });
+    }
+    m_computerItems[0].second->setChecked(true);
+    // No message carries the choice: only a host in this process can take it.
+    m_computersMenu->menuAction()->setVisible(false);
+}
+
+void Tchat::setComputers(ComputerKind kind, bool announce)
+{
+    m_model.setComputers(kind);
+    for (const auto &[itemKind, item] : m_computerItems)
+        item->setChecked(itemKind == kind);
+    emit computersChosen(kind);
+    if (announce)
+        emit settingsChanged();
 }
 
 bool Tchat::newTurnSound() const

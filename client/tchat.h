@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QMainWindow>
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -117,6 +118,10 @@ public:
     void setPlayChatterSounds(bool on);
     bool justWatching() const;
     QString status() const;
+    // The computer players of the host this window runs; the menu offers the
+    // choice only to the table that runs the host.
+    ComputerKind computers() const { return m_model.computers(); }
+    void setComputers(ComputerKind kind, bool announce);
 
     // The parts of the table that other windows work with.
     ChatPanel *chatPanel() const { return m_chat; }
@@ -186,6 +191,9 @@ public:
     void button_closeClick();
     void button_lastClick();
     void JustWatch1Click();
+    // File > "Hint": marks the card or names the bid the expert player would
+    // choose in the own seat; nothing is sent.
+    void Hint1Click();
 
 signals:
     // The program should end (host full, connection lost).
@@ -220,6 +228,9 @@ signals:
     void placeReset();
     // The window is closing (the program ends after it).
     void closing();
+    // The hosting player chose the computer players (also when the settings
+    // file is read): the host in this process takes them.
+    void computersChosen(ComputerKind kind);
     // A host message was handled or the status line changed: what the board
     // shows may be different.
     void tableChanged();
@@ -257,6 +268,9 @@ private:
     void drawBoard();
     void drawRules();
     QString nameOfSeat(int seat) const;
+    void buildComputersMenu(QMenu *options);
+    void clearHint();
+    void hintTableChanged();
 
     class OwnRequests;
     std::unique_ptr<OwnRequests> m_ownRequests;
@@ -315,6 +329,10 @@ private:
     QMenu *m_optionsMenu = nullptr;
     QAction *m_startGame = nullptr;
     std::array<std::pair<int, QAction *>, 3> m_botSpeedItems{};
+    QMenu *m_computersMenu = nullptr;
+    std::array<std::pair<ComputerKind, QAction *>, 2> m_computerItems{};
+    QAction *m_hint = nullptr;
+    QPointer<QWidget> m_hintMark; // on the suggested card while it is the own turn
     QAction *m_justWatch = nullptr;
     SeatMenu *m_popupKick = nullptr;
     ChatPanel *m_chat = nullptr;

@@ -100,6 +100,7 @@ void Tchat::cardimagesMouseDown(CardPicture *card, Qt::MouseButton button)
     if (button != Qt::LeftButton || !m_model.myTurn())
         return;
     if (const auto message = m_model.playCard(card->position())) {
+        clearHint();
         card->move(card->x(), kRaisedTop);
         send(*message);
     }

@@ -134,6 +134,9 @@ SpadesSettings read(const IniFile &file, const SpadesSettings &current)
                    QLatin1String("false");
     s.chatterSounds = readString(file, QStringLiteral("ChatterSounds"), QStringLiteral("true")) !=
                       QLatin1String("false");
+    // Files from before the choice existed have no such key: classic players.
+    s.expertComputers =
+        readString(file, QStringLiteral("Computers"), QString()) == QLatin1String("Expert");
     return s;
 }
 
@@ -157,6 +160,8 @@ QList<std::pair<QString, QString>> keyValues(const SpadesSettings &s)
         {QStringLiteral("Turnsound"), flag(s.turnSound == 1)},
         {QStringLiteral("Playsounds"), word(s.playSounds)},
         {QStringLiteral("ChatterSounds"), word(s.chatterSounds)},
+        {QStringLiteral("Computers"),
+         s.expertComputers ? QStringLiteral("Expert") : QStringLiteral("Classic")},
     };
 }
 

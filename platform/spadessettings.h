@@ -28,6 +28,7 @@ struct SpadesSettings
     int turnSound = 0;  // 0 classic, 1 new
     bool playSounds = true;
     bool chatterSounds = false;
+    bool expertComputers = false;   // the hosted table's computer players: expert or classic
     std::array<QString, 9> phrases; // phrase of b_phrase1 .. b_phrase9
 
     bool operator==(const SpadesSettings &) const = default;

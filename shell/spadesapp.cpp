@@ -80,6 +80,8 @@ void SpadesApp::bindTable()
     });
     connect(table, &Tchat::connected, this, &SpadesApp::loadinifile);
     connect(table, &Tchat::settingsChanged, this, &SpadesApp::saveinifile);
+    connect(table, &Tchat::computersChosen, this,
+            [this](ComputerKind kind) { m_host->server().setComputerKind(kind); });
     connect(table, &Tchat::windowWanted, this, &SpadesApp::showWindow);
     connect(table, &Tchat::homePageWanted, this,
             [] { QDesktopServices::openUrl(QUrl(QStringLiteral("http://www.velnor.com/"))); });

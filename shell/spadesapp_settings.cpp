@@ -45,6 +45,7 @@ SpadesSettings SpadesApp::currentSettings() const
     s.turnSound = m_table->newTurnSound() ? 1 : 0;
     s.playSounds = m_table->playSounds();
     s.chatterSounds = m_table->playChatterSounds();
+    s.expertComputers = m_table->computers() == ComputerKind::Expert;
     return s;
 }
 
@@ -61,6 +62,7 @@ void SpadesApp::loadinifile()
     m_table->setNewTurnSound(s.turnSound == 1);
     m_table->setPlaySounds(s.playSounds);
     m_table->setPlayChatterSounds(s.chatterSounds);
+    m_table->setComputers(s.expertComputers ? ComputerKind::Expert : ComputerKind::Classic, false);
 }
 
 // Until the file has been read the controls still hold their start-up

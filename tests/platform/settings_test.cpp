@@ -54,6 +54,7 @@ TEST_F(SettingsOnDisk, AMissingFileGivesEveryKeysDefault)
     EXPECT_EQ(s.turnSound, 0);
     EXPECT_TRUE(s.playSounds);
     EXPECT_TRUE(s.chatterSounds);
+    EXPECT_FALSE(s.expertComputers);
     EXPECT_EQ(s.phrases[0], QStringLiteral("Hi"));
     EXPECT_FALSE(QFile::exists(path())) << "reading never creates the file";
 }
@@ -110,6 +111,10 @@ TEST_F(SettingsOnDisk, EveryKeyConvertsItsValue)
         {"Playsounds=0", [](auto &s) { return s.playSounds; }},
         {"ChatterSounds=false", [](auto &s) { return !s.chatterSounds; }},
         {"chattersounds=FALSE", [](auto &s) { return s.chatterSounds; }},
+        {"Computers=Expert", [](auto &s) { return s.expertComputers; }},
+        {"Computers=Classic", [](auto &s) { return !s.expertComputers; }},
+        {"Computers=expert", [](auto &s) { return !s.expertComputers; }},
+        {"Computers=Grandmaster", [](auto &s) { return !s.expertComputers; }},
         {"Phrase3=", [](auto &s) { return s.phrases[2] == "designed"; }},
         {"Phrase3=Nice hand", [](auto &s) { return s.phrases[2] == "Nice hand"; }},
         {"Phrase9=  \" spaced \" ", [](auto &s) { return s.phrases[8] == " spaced "; }},
@@ -138,7 +143,7 @@ TEST_F(SettingsOnDisk, SaveWritesEveryKeyInOrderAndNotThePhrases)
                                           "Textsize=10\r\nTextcolor=clRed\r\nPlaytoscore=500\r\n"
                                           "Sandbag=1\r\nBlind=1\r\nStartclub=1\r\n"
                                           "Botspeed=500\r\nTurnsound=0\r\nPlaysounds=true\r\n"
-                                          "ChatterSounds=false\r\n"));
+                                          "ChatterSounds=false\r\nComputers=Classic\r\n"));
 }
 
 TEST_F(SettingsOnDisk, ReadThenSaveRoundTripsAndNormalisesOddValues)
@@ -158,7 +163,8 @@ TEST_F(SettingsOnDisk, ReadThenSaveRoundTripsAndNormalisesOddValues)
         after.startsWith("; kept\r\n[Hearts]\r\nTop=50\r\n\r\n[spades]\r\nBOTSPEED=500\r\n"))
         << after.constData();
     EXPECT_TRUE(after.contains("Phrase3=\r\nPhrase1=Hello\r\n"));
-    EXPECT_TRUE(after.endsWith("ChatterSounds=true\r\n[Zed]\r\nq=1\r\n")) << after.constData();
+    EXPECT_TRUE(after.endsWith("ChatterSounds=true\r\nComputers=Classic\r\n[Zed]\r\nq=1\r\n"))
+        << after.constData();
     EXPECT_EQ(file.load(), s);
 }
 

@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -88,7 +89,7 @@ TEST_F(SpadesAppTest, SettingsAreReadOnceConnectedAndWrittenBack)
         QFile ini(path("velnorlobby.ini"));
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
         ini.write("[Spades]\r\nBotspeed=200\r\nTextcolor=$000000FF\r\nTurnsound=1\r\n"
-                  "Playsounds=false\r\nChatterSounds=true\r\nTextsize=12\r\n");
+                  "Playsounds=false\r\nChatterSounds=true\r\nTextsize=12\r\nComputers=Expert\r\n");
     }
     SpadesApp app({}, quiet());
     EXPECT_EQ(app.table()->botSpeed(), 500); // not read at start-up
@@ -99,9 +100,16 @@ TEST_F(SpadesAppTest, SettingsAreReadOnceConnectedAndWrittenBack)
     EXPECT_TRUE(app.table()->playChatterSounds());
     EXPECT_EQ(app.table()->chatPanel()->textColour(), 0x0000FFu);
     EXPECT_EQ(app.table()->chatPanel()->textSize(), 12);
+    // The hosted table's computer players are the expert ones, and so are the host's.
+    EXPECT_EQ(app.host()->server().computerKind(3), ComputerKind::Expert);
+    EXPECT_TRUE(app.table()->findChild<QAction *>("ExpertComputers1")->isChecked());
+    EXPECT_TRUE(app.table()->findChild<QMenu *>("ComputerPlayers1")->menuAction()->isVisible());
 
     app.table()->setBotSpeed(1000, true); // a menu choice writes the file
+    app.table()->findChild<QAction *>("ClassicComputers1")->trigger();
+    EXPECT_EQ(app.host()->server().computerKind(3), ComputerKind::Classic);
     const SpadesSettings written = SettingsFile(path("velnorlobby.ini")).load();
+    EXPECT_FALSE(written.expertComputers);
     EXPECT_EQ(written.botSpeed, 1000);
     EXPECT_EQ(written.textColor, "clRed");
     EXPECT_EQ(written.turnSound, 1);

@@ -1,0 +1,85 @@
+// The hint: the expert player's choice for the own seat, shown and never sent.
+#include "client/accessiblenames.h"
+#include "client/seathint.h"
+#include "client/tchat.h"
+#include "client/tchatwidgets.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QPainter>
+
+namespace {
+
+// A frame round the suggested card. It lies on the card, so it moves with it,
+// shows only where the card shows, and goes when the card is played.
+class HintMark : public QWidget
+{
+public:
+    explicit HintMark(QWidget *card) : QWidget(card)
+    {
+        setObjectName(QStringLiteral("hint_mark"));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_TranslucentBackground);
+        setFocusPolicy(Qt::NoFocus);
+        setGeometry(card->rect());
+        show();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        // Green, so it is not taken for the keyboard's yellow focus ring.
+        QPainter painter(this);
+        painter.setPen(QPen(QColor(0, 200, 80), 3));
+        painter.drawRect(rect().adjusted(1, 1, -2, -2));
+    }
+};
+
+} // namespace
+
+void Tchat::Hint1Click()
+{
+    clearHint();
+    using Kind = seathint::Advice::Kind;
+    const seathint::Advice advice = seathint::advise(m_model);
+    switch (advice.kind) {
+    case Kind::None:
+        return;
+    case Kind::Card:
+        if (CardPicture *card = cardAt(advice.handPosition)) {
+            m_hintMark = new HintMark(card);
+            setStatus(QStringLiteral("Hint: play the ") + accessiblenames::cardName(card->card()) +
+                      QLatin1Char('.'));
+        }
+        return;
+    case Kind::Bid:
+        if (advice.bid == 0) {
+            setStatus(QStringLiteral("Hint: bid Nil."));
+            return;
+        }
+        m_editBid->setText(QString::number(advice.bid));
+        m_editBid->selectAll();
+        setStatus(QStringLiteral("Hint: bid %1.").arg(advice.bid));
+        return;
+    case Kind::BlindNil:
+        setStatus(QStringLiteral("Hint: bid Blind Nil."));
+        return;
+    case Kind::Look:
+        setStatus(QStringLiteral("Hint: look at your cards, then bid."));
+        return;
+    }
+}
+
+void Tchat::clearHint()
+{
+    delete m_hintMark.data();
+}
+
+// The mark stays while the card is awaited from this seat; the menu item is
+// offered while the host waits for this seat's card or bid.
+void Tchat::hintTableChanged()
+{
+    if (!m_model.myTurn())
+        clearHint();
+    m_hint->setEnabled(seathint::hasMove(m_model));
+}
