@@ -61,6 +61,7 @@ struct SeatKnowledge
     bool startclub = false; // the two of clubs opens the hand
 
     bool isNil(int s) const { return hasbid[s] && bid[s] == 0; }
+    bool operator==(const SeatKnowledge &) const = default;
 };
 
 // The knowledge of `seat` at the host's table, taken from the host's records:
