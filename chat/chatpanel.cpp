@@ -53,7 +53,8 @@ int smileyIndex(const QString &code)
 
 bool isLinkWord(const QString &piece)
 {
-    return piece.contains(QLatin1String("http://")) || piece.contains(QLatin1String("www."));
+    return piece.contains(QLatin1String("http://")) || piece.contains(QLatin1String("https://")) ||
+           piece.contains(QLatin1String("www."));
 }
 
 } // namespace
@@ -295,6 +296,8 @@ void ChatPanel::N14Click(int size)
 {
     for (int i = 0; i < kSeatedStyles; ++i)
         m_mainchat->setStylePointSize(i, size);
+    // The lines already shown are laid out again at once in the new size.
+    m_mainchat->format();
     checkSizeItem(size);
     notifySettingsChanged();
 }

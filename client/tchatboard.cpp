@@ -35,7 +35,8 @@ const SeatPlaces kSeatPlaces[] = {
     {"image_cards", {71, 96}, {{168, 333}, {37, 189}, {227, 29}, {385, 133}}},
     {"image_played", {71, 96}, {{219, 187}, {179, 171}, {203, 146}, {243, 163}}},
     {"image_turn", {26, 34}, {{52, 312}, {7, 132}, {128, 4}, {356, 78}}},
-    {"image_eyes", {17, 12}, {{92, 330}, {28, 146}, {150, 21}, {378, 93}}},
+    // Left of "Bid:", below "Tricks:", clear of the turn arrow and the Nil pictures.
+    {"image_eyes", {17, 12}, {{94, 352}, {33, 172}, {157, 47}, {380, 116}}},
     {"image_nil", {25, 57}, {{88, 369}, {117, 149}, {150, 61}, {356, 145}}},
     {"image_blind", {16, 57}, {{75, 368}, {106, 148}, {138, 61}, {345, 144}}},
     {"image_winner", {92, 90}, {{160, 333}, {29, 189}, {227, 15}, {384, 133}}},
@@ -232,9 +233,9 @@ void Tchat::buildTableControls()
         for (int row = 0; row < 3; ++row) {
             const int top = 30 + row * 22;
             tableLabel(QStringLiteral("label_caption_%1_%2").arg(families[row]).arg(team),
-                       QString::fromLatin1(captions[row]), {left, top, 62, 18}, teams);
+                       QString::fromLatin1(captions[row]), {left, top, 72, 18}, teams);
             (*values[row])[team] = tableLabel(numbered(families[row], team), QStringLiteral("0"),
-                                              {left + 64, top, 56, 18}, teams);
+                                              {left + 74, top, 46, 18}, teams);
         }
     }
 

@@ -1,7 +1,11 @@
 #include "host/selfplay.h"
 
+#include "host/scoring.h"
 #include "host/shuffle.h"
 #include "protocol/hostmessages.h"
+
+#include <algorithm>
+#include <limits>
 
 const QByteArray SelfPlay::kCoveringAcesAlert = "Error playing following suit nil card.";
 
@@ -22,12 +26,14 @@ std::uint32_t SelfPlay::nextSeed()
     return m_seeds.draw(0xFFFFFFFFu);
 }
 
-void SelfPlay::startGame(const Options &options)
+void SelfPlay::startGame(const Options &options, std::uint32_t seed)
 {
     // A game abandoned at the hand limit may leave a timer behind.
     m_port.stopTimer1();
     m_port.stopComputerTimer();
-    m_server = std::make_unique<TServer>(m_port, nextSeed());
+    m_server = std::make_unique<TServer>(m_port, seed);
+    for (int seat = 1; seat <= cards::kSeats; ++seat)
+        m_server->setComputerKind(seat, options.kinds[seat]);
     m_port.attach(m_server.get());
     m_port.clearRecords();
     m_recordedRound = 0;
@@ -37,7 +43,7 @@ void SelfPlay::startGame(const Options &options)
     m_server->Sock1Accept();
     const QByteArray start =
         wire::StartGame::of("selfplay", QByteArray::number(options.playtoscore), options.sandbag,
-                            false, options.startclub)
+                            options.blind, options.startclub)
             .encode();
     m_server->dispatch(kHostingConnection, start.left(start.size() - 1));
     m_server->connectionClosed(kHostingConnection);
@@ -45,7 +51,12 @@ void SelfPlay::startGame(const Options &options)
 
 void SelfPlay::playGame(const Options &options)
 {
-    startGame(options);
+    playGame(options, nextSeed());
+}
+
+void SelfPlay::playGame(const Options &options, std::uint32_t seed)
+{
+    startGame(options, seed);
     const GameState &game = m_server->game();
     while (game.gamestarted && game.roundnumber <= options.handLimit) {
         const bool moved = options.checked ? stepChecked() : m_port.step();
@@ -86,8 +97,11 @@ bool SelfPlay::stepChecked()
     if (taken == cards::kHandSize && m_recordedRound < roundBefore)
         recordHand();
 
+    const bool timed = (cardDue || bidDue) && clock;
+    const std::int64_t started = timed ? clock() : 0;
     if (!m_port.step())
         return false;
+    const std::int64_t took = timed ? clock() - started : 0;
 
     // The pending move was made when the timer no longer waits for that seat.
     const bool fired = server.computerMove() != move || server.computerSeat() != seat ||
@@ -101,6 +115,11 @@ bool SelfPlay::stepChecked()
         ++m_totals.computerBids;
         if (!server.seats()[seat].hasbid)
             ++m_totals.missedBids;
+    }
+    if (timed && fired) {
+        const int kind = server.computerKind(seat) == ComputerKind::Expert ? 1 : 0;
+        m_totals.decisionNanoseconds[kind].push_back(std::uint32_t(std::min<std::int64_t>(
+            std::max<std::int64_t>(took, 0), std::numeric_limits<std::uint32_t>::max())));
     }
     for (qsizetype i = alertsBefore; i < m_port.alerts.size(); ++i) {
         const QByteArray &text = m_port.alerts[i];
@@ -123,8 +142,22 @@ bool SelfPlay::stepChecked()
 void SelfPlay::recordHand()
 {
     const SeatTable &seats = m_server->seats();
+    const HandScore score = scoreHand(m_server->game(), seats);
+    for (int team = 1; team <= 2; ++team) {
+        m_totals.team[team].points += score.handtotal[team];
+        m_totals.team[team].bagsAdded += score.bagsadded[team];
+    }
     for (int s = 1; s <= cards::kSeats; ++s) {
         const SeatRecord &r = seats[s];
+        for (TeamTotals *t : {&m_totals.team[cards::teamOf(s)], &m_totals.seat[s]}) {
+            if (r.bid == 0 && r.blindnil) {
+                ++t->blindBids;
+                t->blindsMade += r.tricks == 0;
+            } else if (r.bid == 0) {
+                ++t->nilBids;
+                t->nilsMade += r.tricks == 0;
+            }
+        }
         if (r.bid == 0) {
             ++m_totals.nilBids;
             ++(r.tricks == 0 ? m_totals.nilsMade : m_totals.nilsSet);

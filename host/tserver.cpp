@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <variant>
 
-TServer::TServer(HostPort &port, std::uint32_t seed) : m_port(port), m_random(seed)
+TServer::TServer(HostPort &port, std::uint32_t seed)
+    : m_port(port), m_random(seed), m_expertSeed(decisionSeed(seed, 0, 0, 0))
 {
     for (int seat = 1; seat <= cards::kSeats; ++seat)
         m_seats[seat].partner = cards::partnerOf(seat);
@@ -92,14 +93,18 @@ void TServer::computertimerTimer()
 void TServer::computerBidFor(int seat)
 {
     // The same checks as a person's bid, without the round trip through text.
-    const int bid = computerbid(m_game, m_seats, seat);
-    if (bidAwaited(seat) && bid >= 0 && bid <= cards::kHandSize)
+    const int bid = m_kinds[seat] == ComputerKind::Expert
+                        ? expertbid(m_game, m_seats, m_history, seat, m_expertSeed)
+                        : computerbid(m_game, m_seats, seat);
+    if (bidAwaited(seat) && ((bid >= 0 && bid <= cards::kHandSize) || bid == kBlindNilBid))
         takebid(seat, bid);
 }
 
 void TServer::computerCardFor(int seat)
 {
-    const ComputerCard choice = computerplay(m_game, m_seats, seat);
+    const ComputerCard choice = m_kinds[seat] == ComputerKind::Expert
+                                    ? expertplay(m_game, m_seats, m_history, seat, m_expertSeed)
+                                    : computerplay(m_game, m_seats, seat);
     for (const QByteArray &text : choice.alerts)
         m_port.alert(text);
     // Alerts may have let other events in, so the card must still be awaited.

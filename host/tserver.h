@@ -1,8 +1,10 @@
 #pragma once
 
+#include "host/computerkind.h"
 #include "host/hostphase.h"
 #include "host/hostport.h"
 #include "host/hoststate.h"
+#include "host/seatknowledge.h"
 #include "host/shuffle.h"
 #include "protocol/hostmessages.h"
 
@@ -57,7 +59,21 @@ public:
         m_hasStacked = true;
     }
 
+    // The kind of computer player that serves a seat (Classic unless set).
+    void setComputerKind(ComputerKind kind) { m_kinds.fill(kind); }
+    void setComputerKind(int seat, ComputerKind kind)
+    {
+        if (cards::isSeat(seat))
+            m_kinds[seat] = kind;
+    }
+    ComputerKind computerKind(int seat) const
+    {
+        return cards::isSeat(seat) ? m_kinds[seat] : ComputerKind::Classic;
+    }
+
     const GameState &game() const { return m_game; }
+    // What every seat has seen of the hand being played.
+    const PlayHistory &history() const { return m_history; }
     const SeatTable &seats() const { return m_seats; }
     int connectioncount() const { return m_connectioncount; }
     // The delay of a computer move as last reported by connection 1.
@@ -157,6 +173,11 @@ private:
     std::array<bool, kRecords + 1> m_awaitingLogin{};
     Deck m_stacked{};
     bool m_hasStacked = false;
+    PlayHistory m_history;
+    std::array<ComputerKind, cards::kSeats + 1> m_kinds{};
+    // The expert players' own randomness; separate from the deck's, so that a
+    // deal does not depend on which kind of computer played the hands before.
+    std::uint64_t m_expertSeed = 0;
 };
 
 // Asked at every move, so defined where the compiler can inline them.

@@ -77,6 +77,7 @@ void TServer::startround()
 
 void TServer::dealcards()
 {
+    m_history.clear();
     if (m_hasStacked) {
         m_game.deck = m_stacked;
         m_hasStacked = false;

@@ -66,6 +66,7 @@ void TServer::placecard(int seat, int slot, int card, int cardsLeft)
         sendToAll(HePlayed{seat, card, cardsLeft}.encode());
         sendTo(seat, UseCard{seat, slot}.encode());
     }
+    m_history.place(seat, card, m_game.cardsintrick == 1 ? 0 : m_game.ledcard, m_game.spadesbroken);
     if (getsuit(card) == cards::kSpades)
         m_game.spadesbroken = true;
     SeatRecord &record = m_seats[seat];

@@ -20,7 +20,8 @@ int main(int argc, char **argv)
     if (!guard.tryAcquire())
         return 0; // the running copy has been asked to come to the front
     QApplication::setApplicationName(QStringLiteral("Spades"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Spades"));
+    // No display name: the window manager would append it to every title
+    // ("Spades  — Spades"), and the titles already say whose windows they are.
 
     SpadesApp spades(arguments, SpadesApp::Options{});
     QObject::connect(&guard, &SingleInstance::raiseRequested, spades.table(),

@@ -141,6 +141,10 @@ void SpadesApp::showWindow(const QString &item)
         m_help->show();
         m_help->raise();
     } else if (item == QLatin1String("About1")) {
+        // The box has no parent window, so the window manager would put it
+        // anywhere: it opens over the middle of the table.
+        if (!m_about->isVisible())
+            m_about->move(m_table->frameGeometry().center() - m_about->rect().center());
         m_about->show();
         m_about->raise();
     }

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QListWidget>
+#include <QShortcut>
 #include <QTextBrowser>
 
 namespace {
@@ -55,6 +56,9 @@ Thelp::Thelp(QWidget *parent)
         m_page = QFileInfo(url.path()).completeBaseName();
         syncTopic();
     });
+    // Escape closes the window, as it does every other box of the program.
+    connect(new QShortcut(QKeySequence::Cancel, this), &QShortcut::activated, this,
+            &QWidget::close);
     showPage(QStringLiteral("overview"));
 }
 

@@ -48,6 +48,13 @@ QLabel *makeLabel(QWidget *parent, const QString &text, const QRect &at,
     label->setGeometry(at);
     if (!name.isEmpty())
         label->setObjectName(name);
+    // The boxes were laid out for a smaller dialog font than most desktops
+    // use: a caption that would run into its neighbour is set smaller.
+    QFont font = label->font();
+    while (QFontMetrics(font).horizontalAdvance(text) > at.width() && font.pointSizeF() > 6)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    if (font != label->font())
+        label->setFont(font);
     return label;
 }
 

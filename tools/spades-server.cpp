@@ -28,10 +28,11 @@ void onSignal(int)
 
 void usage(std::FILE *to)
 {
-    std::fprintf(to, "usage: spades-server [--port N] [--tick MS]\n"
+    std::fprintf(to, "usage: spades-server [--port N] [--tick MS] [--computer classic|expert]\n"
                      "Hosts a Spades table on TCP port N (default 7772).\n"
                      "--tick sets the length of one pause tick (default 1000 ms):\n"
-                     "three ticks after each trick, fifteen after each hand.\n");
+                     "three ticks after each trick, fifteen after each hand.\n"
+                     "--computer chooses the players of empty seats (default classic).\n");
 }
 
 // Lines carry names and texts from the network: they are shown with control
@@ -64,11 +65,23 @@ int main(int argc, char **argv)
 {
     int port = 7772;
     HostRuntime::Timing timing;
+    ComputerKind computers = ComputerKind::Classic;
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             usage(stdout);
             return 0;
+        }
+        if (arg == "--computer" && i + 1 < argc) {
+            const QByteArray value = argv[++i];
+            const std::optional<ComputerKind> kind = computerKindNamed(value);
+            if (!kind) {
+                std::fprintf(stderr, "spades-server: bad value '%s' for --computer\n",
+                             value.constData());
+                return 2;
+            }
+            computers = *kind;
+            continue;
         }
         const bool isPort = arg == "--port";
         if ((!isPort && arg != "--tick") || i + 1 >= argc) {
@@ -116,6 +129,7 @@ int main(int argc, char **argv)
     int status = 0;
     {
         HostRuntime host(seed, timing);
+        host.server().setComputerKind(computers);
         host.onNote = say;
         host.onAlert = [](const QByteArray &text) { say("alert: " + text); };
         try {
@@ -125,6 +139,7 @@ int main(int argc, char **argv)
             return 1;
         }
         say("listening on port " + QByteArray::number(host.port()));
+        say(QByteArray(nameOf(computers)) + " computer players");
         status = app.exec();
     }
     say("stopped");

@@ -85,19 +85,20 @@ TEST_F(ChatFixture, AnActionStartingWithACodeShowsItsCharacters)
 
 TEST_F(ChatFixture, LinksAreCaseSensitiveAndNumberedInOrder)
 {
-    chat->addlinetochat("2+Ann: see www.a.com and http://b.com HTTP://c.com Http://www.d.com", 0);
-    EXPECT_EQ(view()->linkCount(), 3);
-    EXPECT_EQ(chat->linkTargets(),
-              (QStringList{"www.a.com ", "http://b.com ", "Http://www.d.com "}));
+    chat->addlinetochat(
+        "2+Ann: see www.a.com and http://b.com HTTP://c.com Http://www.d.com https://e.com/x", 0);
+    EXPECT_EQ(view()->linkCount(), 4);
+    EXPECT_EQ(chat->linkTargets(), (QStringList{"www.a.com ", "http://b.com ", "Http://www.d.com ",
+                                                "https://e.com/x "}));
     EXPECT_TRUE(items().contains("HTTP://c.com @7"));
-    chat->mainchatJump(0);
-    chat->mainchatJump(1);
-    chat->mainchatJump(2);
-    ASSERT_EQ(opened.size(), 3);
+    for (int link = 0; link < 4; ++link)
+        chat->mainchatJump(link);
+    ASSERT_EQ(opened.size(), 4);
     EXPECT_EQ(opened[0], QUrl("http://www.a.com"));
     EXPECT_EQ(opened[1], QUrl("http://b.com"));
     // "Http://" is removed whatever its letter case before the page is opened.
     EXPECT_EQ(opened[2], QUrl("http://www.d.com"));
+    EXPECT_EQ(opened[3], QUrl("https://e.com/x"));
     EXPECT_TRUE(alerts.isEmpty());
 }
 

@@ -119,9 +119,12 @@ TEST_F(ChatFixture, CtrlVInTheEntryAppendsTheClipboard)
 
 TEST_F(ChatFixture, TextSizeAppliesToTheStylesOfLinesAndStatus)
 {
+    chat->addlinetochat("2+Ann: www.a.com", 0);
+    const int before = view()->linkRect(0).height();
     QAction *n12 = board->findChild<QAction *>("N12");
     ASSERT_NE(n12, nullptr);
     n12->trigger();
+    EXPECT_GT(view()->linkRect(0).height(), before) << "older lines laid out again";
     for (int i = 0; i < 15; ++i)
         EXPECT_EQ(view()->style(i).pointSize, 12) << i;
     EXPECT_EQ(view()->style(15).pointSize, 10);

@@ -3,6 +3,7 @@
 #include "client/seatmenu.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QTest>
 
 namespace {
@@ -92,6 +93,25 @@ TEST_F(TableTest, InitialBoard)
     EXPECT_EQ(control("label_playername1")->toolTip(), "1");
     EXPECT_EQ(control("label_playername1")->size(), QSize(90, 22));
     EXPECT_EQ(control("image_winner2")->geometry(), QRect(29, 189, 92, 90));
+}
+
+TEST_F(TableTest, TextsFitTheirBoxesAndTheEyesKeepClearOfTheirSeat)
+{
+    login(1);
+    for (QLabel *label : table->findChildren<QLabel *>()) {
+        if (label->wordWrap() || label->text().isEmpty() || !label->isVisibleTo(table.get()))
+            continue;
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
+            << label->objectName().toStdString() << " \"" << label->text().toStdString() << '"';
+    }
+    for (int seat = 1; seat <= 4; ++seat) {
+        const QRect eyes = control("image_eyes" + QString::number(seat))->geometry();
+        for (const char *family :
+             {"label_playername", "label_tricklabel", "label_tricks", "label_bidlabel", "label_bid",
+              "image_turn", "image_nil", "image_blind", "image_cards"})
+            EXPECT_FALSE(eyes.intersects(control(family + QString::number(seat))->geometry()))
+                << family << seat;
+    }
 }
 
 TEST_F(TableTest, MenusHoldEveryItem)

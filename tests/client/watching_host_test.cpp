@@ -224,7 +224,7 @@ TEST_F(HostedTable, APlayerWatchesWhileTheComputerPlaysAndComesBack)
     EXPECT_TRUE(ann.justWatch()->isChecked());
     EXPECT_TRUE(host.server().seats()[2].justwatching);
     // The eyes sit at the watcher's own place: the bottom on Ann's turned table.
-    EXPECT_EQ(ann.table->findChild<QWidget *>("image_eyes2")->pos(), QPoint(92, 330));
+    EXPECT_EQ(ann.table->findChild<QWidget *>("image_eyes2")->pos(), QPoint(94, 352));
     EXPECT_FALSE(eyesShown(*people[0], 1) || eyesShown(*people[0], 3));
 
     // The others play on; Ann's cards leave her hand without her touching them,

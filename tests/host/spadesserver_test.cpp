@@ -166,13 +166,13 @@ struct Server
 {
     QProcess process;
     int port = 0;
+    QByteArray out; // what it printed while starting
 
-    Server()
+    explicit Server(const QStringList &more = {})
     {
-        process.start(SPADES_SERVER, {"--port", "0", "--tick", "10"});
+        process.start(SPADES_SERVER, QStringList{"--port", "0", "--tick", "10"} + more);
         if (!process.waitForStarted(10000))
             return;
-        QByteArray out;
         while (!out.contains('\n') && process.waitForReadyRead(10000))
             out += process.readAllStandardOutput();
         if (out.startsWith("listening on port "))
@@ -279,6 +279,25 @@ TEST(SpadesServer, PeerResetMidHandThenTheServerDiesAndEveryClientEnds)
     }));
 }
 
+TEST(SpadesServer, ExpertComputersPlayTheEmptySeats)
+{
+    Server server({"--computer", "expert"});
+    ASSERT_GT(server.port, 0);
+    std::vector<std::unique_ptr<RawClient>> clients;
+    clients.push_back(std::make_unique<RawClient>(server.port, "Ann"));
+    RawClient &host = *clients[0];
+    ASSERT_TRUE(serve(clients, [&] { return !host.all("CMD_newplayerinfo").isEmpty(); }));
+    host.send(QByteArray("CMD_botspeed+1+0+") + kEnd);
+    host.send(QByteArray("CMD_startgame+Ann+500+y+y+n+") + kEnd);
+    ASSERT_TRUE(serve(clients, [&] { return !host.all("CMD_postscores").isEmpty(); }));
+    EXPECT_EQ(host.all("CMD_heplayed").size(), 52);
+    EXPECT_EQ(host.all("CMD_hebid").size(), 4);
+    server.process.terminate();
+    ASSERT_TRUE(server.process.waitForFinished(10000));
+    const QByteArray log = server.out + server.process.readAllStandardOutput();
+    EXPECT_TRUE(log.contains("\nexpert computer players\n")) << log.constData();
+}
+
 TEST(SpadesServer, BusyPortFailsAndBadArgumentsAreRefused)
 {
     Server first;
@@ -290,7 +309,8 @@ TEST(SpadesServer, BusyPortFailsAndBadArgumentsAreRefused)
     EXPECT_TRUE(second.readAllStandardError().contains("Listen - Error Binding Socket"));
 
     for (const QStringList &args :
-         {QStringList{"--port", "x"}, QStringList{"--port", "70000"}, QStringList{"--what"}}) {
+         {QStringList{"--port", "x"}, QStringList{"--port", "70000"}, QStringList{"--what"},
+          QStringList{"--computer", "genius"}, QStringList{"--computer"}}) {
         QProcess bad;
         bad.start(SPADES_SERVER, args);
         ASSERT_TRUE(bad.waitForFinished(10000));

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 #include <QTextBrowser>
 #include <gtest/gtest.h>
 
@@ -37,6 +38,16 @@ TEST(Thelp, EveryTopicShowsItsOwnPage)
         EXPECT_FALSE(seen.contains(text)) << "page shown twice at row " << row;
         seen.append(text);
     }
+}
+
+TEST(Thelp, EscapeClosesTheWindow)
+{
+    Thelp help;
+    help.show();
+    help.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&help));
+    QTest::keyClick(help.findChild<QListWidget *>(QStringLiteral("list_topics")), Qt::Key_Escape);
+    EXPECT_FALSE(help.isVisible());
 }
 
 TEST(Thelp, LinksBetweenPagesMoveTheTopic)

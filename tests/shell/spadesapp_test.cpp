@@ -4,8 +4,8 @@
 #include "client/tchat.h"
 #include "client/tlasttrick.h"
 #include "client/tspylist.h"
-#include "protocol/tsock.h"
 #include "platform/settingsfile.h"
+#include "protocol/tsock.h"
 #include "shell/spadesapp.h"
 #include "shell/tabout.h"
 #include "shell/tdownload.h"
@@ -191,6 +191,9 @@ TEST_F(SpadesAppTest, ClosingTheTableEndsTheProgramWithItsOpenWindows)
                                        app.sideWindows()->spylist()};
         for (QWidget *window : open)
             ASSERT_TRUE(window->isVisible()) << window->objectName().toStdString();
+        EXPECT_LE(
+            (app.about()->geometry().center() - app.table()->geometry().center()).manhattanLength(),
+            4);
         closeTable(app);
         EXPECT_EQ(ended.count(), 1);
         for (QWidget *window : open)

@@ -1,5 +1,5 @@
-#include "shell/jpegimage.h"
 #include "platform/settingsfile.h"
+#include "shell/jpegimage.h"
 #include "shell/shelllauncher.h"
 #include "shell/tdownload.h"
 #include "tests/common/test_support.h"

@@ -117,6 +117,12 @@ TEST_F(TallyWindow, FirstRunShowsZeroAndOnlyTheCurrentPlayers)
     for (const char *name : {"mylabel_1", "mylabel_2", "label_1", "label_8"})
         EXPECT_EQ(text(name), "0") << name;
     EXPECT_EQ(text("label_hisname"), "XX Wins:");
+    for (QLabel *label : m_window->findChildren<QLabel *>()) {
+        if (!label->wordWrap()) {
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
+                << label->text().toStdString();
+        }
+    }
     EXPECT_EQ(entries("checklist"), (QStringList{"You", "Computer 4"}));
     EXPECT_TRUE(entries("checklist", true).isEmpty());
     EXPECT_TRUE(entries("listbox_tally").isEmpty());

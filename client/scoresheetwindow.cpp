@@ -1,0 +1,97 @@
+#include "client/scoresheetwindow.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QShortcut>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const char *const kTeamNames[2] = {"Team Blue", "Team Red"};
+const QColor kTeamColours[2] = {QColor(0, 0x40, 0x80), QColor(0x80, 0, 0)};
+
+QString signedNumber(int value)
+{
+    return value > 0 ? QStringLiteral("+%1").arg(value) : QString::number(value);
+}
+
+QTableWidgetItem *cell(const QString &text, const QColor &colour, bool bold = false)
+{
+    auto *item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsEnabled);
+    item->setForeground(colour);
+    item->setTextAlignment(Qt::AlignCenter);
+    if (bold) {
+        QFont font = item->font();
+        font.setBold(true);
+        item->setFont(font);
+    }
+    return item;
+}
+
+} // namespace
+
+ScoreSheetWindow::ScoreSheetWindow(QWidget *parent)
+    : QWidget(parent, Qt::Window), m_table(new QTableWidget(this)), m_note(new QLabel(this))
+{
+    setObjectName(QStringLiteral("Tscoresheet"));
+    setWindowTitle(QStringLiteral("Spades - Score Sheet"));
+    m_table->setObjectName(QStringLiteral("table_hands"));
+    m_table->setColumnCount(int(columnTitles().size()));
+    m_table->setHorizontalHeaderLabels(columnTitles());
+    m_table->verticalHeader()->hide();
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_table->setSelectionMode(QAbstractItemView::NoSelection);
+    m_note->setObjectName(QStringLiteral("label_note"));
+    m_note->setWordWrap(true);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_note);
+    layout->addWidget(m_table, 1);
+    connect(new QShortcut(QKeySequence::Cancel, this), &QShortcut::activated, this,
+            &QWidget::close);
+    resize(660, 360);
+    draw(ScoreSheet());
+}
+
+QStringList ScoreSheetWindow::columnTitles()
+{
+    return {QStringLiteral("Hand"),    QStringLiteral("Team"),    QStringLiteral("Bid"),
+            QStringLiteral("Tricks"),  QStringLiteral("Points"),  QStringLiteral("Bags"),
+            QStringLiteral("Penalty"), QStringLiteral("Nil"),     QStringLiteral("Hand Total"),
+            QStringLiteral("Score"),   QStringLiteral("Sandbags")};
+}
+
+void ScoreSheetWindow::draw(const ScoreSheet &sheet)
+{
+    const std::vector<ScoreSheet::Hand> &hands = sheet.hands();
+    m_note->setText(sheet.joinedLate()
+                        ? QStringLiteral("The hands before you joined are not shown.")
+                        : QString());
+    m_note->setVisible(sheet.joinedLate());
+    m_table->setRowCount(int(hands.size()) * 2);
+    for (size_t h = 0; h < hands.size(); ++h) {
+        const ScoreSheet::Hand &hand = hands[h];
+        for (size_t t = 0; t < 2; ++t) {
+            const ScoreSheet::Team &team = hand.teams[t];
+            const QColor colour = kTeamColours[t];
+            const int row = int(h * 2 + t);
+            const QString cells[] = {t == 0 && hand.number > 0 ? QString::number(hand.number)
+                                                               : QString(),
+                                     QString::fromLatin1(kTeamNames[t]),
+                                     team.bid ? QString::number(*team.bid) : QStringLiteral("?"),
+                                     QString::number(team.tricks),
+                                     signedNumber(team.contract),
+                                     QString::number(team.bagged),
+                                     team.penalty ? QString::number(team.penalty) : QString(),
+                                     team.nil ? signedNumber(team.nil) : QString(),
+                                     signedNumber(team.handTotal),
+                                     QString::number(team.score),
+                                     QString::number(team.bags)};
+            for (int column = 0; column < int(std::size(cells)); ++column)
+                m_table->setItem(row, column,
+                                 cell(cells[column], colour, column == 9 /* the score */));
+        }
+    }
+    m_table->scrollToBottom();
+}
