@@ -106,6 +106,10 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
     m_sock->setPortName(QStringLiteral("7772"));
     m_sock->OnRead = [this](TSock *sender, int) { sockRead(sender->Receive()); };
     m_sock->OnInfo = [this](TSock *, TSocketInfo, const QByteArray &text) { sockInfo(text); };
+    // A host name that turns out unknown is told as when the connect was made.
+    m_sock->OnFailure = [this](TSock *, const QByteArray &text) {
+        showMessage(QString::fromLatin1(text));
+    };
     m_sock11 = new TSock(this);
     m_sock11->setObjectName(QStringLiteral("Sock11"));
     m_sock11->setHostName(QStringLiteral("127.0.0.1"));

@@ -43,9 +43,7 @@ QString programFolder()
         QDir().mkpath(home);
         return withoutTrailingSlash(QDir(home).absolutePath());
     }
-    const QString exeFolder = executableFolderOverride().isEmpty()
-                                  ? QCoreApplication::applicationDirPath()
-                                  : executableFolderOverride();
+    const QString exeFolder = executableFolder();
     if (canWriteIn(exeFolder))
         return withoutTrailingSlash(exeFolder);
     QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
@@ -53,6 +51,12 @@ QString programFolder()
         data = QDir::homePath() + QStringLiteral("/.local/share/Spades");
     QDir().mkpath(data);
     return withoutTrailingSlash(data);
+}
+
+QString executableFolder()
+{
+    return executableFolderOverride().isEmpty() ? QCoreApplication::applicationDirPath()
+                                                : executableFolderOverride();
 }
 
 void setExecutableFolder(const QString &folder)

@@ -14,6 +14,10 @@ QString programFolder();
 // programFolder() + "/" + name.
 QString programFile(const QString &name);
 
+// The folder of the executable (or the one set below); the game and its
+// helper programs are installed side by side there.
+QString executableFolder();
+
 // Stands another folder in for the executable's own, as if the program had
 // been installed there; an empty folder restores the executable's. Lets a
 // test start the whole program from a read-only install folder.

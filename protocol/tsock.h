@@ -1,11 +1,15 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHostAddress>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 
+class HostResolver;
 class QSocketNotifier;
 class QTimer;
 
@@ -31,6 +35,10 @@ enum TSocketInfo {
 
 // A non-blocking TCP socket that reports what happens to it as events on the
 // thread's event loop. Only the stream, non-blocking mode is built.
+//
+// A listener takes IPv6 and IPv4 connections on its port. Open takes an IPv4
+// or IPv6 address or a host name; a name is looked up without waiting for the
+// answer, and its addresses are tried in turn until one connects.
 class TSock : public QObject
 {
     Q_OBJECT
@@ -40,6 +48,7 @@ public:
     using ReadEvent = std::function<void(TSock *sender, int count)>;
     using AcceptEvent = std::function<void(TSock *sender, TSock *newSock)>;
     using InfoEvent = std::function<void(TSock *sender, TSocketInfo kind, const QByteArray &msg)>;
+    using FailureEvent = std::function<void(TSock *sender, const QByteArray &text)>;
 
     explicit TSock(QObject *parent = nullptr);
     ~TSock() override;
@@ -60,9 +69,13 @@ public:
     Event OnAccept;
     AcceptEvent OnAutoAccept;
     InfoEvent OnInfo;
+    // A host name that Open had to look up turned out unknown: the text Open
+    // raises for an unknown name. The socket is left without a connection.
+    FailureEvent OnFailure;
 
     // Starts connecting to HostName:PortName; the connect completes later.
-    // Returns whether the socket is connected already.
+    // Returns whether the socket is connected already. Bad texts raise at
+    // once; a name the platform does not know is reported through OnFailure.
     bool Open();
     // Accepts the waiting connection into a new socket (owned by this one).
     bool Accept(TSock *&newSock);
@@ -74,6 +87,13 @@ public:
 
     bool Connected() const { return m_connected; }
     bool hasSocket() const { return m_fd >= 0; }
+    // Open is waiting for a host name's addresses.
+    bool lookingUp() const { return m_lookup.has_value(); }
+    // Where names are looked up; the platform's name service by default.
+    void setResolver(HostResolver *resolver);
+    // An address that does not answer is given up for the next one after this
+    // long; the last address is given the platform's full time.
+    static constexpr int kAttemptMs = 4000;
     int pendingOutgoing() const { return int(m_outgoing.size()); }
     // The local port of a listening socket (useful when listening on port 0).
     int localPort() const;
@@ -95,7 +115,11 @@ private:
     void peerClosed();
     void pauseAccepting();
     quint16 resolvePort();
-    quint32 resolveHost();
+    std::optional<QList<QHostAddress>> resolveHostNow();
+    void addressesFound(const QList<QHostAddress> &addresses);
+    void tryNextAddress();
+    void abandonAttempt();
+    void cancelLookup();
 
     int m_fd = -1;
     bool m_connected = false;
@@ -109,4 +133,10 @@ private:
     QSocketNotifier *m_readNotifier = nullptr;
     QSocketNotifier *m_writeNotifier = nullptr;
     QTimer *m_acceptPause = nullptr; // made on the first failed accept
+    HostResolver *m_resolver = nullptr;
+    std::optional<int> m_lookup; // the pending lookup's id
+    quint16 m_port = 0;          // of the connection being opened
+    QList<QHostAddress> m_candidates;
+    qsizetype m_nextCandidate = 0;
+    QTimer *m_attemptTimer = nullptr; // made when a second address is waiting
 };

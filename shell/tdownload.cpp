@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScreen>
-#include <QStandardPaths>
 
 const QString Tdownload::kDefaultDownloadAddress =
     QStringLiteral("http://www.velnor.com/lobby/kwrsetup.exe");
@@ -194,8 +193,7 @@ QString Tdownload::lobbyProgramPath()
     const QString path = SettingsFile().readString(kLobbyKey, QString());
     if (!path.isEmpty())
         return path;
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           QStringLiteral("/Velnor/VelnorLobby.exe");
+    return platform::executableFolder() + QStringLiteral("/spades-lobby");
 }
 
 void Tdownload::setIdle(bool idle)

@@ -40,9 +40,8 @@ public:
     static QString fileNameOf(const QString &documentPath);
     // The settings' download address, or the default.
     static QString downloadAddress();
-    // The installed lobby program: the settings' path, or the default
-    // "Velnor/VelnorLobby.exe" in the user's programs folder
-    // (~/.local/share/Velnor/VelnorLobby.exe).
+    // The installed lobby program: the settings' path, or spades-lobby
+    // beside the game's own executable.
     static QString lobbyProgramPath();
 
     // 1 while a download runs or after it completed, 2 after a stop or failure.

@@ -34,7 +34,7 @@ jobs="$(nproc)"
 case "$mode" in
 play)
     cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    cmake --build build --target spades -j "$jobs"
+    cmake --build build --target spades spades-lobby -j "$jobs"
     exec ./build/spades
     ;;
 test)

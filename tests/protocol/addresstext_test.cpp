@@ -54,6 +54,59 @@ TEST(AddressText, AddressesAreFourNumbersUpTo255)
         EXPECT_FALSE(addresstext::plausibleHostName(bad));
 }
 
+TEST(AddressText, Ipv6AddressesAreEightHexGroups)
+{
+    using Bytes = std::array<quint8, 16>;
+    const Bytes loopback{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+    const Bytes doc{0x20, 0x01, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x12, 0x34};
+    const Bytes mapped{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xff, 0xff, 10, 0, 0, 5};
+    const Bytes full{0, 1, 0, 2, 0, 3, 0, 4, 0, 5, 0, 6, 0, 7, 0, 8};
+    const struct
+    {
+        const char *text;
+        std::optional<Bytes> bytes;
+        const char *zone = "";
+    } cases[] = {
+        {"::1", loopback},
+        {"[::1]", loopback},
+        {"0:0:0:0:0:0:0:1", loopback},
+        {"2001:DB8::1234", doc},
+        {"2001:0db8:0000::0:1234", doc},
+        {"::ffff:10.0.0.5", mapped},
+        {"1:2:3:4:5:6:7:8", full},
+        {"::", Bytes{}},
+        {"fe80::1%eth0", Bytes{0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}, "eth0"},
+        {"[fe80::1%2]", Bytes{0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}, "2"},
+        {"1:2:3:4:5:6:7", {}},
+        {"1:2:3:4:5:6:7:8:9", {}},
+        {"1:2:3:4:5:6:7::8", {}},
+        {"1::2::3", {}},
+        {":::1", {}},
+        {":1::2", {}},
+        {"1:2:", {}},
+        {"12345::1", {}},
+        {"g::1", {}},
+        {"::1.2.3", {}},
+        {"1.2.3.4::1", {}},
+        {"[::1", {}},
+        {"::1]", {}},
+        {"[::1]:7772", {}},
+        {"fe80::1%", {}},
+        {"fe80::1%eth 0", {}},
+        {"127.0.0.1", {}},
+        {"game.example.org", {}},
+        {"", {}},
+    };
+    for (const auto &c : cases) {
+        const auto parsed = addresstext::ipv6Address(QString::fromLatin1(c.text));
+        ASSERT_EQ(parsed.has_value(), c.bytes.has_value()) << c.text;
+        if (parsed) {
+            EXPECT_EQ(parsed->bytes, *c.bytes) << c.text;
+            EXPECT_EQ(parsed->zone, QString::fromLatin1(c.zone)) << c.text;
+        }
+    }
+}
+
 TEST(AddressText, ASocketRefusesToOpenOnABadText)
 {
     const struct
@@ -67,6 +120,9 @@ TEST(AddressText, ASocketRefusesToOpenOnABadText)
         {"127.0.0.1x", "7772", "Host Lookup - Not An Address Of Four Numbers From 0 To 255"},
         {"300.1.1.1", "7772", "Host Lookup - Not An Address Of Four Numbers From 0 To 255"},
         {"game host", "7772", "Host Lookup - Could Not Find Host Entry"},
+        {"[game]", "7772", "Host Lookup - Could Not Find Host Entry"},
+        {"1::2::3", "7772", "Host Lookup - Not An IPv6 Address"},
+        {"[::1]:7772", "7772", "Host Lookup - Not An IPv6 Address"},
     };
     for (const auto &c : cases) {
         TSock sock;

@@ -369,7 +369,8 @@ TEST(DownloadDefaults, AddressAndLobbyPathWithoutSettings)
     qputenv("SPADES_HOME", home.path().toLocal8Bit());
     EXPECT_EQ(Tdownload::downloadAddress(), Tdownload::kDefaultDownloadAddress);
     EXPECT_TRUE(Tdownload::kDefaultDownloadAddress.endsWith(QStringLiteral("/lobby/kwrsetup.exe")));
-    EXPECT_TRUE(Tdownload::lobbyProgramPath().endsWith(QStringLiteral("/Velnor/VelnorLobby.exe")));
+    EXPECT_EQ(Tdownload::lobbyProgramPath(),
+              QCoreApplication::applicationDirPath() + QStringLiteral("/spades-lobby"));
     qputenv("SPADES_HOME", old);
 }
 

@@ -61,16 +61,18 @@ const char *const kId = "net.spadestable.Spades";
 TEST_F(Install, EveryFileIsInPlace)
 {
     const QString id = QString::fromLatin1(kId);
-    const QStringList programs = {"bin/spades", "bin/spades-server"};
+    const QStringList programs = {"bin/spades", "bin/spades-server", "bin/spades-lobby"};
     for (const QString &file : programs) {
         const QFileInfo info(installed(file));
         EXPECT_TRUE(info.isFile() && info.isExecutable()) << file.toStdString();
     }
     const QStringList files = {
         "share/applications/" + id + ".desktop",
+        "share/applications/" + id + ".Lobby.desktop",
         "share/metainfo/" + id + ".metainfo.xml",
         "share/man/man6/spades.6",
         "share/man/man6/spades-server.6",
+        "share/man/man6/spades-lobby.6",
         "share/icons/hicolor/48x48/apps/" + id + ".png",
         "share/icons/hicolor/128x128/apps/" + id + ".png",
         "share/icons/hicolor/256x256/apps/" + id + ".png",
@@ -101,28 +103,42 @@ TEST_F(Install, IconsHaveTheirNamedSizes)
     }
 }
 
-TEST_F(Install, DesktopEntryNamesTheInstalledProgramAndIcon)
+// The game's entry and the lobby's.
+const std::pair<const char *, const char *> kEntries[] = {
+    {"net.spadestable.Spades", "spades"},
+    {"net.spadestable.Spades.Lobby", "spades-lobby"},
+};
+
+QString entryPath(const char *id)
 {
-    QFile entry(installed(QStringLiteral("share/applications/%1.desktop").arg(kId)));
-    ASSERT_TRUE(entry.open(QIODevice::ReadOnly | QIODevice::Text));
-    const QString text = QString::fromUtf8(entry.readAll());
-    EXPECT_TRUE(
-        text.contains(QRegularExpression("^Exec=spades\\b", QRegularExpression::MultilineOption)))
-        << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("Icon=%1").arg(kId)));
-    EXPECT_TRUE(text.contains(
-        QRegularExpression("^Categories=.*Game;.*CardGame;", QRegularExpression::MultilineOption)));
+    return QStringLiteral("share/applications/%1.desktop").arg(QString::fromLatin1(id));
 }
 
-TEST_F(Install, DesktopEntryValidates)
+TEST_F(Install, DesktopEntriesNameTheInstalledProgramAndIcon)
+{
+    for (const auto &[id, program] : kEntries) {
+        QFile entry(installed(entryPath(id)));
+        ASSERT_TRUE(entry.open(QIODevice::ReadOnly | QIODevice::Text)) << id;
+        const QString text = QString::fromUtf8(entry.readAll());
+        const QRegularExpression exec(QStringLiteral("^Exec=%1$").arg(program),
+                                      QRegularExpression::MultilineOption);
+        EXPECT_TRUE(text.contains(exec)) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("Icon=%1").arg(kId)));
+        EXPECT_TRUE(text.contains(QRegularExpression("^Categories=.*Game;.*CardGame;",
+                                                     QRegularExpression::MultilineOption)));
+    }
+}
+
+TEST_F(Install, DesktopEntriesValidate)
 {
     const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
     if (validator.isEmpty())
         GTEST_SKIP() << "desktop-file-validate is not installed (desktop-file-utils)";
-    const ProcessResult check =
-        run(validator, {installed(QStringLiteral("share/applications/%1.desktop").arg(kId))});
-    EXPECT_EQ(check.exitCode, 0) << check.output.toStdString();
-    EXPECT_TRUE(check.output.trimmed().isEmpty()) << check.output.toStdString();
+    for (const auto &[id, program] : kEntries) {
+        const ProcessResult check = run(validator, {installed(entryPath(id))});
+        EXPECT_EQ(check.exitCode, 0) << check.output.toStdString();
+        EXPECT_TRUE(check.output.trimmed().isEmpty()) << check.output.toStdString();
+    }
 }
 
 TEST_F(Install, MetainfoValidates)

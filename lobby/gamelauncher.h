@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+// Starts the game as a program of its own, which goes on when the lobby
+// closes.
+class GameLauncher : public QObject
+{
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    // False when the program could not be started.
+    virtual bool start(const QString &program, const QStringList &arguments) = 0;
+
+signals:
+    // The program started last has ended. Not every platform can tell; where
+    // it cannot, this never comes.
+    void ended();
+};
+
+// Starts programs detached from the lobby and watches the last one through a
+// process descriptor, which wakes the loop only when the program ends.
+class SystemGameLauncher : public GameLauncher
+{
+    Q_OBJECT
+
+public:
+    using GameLauncher::GameLauncher;
+    ~SystemGameLauncher() override;
+
+    bool start(const QString &program, const QStringList &arguments) override;
+    // The program started last, 0 before any.
+    qint64 processId() const { return m_pid; }
+
+private:
+    void stopWatching();
+
+    qint64 m_pid = 0;
+    int m_processFd = -1;
+    class QSocketNotifier *m_notifier = nullptr;
+};

@@ -1,0 +1,239 @@
+#include "lobby/lobbymodel.h"
+
+#include "lobby/gamelauncher.h"
+#include "lobby/lobbylink.h"
+#include "platform/inifile.h"
+#include "platform/programfolder.h"
+#include "protocol/addresstext.h"
+
+#include <QFileInfo>
+
+namespace {
+
+const QString kSection = QStringLiteral("Lobby");
+
+QString defaultGameProgram()
+{
+    const QString beside = platform::executableFolder() + QStringLiteral("/spades");
+    return QFileInfo(beside).isExecutable() ? beside : QStringLiteral("spades");
+}
+
+bool hasControlCharacter(const QString &text)
+{
+    for (QChar c : text) {
+        if (c.category() == QChar::Other_Control)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+LobbyModel::LobbyModel() : LobbyModel(Options{}) {}
+
+LobbyModel::LobbyModel(Options options, QObject *parent)
+    : QObject(parent), m_options(std::move(options))
+{
+    if (m_options.settingsPath.isEmpty())
+        m_options.settingsPath = platform::programFile(QStringLiteral("spadeslobby.ini"));
+    if (m_options.gameProgram.isEmpty())
+        m_options.gameProgram = defaultGameProgram();
+    m_launcher = m_options.launcher ? m_options.launcher : new SystemGameLauncher(this);
+    connect(m_launcher, &GameLauncher::ended, this, &LobbyModel::gameProgramEnded);
+    m_link = new LobbyLink(this);
+    connect(m_link, &LobbyLink::linksChanged, this, &LobbyModel::linksChanged);
+    m_startingTimer.setSingleShot(true);
+    m_startingTimer.setInterval(m_options.startingMs);
+    connect(&m_startingTimer, &QTimer::timeout, this, [this] {
+        if (m_state == State::Starting)
+            setState(State::Idle, tr("Spades has not opened its table yet. You can host or "
+                                     "join again."));
+    });
+    load();
+    if (m_link->listen(m_options.linkPort))
+        m_status = tr("Host a table, or join one by its address or name.");
+    else
+        m_status = tr("Port %1 is taken (is another lobby open?): this lobby cannot see when "
+                      "its game ends.")
+                       .arg(m_options.linkPort);
+}
+
+LobbyModel::~LobbyModel() = default;
+
+void LobbyModel::setName(const QString &name)
+{
+    m_name = name;
+}
+
+void LobbyModel::setAddress(const QString &address)
+{
+    m_address = address;
+}
+
+bool LobbyModel::linkListening() const
+{
+    return m_link->isListening();
+}
+
+quint16 LobbyModel::linkPort() const
+{
+    return m_link->port();
+}
+
+QString LobbyModel::nameProblem() const
+{
+    const QString name = m_name.trimmed();
+    if (name.isEmpty())
+        return tr("Type your name first.");
+    if (name.size() > kMaxNameLength)
+        return tr("Your name is too long: at most %1 characters.").arg(kMaxNameLength);
+    if (hasControlCharacter(name))
+        return tr("Your name holds a character that cannot be shown.");
+    // The table carries names as single bytes; other letters would arrive as "?".
+    for (QChar c : name) {
+        if (c.unicode() > 0xFF)
+            return tr("The table can show only Western European letters; \"%1\" is not one.")
+                .arg(c);
+    }
+    return {};
+}
+
+QString LobbyModel::addressProblem() const
+{
+    const QString address = m_address.trimmed();
+    if (address.isEmpty())
+        return tr("Type the address or the name of the table's computer.");
+    if (address.size() > kMaxAddressLength)
+        return tr("That address is too long.");
+    if (addresstext::ipv6Address(address))
+        return {};
+    if (address.contains(QLatin1Char(':')))
+        return tr("That is not an IPv6 address.");
+    if (address.at(0).isDigit()) {
+        if (addresstext::dottedAddress(address))
+            return {};
+        return tr("That is not an address of four numbers from 0 to 255.");
+    }
+    if (!addresstext::plausibleHostName(address) || address.startsWith(QLatin1Char('[')))
+        return tr("That is not a computer's name or address.");
+    return {};
+}
+
+QStringList LobbyModel::hostArguments() const
+{
+    // The host's own table always connects to this computer.
+    return {m_name.trimmed(), QStringLiteral("127.0.0.1"), QStringLiteral("true")};
+}
+
+QStringList LobbyModel::joinArguments() const
+{
+    return {m_name.trimmed(), m_address.trimmed(), QStringLiteral("join")};
+}
+
+bool LobbyModel::host()
+{
+    if (const QString problem = nameProblem(); !problem.isEmpty()) {
+        setState(m_state, problem);
+        return false;
+    }
+    return launch(hostArguments(), tr("Starting your table..."));
+}
+
+bool LobbyModel::join()
+{
+    QString problem = nameProblem();
+    if (problem.isEmpty())
+        problem = addressProblem();
+    if (!problem.isEmpty()) {
+        setState(m_state, problem);
+        return false;
+    }
+    const QString address = m_address.trimmed();
+    if (m_state == State::Idle) {
+        m_recent.removeIf(
+            [&](const QString &t) { return !t.compare(address, Qt::CaseInsensitive); });
+        m_recent.prepend(address);
+        while (m_recent.size() > kRecentTables)
+            m_recent.removeLast();
+    }
+    return launch(joinArguments(), tr("Joining %1...").arg(address));
+}
+
+bool LobbyModel::playSolo()
+{
+    return launch({}, tr("Starting a solo game..."));
+}
+
+bool LobbyModel::launch(const QStringList &arguments, const QString &starting)
+{
+    if (m_state != State::Idle) {
+        setState(m_state, tr("Your game is still running; end it first."));
+        return false;
+    }
+    save();
+    if (!m_launcher->start(m_options.gameProgram, arguments)) {
+        setState(State::Idle, tr("Spades could not be started (%1).").arg(m_options.gameProgram));
+        return false;
+    }
+    if (arguments.isEmpty()) {
+        setState(State::Idle, starting);
+        return true;
+    }
+    m_startingTimer.start();
+    setState(State::Starting, starting);
+    return true;
+}
+
+void LobbyModel::setState(State state, const QString &status)
+{
+    if (state != State::Starting)
+        m_startingTimer.stop();
+    m_state = state;
+    m_status = status;
+    emit changed();
+}
+
+void LobbyModel::linksChanged(int links)
+{
+    if (links > 0 && m_state != State::Playing) {
+        setState(State::Playing, tr("Your game is running. The lobby offers another table "
+                                    "when it ends."));
+    } else if (links == 0 && m_state == State::Playing) {
+        setState(State::Idle, tr("Your game has ended. Host or join another table."));
+        emit gameEnded();
+    }
+}
+
+// A game that links and then ends is seen through the link; this is for one
+// that ended before it ever linked.
+void LobbyModel::gameProgramEnded()
+{
+    if (m_state == State::Starting)
+        setState(State::Idle, tr("Spades closed before its table opened. If Spades is already "
+                                 "running, close it and try again."));
+}
+
+void LobbyModel::load()
+{
+    const IniFile file = IniFile::load(m_options.settingsPath);
+    m_name = file.readString(kSection, QStringLiteral("Name"), QString()).left(kMaxNameLength);
+    m_address = file.readString(kSection, QStringLiteral("Address"), QString());
+    for (int i = 1; i <= kRecentTables; ++i) {
+        const QString table =
+            file.readString(kSection, QStringLiteral("Recent%1").arg(i), QString()).trimmed();
+        if (!table.isEmpty() && !m_recent.contains(table, Qt::CaseInsensitive))
+            m_recent << table;
+    }
+}
+
+void LobbyModel::save()
+{
+    QList<std::pair<QString, QString>> values{{QStringLiteral("Name"), m_name.trimmed()},
+                                              {QStringLiteral("Address"), m_address.trimmed()}};
+    for (int i = 1; i <= kRecentTables; ++i)
+        values.append({QStringLiteral("Recent%1").arg(i), m_recent.value(i - 1)});
+    QString error;
+    // Not remembering the fields is no reason to keep the player from the game.
+    if (!IniFile::write(m_options.settingsPath, kSection, values, &error))
+        qWarning("%s", qPrintable(error));
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+class GameLauncher;
+class LobbyLink;
+
+// The lobby without its window: the player's name and the table to join,
+// the tables joined lately, the game command a choice starts, and whether
+// that game is running (seen through the link the game opens).
+//
+// The name, the address and the recent tables live in the settings file
+// "spadeslobby.ini" (section "Lobby") in the program's folder, written
+// whenever a game is started.
+class LobbyModel : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class State { Idle, Starting, Playing };
+
+    struct Options
+    {
+        QString settingsPath;             // default: spadeslobby.ini in the program folder
+        QString gameProgram;              // default: spades beside this program, else on the PATH
+        quint16 linkPort = 9001;          // 0 picks a free port (tests)
+        GameLauncher *launcher = nullptr; // default: started detached from the lobby
+        int startingMs = 60000;           // how long a started game may take to link
+    };
+
+    static constexpr int kRecentTables = 8;
+    static constexpr int kMaxNameLength = 32;
+    static constexpr int kMaxAddressLength = 255;
+
+    LobbyModel();
+    explicit LobbyModel(Options options, QObject *parent = nullptr);
+    ~LobbyModel() override;
+
+    QString name() const { return m_name; }
+    void setName(const QString &name);
+    QString address() const { return m_address; }
+    void setAddress(const QString &address);
+    QStringList recentTables() const { return m_recent; }
+
+    State state() const { return m_state; }
+    // One line for the player: what is going on, or what is wrong.
+    QString status() const { return m_status; }
+    bool linkListening() const;
+    quint16 linkPort() const;
+    QString gameProgram() const { return m_options.gameProgram; }
+
+    // What is wrong with the fields, or an empty text when nothing is.
+    QString nameProblem() const;
+    QString addressProblem() const;
+
+    // The arguments each way to play starts the game with.
+    QStringList hostArguments() const;
+    QStringList joinArguments() const;
+
+    // Start the game; false (and the reason in status()) when the fields are
+    // wrong, a game is already running, or the program cannot be started.
+    bool host();
+    bool join();
+    // A solo game needs no lobby: the window closes once it has started.
+    bool playSolo();
+
+signals:
+    void changed();
+    // The game started from here, or found running, has ended.
+    void gameEnded();
+
+private:
+    bool launch(const QStringList &arguments, const QString &starting);
+    void setState(State state, const QString &status);
+    void linksChanged(int links);
+    void gameProgramEnded();
+    void load();
+    void save();
+
+    Options m_options;
+    GameLauncher *m_launcher = nullptr;
+    LobbyLink *m_link = nullptr;
+    QTimer m_startingTimer;
+    QString m_name;
+    QString m_address;
+    QStringList m_recent;
+    State m_state = State::Idle;
+    QString m_status;
+};

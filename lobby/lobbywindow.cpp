@@ -1,0 +1,118 @@
+#include "lobby/lobbywindow.h"
+
+#include "lobby/lobbymodel.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+template <typename Widget> Widget *named(Widget *widget, const char *name)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QLabel *note(const QString &text)
+{
+    auto *label = new QLabel(text);
+    label->setWordWrap(true);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+} // namespace
+
+LobbyWindow::LobbyWindow(LobbyModel *model, QWidget *parent) : QWidget(parent), m_model(model)
+{
+    setObjectName(QStringLiteral("lobby"));
+    setWindowTitle(tr("Spades Lobby"));
+
+    m_name = named(new QLineEdit(m_model->name()), "edit_name");
+    m_name->setMaxLength(LobbyModel::kMaxNameLength);
+    auto *nameRow = new QFormLayout;
+    nameRow->addRow(tr("Your &name:"), m_name);
+
+    auto *hostBox = new QGroupBox(tr("Host a table"));
+    auto *hostLayout = new QVBoxLayout(hostBox);
+    hostLayout->addWidget(note(tr("Your friends join this computer's address. They must reach "
+                                  "TCP port 7772 here: open it in the firewall, and forward it "
+                                  "on the router for friends outside your home.")));
+    m_host = named(new QPushButton(tr("&Host a Table")), "button_host");
+    hostLayout->addWidget(m_host, 0, Qt::AlignRight);
+
+    auto *joinBox = new QGroupBox(tr("Join a table"));
+    auto *joinLayout = new QVBoxLayout(joinBox);
+    joinLayout->addWidget(note(tr("The host's address (IPv4 or IPv6) or computer name:")));
+    m_address = named(new QComboBox, "combo_address");
+    m_address->setEditable(true);
+    m_address->setInsertPolicy(QComboBox::NoInsert);
+    m_address->addItems(m_model->recentTables());
+    m_address->setEditText(m_model->address());
+    m_address->lineEdit()->setMaxLength(LobbyModel::kMaxAddressLength);
+    joinLayout->addWidget(m_address);
+    m_join = named(new QPushButton(tr("&Join Table")), "button_join");
+    joinLayout->addWidget(m_join, 0, Qt::AlignRight);
+
+    m_solo = named(new QPushButton(tr("Play &Solo")), "button_solo");
+    m_status = named(note(QString()), "label_status");
+    m_status->setMinimumHeight(m_status->fontMetrics().lineSpacing() * 2);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(nameRow);
+    layout->addWidget(hostBox);
+    layout->addWidget(joinBox);
+    layout->addWidget(m_status);
+    layout->addWidget(m_solo, 0, Qt::AlignLeft);
+    setMinimumWidth(420);
+
+    connect(m_host, &QPushButton::clicked, this, [this] {
+        takeFields();
+        m_model->host();
+    });
+    connect(m_join, &QPushButton::clicked, this, [this] {
+        takeFields();
+        if (m_model->join()) {
+            m_address->clear();
+            m_address->addItems(m_model->recentTables());
+            m_address->setEditText(m_model->address());
+        }
+    });
+    connect(m_address->lineEdit(), &QLineEdit::returnPressed, m_join, &QPushButton::click);
+    connect(m_solo, &QPushButton::clicked, this, [this] {
+        takeFields();
+        if (m_model->playSolo())
+            close();
+    });
+    connect(m_model, &LobbyModel::changed, this, &LobbyWindow::refresh);
+    connect(m_model, &LobbyModel::gameEnded, this, &LobbyWindow::comeForward);
+    refresh();
+}
+
+void LobbyWindow::takeFields()
+{
+    m_model->setName(m_name->text());
+    m_model->setAddress(m_address->currentText());
+}
+
+void LobbyWindow::refresh()
+{
+    const bool idle = m_model->state() == LobbyModel::State::Idle;
+    for (QWidget *control : {static_cast<QWidget *>(m_host), static_cast<QWidget *>(m_join),
+                             static_cast<QWidget *>(m_solo)})
+        control->setEnabled(idle);
+    m_status->setText(m_model->status());
+}
+
+void LobbyWindow::comeForward()
+{
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QWidget>
+
+class LobbyModel;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The lobby's window: the fields and buttons over a LobbyModel, which does
+// the work. While the game runs the buttons rest; when it ends the window
+// comes to the front to offer another table.
+class LobbyWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit LobbyWindow(LobbyModel *model, QWidget *parent = nullptr);
+
+private:
+    void refresh();
+    void takeFields();
+    void comeForward();
+
+    LobbyModel *m_model;
+    QLineEdit *m_name = nullptr;
+    QComboBox *m_address = nullptr;
+    QPushButton *m_host = nullptr;
+    QPushButton *m_join = nullptr;
+    QPushButton *m_solo = nullptr;
+    QLabel *m_status = nullptr;
+};

@@ -1,0 +1,205 @@
+// The lobby's fields, the game command each choice starts, and the link
+// through which it sees its game run and end.
+#include "lobby/gamelauncher.h"
+#include "lobby/lobbymodel.h"
+#include "lobby/lobbywindow.h"
+#include "tests/common/test_support.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using testsupport::waitUntil;
+
+namespace {
+
+struct FakeLauncher : GameLauncher
+{
+    QList<std::pair<QString, QStringList>> started;
+    bool works = true;
+    bool start(const QString &program, const QStringList &arguments) override
+    {
+        started.append({program, arguments});
+        return works;
+    }
+    void end() { emit ended(); }
+};
+
+class Lobby : public ::testing::Test
+{
+protected:
+    LobbyModel::Options options()
+    {
+        LobbyModel::Options o;
+        o.settingsPath = m_home.filePath("spadeslobby.ini");
+        o.gameProgram = "/opt/games/spades";
+        o.linkPort = 0;
+        o.launcher = &m_launcher;
+        return o;
+    }
+    // Connects as a started game does, and leaves the link open.
+    QTcpSocket *link(LobbyModel &model)
+    {
+        auto *socket = new QTcpSocket(&model);
+        socket->connectToHost(QHostAddress::LocalHost, model.linkPort());
+        return socket;
+    }
+
+    QTemporaryDir m_home;
+    FakeLauncher m_launcher;
+};
+
+TEST_F(Lobby, EachChoiceStartsTheGameWithItsArguments)
+{
+    const struct
+    {
+        const char *name;
+        const char *address;
+        bool (LobbyModel::*choice)();
+        QStringList arguments;
+    } cases[] = {
+        {"Ann", "", &LobbyModel::host, {"Ann", "127.0.0.1", "true"}},
+        {" Ann ", "10.0.0.5", &LobbyModel::host, {"Ann", "127.0.0.1", "true"}},
+        {"Bob", " 192.168.1.20 ", &LobbyModel::join, {"Bob", "192.168.1.20", "join"}},
+        {"Bob", "2001:db8::20", &LobbyModel::join, {"Bob", "2001:db8::20", "join"}},
+        {"Bob", "[::1]", &LobbyModel::join, {"Bob", "[::1]", "join"}},
+        {"Bob+Co", "game.example.org", &LobbyModel::join, {"Bob+Co", "game.example.org", "join"}},
+        {"", "", &LobbyModel::playSolo, {}},
+    };
+    for (const auto &c : cases) {
+        LobbyModel model(options());
+        model.setName(c.name);
+        model.setAddress(c.address);
+        m_launcher.started.clear();
+        EXPECT_TRUE((model.*c.choice)()) << c.name << " " << c.address;
+        ASSERT_EQ(m_launcher.started.size(), 1);
+        EXPECT_EQ(m_launcher.started[0].first, "/opt/games/spades");
+        EXPECT_EQ(m_launcher.started[0].second, c.arguments) << c.address;
+    }
+}
+
+TEST_F(Lobby, BadFieldsStartNothingAndSayWhy)
+{
+    const struct
+    {
+        const char *name;
+        const char *address;
+        const char *problem;
+    } cases[] = {
+        {"  ", "10.0.0.5", "Type your name first."},
+        {"A\tnn", "10.0.0.5", "Your name holds a character that cannot be shown."},
+        {"Łukasz", "10.0.0.5",
+         "The table can show only Western European letters; \"Ł\" is not "
+         "one."},
+        {"Ann", "", "Type the address or the name of the table's computer."},
+        {"Ann", "10.0.0.256", "That is not an address of four numbers from 0 to 255."},
+        {"Ann", "1::2::3", "That is not an IPv6 address."},
+        {"Ann", "game host", "That is not a computer's name or address."},
+    };
+    for (const auto &c : cases) {
+        LobbyModel model(options());
+        model.setName(QString::fromUtf8(c.name));
+        model.setAddress(c.address);
+        EXPECT_FALSE(model.join()) << c.name << " " << c.address;
+        EXPECT_EQ(model.status(), QString::fromUtf8(c.problem));
+        EXPECT_EQ(model.state(), LobbyModel::State::Idle);
+    }
+    EXPECT_TRUE(m_launcher.started.isEmpty());
+    m_launcher.works = false;
+    LobbyModel model(options());
+    model.setName("Ann");
+    EXPECT_FALSE(model.host());
+    EXPECT_EQ(model.status(), "Spades could not be started (/opt/games/spades).");
+}
+
+TEST_F(Lobby, NameAddressAndRecentTablesAreRemembered)
+{
+    {
+        LobbyModel model(options());
+        EXPECT_TRUE(model.name().isEmpty());
+        model.setName("Ann");
+        for (const char *address : {"a.example.org", "10.0.0.5", "::1", "A.example.org", "h1", "h2",
+                                    "h3", "h4", "h5", "h6"}) {
+            model.setAddress(address);
+            ASSERT_TRUE(model.join());
+            m_launcher.end(); // each game ends before it links
+        }
+    }
+    LobbyModel again(options());
+    EXPECT_EQ(again.name(), "Ann");
+    EXPECT_EQ(again.address(), "h6");
+    // Latest first, one line per table whatever its case, at most eight.
+    EXPECT_EQ(again.recentTables(),
+              (QStringList{"h6", "h5", "h4", "h3", "h2", "h1", "A.example.org", "::1"}));
+}
+
+TEST_F(Lobby, TheLinkTellsWhileTheGameRunsAndWhenItEnds)
+{
+    LobbyModel model(options());
+    ASSERT_TRUE(model.linkListening());
+    QSignalSpy ended(&model, &LobbyModel::gameEnded);
+    model.setName("Ann");
+    ASSERT_TRUE(model.host());
+    EXPECT_EQ(model.state(), LobbyModel::State::Starting);
+    EXPECT_FALSE(model.join()); // one game at a time
+    EXPECT_EQ(m_launcher.started.size(), 1);
+
+    QTcpSocket *game = link(model);
+    ASSERT_TRUE(waitUntil([&] { return model.state() == LobbyModel::State::Playing; }));
+    game->write("anything");
+    m_launcher.end(); // the process may be seen to end before its link closes
+    EXPECT_EQ(model.state(), LobbyModel::State::Playing);
+    game->disconnectFromHost();
+    ASSERT_TRUE(waitUntil([&] { return model.state() == LobbyModel::State::Idle; }));
+    EXPECT_EQ(ended.count(), 1);
+    EXPECT_EQ(model.status(), "Your game has ended. Host or join another table.");
+
+    // A game that ends before it links, and one started by hand that links.
+    ASSERT_TRUE(model.host());
+    m_launcher.end();
+    EXPECT_EQ(model.state(), LobbyModel::State::Idle);
+    EXPECT_TRUE(model.status().startsWith("Spades closed before its table opened."));
+    link(model);
+    EXPECT_TRUE(waitUntil([&] { return model.state() == LobbyModel::State::Playing; }));
+}
+
+TEST_F(Lobby, AStartedGameThatNeverLinksIsGivenUp)
+{
+    LobbyModel::Options o = options();
+    o.startingMs = 20;
+    LobbyModel model(o);
+    model.setName("Ann");
+    ASSERT_TRUE(model.host());
+    ASSERT_TRUE(waitUntil([&] { return model.state() == LobbyModel::State::Idle; }));
+    EXPECT_TRUE(model.host());
+}
+
+TEST_F(Lobby, TheWindowPassesItsFieldsAndRestsWhileTheGameRuns)
+{
+    LobbyModel model(options());
+    LobbyWindow window(&model);
+    window.show();
+    auto *name = window.findChild<QLineEdit *>("edit_name");
+    auto *address = window.findChild<QComboBox *>("combo_address");
+    auto *join = window.findChild<QPushButton *>("button_join");
+    auto *status = window.findChild<QLabel *>("label_status");
+    ASSERT_TRUE(name && address && join && status);
+    name->setText("Bob");
+    address->setEditText("10.0.0.5");
+    join->click();
+    ASSERT_EQ(m_launcher.started.size(), 1);
+    EXPECT_EQ(m_launcher.started[0].second, (QStringList{"Bob", "10.0.0.5", "join"}));
+    EXPECT_EQ(address->itemText(0), "10.0.0.5");
+    EXPECT_EQ(status->text(), "Joining 10.0.0.5...");
+    link(model);
+    ASSERT_TRUE(waitUntil([&] { return model.state() == LobbyModel::State::Playing; }));
+    for (const char *button : {"button_host", "button_join", "button_solo"})
+        EXPECT_FALSE(window.findChild<QPushButton *>(button)->isEnabled()) << button;
+}
+
+} // namespace
