@@ -5,9 +5,8 @@
 #include "host/computerplayer.h"
 #include "host/selfplay.h"
 #include "host/shuffle.h"
-#include "protocol/message.h"
-#include "protocol/wirecodec.h"
 #include "protocol/hostmessages.h"
+#include "protocol/message.h"
 
 #include <benchmark/benchmark.h>
 #include <vector>

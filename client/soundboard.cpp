@@ -52,14 +52,11 @@ SoundBoard::SoundBoard(QObject *parent, SoundPlayer *player)
     buildPopup();
 }
 
-SoundBoard::~SoundBoard()
-{
-    delete m_popupSounds; // a popup has no parent widget
-}
+SoundBoard::~SoundBoard() = default;
 
 void SoundBoard::buildPopup()
 {
-    m_popupSounds = new QMenu;
+    m_popupSounds = std::make_unique<QMenu>();
     m_popupSounds->setObjectName(QStringLiteral("popup_sounds"));
     for (int k = 0; k <= kChatterCount; ++k) {
         const QString caption = chatterName(k);

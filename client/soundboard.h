@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QAction;
@@ -58,7 +59,7 @@ public:
 
     // Adds "Play Sounds", "Play Chatter Sounds" and "Turn Sound" to `options`.
     void addOptionsMenuItems(QMenu *options);
-    QMenu *popupSounds() const { return m_popupSounds; }
+    QMenu *popupSounds() const { return m_popupSounds.get(); }
     // The caption of chatter sound k (0 is "<Cancel>"); empty when out of range.
     static QString chatterName(int k);
 
@@ -86,7 +87,7 @@ private:
     SeatName m_seatName;
     std::function<void()> m_settingsChanged;
 
-    QMenu *m_popupSounds = nullptr;
+    std::unique_ptr<QMenu> m_popupSounds; // a popup has no parent widget
     QAction *m_playSoundsItem = nullptr;
     QAction *m_playChatterItem = nullptr;
     QAction *m_classicItem = nullptr;

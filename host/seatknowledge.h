@@ -1,7 +1,6 @@
 #pragma once
 
 #include "host/hoststate.h"
-#include "protocol/cards.h"
 
 #include <array>
 #include <cstdint>

@@ -141,7 +141,7 @@ TEST(TableModel, KeepsWhatEachSeatShows)
     EXPECT_EQ(seatLine(modelAfter({}), 0), " 0 0 0") << "no fifth seat";
 }
 
-TEST(TableModel, ALeavingPlayerIsAnnouncedOnce)
+TEST(TableModel, ALeavingPlayerOrWatcherIsAnnouncedOnce)
 {
     TableModel m = modelAfter({"CMD_existingplayers+3+Cy"});
     EXPECT_EQ(m.seatLeft(3), "Cy");
@@ -154,6 +154,14 @@ TEST(TableModel, ALeavingPlayerIsAnnouncedOnce)
     EXPECT_EQ(m.seatName(3), "Klick");
     EXPECT_EQ(m.seatLeft(3), std::nullopt);
     EXPECT_EQ(m.seatLeft(4), std::nullopt) << "nobody sat there";
+
+    EXPECT_EQ(m.spyJoined(6, "Zed"), std::nullopt);
+    EXPECT_EQ(m.spyJoined(6, "Zoe"), "6: Zed") << "one line per connection, however often told";
+    EXPECT_FALSE(m.spyLeft(6, "Zed"));
+    EXPECT_TRUE(m.spyLeft(6, "Zoe"));
+    EXPECT_FALSE(m.spyLeft(6, "Zoe"));
+    EXPECT_EQ(m.spyJoined(3, "Cy"), std::nullopt) << "a seat is no watcher";
+    EXPECT_FALSE(m.spyLeft(3, "Cy"));
 }
 
 TEST(TableModel, KeepsTheTeamsTheRoundAndTheRules)
