@@ -1,6 +1,7 @@
 #include "client/sidewindows.h"
 
 #include "client/phrasebuttons.h"
+#include "client/scoresheetwindow.h"
 #include "client/tgamestart.h"
 #include "client/tlasttrick.h"
 #include "client/tphrases.h"
@@ -44,7 +45,8 @@ SideWindows::SideWindows(QWidget *mainWindow, PhraseButtons *phraseButtons, Tabl
     : QObject(mainWindow), m_table(std::move(table)), m_mainWindow(mainWindow),
       m_gamestart(new Tgamestart(mainWindow)), m_spylist(new Tspylist(mainWindow)),
       m_lasttrick(new Tlasttrick(mainWindow)), m_phraseButtons(phraseButtons),
-      m_phraseEditor(new Tphrases(m_phraseButtons, mainWindow))
+      m_phraseEditor(new Tphrases(m_phraseButtons, mainWindow)),
+      m_scoreSheet(new ScoreSheetWindow(mainWindow))
 {
     for (QWidget *window :
          std::initializer_list<QWidget *>{m_gamestart, m_spylist, m_lasttrick, m_phraseEditor})
@@ -136,6 +138,11 @@ bool SideWindows::showWindow(const QString &item)
         m_spylist->raise();
         return true;
     }
+    if (item == QLatin1String("ScoreSheet1")) {
+        m_scoreSheet->show();
+        m_scoreSheet->raise();
+        return true;
+    }
     if (item == QLatin1String("LastTrick1")) {
         showLastTrick();
         return true;
@@ -149,9 +156,14 @@ bool SideWindows::showWindow(const QString &item)
 
 void SideWindows::closeAll()
 {
-    for (QWidget *window :
-         std::initializer_list<QWidget *>{m_gamestart, m_spylist, m_lasttrick, m_phraseEditor})
+    for (QWidget *window : std::initializer_list<QWidget *>{m_gamestart, m_spylist, m_lasttrick,
+                                                            m_phraseEditor, m_scoreSheet})
         window->close();
+}
+
+void SideWindows::drawScoreSheet(const ScoreSheet &sheet)
+{
+    m_scoreSheet->draw(sheet);
 }
 
 void SideWindows::applySettings(const SpadesSettings &settings)

@@ -10,6 +10,8 @@ class QWidget;
 class Tgamestart;
 class Tlasttrick;
 class Tphrases;
+class ScoreSheet;
+class ScoreSheetWindow;
 class Tspylist;
 struct SpadesSettings;
 
@@ -44,6 +46,7 @@ public:
     Tspylist *spylist() const { return m_spylist; }
     Tlasttrick *lasttrick() const { return m_lasttrick; }
     Tphrases *phraseEditor() const { return m_phraseEditor; }
+    ScoreSheetWindow *scoreSheet() const { return m_scoreSheet; }
     PhraseButtons *phraseButtons() const { return m_phraseButtons; }
 
     // File > "Start Game" and the board's start button, once logged in.
@@ -58,6 +61,8 @@ public:
     void recordLastTrick(int winnerSeat);
     void showLastTrick();
     void resetLastTrickPlace();
+    // The game's hands so far, drawn whether the sheet is open or not.
+    void drawScoreSheet(const ScoreSheet &sheet);
     // The table closes: so do these windows.
     void closeAll();
     // A View item by its menu name; false when it is not one of these windows.
@@ -77,4 +82,5 @@ private:
     Tlasttrick *m_lasttrick;
     PhraseButtons *m_phraseButtons;
     Tphrases *m_phraseEditor;
+    ScoreSheetWindow *m_scoreSheet;
 };

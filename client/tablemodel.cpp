@@ -3,6 +3,8 @@
 #include "protocol/cards.h"
 
 #include <algorithm>
+#include <array>
+#include <optional>
 
 namespace {
 
@@ -40,6 +42,7 @@ void TableModel::apply(const wire::ToClient &message)
                    [this](const NewPlayerInfo &m) { seatJoined(m.n, m.text); },
                    [this](const ExistingPlayers &m) { seatJoined(m.n, m.text); },
                    [this](const wire::StartGame &m) {
+                       m_gameRunning = true;
                        m_watching = false;
                        newGame();
                        m_bagPenalty = m.sandbagOn();
@@ -105,6 +108,7 @@ void TableModel::apply(const wire::ToClient &message)
                        }
                    },
                    [this](const Winner &) {
+                       m_gameRunning = false;
                        for (Seat &s : m_seats)
                            s.nil = s.blind = false;
                    },
@@ -113,11 +117,23 @@ void TableModel::apply(const wire::ToClient &message)
                            m_watching = m.mode == wire::toHost::JustWatch::kWatch;
                    },
                    [this](const GameStats &m) {
+                       m_gameRunning = true;
                        m_round = m.roundnumber;
                        m_totalBids = m.totalbids;
                        for (int team = 1; team <= 2; ++team) {
                            m_teams[team].score = m.teamscore[team - 1];
                            m_teams[team].bags = m.teambags[team - 1];
+                       }
+                       // Once all four have bid, the team bids are what the
+                       // seated players were told at the end of the bidding.
+                       std::array<std::optional<int>, kSeats + 1> bids;
+                       for (const wire::SeatStats &stats : m.seats)
+                           if (cards::isSeat(stats.seat) && stats.hasbid)
+                               bids[size_t(stats.seat)] = stats.bid;
+                       if (std::all_of(bids.begin() + 1, bids.end(),
+                                       [](const std::optional<int> &b) { return b.has_value(); })) {
+                           m_teams[1].bids = *bids[1] + *bids[3];
+                           m_teams[2].bids = *bids[2] + *bids[4];
                        }
                        for (const wire::SeatStats &stats : m.seats) {
                            if (stats.seat == m_myseat)
@@ -153,6 +169,17 @@ void TableModel::seatJoined(int seat, const QByteArray &name)
             m_seats[s].fallback = defaultName(s);
     if (Seat *s = seatAt(seat))
         s->name = QString::fromLatin1(name);
+}
+
+bool TableModel::othersSeated() const
+{
+    for (int seat = 1; seat <= kSeats; ++seat) {
+        const QString &name = m_seats[size_t(seat)].name;
+        if (seat != m_myseat && name != kWaiting && name != m_seats[size_t(seat)].fallback &&
+            name != defaultName(seat))
+            return true;
+    }
+    return false;
 }
 
 std::optional<QString> TableModel::seatLeft(int seat)

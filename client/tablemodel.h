@@ -77,6 +77,12 @@ public:
     // Whether the own seat had bid when a running game was joined.
     bool alreadybid() const { return m_alreadybid; }
     bool watching() const { return m_watching; }
+    // A game has started and no team has won it yet.
+    bool gameRunning() const { return m_gameRunning; }
+    // Someone other than us plays at the table: a seat shows a player's name,
+    // not its computer name. (A player who takes a computer's name is not
+    // told apart.)
+    bool othersSeated() const;
     int botSpeed() const { return m_botSpeed; }
 
     // Seats 1 to 4 and teams 1 and 2; anything else reads as empty.
@@ -159,6 +165,7 @@ private:
     int m_awaitedBidder = 0;
     bool m_alreadybid = false;
     bool m_watching = false;
+    bool m_gameRunning = false;
     int m_botSpeed = kDefaultBotSpeed;
     ComputerKind m_computers = ComputerKind::Classic;
 

@@ -28,6 +28,9 @@ public:
     // Shows one text and returns when the player has read it; the table
     // never asks for a second box while one is open.
     virtual void messageBox(const QString &text) = 0;
+    // Asks the player yes or no before the own choice would end a game that
+    // other people are playing at this host; true for yes.
+    virtual bool confirm(const QString &question) = 0;
     // Opens a context menu of the table at a screen position.
     virtual void popup(QMenu *menu, const QPoint &at) = 0;
 };

@@ -58,6 +58,14 @@ public:
         box.setTextFormat(Qt::PlainText);
         box.exec();
     }
+    bool confirm(const QString &question) override
+    {
+        QMessageBox box(QMessageBox::Question, m_table.windowTitle(), question,
+                        QMessageBox::Yes | QMessageBox::No, &m_table);
+        box.setTextFormat(Qt::PlainText);
+        box.setDefaultButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes;
+    }
     void popup(QMenu *menu, const QPoint &at) override { menu->popup(at); }
 
 private:
@@ -186,8 +194,8 @@ void Tchat::buildMenus()
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     view->setObjectName(QStringLiteral("View1"));
-    const std::pair<const char *, const char *> windows[] = {{"ViewTally1", "View Tally"},
-                                                             {"SpyList1", "Spy List"}};
+    const std::pair<const char *, const char *> windows[] = {
+        {"ViewTally1", "View Tally"}, {"SpyList1", "Spy List"}, {"ScoreSheet1", "Score Sheet"}};
     for (const auto &[name, caption] : windows) {
         const QString item = QString::fromLatin1(name);
         connect(addItem(view, item, QString::fromLatin1(caption)), &QAction::triggered, this,
@@ -362,8 +370,21 @@ void Tchat::placeWindow(const QRect &outer)
     resize(outer.size() - frame);
 }
 
+bool Tchat::othersAgree(const QString &question)
+{
+    // Only the host's own window ends the game for everybody.
+    if (!m_model.ishost() || !m_model.gameRunning() || !m_model.othersSeated())
+        return true;
+    return m_requests->confirm(question);
+}
+
 void Tchat::closeEvent(QCloseEvent *event)
 {
+    if (!othersAgree(QStringLiteral("Other players are in the game at your table. "
+                                    "Quit and end it for everybody?"))) {
+        event->ignore();
+        return;
+    }
     m_timer1->stop();
     emit closing();
     event->accept();
@@ -480,5 +501,8 @@ void Tchat::button_startClick()
         showMessage(QStringLiteral("You are not connected"));
         return;
     }
+    if (!othersAgree(QStringLiteral("Other players are in the game at your table. "
+                                    "Start a new game instead?")))
+        return;
     emit gameStartWanted();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "client/scoresheet.h"
 #include "client/tablemodel.h"
 #include "client/tablerequests.h"
 #include "protocol/receivequeue.h"
@@ -234,11 +235,14 @@ signals:
     // A host message was handled or the status line changed: what the board
     // shows may be different.
     void tableChanged();
+    // A new game started or a hand was scored: the score sheet changed.
+    void scoreSheetChanged(const ScoreSheet &sheet);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    bool othersAgree(const QString &question);
     struct SeatFamilies;
 
     void buildMenus();
@@ -280,6 +284,7 @@ private:
 
     // Client state.
     TableModel m_model;
+    ScoreSheet m_scoreSheet;
     QString m_playername;
     QString m_hostaddress;
     QByteArray m_logintext;

@@ -81,6 +81,8 @@ void Tchat::dispatch(const wire::ToClient &message)
 {
     using namespace wire::toClient;
     m_model.apply(message);
+    if (m_scoreSheet.apply(message))
+        emit scoreSheetChanged(m_scoreSheet);
     std::visit(Overloaded{
                    [this](const SendLoginInfo &m) { sendloginfo(m); },
                    [this](const Chat &m) { chatrecieved(m.n, m.line); },

@@ -24,6 +24,7 @@ SideWindows *attachSideWindows(Tchat &table)
     QObject::connect(&table, &Tchat::trickTaken, windows, &SideWindows::recordLastTrick);
     QObject::connect(&table, &Tchat::lastTrickWanted, windows, &SideWindows::showLastTrick);
     QObject::connect(&table, &Tchat::placeReset, windows, &SideWindows::resetLastTrickPlace);
+    QObject::connect(&table, &Tchat::scoreSheetChanged, windows, &SideWindows::drawScoreSheet);
     // The side windows answer their own View items; the program the others.
     QObject::connect(&table, &Tchat::windowWanted, windows, &SideWindows::showWindow);
     return windows;

@@ -62,6 +62,7 @@ public:
     void startHost() override { m_app.startHost(); }
     void openLobbyLink() override { own().openLobbyLink(); }
     void messageBox(const QString &text) override { m_app.showMessage(text); }
+    bool confirm(const QString &question) override { return own().confirm(question); }
     void popup(QMenu *menu, const QPoint &at) override { own().popup(menu, at); }
 
 private:

@@ -1,6 +1,7 @@
 // A whole solo game through the window: the host and the table in one
 // process on real sockets, the host's pauses shortened.
 #include "client/scorepanel.h"
+#include "client/scoresheetwindow.h"
 #include "client/sidewindows.h"
 #include "client/tchat.h"
 #include "client/tchatwidgets.h"
@@ -12,8 +13,10 @@
 #include "tests/common/test_support.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTableWidget>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -74,6 +77,15 @@ TEST(SoloGame, PlaysToTheWinnerThroughTheWindow)
     const int score2 = table.findChild<QLabel *>("label_team2")->text().toInt();
     EXPECT_GE(blueWon ? score1 : score2, 250);
     EXPECT_GT(blueWon ? score1 : score2, blueWon ? score2 : score1);
+    // View > Score Sheet: a row per team for every hand, ending at the board's scores.
+    table.findChild<QAction *>("ScoreSheet1")->trigger();
+    ASSERT_TRUE(windows->scoreSheet()->isVisible());
+    auto *sheet = windows->scoreSheet()->findChild<QTableWidget *>("table_hands");
+    ASSERT_EQ(sheet->rowCount(), 2 * rounds);
+    EXPECT_EQ(sheet->item(0, 0)->text(), "1");
+    EXPECT_EQ(sheet->item(2 * rounds - 2, 9)->text().toInt(), score1);
+    EXPECT_EQ(sheet->item(2 * rounds - 1, 9)->text().toInt(), score2);
+    EXPECT_NE(sheet->item(0, 2)->text(), "?") << "the bids of every hand were seen";
     EXPECT_TRUE(visibleOnBoard(table, "button_start")) << "the host may start again";
     EXPECT_TRUE(boxes.isEmpty()) << boxes.join('|').toStdString();
     EXPECT_EQ(table.playernameLabel(2)->text(), "Klot");

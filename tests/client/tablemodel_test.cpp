@@ -199,6 +199,20 @@ TEST(TableModel, KeepsTheTeamsTheRoundAndTheRules)
          7,
          true,
          false},
+        // A late joiner's team bids: seat 3 went Blind Nil.
+        {{"CMD_gamestats+2+1+1+300+y+y+4+9+0+0+0+0+1+0+4+0+n+y+2+0+3+0+n+y+3+0+0+0+y+y+4+0+6+0+n+"
+          "y+"},
+         {0, 0, 4, 0, 0, 9},
+         4,
+         9,
+         true,
+         true},
+        {{"CMD_gamestats+2+1+1+300+y+y+4+4+0+0+0+0+1+0+4+0+n+y+2+0+3+0+n+n+"},
+         {0, 0, 0, 0, 0, 0},
+         4,
+         4,
+         true,
+         true},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.messages.size() ? *(c.messages.end() - 1) : "nothing");

@@ -123,8 +123,9 @@ TEST_F(TableTest, MenusHoldEveryItem)
                            "Fast1",       "ResetScreenLocation1",
                            "JustWatch1",  "ViewTally1",
                            "SpyList1",    "LastTrick1",
-                           "PhraseList1", "Content1",
-                           "About1",      "Debug1"};
+                           "ScoreSheet1", "PhraseList1",
+                           "Content1",    "About1",
+                           "Debug1"};
     for (const char *item : items)
         EXPECT_NE(table->findChild<QAction *>(item), nullptr) << item;
     EXPECT_TRUE(table->playSounds());

@@ -196,3 +196,43 @@ TEST_F(TableTest, ProcessParamsModes)
 }
 
 } // namespace
+
+namespace {
+
+// Quitting or starting anew ends the game for everybody: the host's window
+// asks first, but only while other people play in a running game.
+TEST_F(TableTest, TheHostIsAskedBeforeEndingAGameOthersPlay)
+{
+    const struct
+    {
+        const char *mode; // the third argument: "true" hosts, "join" joins
+        const char *guest;
+        bool ended, answer, asked, quits;
+    } cases[] = {
+        {"true", "Bob", false, false, true, false},   {"true", "Bob", false, true, true, true},
+        {"true", nullptr, false, false, false, true}, {"true", "Bob", true, false, false, true},
+        {"join", "Bob", false, false, false, true},
+    };
+    for (const auto &c : cases) {
+        SetUp();
+        table->processparams({"Ann", "127.0.0.1", c.mode});
+        login(1);
+        if (c.guest)
+            seatPlayer(2, c.guest);
+        feed("CMD_startgame+Ann+500+y+n+n+");
+        if (c.ended)
+            feed("CMD_winner+1+");
+        requests.answer = c.answer;
+        bool optionsShown = false;
+        QObject::connect(table.get(), &Tchat::gameStartWanted, [&] { optionsShown = true; });
+        table->findChild<QAction *>("StartGame1")->trigger();
+        EXPECT_EQ(optionsShown, c.quits) << c.mode << c.guest << c.ended;
+        table->show();
+        table->close();
+        EXPECT_EQ(requests.questions.size(), c.asked ? 2 : 0);
+        EXPECT_EQ(table->isVisible(), !c.quits);
+        requests.questions.clear();
+    }
+}
+
+} // namespace

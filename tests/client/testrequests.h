@@ -60,6 +60,13 @@ struct TestRequests : TableRequests
         else
             boxes << text;
     }
+    QStringList questions;
+    bool answer = true;
+    bool confirm(const QString &question) override
+    {
+        questions << question;
+        return answer;
+    }
     void popup(QMenu *menu, const QPoint &) override
     {
         if (onPopup)
