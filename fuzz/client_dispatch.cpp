@@ -46,6 +46,7 @@ struct Table : TableRequests
     void startHost() override {}
     void openLobbyLink() override {}
     void messageBox(const QString &) override {}
+    bool confirm(const QString &) override { return true; }
     void popup(QMenu *, const QPoint &) override {}
 
     SilentSounds sounds;
