@@ -3,6 +3,7 @@
 // Peers on plain sockets that do what no well-behaved client does, and the
 // checks that the host's tables stay whole meanwhile.
 #include "socket_table.h"
+#include "tests/common/loopback.h"
 
 #include <gtest/gtest.h>
 
@@ -27,18 +28,9 @@ struct RawPeer
     // A small receive buffer makes a peer that stops reading fill up soon.
     explicit RawPeer(int port, int receiveBuffer = 0)
     {
-        fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        if (receiveBuffer > 0)
-            ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(quint16(port));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
-            ::close(fd);
-            fd = -1;
+        fd = testsupport::connectLoopback(port, receiveBuffer);
+        if (fd < 0)
             return;
-        }
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
     }
     ~RawPeer()

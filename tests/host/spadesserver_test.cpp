@@ -1,4 +1,6 @@
 // spades-server as a separate program, with four plain TCP clients at its table.
+#include "tests/common/loopback.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QProcess>
@@ -43,15 +45,7 @@ struct RawClient
 
     RawClient(int port, QByteArray playerName) : name(std::move(playerName))
     {
-        fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(quint16(port));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
-            ::close(fd);
-            fd = -1;
-        }
+        fd = testsupport::connectLoopback(port);
     }
     ~RawClient()
     {
