@@ -29,6 +29,8 @@ public:
     // Called after the table changed: the focus follows the own turn and the
     // card under it.
     void tableChanged();
+    // The board took a new size: the focus ring follows its card.
+    void boardResized() { placeFrame(); }
 
 signals:
     // Enter or Space on the own card at this hand position.

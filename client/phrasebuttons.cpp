@@ -25,7 +25,11 @@ PhraseButtons::PhraseButtons(QWidget *board, int restMs) : QObject(board), m_res
         button->setGeometry(kLefts[i], kTop, 25, 19);
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::NoFocus);
-        button->setIcon(QIcon(panelpictures::phraseButton(i + 1, dpr)));
+        // Sharp at the board's sizes: the icon picks the nearest drawing.
+        QIcon icon;
+        for (const qreal scale : {1.0, 1.5, 2.0, 3.0})
+            icon.addPixmap(panelpictures::phraseButton(i + 1, dpr * scale));
+        button->setIcon(icon);
         button->setIconSize(QSize(25, 19));
         button->setToolTip(designedPhrases()[i]);
         connect(button, &QToolButton::clicked, this, [this, i] { b_phrase1Click(i + 1); });

@@ -1,8 +1,8 @@
 #include "client/scorepanel.h"
 
+#include "client/tchatwidgets.h"
 #include "resources/panelpictures.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 
@@ -24,14 +24,13 @@ QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, int
     return label;
 }
 
-QLabel *makePicture(QWidget *parent, const QString &name, const QPixmap &picture, int left, int top)
+QLabel *makePicture(QWidget *parent, const QString &name, PictureMaker maker, int left, int top)
 {
-    auto *label = makeLabel(parent, name, QString(), left, top,
-                            qRound(picture.width() / picture.devicePixelRatio()),
-                            qRound(picture.height() / picture.devicePixelRatio()));
-    label->setPixmap(picture);
-    label->hide();
-    return label;
+    const QPixmap atOne = maker(1.0);
+    auto *picture = new BoardPicture(name, QRect(QPoint(left, top), atOne.size()), parent);
+    picture->setPicture(std::move(maker));
+    picture->hide();
+    return picture;
 }
 
 QString contractText(const QString &text, int value)
@@ -68,7 +67,6 @@ ScorePanel::ScorePanel(QWidget *parent) : QFrame(parent)
 void ScorePanel::buildBlock(int team, int top)
 {
     const QString n = QString::number(team);
-    const qreal dpr = qApp->devicePixelRatio();
     TeamBlock &b = m_team[team - 1];
 
     QLabel *title = makeLabel(this, "label_teamname" + n, team == 1 ? "Team Blue" : "Team Red", 8,
@@ -90,14 +88,13 @@ void ScorePanel::buildBlock(int team, int top)
     makeLabel(this, QString(), "Bagged", left, top + 52, 60);
     b.sands = makeLabel(this, "label_teamsands" + n, "0", value, top + 52, 30);
     b.minus = makeLabel(this, "label_minus" + n, QString(), 148, top + 52, 34);
-    b.bagged =
-        makePicture(this, "image_teambagged" + n, panelpictures::teamBagged(dpr), 184, top + 48);
+    b.bagged = makePicture(this, "image_teambagged" + n, panelpictures::teamBagged, 184, top + 48);
     makeLabel(this, QString(), "Turn Total", left, top + 68, 64);
     b.total = makeLabel(this, "label_teamtotal" + n, "0", value, top + 68, 40);
 
-    b.set = makePicture(this, "image_teamset" + n, panelpictures::teamSet(dpr), 6, top + 20);
-    b.nilgood = makePicture(this, "image_nilgood" + n, panelpictures::nilGood(dpr), 4, top + 62);
-    b.nilbad = makePicture(this, "image_nilbad" + n, panelpictures::nilBad(dpr), 4, top + 62);
+    b.set = makePicture(this, "image_teamset" + n, panelpictures::teamSet, 6, top + 20);
+    b.nilgood = makePicture(this, "image_nilgood" + n, panelpictures::nilGood, 4, top + 62);
+    b.nilbad = makePicture(this, "image_nilbad" + n, panelpictures::nilBad, 4, top + 62);
     b.nilscore = makeLabel(this, "label_nilscore" + n, QString(), 4, top + 86, 44);
     b.nilscore->setAlignment(Qt::AlignHCenter);
 

@@ -2,6 +2,7 @@
 
 #include "chat/chatpanel.h"
 #include "client/accessiblenames.h"
+#include "client/boardscaler.h"
 #include "client/keyboardplay.h"
 #include "client/phrasebuttons.h"
 #include "client/scorepanel.h"
@@ -13,6 +14,7 @@
 #include "platform/soundplayer.h"
 #include "protocol/cards.h"
 #include "protocol/tsock.h"
+#include "resources/pictures.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -96,6 +98,11 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
     m_soundBoard->setSettingsChanged([this] { emit settingsChanged(); });
 
     buildBoard();
+    m_scaler = new BoardScaler(m_board, QSize(kBoardWidth, kBoardHeight));
+    m_scaler->capture();
+    m_scaler->forget(m_background);
+    anchorChat();
+    central->installEventFilter(this);
     buildMenus();
     const TableView view{this, m_board, &m_model, m_panelScores};
     connect(this, &Tchat::tableChanged, new AccessibleNames(view), &AccessibleNames::refresh);
@@ -376,6 +383,43 @@ bool Tchat::othersAgree(const QString &question)
     if (!m_model.ishost() || !m_model.gameRunning() || !m_model.othersSeated())
         return true;
     return m_requests->confirm(question);
+}
+
+void Tchat::anchorChat()
+{
+    // The chat keeps the text size its reader chose; it takes the room the
+    // board leaves, growing right and down, its entry line along the bottom.
+    using Anchors = BoardScaler::Anchors;
+    const std::pair<const char *, Anchors> kChat[] = {
+        {"panel_chat", {false, false, true, true}},
+        {"mainchat", {false, false, true, true}},
+        {"mychat", {false, true, true, true}},
+        {"button_smilies", {true, true, true, true}},
+    };
+    for (const auto &[name, anchors] : kChat)
+        if (auto *control = m_board->findChild<QWidget *>(QLatin1String(name)))
+            m_scaler->anchor(control, anchors, true);
+}
+
+void Tchat::fitBoard()
+{
+    // Two pixels round the board, three below, as at the first size.
+    const QSize room =
+        (centralWidget()->size() - QSize(4, 5)).expandedTo(QSize(kBoardWidth, kBoardHeight));
+    m_board->setGeometry(QRect(QPoint(2, 2), room));
+    m_scaler->fit(room);
+    m_background->setGeometry(m_board->rect());
+    m_background->setPicture(
+        [room](qreal ratio) { return pictures::boardBackground(room, ratio); });
+    if (m_keyboard)
+        m_keyboard->boardResized();
+}
+
+bool Tchat::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == centralWidget() && event->type() == QEvent::Resize && m_scaler)
+        fitBoard();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void Tchat::closeEvent(QCloseEvent *event)

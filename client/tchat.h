@@ -17,6 +17,7 @@
 #include <memory>
 
 class BoardButton;
+class BoardScaler;
 class ChatPanel;
 class PhraseButtons;
 class SeatMenu;
@@ -130,6 +131,8 @@ public:
     PhraseButtons *phraseButtons() const { return m_phrases; }
     SeatMenu *seatMenu() const { return m_popupKick; }
     QWidget *boardPanel() const { return m_board; }
+    // Where the board's controls go at the window's present size.
+    const BoardScaler &boardScaler() const { return *m_scaler; }
     QMenu *optionsMenu() const { return m_optionsMenu; }
     ScorePanel *scorePanel() const { return m_panelScores; }
 
@@ -240,6 +243,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     bool othersAgree(const QString &question);
@@ -252,6 +256,9 @@ private:
     void buildBidControls();
     void buildScorePanel();
     void buildChat();
+    void anchorChat();
+    // Fits the board to the window's room, the chat taking what is left.
+    void fitBoard();
     void dispatch(const wire::ToClient &message);
     void startTimer1();
     void openConnection(const QString &host);
@@ -306,6 +313,8 @@ private:
 
     // Widgets.
     QWidget *m_board = nullptr;
+    BoardPicture *m_background = nullptr;
+    BoardScaler *m_scaler = nullptr;
     std::unique_ptr<SeatFamilies> m_seats;
     ScorePanel *m_panelScores = nullptr;
     QLabel *m_labelRound = nullptr;

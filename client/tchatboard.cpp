@@ -58,6 +58,22 @@ QString numbered(const char *family, int n)
 
 const char *kLightText = "color: #fffbe6;";
 
+// The game's name beside a spade, top left: the maker's page opens on a click.
+QPixmap boardLogo(qreal ratio)
+{
+    QPixmap logo(QSize(120, 36) * ratio);
+    logo.setDevicePixelRatio(ratio);
+    logo.fill(Qt::transparent);
+    QPainter painter(&logo);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.drawPixmap(0, 2, 32, 32, pictures::spadeIcon(int(32 * ratio)));
+    painter.setFont(QFont(QStringLiteral("DejaVu Serif"), 14, QFont::Bold));
+    painter.setPen(QColor(0xff, 0xfb, 0xe6));
+    painter.drawText(QRect(36, 0, 84, 36), Qt::AlignVCenter | Qt::AlignLeft,
+                     QStringLiteral("Spades"));
+    return logo;
+}
+
 QLabel *tableLabel(const QString &name, const QString &text, const QRect &geometry, QWidget *parent)
 {
     auto *label = new QLabel(parent);
@@ -74,28 +90,14 @@ QLabel *tableLabel(const QString &name, const QString &text, const QRect &geomet
 
 void Tchat::buildBoard()
 {
-    const qreal dpr = devicePixelRatioF();
-    auto *background = new BoardPicture(QStringLiteral("LbBackground1"), m_board->rect(), m_board);
-    background->setPicture(pictures::boardBackground(m_board->size(), dpr));
+    m_background = new BoardPicture(QStringLiteral("LbBackground1"), m_board->rect(), m_board);
+    m_background->setPicture(
+        [size = m_board->size()](qreal ratio) { return pictures::boardBackground(size, ratio); });
 
     m_logo = new BoardPicture(QStringLiteral("image_logo"), QRect(5, 5, 120, 36), m_board);
     m_logo->setCursor(Qt::PointingHandCursor);
     m_logo->setToolTip(QStringLiteral("Velnor Software"));
-    {
-        QPixmap logo(QSize(120, 36) * dpr);
-        logo.setDevicePixelRatio(dpr);
-        logo.fill(Qt::transparent);
-        QPainter painter(&logo);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.drawPixmap(0, 2, 32, 32, pictures::spadeIcon(int(32 * dpr)));
-        QFont font(QStringLiteral("DejaVu Serif"), 14, QFont::Bold);
-        painter.setFont(font);
-        painter.setPen(QColor(0xff, 0xfb, 0xe6));
-        painter.drawText(QRect(36, 0, 84, 36), Qt::AlignVCenter | Qt::AlignLeft,
-                         QStringLiteral("Spades"));
-        painter.end();
-        m_logo->setPicture(logo);
-    }
+    m_logo->setPicture(boardLogo);
     connect(m_logo, &BoardPicture::pressed, this, [this](Qt::MouseButton button) {
         if (button == Qt::LeftButton)
             emit homePageWanted();
@@ -136,7 +138,6 @@ void Tchat::buildChat()
 void Tchat::buildSeatControls()
 {
     m_seats = std::make_unique<SeatFamilies>();
-    const qreal dpr = devicePixelRatioF();
     const QColor teamColour[2] = {QColor(0, 64, 128), QColor(128, 0, 0)};
 
     for (int position = 1; position <= kSeatCount; ++position) {
@@ -152,6 +153,9 @@ void Tchat::buildSeatControls()
         name->setGeometry(geometryOf("label_playername"));
         name->setAlignment(Qt::AlignCenter);
         name->setStyleSheet(nameLabelStyle(teamColour[(position + 1) % 2]));
+        QFont bold = name->font();
+        bold.setBold(true);
+        name->setFont(bold);
         name->setToolTip(QString::number(position));
         const int labelTag = position == 1 ? 0 : position;
         connect(name, &BoardLabel::rightClicked, this,
@@ -166,26 +170,27 @@ void Tchat::buildSeatControls()
         m_seats->bidlabel[position] = label("label_bidlabel", QStringLiteral("Bid:"));
         m_seats->bid[position] = label("label_bid", QStringLiteral("0"));
 
-        auto picture = [&](const char *family, const QPixmap &pixmap) {
+        auto picture = [&](const char *family, PictureMaker maker) {
             auto *p = new BoardPicture(numbered(family, position), geometryOf(family), m_board);
-            p->setPicture(pixmap);
+            p->setPicture(std::move(maker));
             p->hide();
             return p;
         };
-        m_seats->cards[position] = picture("image_cards", pictures::card(0, dpr));
-        m_seats->played[position] = picture("image_played", QPixmap());
+        m_seats->cards[position] =
+            picture("image_cards", [](qreal ratio) { return pictures::card(0, ratio); });
+        m_seats->played[position] = picture("image_played", nullptr);
         m_seats->played[position]->show();
-        m_seats->turn[position] = picture("image_turn", pictures::turnArrow(dpr));
-        m_seats->eyes[position] = picture("image_eyes", pictures::watchingEyes(dpr));
-        m_seats->nil[position] = picture("image_nil", pictures::nilMark(dpr));
-        m_seats->blind[position] = picture("image_blind", pictures::blindNilMark(dpr));
-        m_seats->winner[position] = picture("image_winner", pictures::trophy(dpr));
-        m_seats->trickwinner[position] = picture("image_trickwinner", pictures::trickWinner(dpr));
+        m_seats->turn[position] = picture("image_turn", pictures::turnArrow);
+        m_seats->eyes[position] = picture("image_eyes", pictures::watchingEyes);
+        m_seats->nil[position] = picture("image_nil", pictures::nilMark);
+        m_seats->blind[position] = picture("image_blind", pictures::blindNilMark);
+        m_seats->winner[position] = picture("image_winner", pictures::trophy);
+        m_seats->trickwinner[position] = picture("image_trickwinner", pictures::trickWinner);
     }
     // The cards on the table lie under the marks and names around them.
     for (int position = 1; position <= kSeatCount; ++position)
         m_seats->played[position]->lower();
-    m_board->findChild<QWidget *>(QStringLiteral("LbBackground1"))->lower();
+    m_background->lower();
 }
 
 void Tchat::buildTableControls()
@@ -225,8 +230,12 @@ void Tchat::buildTableControls()
         QLabel *title =
             tableLabel(QStringLiteral("label_teamname%1").arg(team),
                        QString::fromLatin1(teamNames[team - 1]), {left, 6, 120, 20}, teams);
-        title->setStyleSheet(QStringLiteral("color: %1; font-weight: bold; font-size: 11pt;")
-                                 .arg(QLatin1String(teamColours[team - 1])));
+        title->setStyleSheet(
+            QStringLiteral("color: %1;").arg(QLatin1String(teamColours[team - 1])));
+        QFont titleFont = title->font();
+        titleFont.setBold(true);
+        titleFont.setPointSize(11);
+        title->setFont(titleFont);
         const char *captions[] = {"Score:", "Sandbags:", "Bids:"};
         const char *families[] = {"label_team", "label_bags", "label_bids"};
         std::array<QLabel *, 3> *values[] = {&m_labelTeam, &m_labelBags, &m_labelBids};
@@ -249,7 +258,7 @@ void Tchat::buildTableControls()
 
     m_flippedcards =
         new BoardPicture(QStringLiteral("image_flippedcards"), {160, 333, 155, 96}, m_board);
-    m_flippedcards->setPicture(pictures::flippedHand(devicePixelRatioF()));
+    m_flippedcards->setPicture(pictures::flippedHand);
     m_flippedcards->hide();
 }
 

@@ -2,6 +2,8 @@
 // played by clicking; and the cards every seat lays on the table.
 #include "client/tchatboard.h"
 
+#include "client/boardscaler.h"
+
 #include "client/tchatwidgets.h"
 #include "protocol/cards.h"
 #include "resources/pictures.h"
@@ -17,6 +19,17 @@ constexpr int kRaisedTop = 328;
 int slotLeft(int slot)
 {
     return 170 + 18 * (slot - 1);
+}
+
+QRect cardAtScaleOne(int left, int top)
+{
+    return QRect(QPoint(left, top), pictures::kCardSize);
+}
+
+// Lifts a card of the hand to a height, where it stands along the hand.
+void liftTo(BoardScaler &scaler, CardPicture *card, int top)
+{
+    scaler.place(card, cardAtScaleOne(scaler.base(card).x(), top));
 }
 
 } // namespace
@@ -59,7 +72,7 @@ void Tchat::createcard(int position, int card)
     connect(picture.get(), &BoardPicture::pressed, this, [this, position](Qt::MouseButton button) {
         cardimagesMouseDown(cardAt(position), button);
     });
-    picture->move(slotLeft(m_model.slotOf(position)), kHandTop);
+    m_scaler->place(picture.get(), cardAtScaleOne(slotLeft(m_model.slotOf(position)), kHandTop));
     picture->show();
     m_cards[position] = std::move(picture);
     layOutHand(m_model.slotOf(position));
@@ -76,7 +89,7 @@ void Tchat::layOutHand(int fromSlot)
     for (int slot = std::max(fromSlot, 1); slot <= cards::kHandSize; ++slot) {
         if (CardPicture *card = cardAt(order[slot])) {
             const bool offered = order[slot] == m_model.offeredCard();
-            card->move(slotLeft(slot), offered ? kRaisedTop : kHandTop);
+            m_scaler->place(card, cardAtScaleOne(slotLeft(slot), offered ? kRaisedTop : kHandTop));
             card->raise();
             card->show();
         }
@@ -101,7 +114,7 @@ void Tchat::cardimagesMouseDown(CardPicture *card, Qt::MouseButton button)
         return;
     if (const auto message = m_model.playCard(card->position())) {
         clearHint();
-        card->move(card->x(), kRaisedTop);
+        liftTo(*m_scaler, card, kRaisedTop);
         send(*message);
     }
 }
@@ -116,7 +129,7 @@ void Tchat::error(const wire::toClient::Error &m)
         setStatus(QString::fromLatin1(kReasons[m.code - 1]));
     if (m.handPosition)
         if (CardPicture *card = cardAt(*m.handPosition))
-            card->move(card->x(), kHandTop);
+            liftTo(*m_scaler, card, kHandTop);
     playsounds(QStringLiteral("error"));
 }
 

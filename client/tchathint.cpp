@@ -5,6 +5,7 @@
 #include "client/tchatwidgets.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QLineEdit>
 #include <QPainter>
 
@@ -22,10 +23,19 @@ public:
         setAttribute(Qt::WA_TranslucentBackground);
         setFocusPolicy(Qt::NoFocus);
         setGeometry(card->rect());
+        card->installEventFilter(this);
         show();
     }
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // The card grows and shrinks with the board.
+        if (watched == parent() && event->type() == QEvent::Resize)
+            setGeometry(parentWidget()->rect());
+        return false;
+    }
+
     void paintEvent(QPaintEvent *) override
     {
         // Green, so it is not taken for the keyboard's yellow focus ring.

@@ -16,8 +16,8 @@
 
 QString nameLabelStyle(const QColor &colour)
 {
-    return QStringLiteral("background: #f4ecd0; border: 1px solid #5a4a2a; font-weight: bold;"
-                          "color: %1;")
+    // Bold comes from the label's font, which grows with the board.
+    return QStringLiteral("background: #f4ecd0; border: 1px solid #5a4a2a; color: %1;")
         .arg(colour.name());
 }
 
@@ -53,7 +53,6 @@ void Tchat::sortstuff(int seat)
 
 void Tchat::drawBoard()
 {
-    const qreal dpr = devicePixelRatioF();
     for (int seat = 1; seat <= kSeatCount; ++seat) {
         const TableModel::Seat &s = m_model.seat(seat);
         m_seats->playername[seat]->setText(s.name);
@@ -67,7 +66,8 @@ void Tchat::drawBoard()
             BoardPicture *played = m_seats->played[seat];
             played->clearPicture();
             if (s.played != 0)
-                played->setPicture(pictures::card(s.played, dpr));
+                played->setPicture(
+                    [card = s.played](qreal ratio) { return pictures::card(card, ratio); });
         }
     }
     for (int team = 1; team <= 2; ++team) {

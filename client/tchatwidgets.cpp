@@ -21,16 +21,45 @@ BoardPicture::BoardPicture(const QString &name, const QRect &geometry, QWidget *
     setAttribute(Qt::WA_TranslucentBackground);
 }
 
-void BoardPicture::setPicture(const QPixmap &pixmap)
+void BoardPicture::setPicture(PictureMaker maker)
 {
-    setPixmap(pixmap);
-    m_hasPicture = !pixmap.isNull();
+    m_maker = std::move(maker);
+    m_drawn = QPixmap();
+    update();
 }
 
 void BoardPicture::clearPicture()
 {
-    clear();
-    m_hasPicture = false;
+    m_maker = nullptr;
+    m_drawn = QPixmap();
+    update();
+}
+
+void BoardPicture::setScale(qreal scale)
+{
+    if (qFuzzyCompare(scale, m_scale))
+        return;
+    m_scale = scale;
+    m_drawn = QPixmap();
+    update();
+}
+
+void BoardPicture::paintEvent(QPaintEvent *)
+{
+    if (!m_maker)
+        return;
+    const qreal ratio = devicePixelRatioF();
+    if (m_drawn.isNull() || m_drawnRatio != ratio) {
+        // Drawn at the ratio times the scale, the picture has as many pixels
+        // as the screen shows of it: no stretching.
+        m_drawn = m_maker(ratio * m_scale);
+        m_drawnRatio = ratio;
+    }
+    if (m_drawn.isNull())
+        return;
+    QPainter painter(this);
+    painter.drawPixmap(QRectF(QPointF(0, 0), QSizeF(m_drawn.size()) / ratio), m_drawn,
+                       QRectF(m_drawn.rect()));
 }
 
 void BoardPicture::mousePressEvent(QMouseEvent *event)
@@ -64,13 +93,17 @@ BoardButton::BoardButton(const QString &name, const QString &caption, const QRec
     setText(caption);
     setGeometry(geometry);
     setCursor(Qt::PointingHandCursor);
+    m_baseSize = geometry.size();
 }
 
 void BoardButton::paintEvent(QPaintEvent *)
 {
+    const qreal ratio = devicePixelRatioF();
+    const qreal scale = m_baseSize.isEmpty() ? 1.0 : qreal(width()) / m_baseSize.width();
+    const QPixmap face = pictures::pictureButton(text(), m_baseSize, isDown(), ratio * scale);
     QPainter painter(this);
-    painter.drawPixmap(0, 0,
-                       pictures::pictureButton(text(), size(), isDown(), devicePixelRatioF()));
+    painter.drawPixmap(QRectF(QPointF(0, 0), QSizeF(face.size()) / ratio), face,
+                       QRectF(face.rect()));
 }
 
 CardPicture::CardPicture(int position, int card, QWidget *parent)
@@ -80,8 +113,7 @@ CardPicture::CardPicture(int position, int card, QWidget *parent)
 {
     setToolTip(QString::number(card));
     setAccessibleName(accessiblenames::cardName(card));
-    setScaledContents(true);
-    setPicture(pictures::card(card, devicePixelRatioF()));
+    setPicture([card](qreal ratio) { return pictures::card(card, ratio); });
 }
 
 UpDown::UpDown(const QString &name, const QRect &geometry, QLineEdit *buddy, int minimum,

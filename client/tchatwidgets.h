@@ -3,9 +3,14 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QPixmap>
+#include <functional>
 
-// A picture control: the pixmap is drawn at the top-left corner and can be
-// emptied. Mouse presses are reported with their button.
+// Draws a picture at a device pixel ratio: one of the pictures:: functions.
+using PictureMaker = std::function<QPixmap(qreal dpr)>;
+
+// A picture control: the picture is drawn at the top-left corner, at the
+// board's scale, from its maker, so it is as sharp as the screen allows at
+// any size; it can be emptied. Mouse presses are reported with their button.
 class BoardPicture : public QLabel
 {
     Q_OBJECT
@@ -13,18 +18,26 @@ class BoardPicture : public QLabel
 public:
     BoardPicture(const QString &name, const QRect &geometry, QWidget *parent);
 
-    void setPicture(const QPixmap &pixmap);
+    void setPicture(PictureMaker maker);
     void clearPicture();
-    bool hasPicture() const { return m_hasPicture; }
+    bool hasPicture() const { return bool(m_maker); }
+    // 1 draws the picture at its own size.
+    void setScale(qreal scale);
+    qreal scale() const { return m_scale; }
 
 signals:
     void pressed(Qt::MouseButton button);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
-    bool m_hasPicture = false;
+    PictureMaker m_maker;
+    qreal m_scale = 1.0;
+    // Drawn when first shown at this scale and ratio.
+    QPixmap m_drawn;
+    qreal m_drawnRatio = 0.0;
 };
 
 // A label whose right click opens a menu (the seat names).
@@ -42,7 +55,8 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
 };
 
-// A button drawn as a picture, pushed in while held down.
+// A button drawn as a picture, pushed in while held down. Its picture grows
+// with the button: drawn at its first size, at a higher ratio.
 class BoardButton : public QAbstractButton
 {
     Q_OBJECT
@@ -53,6 +67,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+
+private:
+    QSize m_baseSize;
 };
 
 // One card of the own hand: named "card" + hand position, hint = card number.

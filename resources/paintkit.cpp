@@ -1,7 +1,9 @@
 #include "resources/paintkit.h"
 
-#include <QHash>
+#include <QCache>
+
 #include <QTransform>
+#include <algorithm>
 
 #include <cmath>
 
@@ -159,17 +161,15 @@ void prepare(QPainter &p)
 
 QPixmap cached(const QString &key, const std::function<QImage()> &draw)
 {
-    // Used from the GUI thread only, as every picture is.
-    // Keys are bounded by what the program shows (cards, a few buttons, a few ratios);
-    // the limit only guards against a caller that keeps asking for new sizes.
-    static QHash<QString, QPixmap> store;
-    const auto it = store.constFind(key);
-    if (it != store.constEnd())
-        return *it;
-    if (store.size() >= 1000)
-        store.clear();
+    // Used from the GUI thread only, as every picture is. A board resized
+    // slowly asks for every picture at many ratios; the least recently used
+    // go once the store holds about 32 MB.
+    static QCache<QString, QPixmap> store(32 * 1024);
+    if (const QPixmap *hit = store.object(key))
+        return *hit;
     QPixmap pm = QPixmap::fromImage(draw());
-    store.insert(key, pm);
+    const qint64 kib = qint64(pm.width()) * pm.height() * 4 / 1024;
+    store.insert(key, new QPixmap(pm), qsizetype(std::clamp<qint64>(kib, 1, store.maxCost())));
     return pm;
 }
 
