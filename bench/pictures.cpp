@@ -24,7 +24,8 @@ void drawBoardFelt(benchmark::State &state)
 {
     const qreal dpr = state.range(0) / 100.0;
     for (auto _ : state)
-        benchmark::DoNotOptimize(pictures::paintkit::drawBoard(QSize(768, 483), dpr));
+        benchmark::DoNotOptimize(
+            pictures::paintkit::drawBoard(QSize(768, 483), dpr, QSize(768, 483)));
 }
 BENCHMARK(drawBoardFelt)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 

@@ -101,6 +101,13 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
     m_scaler = new BoardScaler(m_board, QSize(kBoardWidth, kBoardHeight));
     m_scaler->capture();
     m_scaler->forget(m_background);
+    m_background->setFill(true);
+    m_feltRoom = m_board->size();
+    m_feltTimer = new QTimer(this);
+    m_feltTimer->setObjectName(QStringLiteral("felt_timer"));
+    m_feltTimer->setSingleShot(true);
+    m_feltTimer->setInterval(150);
+    connect(m_feltTimer, &QTimer::timeout, this, &Tchat::drawFelt);
     anchorChat();
     central->installEventFilter(this);
     buildMenus();
@@ -409,10 +416,22 @@ void Tchat::fitBoard()
     m_board->setGeometry(QRect(QPoint(2, 2), room));
     m_scaler->fit(room);
     m_background->setGeometry(m_board->rect());
-    m_background->setPicture(
-        [room](qreal ratio) { return pictures::boardBackground(room, ratio); });
+    if (room != m_feltRoom)
+        m_feltTimer->start();
     if (m_keyboard)
         m_keyboard->boardResized();
+}
+
+void Tchat::drawFelt()
+{
+    // Drawn in the board's own units at the board's scale, so that its
+    // lines keep their weight and its ring lies round the trick.
+    const qreal scale = m_scaler->scale();
+    m_feltRoom = m_board->size();
+    const QSize size(qRound(m_feltRoom.width() / scale), qRound(m_feltRoom.height() / scale));
+    m_background->setPicture([size, scale](qreal ratio) {
+        return pictures::boardBackground(size, ratio * scale, QSize(kBoardWidth, kBoardHeight));
+    });
 }
 
 bool Tchat::eventFilter(QObject *watched, QEvent *event)

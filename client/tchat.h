@@ -259,6 +259,7 @@ private:
     void anchorChat();
     // Fits the board to the window's room, the chat taking what is left.
     void fitBoard();
+    void drawFelt();
     void dispatch(const wire::ToClient &message);
     void startTimer1();
     void openConnection(const QString &host);
@@ -314,6 +315,9 @@ private:
     // Widgets.
     QWidget *m_board = nullptr;
     BoardPicture *m_background = nullptr;
+    // The felt is drawn anew once the window keeps its size a moment.
+    QTimer *m_feltTimer = nullptr;
+    QSize m_feltRoom;
     BoardScaler *m_scaler = nullptr;
     std::unique_ptr<SeatFamilies> m_seats;
     ScorePanel *m_panelScores = nullptr;

@@ -91,8 +91,9 @@ QLabel *tableLabel(const QString &name, const QString &text, const QRect &geomet
 void Tchat::buildBoard()
 {
     m_background = new BoardPicture(QStringLiteral("LbBackground1"), m_board->rect(), m_board);
-    m_background->setPicture(
-        [size = m_board->size()](qreal ratio) { return pictures::boardBackground(size, ratio); });
+    m_background->setPicture([size = m_board->size()](qreal ratio) {
+        return pictures::boardBackground(size, ratio, size);
+    });
 
     m_logo = new BoardPicture(QStringLiteral("image_logo"), QRect(5, 5, 120, 36), m_board);
     m_logo->setCursor(Qt::PointingHandCursor);

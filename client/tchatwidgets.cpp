@@ -44,6 +44,12 @@ void BoardPicture::setScale(qreal scale)
     update();
 }
 
+void BoardPicture::setFill(bool fill)
+{
+    m_fill = fill;
+    update();
+}
+
 void BoardPicture::paintEvent(QPaintEvent *)
 {
     if (!m_maker)
@@ -58,8 +64,9 @@ void BoardPicture::paintEvent(QPaintEvent *)
     if (m_drawn.isNull())
         return;
     QPainter painter(this);
-    painter.drawPixmap(QRectF(QPointF(0, 0), QSizeF(m_drawn.size()) / ratio), m_drawn,
-                       QRectF(m_drawn.rect()));
+    const QRectF target =
+        m_fill ? QRectF(rect()) : QRectF(QPointF(0, 0), QSizeF(m_drawn.size()) / ratio);
+    painter.drawPixmap(target, m_drawn, QRectF(m_drawn.rect()));
 }
 
 void BoardPicture::mousePressEvent(QMouseEvent *event)

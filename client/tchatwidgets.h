@@ -24,6 +24,9 @@ public:
     // 1 draws the picture at its own size.
     void setScale(qreal scale);
     qreal scale() const { return m_scale; }
+    // The picture covers the whole control, stretched if it must: for a
+    // picture without sharp lines that follows the control's size late.
+    void setFill(bool fill);
 
 signals:
     void pressed(Qt::MouseButton button);
@@ -35,6 +38,7 @@ protected:
 private:
     PictureMaker m_maker;
     qreal m_scale = 1.0;
+    bool m_fill = false;
     // Drawn when first shown at this scale and ratio.
     QPixmap m_drawn;
     qreal m_drawnRatio = 0.0;

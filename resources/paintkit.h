@@ -55,7 +55,7 @@ QPixmap cached(const QString &key, const std::function<QImage()> &draw);
 // Picture bodies, drawn by the other files of the set.
 QImage drawCard(int index, qreal dpr);
 QImage drawSmiley(int index, qreal dpr);
-QImage drawBoard(QSize size, qreal dpr);
+QImage drawBoard(QSize size, qreal dpr, QSize table);
 QImage drawTurnArrow(qreal dpr);
 QImage drawWatchingEyes(qreal dpr);
 QImage drawNilMark(qreal dpr);

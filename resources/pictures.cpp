@@ -38,12 +38,18 @@ QPixmap card(int index, qreal dpr)
                   [&] { return paintkit::drawCard(i, r); });
 }
 
-QPixmap boardBackground(QSize size, qreal dpr)
+QPixmap boardBackground(QSize size, qreal dpr, QSize table)
 {
     const QSize s = saneSize(size);
+    const QSize t = table.isEmpty() ? s : table.boundedTo(s);
     const qreal r = saneRatio(dpr);
-    return cached(QStringLiteral("board%1x%2@").arg(s.width()).arg(s.height()) + ratioKey(r),
-                  [&] { return paintkit::drawBoard(s, r); });
+    return cached(QStringLiteral("board%1x%2/%3x%4@")
+                          .arg(s.width())
+                          .arg(s.height())
+                          .arg(t.width())
+                          .arg(t.height()) +
+                      ratioKey(r),
+                  [&] { return paintkit::drawBoard(s, r, t); });
 }
 
 QPixmap turnArrow(qreal dpr)

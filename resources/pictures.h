@@ -28,15 +28,18 @@ constexpr QSize kLastLeadMarkSize{8, 20};
 // 53 a dark blank face. Anything else gives the blank.
 QPixmap card(int index, qreal dpr = 1.0);
 
-QPixmap boardBackground(QSize size, qreal dpr = 1.0); // the table felt of the board panel
-QPixmap turnArrow(qreal dpr = 1.0);                   // 26 x 34
-QPixmap watchingEyes(qreal dpr = 1.0);                // 17 x 12
-QPixmap nilMark(qreal dpr = 1.0);                     // 25 x 57
-QPixmap blindNilMark(qreal dpr = 1.0);                // 16 x 57
-QPixmap trophy(qreal dpr = 1.0);                      // 92 x 90
-QPixmap trickWinner(qreal dpr = 1.0);                 // 32 x 41
-QPixmap flippedHand(qreal dpr = 1.0);                 // the own face-down hand, 155 x 96
-QPixmap boardLogo(qreal dpr = 1.0);                   // the game's name for the board, 160 x 48
+// The table felt of the board panel. On a wide felt the light and the ring
+// round the trick fall on the table's part, `table` at the top left (the whole
+// felt when empty); the rest is for the chat.
+QPixmap boardBackground(QSize size, qreal dpr = 1.0, QSize table = {});
+QPixmap turnArrow(qreal dpr = 1.0);    // 26 x 34
+QPixmap watchingEyes(qreal dpr = 1.0); // 17 x 12
+QPixmap nilMark(qreal dpr = 1.0);      // 25 x 57
+QPixmap blindNilMark(qreal dpr = 1.0); // 16 x 57
+QPixmap trophy(qreal dpr = 1.0);       // 92 x 90
+QPixmap trickWinner(qreal dpr = 1.0);  // 32 x 41
+QPixmap flippedHand(qreal dpr = 1.0);  // the own face-down hand, 155 x 96
+QPixmap boardLogo(qreal dpr = 1.0);    // the game's name for the board, 160 x 48
 
 // Marks of the last-trick window: above the winning card, beside the card led.
 QPixmap lastWinnerMark(qreal dpr = 1.0); // 67 x 14

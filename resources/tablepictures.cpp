@@ -81,18 +81,20 @@ QImage stackedBadge(QSize size, qreal dpr, const QString &letters, const QColor 
 
 } // namespace
 
-QImage drawBoard(QSize size, qreal dpr)
+QImage drawBoard(QSize size, qreal dpr, QSize table)
 {
     QImage img = canvas(size, dpr);
     const qreal w = size.width();
     const qreal h = size.height();
     // On the wide board the cards are played left of the chat, so the light falls there.
-    const bool wide = w > h * 1.3;
-    const QPointF centre = wide ? QPointF(w * 0.32, h * 0.46) : QPointF(w / 2, h / 2);
+    const qreal tw = table.width();
+    const qreal th = table.height();
+    const bool wide = tw > th * 1.3;
+    const QPointF centre = wide ? QPointF(tw * 0.32, th * 0.46) : QPointF(w / 2, h / 2);
     {
         QPainter p(&img);
         prepare(p);
-        QRadialGradient g(centre, std::hypot(w, h) * 0.62);
+        QRadialGradient g(centre, std::hypot(tw, th) * 0.62);
         g.setColorAt(0, QColor(46, 132, 76));
         g.setColorAt(0.5, QColor(32, 108, 60));
         g.setColorAt(1, QColor(12, 60, 34));
@@ -103,8 +105,8 @@ QImage drawBoard(QSize size, qreal dpr)
         QPainter p(&img);
         prepare(p);
         // An inlaid line around the trick area, like the edge of a card table's baize.
-        const qreal rx = w * 0.215;
-        const qreal ry = h * 0.27;
+        const qreal rx = tw * 0.215;
+        const qreal ry = th * 0.27;
         p.setBrush(Qt::NoBrush);
         p.setPen(QPen(QColor(0, 0, 0, 50), 3.0));
         p.drawEllipse(centre + QPointF(0, 1.5), rx, ry);
