@@ -252,6 +252,41 @@ TEST_F(HostedTable, APlayerWatchesWhileTheComputerPlaysAndComesBack)
         EXPECT_TRUE(p->boxes.isEmpty()) << p->boxes.join('|').toStdString();
 }
 
+// What the board shows of the game, seat by seat as numbered by the host.
+QStringList boardOf(const Tchat &t)
+{
+    QStringList shown;
+    for (int seat = 1; seat <= 4; ++seat)
+        shown << t.bidLabel(seat)->text() + '/' + t.tricksLabel(seat)->text();
+    for (const char *name : {"label_team1", "label_team2", "label_bags1", "label_bags2",
+                             "label_bids1", "label_bids2", "label_round", "label_totalbids"})
+        shown << t.findChild<QLabel *>(name)->text();
+    return shown;
+}
+
+TEST_F(HostedTable, ALateJoinerSeesTheBoardTheSeatedPlayersSee)
+{
+    join("Hal");
+    Person &ann = join("Ann");
+    startGame();
+    // Into the second hand, every bid made and a card of Ann's played.
+    const TableModel &model = ann.table->model();
+    ASSERT_TRUE(playUntil([&] {
+        bool allBid = true;
+        for (int seat = 1; seat <= 4; ++seat)
+            allBid = allBid && model.seat(seat).hasbid;
+        return model.round() >= 2 && allBid && ann.handSize() < 13;
+    }));
+
+    // Bob arrives in the middle of the hand; while the game waits for Hal or
+    // Ann, his board settles on theirs.
+    Person &bob = join("Bob");
+    EXPECT_TRUE(testsupport::waitUntil([&] { return boardOf(*bob.table) == boardOf(*ann.table); }))
+        << boardOf(*bob.table).join(' ').toStdString() << " | "
+        << boardOf(*ann.table).join(' ').toStdString();
+    EXPECT_NE(boardOf(*ann.table).at(8), "0") << "Team Blue has a score by now";
+}
+
 TEST_F(HostedTable, TheHostSetsWatchingForASeatWhoseBidIsAwaited)
 {
     Person &hal = join("Hal");
