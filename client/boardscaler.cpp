@@ -53,7 +53,7 @@ void BoardScaler::place(QWidget *control, const QRect &base)
         it = m_controls.find(control);
     }
     it->base = base;
-    apply(control, *it);
+    apply(control, Control(*it));
 }
 
 void BoardScaler::forget(QWidget *control)
@@ -69,7 +69,7 @@ void BoardScaler::anchor(QWidget *control, Anchors anchors, bool keepFont)
         return;
     it->anchors = anchors;
     it->keepFont = keepFont;
-    apply(control, *it);
+    apply(control, Control(*it));
 }
 
 QRect BoardScaler::base(const QWidget *control) const
@@ -84,8 +84,11 @@ void BoardScaler::fit(QSize room)
     const QSize board = scaled(QRect(QPoint(0, 0), m_baseSize), m_scale).size();
     m_extra = QSize(std::max(0, room.width() - board.width()),
                     std::max(0, room.height() - board.height()));
-    for (auto it = m_controls.cbegin(); it != m_controls.cend(); ++it)
-        apply(const_cast<QWidget *>(it.key()), it.value());
+    // A control's resize handler may add or drop others: walk a copy.
+    const QList<const QWidget *> controls = m_controls.keys();
+    for (const QWidget *control : controls)
+        if (const auto it = m_controls.constFind(control); it != m_controls.cend())
+            apply(const_cast<QWidget *>(control), Control(*it));
 }
 
 void BoardScaler::apply(QWidget *control, const Control &c) const
