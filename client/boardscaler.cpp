@@ -8,8 +8,9 @@
 #include <algorithm>
 #include <cmath>
 
-BoardScaler::BoardScaler(QWidget *board, QSize baseSize)
-    : QObject(board), m_board(board), m_baseSize(baseSize), m_extra(0, 0)
+BoardScaler::BoardScaler(QWidget *board, QSize baseSize, QSize firstRoom)
+    : QObject(board), m_board(board), m_baseSize(baseSize),
+      m_firstRoom(firstRoom.expandedTo(baseSize)), m_extra(0, 0)
 {
 }
 
@@ -80,7 +81,7 @@ QRect BoardScaler::base(const QWidget *control) const
 
 void BoardScaler::fit(QSize room)
 {
-    m_scale = scaleFor(room, m_baseSize);
+    m_scale = scaleFor(room, m_firstRoom);
     const QSize board = scaled(QRect(QPoint(0, 0), m_baseSize), m_scale).size();
     m_extra = QSize(std::max(0, room.width() - board.width()),
                     std::max(0, room.height() - board.height()));

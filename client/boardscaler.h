@@ -32,7 +32,9 @@ public:
         bool bottom = false;
     };
 
-    BoardScaler(QWidget *board, QSize baseSize);
+    // The board stands at scale 1 in any room up to `firstRoom` (what the
+    // window's first size gives it) and grows only beyond.
+    BoardScaler(QWidget *board, QSize baseSize, QSize firstRoom);
 
     // Learns every control on the board at its present place, taken as its
     // base: call once, while the scale is 1. Panels (objects named
@@ -78,6 +80,7 @@ private:
 
     QWidget *m_board;
     QSize m_baseSize;
+    QSize m_firstRoom;
     qreal m_scale = 1.0;
     QSize m_extra;
     QHash<const QWidget *, Control> m_controls;

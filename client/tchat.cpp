@@ -28,6 +28,10 @@ namespace {
 
 constexpr int kBoardWidth = 768;
 constexpr int kBoardHeight = 483;
+// The room the window's first size (780 x 534, frame included) leaves the
+// board when the window has no frame; with a frame it leaves less. Up to it the
+// board keeps its first size, so that every control stands where it was laid out.
+constexpr QSize kFirstRoom{776, 507};
 
 QAction *addItem(QMenu *menu, const QString &name, const QString &caption)
 {
@@ -98,7 +102,7 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
     m_soundBoard->setSettingsChanged([this] { emit settingsChanged(); });
 
     buildBoard();
-    m_scaler = new BoardScaler(m_board, QSize(kBoardWidth, kBoardHeight));
+    m_scaler = new BoardScaler(m_board, QSize(kBoardWidth, kBoardHeight), kFirstRoom);
     m_scaler->capture();
     m_scaler->forget(m_background);
     m_background->setFill(true);
