@@ -103,6 +103,7 @@ void Tchat::cardimagesMouseDown(CardPicture *card, Qt::MouseButton button)
         clearHint();
         card->move(card->x(), kRaisedTop);
         send(*message);
+        refreshPlayable();
     }
 }
 
