@@ -19,8 +19,8 @@ std::optional<CardSet> allowed(const TableModel &model)
     int onTable = 0;
     for (int s = 1; s <= cards::kSeats; ++s)
         onTable += k.tablecard[s] != 0;
-    // A trick whose leader's card is not where the seat order puts it was
-    // not dealt by these rules: leave every card to the host.
+    // A trick whose lead is not where the seat order puts it did not come
+    // from a host playing by these rules: leave every card to the host.
     if (k.hand == 0 || onTable >= cards::kSeats || (onTable > 0 && k.ledcard == 0))
         return std::nullopt;
     const int ledSuit = onTable > 0 ? getsuit(k.ledcard) : 0;

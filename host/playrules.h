@@ -8,8 +8,9 @@
 using CardSet = std::uint64_t;
 
 // Which cards a seat may put on the trick. The host referees every card by
-// this rule, its computer players choose by it, and a table uses it to show
-// the player the cards it may play, so none of them can tell another story.
+// this rule, the expert player chooses among the cards it allows, and a table
+// uses it to show the player the cards it may play, so none of them can tell
+// another story.
 namespace playrules {
 
 constexpr CardSet suitCards(int suit)
