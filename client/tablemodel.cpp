@@ -252,6 +252,7 @@ void TableModel::resyncTrick(const QList<wire::SeatStats> &seats)
     }
     for (int seat = 1; seat <= kSeats; ++seat)
         m_cardsLeft[seat] = std::clamp(kHandSize - taken - (m_trick[seat] != 0), 0, kHandSize);
+    m_sawWholeHand = taken == 0;
 }
 
 void TableModel::newGame()
@@ -274,6 +275,7 @@ void TableModel::clearPlay()
     m_trickLeader = 0;
     m_cardsLeft.fill(kHandSize);
     m_spadesBroken = false;
+    m_sawWholeHand = true;
 }
 
 void TableModel::newHand()

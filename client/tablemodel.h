@@ -106,6 +106,10 @@ public:
     int trickLeader() const { return m_trickLeader; }
     int cardsLeft(int seat) const { return cards::isSeat(seat) ? m_cardsLeft[seat] : 0; }
     bool spadesBroken() const { return m_spadesBroken; }
+    // Whether spadesBroken() can be trusted to say no: the table saw every
+    // card of the hand so far. One that joined after a trick was taken
+    // cannot tell until it sees a spade.
+    bool spadesKnown() const { return m_spadesBroken || m_sawWholeHand; }
 
     // The own hand: thirteen slots left to right, each holding a hand
     // position (1 to 13) whose card the host dealt.
@@ -184,6 +188,7 @@ private:
     int m_trickLeader = 0;                 // 0 while the trick is empty or its start was missed
     std::array<int, kSeats + 1> m_cardsLeft{0, kHandSize, kHandSize, kHandSize, kHandSize};
     bool m_spadesBroken = false;
+    bool m_sawWholeHand = true;
 
     std::array<int, kHandSize + 1> m_cards{}; // by hand position, 0 for none
     std::array<int, kHandSize + 1> m_slots{}; // hand position by slot, 0 for free

@@ -126,6 +126,7 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
             Hint1Click();
     });
     connect(this, &Tchat::tableChanged, this, &Tchat::hintTableChanged);
+    connect(this, &Tchat::tableChanged, this, &Tchat::refreshPlayable);
 
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
@@ -209,6 +210,8 @@ void Tchat::buildMenus()
         m_justWatch->setChecked(m_model.watching());
         JustWatch1Click();
     });
+    // Last, so that it takes no letter the items above were known by.
+    addPlayableItem(options);
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     view->setObjectName(QStringLiteral("View1"));

@@ -124,6 +124,10 @@ public:
     // choice only to the table that runs the host.
     ComputerKind computers() const { return m_model.computers(); }
     void setComputers(ComputerKind kind, bool announce);
+    // Options > "Show Playable Cards": at the own turn the cards the rules do
+    // not allow lie under a veil.
+    bool showPlayable() const { return m_showPlayable; }
+    void setShowPlayable(bool on, bool announce);
 
     // The parts of the table that other windows work with.
     ChatPanel *chatPanel() const { return m_chat; }
@@ -283,6 +287,8 @@ private:
     void buildComputersMenu(QMenu *options);
     void clearHint();
     void hintTableChanged();
+    void addPlayableItem(QMenu *options);
+    void refreshPlayable();
 
     class OwnRequests;
     std::unique_ptr<OwnRequests> m_ownRequests;
@@ -351,6 +357,8 @@ private:
     std::array<std::pair<ComputerKind, QAction *>, 2> m_computerItems{};
     QAction *m_hint = nullptr;
     QPointer<QWidget> m_hintMark; // on the suggested card while it is the own turn
+    QAction *m_showPlayableItem = nullptr;
+    bool m_showPlayable = false;
     QAction *m_justWatch = nullptr;
     SeatMenu *m_popupKick = nullptr;
     ChatPanel *m_chat = nullptr;

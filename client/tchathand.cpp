@@ -116,6 +116,7 @@ void Tchat::cardimagesMouseDown(CardPicture *card, Qt::MouseButton button)
         clearHint();
         liftTo(*m_scaler, card, kRaisedTop);
         send(*message);
+        refreshPlayable();
     }
 }
 

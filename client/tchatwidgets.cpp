@@ -123,6 +123,38 @@ CardPicture::CardPicture(int position, int card, QWidget *parent)
     setPicture([card](qreal ratio) { return pictures::card(card, ratio); });
 }
 
+void CardPicture::setDimmed(bool dimmed)
+{
+    if (dimmed == m_dimmed)
+        return;
+    m_dimmed = dimmed;
+    const QString name = accessiblenames::cardName(m_card);
+    setAccessibleName(dimmed ? name + QStringLiteral(", cannot be played now") : name);
+    update();
+}
+
+void CardPicture::paintEvent(QPaintEvent *event)
+{
+    BoardPicture::paintEvent(event);
+    const QPixmap face = pixmap();
+    if (!m_dimmed || face.isNull())
+        return;
+    // Shaped by the picture's own alpha, so the rounded corners stay clear.
+    if (m_veilOf != face.cacheKey()) {
+        m_veil = QImage(face.size(), QImage::Format_ARGB32_Premultiplied);
+        m_veil.setDevicePixelRatio(face.devicePixelRatio());
+        m_veil.fill(Qt::transparent);
+        QPainter veil(&m_veil);
+        veil.drawPixmap(0, 0, face);
+        veil.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        veil.fillRect(QRect(QPoint(0, 0), face.deviceIndependentSize().toSize()),
+                      QColor(0, 0, 0, 120));
+        m_veilOf = face.cacheKey();
+    }
+    QPainter painter(this);
+    painter.drawImage(contentsRect(), m_veil);
+}
+
 UpDown::UpDown(const QString &name, const QRect &geometry, QLineEdit *buddy, int minimum,
                int maximum, QWidget *parent)
     : QWidget(parent), m_buddy(buddy), m_minimum(minimum), m_maximum(maximum), m_position(minimum)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QImage>
 #include <QLabel>
 #include <QPixmap>
 #include <functional>
@@ -86,10 +87,19 @@ public:
 
     int position() const { return m_position; }
     int card() const { return m_card; }
+    // A dimmed card lies under a dark veil: the rules do not let it be played now.
+    void setDimmed(bool dimmed);
+    bool dimmed() const { return m_dimmed; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     int m_position;
     int m_card;
+    bool m_dimmed = false;
+    QImage m_veil; // the veil in the card's outline, made for the picture of m_veilOf
+    qint64 m_veilOf = 0;
 };
 
 class QLineEdit;

@@ -224,7 +224,7 @@ int expertCard(const SeatKnowledge &k, std::uint64_t seed, const ExpertSettings 
     SimTable base = tableOf(k);
     const bool trickFits = openTrick(k, base);
     const int ledSuit = k.ledcard != 0 ? getsuit(k.ledcard) : 0;
-    const CardSet legal = legalCards(k.hand, ledSuit, k.spadesbroken);
+    const CardSet legal = playrules::playable(k.hand, ledSuit, k.spadesbroken);
     if (!trickFits)
         return lowest(legal);
 

@@ -74,7 +74,7 @@ bool liveNil(const SimTable &t, int seat)
 
 int leadCard(const SimTable &t, int me, CardSet outstanding, bool need)
 {
-    const CardSet legal = legalCards(t.hand[me], 0, t.spadesBroken);
+    const CardSet legal = playrules::playable(t.hand[me], 0, t.spadesBroken);
     if (liveNil(t, me))
         return lowByRank(legal);
     const CardSet boss = masters(legal, outstanding);
@@ -107,7 +107,7 @@ int leadCard(const SimTable &t, int me, CardSet outstanding, bool need)
 
 int followCard(const SimTable &t, int me, CardSet outstanding, bool need)
 {
-    const CardSet legal = legalCards(t.hand[me], t.ledSuit, t.spadesBroken);
+    const CardSet legal = playrules::playable(t.hand[me], t.ledSuit, t.spadesBroken);
     const bool following = (legal & suitMask(t.ledSuit)) != 0;
     const CardSet beat = beating(t.winCard, t.ledSuit);
     const CardSet winners = legal & beat;

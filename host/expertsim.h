@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/playrules.h"
 #include "host/seatknowledge.h"
 
 #include <array>
@@ -58,18 +59,6 @@ public:
 private:
     std::uint64_t m_state;
 };
-
-// The cards a seat may play: the led suit when it holds one; on a lead,
-// anything but spades until they are broken, unless it holds only spades.
-constexpr CardSet legalCards(CardSet hand, int ledSuit, bool spadesBroken)
-{
-    if (ledSuit != 0) {
-        const CardSet follow = hand & suitMask(ledSuit);
-        return follow != 0 ? follow : hand;
-    }
-    const CardSet others = hand & ~kSpadeMask;
-    return spadesBroken || others == 0 ? hand : others;
-}
 
 // The cards that beat `winning` in a trick led in `ledSuit`.
 constexpr CardSet beating(int winning, int ledSuit)

@@ -1,12 +1,10 @@
 #pragma once
 
 #include "host/hoststate.h"
+#include "host/playrules.h"
 
 #include <array>
 #include <cstdint>
-
-// A set of cards: bit c stands for card c (1..52).
-using CardSet = std::uint64_t;
 
 // What the whole table has seen of the hand being played: every card played
 // so far and the suits each seat has shown it no longer holds. The host keeps

@@ -147,8 +147,6 @@ private:
     void playcard(int from, const wire::toHost::PlayCard &m);
     void offerCard(int seat, int slot);
     void placecard(int seat, int slot, int card, int cardsLeft);
-    bool checkforsuit(int seat) const;
-    bool checkforother(int seat) const;
     bool beats(int card, int other) const;
     void endtrick();
     void endround();

@@ -2,6 +2,8 @@
 // scoring the hand and declaring the winner.
 #include "host/tserver.h"
 
+#include "host/computerrules.h"
+#include "host/playrules.h"
 #include "host/scoring.h"
 #include "protocol/clientmessages.h"
 #include "protocol/message.h"
@@ -25,10 +27,11 @@ void TServer::offerCard(int seat, int slot)
         return;
     }
     const int left = record.cardsLeft() - 1;
+    const CardSet hand = computerhand::held(record);
 
     if (m_game.ledcard == 0) {
         m_game.leader = seat;
-        if (getsuit(card) == cards::kSpades && !m_game.spadesbroken && checkforother(seat)) {
+        if (!playrules::mayPlay(hand, card, 0, m_game.spadesbroken)) {
             sendTo(seat, Error{seat, Error::kSpadesNotBroken, slot}.encode());
             return;
         }
@@ -41,7 +44,7 @@ void TServer::offerCard(int seat, int slot)
         return;
     }
 
-    if (getsuit(card) != getsuit(m_game.ledcard) && checkforsuit(seat)) {
+    if (!playrules::mayPlay(hand, card, getsuit(m_game.ledcard), m_game.spadesbroken)) {
         sendTo(seat, Error{seat, Error::kMustFollow, slot}.encode());
         return;
     }
@@ -74,27 +77,6 @@ void TServer::placecard(int seat, int slot, int card, int cardsLeft)
     record.tablecard = card;
     if (cards::rank(card) == 14)
         m_game.aceplayed[getsuit(card)] = true;
-}
-
-bool TServer::checkforsuit(int seat) const
-{
-    const int led = getsuit(m_game.ledcard);
-    const auto &hand = m_seats[seat].hand;
-    for (int slot = 1; slot <= cards::kHandSize; ++slot) {
-        if (hand[slot] != 0 && getsuit(hand[slot]) == led)
-            return true;
-    }
-    return false;
-}
-
-bool TServer::checkforother(int seat) const
-{
-    const auto &hand = m_seats[seat].hand;
-    for (int slot = 1; slot <= cards::kHandSize; ++slot) {
-        if (hand[slot] != 0 && getsuit(hand[slot]) != cards::kSpades)
-            return true;
-    }
-    return false;
 }
 
 bool TServer::beats(int card, int other) const

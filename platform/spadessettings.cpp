@@ -137,6 +137,8 @@ SpadesSettings read(const IniFile &file, const SpadesSettings &current)
     // Files from before the choice existed have no such key: classic players.
     s.expertComputers =
         readString(file, QStringLiteral("Computers"), QString()) == QLatin1String("Expert");
+    s.playableCards =
+        readString(file, QStringLiteral("PlayableCards"), QString()) == QLatin1String("true");
     return s;
 }
 
@@ -162,6 +164,7 @@ QList<std::pair<QString, QString>> keyValues(const SpadesSettings &s)
         {QStringLiteral("ChatterSounds"), word(s.chatterSounds)},
         {QStringLiteral("Computers"),
          s.expertComputers ? QStringLiteral("Expert") : QStringLiteral("Classic")},
+        {QStringLiteral("PlayableCards"), word(s.playableCards)},
     };
 }
 

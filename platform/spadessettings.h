@@ -29,6 +29,7 @@ struct SpadesSettings
     bool playSounds = true;
     bool chatterSounds = false;
     bool expertComputers = false;   // the hosted table's computer players: expert or classic
+    bool playableCards = false;     // veil the cards the rules do not allow at the own turn
     std::array<QString, 9> phrases; // phrase of b_phrase1 .. b_phrase9
 
     bool operator==(const SpadesSettings &) const = default;

@@ -46,6 +46,7 @@ SpadesSettings SpadesApp::currentSettings() const
     s.playSounds = m_table->playSounds();
     s.chatterSounds = m_table->playChatterSounds();
     s.expertComputers = m_table->computers() == ComputerKind::Expert;
+    s.playableCards = m_table->showPlayable();
     return s;
 }
 
@@ -63,6 +64,7 @@ void SpadesApp::loadinifile()
     m_table->setPlaySounds(s.playSounds);
     m_table->setPlayChatterSounds(s.chatterSounds);
     m_table->setComputers(s.expertComputers ? ComputerKind::Expert : ComputerKind::Classic, false);
+    m_table->setShowPlayable(s.playableCards, false);
 }
 
 // Until the file has been read the controls still hold their start-up

@@ -55,6 +55,7 @@ TEST_F(SettingsOnDisk, AMissingFileGivesEveryKeysDefault)
     EXPECT_TRUE(s.playSounds);
     EXPECT_TRUE(s.chatterSounds);
     EXPECT_FALSE(s.expertComputers);
+    EXPECT_FALSE(s.playableCards);
     EXPECT_EQ(s.phrases[0], QStringLiteral("Hi"));
     EXPECT_FALSE(QFile::exists(path())) << "reading never creates the file";
 }
@@ -115,6 +116,10 @@ TEST_F(SettingsOnDisk, EveryKeyConvertsItsValue)
         {"Computers=Classic", [](auto &s) { return !s.expertComputers; }},
         {"Computers=expert", [](auto &s) { return !s.expertComputers; }},
         {"Computers=Grandmaster", [](auto &s) { return !s.expertComputers; }},
+        {"PlayableCards=true", [](auto &s) { return s.playableCards; }},
+        {"PlayableCards=false", [](auto &s) { return !s.playableCards; }},
+        {"PlayableCards=1", [](auto &s) { return !s.playableCards; }},
+        {"PlayableCards=", [](auto &s) { return !s.playableCards; }},
         {"Phrase3=", [](auto &s) { return s.phrases[2] == "designed"; }},
         {"Phrase3=Nice hand", [](auto &s) { return s.phrases[2] == "Nice hand"; }},
         {"Phrase9=  \" spaced \" ", [](auto &s) { return s.phrases[8] == " spaced "; }},
@@ -143,7 +148,8 @@ TEST_F(SettingsOnDisk, SaveWritesEveryKeyInOrderAndNotThePhrases)
                                           "Textsize=10\r\nTextcolor=clRed\r\nPlaytoscore=500\r\n"
                                           "Sandbag=1\r\nBlind=1\r\nStartclub=1\r\n"
                                           "Botspeed=500\r\nTurnsound=0\r\nPlaysounds=true\r\n"
-                                          "ChatterSounds=false\r\nComputers=Classic\r\n"));
+                                          "ChatterSounds=false\r\nComputers=Classic\r\n"
+                                          "PlayableCards=false\r\n"));
 }
 
 TEST_F(SettingsOnDisk, ReadThenSaveRoundTripsAndNormalisesOddValues)
@@ -163,7 +169,7 @@ TEST_F(SettingsOnDisk, ReadThenSaveRoundTripsAndNormalisesOddValues)
         after.startsWith("; kept\r\n[Hearts]\r\nTop=50\r\n\r\n[spades]\r\nBOTSPEED=500\r\n"))
         << after.constData();
     EXPECT_TRUE(after.contains("Phrase3=\r\nPhrase1=Hello\r\n"));
-    EXPECT_TRUE(after.endsWith("ChatterSounds=true\r\nComputers=Classic\r\n[Zed]\r\nq=1\r\n"))
+    EXPECT_TRUE(after.endsWith("Computers=Classic\r\nPlayableCards=false\r\n[Zed]\r\nq=1\r\n"))
         << after.constData();
     EXPECT_EQ(file.load(), s);
 }

@@ -104,12 +104,16 @@ TEST_F(SpadesAppTest, SettingsAreReadOnceConnectedAndWrittenBack)
     EXPECT_EQ(app.host()->server().computerKind(3), ComputerKind::Expert);
     EXPECT_TRUE(app.table()->findChild<QAction *>("ExpertComputers1")->isChecked());
     EXPECT_TRUE(app.table()->findChild<QMenu *>("ComputerPlayers1")->menuAction()->isVisible());
+    EXPECT_FALSE(app.table()->showPlayable()) << "absent: off";
 
     app.table()->setBotSpeed(1000, true); // a menu choice writes the file
     app.table()->findChild<QAction *>("ClassicComputers1")->trigger();
     EXPECT_EQ(app.host()->server().computerKind(3), ComputerKind::Classic);
     const SpadesSettings written = SettingsFile(path("velnorlobby.ini")).load();
     EXPECT_FALSE(written.expertComputers);
+    EXPECT_FALSE(written.playableCards);
+    app.table()->findChild<QAction *>("ShowPlayableCards1")->trigger();
+    EXPECT_TRUE(SettingsFile(path("velnorlobby.ini")).load().playableCards);
     EXPECT_EQ(written.botSpeed, 1000);
     EXPECT_EQ(written.textColor, "clRed");
     EXPECT_EQ(written.turnSound, 1);
