@@ -136,7 +136,7 @@ void CardPicture::setDimmed(bool dimmed)
 void CardPicture::paintEvent(QPaintEvent *event)
 {
     BoardPicture::paintEvent(event);
-    const QPixmap face = pixmap();
+    const QPixmap &face = drawnPicture();
     if (!m_dimmed || face.isNull())
         return;
     // Shaped by the picture's own alpha, so the rounded corners stay clear.
@@ -147,12 +147,12 @@ void CardPicture::paintEvent(QPaintEvent *event)
         QPainter veil(&m_veil);
         veil.drawPixmap(0, 0, face);
         veil.setCompositionMode(QPainter::CompositionMode_SourceIn);
-        veil.fillRect(QRect(QPoint(0, 0), face.deviceIndependentSize().toSize()),
-                      QColor(0, 0, 0, 120));
+        veil.fillRect(QRectF(QPointF(0, 0), face.deviceIndependentSize()), QColor(0, 0, 0, 120));
         m_veilOf = face.cacheKey();
     }
     QPainter painter(this);
-    painter.drawImage(contentsRect(), m_veil);
+    painter.drawImage(QRectF(QPointF(0, 0), QSizeF(m_veil.size()) / devicePixelRatioF()), m_veil,
+                      QRectF(m_veil.rect()));
 }
 
 UpDown::UpDown(const QString &name, const QRect &geometry, QLineEdit *buddy, int minimum,

@@ -35,6 +35,8 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    // The picture as last drawn for the screen; empty before the first paint.
+    const QPixmap &drawnPicture() const { return m_drawn; }
 
 private:
     PictureMaker m_maker;
