@@ -9,7 +9,7 @@
 #include "protocol/message.h"
 #include "protocol/wirecodec.h"
 #include "resources/pictures.h"
-#include "testrequests.h"
+#include "tests/client/solotable.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,17 +23,11 @@
 
 namespace {
 
-class QuietSounds : public SoundPlayer
-{
-public:
-    void play(const QString &) override {}
-};
-
 struct TableSideFixture : ::testing::Test
 {
     TestRequests requests;
     Tchat table;
-    QuietSounds quiet;
+    SilentSounds quiet;
     SideWindows *windows;
     QList<QByteArray> sent;
 
@@ -161,7 +155,7 @@ TEST(TablePhraseButtons, StayReadyWhenNothingWentOut)
     // them for a while).
     TestRequests requests;
     Tchat table;
-    QuietSounds quiet;
+    SilentSounds quiet;
     table.setSoundPlayer(&quiet);
     requests.own = &table.ownRequests();
     table.setRequests(&requests);

@@ -1,6 +1,7 @@
 // spades-server as a separate program, with four plain TCP clients at its table.
 #include "host_harness.h"
 #include "tests/common/loopback.h"
+#include "tests/common/server_process.h"
 
 #include <QByteArray>
 #include <QList>
@@ -108,28 +109,12 @@ template <typename Done> bool serve(Clients &clients, Done done, int seconds = 3
     return true;
 }
 
-struct Server
+// Ticks of 10 ms keep the hands short.
+struct Server : testsupport::ServerProcess
 {
-    QProcess process;
-    int port = 0;
-    QByteArray out; // what it printed while starting
-
     explicit Server(const QStringList &more = {})
+        : ServerProcess(QStringList{"--tick", "10"} + more)
     {
-        process.start(SPADES_SERVER, QStringList{"--port", "0", "--tick", "10"} + more);
-        if (!process.waitForStarted(10000))
-            return;
-        while (!out.contains('\n') && process.waitForReadyRead(10000))
-            out += process.readAllStandardOutput();
-        if (out.startsWith("listening on port "))
-            port = out.mid(18, out.indexOf('\n') - 18).toInt();
-    }
-    ~Server()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(5000);
-        }
     }
 };
 
