@@ -103,6 +103,17 @@ public:
     bool acceptPaused() const;
 
 private:
+    // Socket events arrive from the event loop, which cannot carry exceptions:
+    // a report handler that throws is noted and the event ends there.
+    template <typename Body> static void guarded(Body body)
+    {
+        try {
+            body();
+        } catch (const std::exception &error) {
+            qWarning("socket event: %s", error.what());
+        }
+    }
+
     void info(TSocketInfo kind, const QByteArray &msg);
     void adoptConnected(int fd, const QString &peer);
     void watch();

@@ -86,11 +86,6 @@ TEST_F(ChatViewTest, LinksAreNumberedInOrderAndReportedOnClick)
     ASSERT_EQ(jumps.size(), 2);
     EXPECT_EQ(jumps[0][0].toInt(), 2);
     EXPECT_EQ(jumps[1][0].toInt(), 0);
-
-    view.clear();
-    EXPECT_EQ(view.itemCount(), 0);
-    view.addText("www.again.com ", ChatView::kLinkStyle, true);
-    EXPECT_EQ(view.item(0).link, 0);
 }
 
 TEST_F(ChatViewTest, LongWordsWrapInsideTheView)

@@ -46,15 +46,6 @@ TEST_F(ChatFixture, SenditBuildsChatAndActionMessages)
     }
 }
 
-TEST_F(ChatFixture, NothingIsSentBeforeTheLogin)
-{
-    chat->setMySeat(2);
-    chat->mychat()->setText("early");
-    chat->sendit();
-    EXPECT_TRUE(sent.isEmpty());
-    EXPECT_EQ(chat->mychat()->text(), "early");
-}
-
 TEST_F(ChatFixture, TheOwnColourTravelsWithEveryLineAndNothingBreaksTheMessage)
 {
     chat->setMySeat(1);
@@ -158,16 +149,4 @@ TEST_F(ChatFixture, TextColourComesFromThePickerAndColoursTheEntry)
     board->findChild<QAction *>("TextColor1")->trigger();
     EXPECT_EQ(chat->textColour(), 0x0000FFu);
     EXPECT_EQ(settingsWritten, 1);
-}
-
-TEST_F(ChatFixture, OptionsItemsGoIntoTheGivenMenu)
-{
-    QMenu options;
-    chat->addOptionsMenuItems(&options);
-    QStringList captions;
-    for (QAction *a : options.actions())
-        captions << a->text();
-    EXPECT_EQ(captions,
-              (QStringList{"Text Color", "Text Size", "Scroll Chat Off", "Clear Main Chat"}));
-    EXPECT_EQ(options.actions()[2]->shortcut(), QKeySequence("Ctrl+S"));
 }

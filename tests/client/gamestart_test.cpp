@@ -116,12 +116,9 @@ TEST_F(GameStartFixture, ScoreFromSettingsIsKeptInRange)
     dialog.checkbox("image_blind", 0);
     dialog.checkbox("image_club", 1);
     EXPECT_EQ(dialog.startMessage(), QByteArray("CMD_startgame+Ann+1000+y+n+y+\xff"));
-}
-
-TEST_F(GameStartFixture, NameCannotShiftTheOptionFields)
-{
+    // A name cannot shift the option fields.
     dialog.setPlayername("A+B\xff");
-    EXPECT_EQ(dialog.startMessage(), QByteArray("CMD_startgame+A B +500+y+y+y+\xff"));
+    EXPECT_EQ(dialog.startMessage(), QByteArray("CMD_startgame+A B +1000+y+n+y+\xff"));
 }
 
 } // namespace

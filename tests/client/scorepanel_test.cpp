@@ -128,14 +128,4 @@ TEST_F(ScorePanelFixture, ResetBlanksTheHandButKeepsContractText)
     EXPECT_EQ(text("label_teamtrickscore1"), "=-40");
 }
 
-TEST_F(ScorePanelFixture, CloseHidesAndTellsTheTable)
-{
-    ASSERT_TRUE(post("1+2+3+4+5+6+7+8+0+0+11+12+13+14+0+0+"));
-    int closes = 0;
-    QObject::connect(panel, &ScorePanel::closeClicked, [&] { ++closes; });
-    QTest::mouseClick(panel->findChild<QPushButton *>("button_close"), Qt::LeftButton);
-    EXPECT_FALSE(panel->isVisible());
-    EXPECT_EQ(closes, 1);
-}
-
 } // namespace

@@ -7,40 +7,18 @@
 #include "protocol/message.h"
 #include "protocol/wirecodec.h"
 #include "tests/client/solotable.h"
+#include "tests/common/server_process.h"
 #include "tests/common/test_support.h"
 
 #include <QAction>
 #include <QLabel>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct Server
-{
-    Server()
-    {
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(SPADES_SERVER, {"--port", "0", "--tick", "1"});
-        QByteArray out;
-        while (!out.contains('\n') && process.waitForReadyRead(10000))
-            out += process.readLine();
-        if (out.startsWith("listening on port "))
-            port = out.mid(18).trimmed().toInt();
-    }
-    ~Server()
-    {
-        process.terminate();
-        if (!process.waitForFinished(5000))
-            process.kill();
-    }
-    QProcess process;
-    int port = 0;
-};
-
 TEST(ServerTable, NumberOneStartsAGameThatThreeComputerSeatsFinish)
 {
-    Server server;
+    testsupport::ServerProcess server({"--tick", "1"});
     ASSERT_GT(server.port, 0);
     SilentSounds silence;
     TestRequests requests;

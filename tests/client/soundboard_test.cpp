@@ -79,17 +79,8 @@ TEST_F(SoundBoardTest, TurnSoundFollowsTheRadioPair)
     EXPECT_EQ(board.turnSound(), "turn");
 }
 
-TEST_F(SoundBoardTest, ChatterSoundsPlayWhenSwitchedOnEvenWithoutEventSounds)
-{
-    board.setPlaySounds(false);
-    board.setPlayChatterSounds(true);
-    playasound("2+wave13+");
-    playasound("4+wave1+");
-    EXPECT_EQ(player.played, (QStringList{"wave13", "wave1"}));
-    EXPECT_TRUE(lines.isEmpty());
-}
-
-TEST_F(SoundBoardTest, ChatterSoundsBecomeStatusLinesWhenSwitchedOff)
+// Off, a chatter sound becomes a status line; on, it plays even without event sounds.
+TEST_F(SoundBoardTest, ChatterSoundsPlayWhenSwitchedOnOrBecomeStatusLines)
 {
     EXPECT_FALSE(item("PlayChatterSounds1")->isChecked());
     playasound("2+wave13+");
@@ -97,6 +88,13 @@ TEST_F(SoundBoardTest, ChatterSoundsBecomeStatusLinesWhenSwitchedOff)
     EXPECT_EQ(lines, (QStringList{"0+Ann: <Chatter Sound> Applause",
                                   "0+<Waiting>: <Chatter Sound> Crying"}));
     EXPECT_TRUE(player.played.isEmpty());
+
+    board.setPlaySounds(false);
+    board.setPlayChatterSounds(true);
+    playasound("2+wave13+");
+    playasound("4+wave1+");
+    EXPECT_EQ(player.played, (QStringList{"wave13", "wave1"}));
+    EXPECT_EQ(lines.size(), 2);
 }
 
 TEST_F(SoundBoardTest, BadChatterMessagesDoNothing)
@@ -135,14 +133,4 @@ TEST_F(SoundBoardTest, OnlyLoggedInPlayingSeatsSendChatterSounds)
     board.setMySeat(0);
     board.wave14Click(7);
     EXPECT_TRUE(sent.isEmpty());
-}
-
-TEST_F(SoundBoardTest, OptionsItemsGoIntoTheGivenMenu)
-{
-    QMenu options;
-    board.addOptionsMenuItems(&options);
-    QStringList captions;
-    for (QAction *a : options.actions())
-        captions << a->text();
-    EXPECT_EQ(captions, (QStringList{"Play Sounds", "Play Chatter Sounds", "Turn Sound"}));
 }

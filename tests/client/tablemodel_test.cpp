@@ -18,75 +18,49 @@ QByteArray ff(const char *text)
     return QByteArray(text) + char(0xFF);
 }
 
+// The table's state as one line: own seat, turn, awaited bidder, then W when
+// watching, B when the own bid is in, H with the hosting player's rights.
+QString stateLine(const TableModel &m)
+{
+    return QStringLiteral("%1 %2 %3 %4%5%6")
+        .arg(m.myseat())
+        .arg(m.turnseat())
+        .arg(m.awaitedBidder())
+        .arg(m.watching() ? "W" : "")
+        .arg(m.alreadybid() ? "B" : "")
+        .arg(m.hostRights() ? "H" : "");
+}
+
 TEST(TableModel, FollowsTheHostsMessages)
 {
-    struct Case
+    const char *login = "CMD_sendlogininfo+2";
+    const char *bidIn = "CMD_gamestats+2+1+1+300+y+y+1+4+0+0+0+0+2+0+4+0+n+y+";
+    const char *otherBid = "CMD_gamestats+2+1+1+300+y+y+1+4+0+0+0+0+3+0+4+0+n+y+";
+    const struct
     {
         std::initializer_list<const char *> messages;
-        int myseat, turnseat, awaited;
-        bool watching, alreadybid, hostRights;
+        const char *state;
     } cases[] = {
-        {{}, 0, 0, 0, false, false, false},
-        {{"CMD_sendlogininfo+2"}, 2, 0, 0, false, false, false},
-        {{"CMD_sendlogininfo+1"}, 1, 0, 0, false, false, true},
-        {{"CMD_sendlogininfo+0"}, 0, 0, 0, false, false, false},
-        {{"CMD_sendlogininfo+2", "CMD_nextplayer+3+0+"}, 2, 3, 0, false, false, false},
-        {{"CMD_sendlogininfo+2", "CMD_getbid+4+0+"}, 2, 0, 4, false, false, false},
-        {{"CMD_sendlogininfo+2", "CMD_nextplayer+3+0+", "CMD_error+2+1+5+"},
-         2,
-         2,
-         0,
-         false,
-         false,
-         false},
-        {{"CMD_sendlogininfo+2", "CMD_nextplayer+3+0+", "CMD_error+4+1+5+"},
-         2,
-         3,
-         0,
-         false,
-         false,
-         false},
-        {{"CMD_sendlogininfo+2", "CMD_justwatching+2+1"}, 2, 0, 0, true, false, false},
-        {{"CMD_sendlogininfo+2", "CMD_justwatching+3+1"}, 2, 0, 0, false, false, false},
-        {{"CMD_sendlogininfo+2", "CMD_justwatching+2+1", "CMD_justwatching+2+2"},
-         2,
-         0,
-         0,
-         false,
-         false,
-         false},
-        {{"CMD_sendlogininfo+2", "CMD_justwatching+2+1", "CMD_startgame+Ann+300+y+y+n+"},
-         2,
-         0,
-         0,
-         false,
-         false,
-         false},
-        {{"CMD_sendlogininfo+2", "CMD_gamestats+2+1+1+300+y+y+1+4+0+0+0+0+2+0+4+0+n+y+"},
-         2,
-         0,
-         0,
-         false,
-         true,
-         false},
-        {{"CMD_sendlogininfo+2", "CMD_gamestats+2+1+1+300+y+y+1+4+0+0+0+0+3+0+4+0+n+y+"},
-         2,
-         0,
-         0,
-         false,
-         false,
-         false},
+        {{}, "0 0 0 "},
+        {{login}, "2 0 0 "},
+        {{"CMD_sendlogininfo+1"}, "1 0 0 H"},
+        {{"CMD_sendlogininfo+0"}, "0 0 0 "},
+        {{login, "CMD_nextplayer+3+0+"}, "2 3 0 "},
+        {{login, "CMD_getbid+4+0+"}, "2 0 4 "},
+        {{login, "CMD_nextplayer+3+0+", "CMD_error+2+1+5+"}, "2 2 0 "},
+        {{login, "CMD_nextplayer+3+0+", "CMD_error+4+1+5+"}, "2 3 0 "},
+        {{login, "CMD_justwatching+2+1"}, "2 0 0 W"},
+        {{login, "CMD_justwatching+3+1"}, "2 0 0 "},
+        {{login, "CMD_justwatching+2+1", "CMD_justwatching+2+2"}, "2 0 0 "},
+        {{login, "CMD_justwatching+2+1", "CMD_startgame+Ann+300+y+y+n+"}, "2 0 0 "},
+        {{login, bidIn}, "2 0 0 B"},
+        {{login, otherBid}, "2 0 0 "},
     };
-    for (const Case &c : cases) {
-        const TableModel m = modelAfter(c.messages);
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.messages.size() ? *(c.messages.end() - 1) : "nothing");
-        EXPECT_EQ(m.myseat(), c.myseat);
-        EXPECT_EQ(m.loggedin(), c.myseat != 0);
-        EXPECT_EQ(m.turnseat(), c.turnseat);
-        EXPECT_EQ(m.awaitedBidder(), c.awaited);
-        EXPECT_EQ(m.watching(), c.watching);
-        EXPECT_EQ(m.alreadybid(), c.alreadybid);
-        EXPECT_EQ(m.hostRights(), c.hostRights);
+        const TableModel m = modelAfter(c.messages);
+        EXPECT_EQ(stateLine(m), QString::fromLatin1(c.state));
+        EXPECT_EQ(m.loggedin(), m.myseat() != 0);
     }
 }
 
@@ -164,66 +138,48 @@ TEST(TableModel, ALeavingPlayerOrWatcherIsAnnouncedOnce)
     EXPECT_FALSE(m.spyLeft(3, "Cy"));
 }
 
+// Score, bags and bids of team 1, then of team 2; the round and the bids of
+// the hand; P with the bag penalty and B with blind nil allowed.
+QString teamsLine(const TableModel &m)
+{
+    return QStringLiteral("%1 %2 %3 | %4 %5 %6 | %7 %8 %9%10")
+        .arg(m.team(1).score)
+        .arg(m.team(1).bags)
+        .arg(m.team(1).bids)
+        .arg(m.team(2).score)
+        .arg(m.team(2).bags)
+        .arg(m.team(2).bids)
+        .arg(m.round())
+        .arg(m.totalBids())
+        .arg(m.bagPenalty() ? "P" : "")
+        .arg(m.blindAllowed() ? "B" : "");
+}
+
 TEST(TableModel, KeepsTheTeamsTheRoundAndTheRules)
 {
     const struct
     {
         std::initializer_list<const char *> messages;
-        std::array<int, 6> teams; // score, bags, bids of team 1, then of team 2
-        int round, totalBids;
-        bool bagPenalty, blindAllowed;
+        const char *teams;
     } cases[] = {
-        {{}, {0, 0, 0, 0, 0, 0}, 0, 0, true, true},
-        {{"CMD_finalbid+9+5+4+"}, {0, 0, 5, 0, 0, 4}, 0, 9, true, true},
+        {{}, "0 0 0 | 0 0 0 | 0 0 PB"},
+        {{"CMD_finalbid+9+5+4+"}, "0 0 5 | 0 0 4 | 0 9 PB"},
         {{"CMD_postscores+6+7+50+-60+1+0+1+0+0+0+51+-60+51+-60+0+100+"},
-         {51, 1, 0, -60, 0, 0},
-         0,
-         0,
-         true,
-         true},
+         "51 1 0 | -60 0 0 | 0 0 PB"},
         {{"CMD_finalbid+9+5+4+", "CMD_startround+1+3+", "CMD_getbid+2+4+"},
-         {0, 0, 0, 0, 0, 0},
-         3,
-         4,
-         true,
-         true},
-        {{"CMD_finalbid+9+5+4+", "CMD_startgame+Ann+300+n+n+n+"},
-         {0, 0, 0, 0, 0, 0},
-         0,
-         9,
-         false,
-         false},
-        {{"CMD_gamestats+2+1+1+300+n+y+4+7+120+-30+2+5+"},
-         {120, 2, 0, -30, 5, 0},
-         4,
-         7,
-         true,
-         false},
+         "0 0 0 | 0 0 0 | 3 4 PB"},
+        {{"CMD_finalbid+9+5+4+", "CMD_startgame+Ann+300+n+n+n+"}, "0 0 0 | 0 0 0 | 0 9 "},
+        {{"CMD_gamestats+2+1+1+300+n+y+4+7+120+-30+2+5+"}, "120 2 0 | -30 5 0 | 4 7 P"},
         // A late joiner's team bids: seat 3 went Blind Nil.
         {{"CMD_gamestats+2+1+1+300+y+y+4+9+0+0+0+0+1+0+4+0+n+y+2+0+3+0+n+y+3+0+0+0+y+y+4+0+6+0+n+"
           "y+"},
-         {0, 0, 4, 0, 0, 9},
-         4,
-         9,
-         true,
-         true},
+         "0 0 4 | 0 0 9 | 4 9 PB"},
         {{"CMD_gamestats+2+1+1+300+y+y+4+4+0+0+0+0+1+0+4+0+n+y+2+0+3+0+n+n+"},
-         {0, 0, 0, 0, 0, 0},
-         4,
-         4,
-         true,
-         true},
+         "0 0 0 | 0 0 0 | 4 4 PB"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.messages.size() ? *(c.messages.end() - 1) : "nothing");
-        const TableModel m = modelAfter(c.messages);
-        const std::array<int, 6> teams = {m.team(1).score, m.team(1).bags, m.team(1).bids,
-                                          m.team(2).score, m.team(2).bags, m.team(2).bids};
-        EXPECT_EQ(teams, c.teams);
-        EXPECT_EQ(m.round(), c.round);
-        EXPECT_EQ(m.totalBids(), c.totalBids);
-        EXPECT_EQ(m.bagPenalty(), c.bagPenalty);
-        EXPECT_EQ(m.blindAllowed(), c.blindAllowed);
+        EXPECT_EQ(teamsLine(modelAfter(c.messages)), QString::fromLatin1(c.teams));
     }
 }
 

@@ -4,19 +4,12 @@
 #include "chat/chatview.h"
 #include "client/phrasebuttons.h"
 #include "client/seatmenu.h"
-#include "client/sidewindows.h"
-#include "client/tchat.h"
-#include "client/tchatwidgets.h"
-#include "client/tchatwiring.h"
 #include "client/tgamestart.h"
 #include "client/tspylist.h"
-#include "host/hostruntime.h"
-#include "platform/soundplayer.h"
-#include "testrequests.h"
+#include "tests/client/solotable.h"
 #include "tests/common/test_support.h"
 
 #include <QAction>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QTest>
@@ -27,12 +20,6 @@
 
 namespace {
 
-class SilentSounds : public SoundPlayer
-{
-public:
-    void play(const QString &) override {}
-};
-
 // One person's program: the table window, its side windows and what it sent.
 struct Person
 {
@@ -42,16 +29,10 @@ struct Person
     QList<QByteArray> sent;
     QStringList boxes;
     bool ended = false;
-    // Card-play bookkeeping of the driver.
-    int attempt = 0;
-    int handAtClick = -1;
+    SeatPlayer player{*table};
 
-    int handSize() const { return int(table->findChildren<CardPicture *>().size()); }
-    bool shown(const char *name) const
-    {
-        auto *widget = table->findChild<QWidget *>(name);
-        return widget && !widget->isHidden();
-    }
+    int handSize() const { return player.handSize(); }
+    bool shown(const char *name) const { return player.visible(name); }
     bool sentCommand(const QByteArray &command) const
     {
         for (const QByteArray &message : sent)
@@ -66,15 +47,6 @@ struct Person
 class HostedTable : public ::testing::Test
 {
 protected:
-    static HostRuntime::Timing shortTiming()
-    {
-        HostRuntime::Timing timing;
-        timing.socktimer = 1;
-        timing.timer1 = 1;
-        timing.computerPercent = 1;
-        return timing;
-    }
-
     // Starts a program for `name`: the first one hosts, the others join.
     Person &join(const QString &name)
     {
@@ -133,32 +105,6 @@ protected:
         ASSERT_TRUE(testsupport::waitUntil([this] { return host.server().game().gamestarted; }));
     }
 
-    // Answers whatever the table asks of its player: bids, cards, scores.
-    static void act(Person &p)
-    {
-        Tchat &t = *p.table;
-        if (p.shown("panel_scores")) {
-            QTest::mouseClick(t.findChild<QWidget *>("button_close"), Qt::LeftButton);
-        } else if (p.shown("button_dobid")) {
-            QTest::mouseClick(t.findChild<QWidget *>("button_dobid"), Qt::LeftButton);
-        } else if (p.shown("button_bid")) {
-            t.findChild<QLineEdit *>("edit_bid")->setText("3");
-            QTest::mouseClick(t.findChild<QWidget *>("button_bid"), Qt::LeftButton);
-        } else if (t.myseat() >= 1 && t.myseat() <= 4 && t.turnseat() == t.myseat()) {
-            if (p.handSize() != p.handAtClick)
-                p.attempt = 0; // the last card went out: a new turn
-            QList<int> positions;
-            for (int position : t.handSlots())
-                if (position > 0)
-                    positions << position;
-            if (positions.isEmpty())
-                return;
-            CardPicture *card = t.cardAt(positions.at(p.attempt++ % positions.size()));
-            p.handAtClick = p.handSize();
-            QTest::mouseClick(card, Qt::LeftButton);
-        }
-    }
-
     // Plays for every person except `idle` until the condition holds.
     bool playUntil(const std::function<bool()> &done, const Person *idle = nullptr)
     {
@@ -168,7 +114,7 @@ protected:
                     return true;
                 for (const auto &p : people)
                     if (p.get() != idle && !p->ended)
-                        act(*p);
+                        p->player.step();
                 return false;
             },
             60000);
@@ -182,7 +128,7 @@ protected:
         return true;
     }
 
-    HostRuntime host{20261208, shortTiming()};
+    HostRuntime host{20261208, SoloTable::quickTiming()};
     SilentSounds silence;
     std::vector<std::unique_ptr<Person>> people;
 };

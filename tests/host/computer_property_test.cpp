@@ -10,11 +10,6 @@
 
 namespace {
 
-QByteArray unterminated(const QByteArray &message)
-{
-    return message.left(message.size() - 1);
-}
-
 // Whole games with four computer seats on timers: every computer card is taken,
 // every hand runs to thirteen tricks, and the only alert is the covering seat's.
 TEST(ComputerSelfPlay, HundredThousandDealsWithoutAFault)
@@ -68,7 +63,7 @@ TEST(ComputerSelfPlay, NilPartnersNeverOfferACardTheHostRefuses)
     QList<QByteArray> strayAlerts;
     while (hands < 20000) {
         server.dispatch(
-            1, unterminated(wire::toHost::StartGame::of("p", "300", true, true, false).encode()));
+            1, wire::toHost::StartGame::of("p", "300", true, true, false).encode().chopped(1));
         const GameState &game = server.game();
         // Many Nils are set, so a game may sink far below zero; a new game
         // restarts the table after a hundred hands.
@@ -76,7 +71,7 @@ TEST(ComputerSelfPlay, NilPartnersNeverOfferACardTheHostRefuses)
             if (cards::isSeat(game.bidder) && server.bidAwaited(game.bidder)) {
                 const int seat = game.bidder;
                 const int bid = choice.draw(3) == 0 ? 0 : computerbid(game, server.seats(), seat);
-                server.dispatch(seat, unterminated(wire::toHost::MyBid{seat, bid}.encode()));
+                server.dispatch(seat, wire::toHost::MyBid{seat, bid}.encode().chopped(1));
                 continue;
             }
             const int seat = game.turn;
@@ -91,7 +86,7 @@ TEST(ComputerSelfPlay, NilPartnersNeverOfferACardTheHostRefuses)
                     ++nilFollows;
                 const int before = server.seats()[seat].cardsLeft();
                 server.dispatch(
-                    seat, unterminated(wire::toHost::PlayCard{seat, chosen.handPosition}.encode()));
+                    seat, wire::toHost::PlayCard{seat, chosen.handPosition}.encode().chopped(1));
                 if (server.seats()[seat].cardsLeft() != before - 1) {
                     ++refused;
                     break;

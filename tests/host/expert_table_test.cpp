@@ -13,11 +13,6 @@
 
 namespace {
 
-QByteArray unterminated(const QByteArray &message)
-{
-    return message.left(message.size() - 1);
-}
-
 struct Moment
 {
     GameState game;
@@ -37,8 +32,7 @@ std::vector<Moment> recordedMoments(int count)
     server.setComputerKind(ComputerKind::Expert);
     port.attach(&server);
     server.Sock1Accept();
-    server.dispatch(1,
-                    unterminated(wire::StartGame::of("t", "100000", true, true, false).encode()));
+    server.dispatch(1, wire::StartGame::of("t", "100000", true, true, false).encode().chopped(1));
     server.connectionClosed(1);
     while (int(out.size()) < count && port.step()) {
         const int seat = server.computerSeat();
@@ -107,23 +101,22 @@ TEST(ExpertAtTheTable, NeverOffersACardTheHostRefuses)
     }
     Lcg choice(5u);
     int cardsPlayed = 0;
-    server.dispatch(1,
-                    unterminated(wire::StartGame::of("p", "100000", true, true, false).encode()));
+    server.dispatch(1, wire::StartGame::of("p", "100000", true, true, false).encode().chopped(1));
     const GameState &game = server.game();
     while (cardsPlayed < 2500) {
         if (server.bidAwaited(game.bidder)) {
             const int seat = game.bidder;
             const int roll = int(choice.draw(8));
             const int bid = roll == 0 ? 100 : roll == 1 ? 0 : 1 + int(choice.draw(6));
-            server.dispatch(seat, unterminated(wire::toHost::MyBid{seat, bid}.encode()));
+            server.dispatch(seat, wire::toHost::MyBid{seat, bid}.encode().chopped(1));
             continue;
         }
         const int seat = game.turn;
         if (server.cardAwaited(seat)) {
             const ComputerCard chosen = expertplay(game, server.seats(), server.history(), seat, 4);
             const int before = server.seats()[seat].cardsLeft();
-            server.dispatch(
-                seat, unterminated(wire::toHost::PlayCard{seat, chosen.handPosition}.encode()));
+            server.dispatch(seat,
+                            wire::toHost::PlayCard{seat, chosen.handPosition}.encode().chopped(1));
             ASSERT_EQ(server.seats()[seat].cardsLeft(), before - 1) << "card " << cardsPlayed;
             ++cardsPlayed;
             continue;

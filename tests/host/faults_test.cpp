@@ -149,13 +149,8 @@ TEST(OutOfRange, BidsZeroToThirteenAndBlindNilAreTaken)
 TEST(NotAwaited, LeadOfTheSeatBeforeTheWinnerDuringThePauseIsIgnored)
 {
     Table t;
-    for (int s = 1; s <= 4; ++s)
-        t.people[s].autoplay = false;
-    t.host.server.stackDeck(deckWith({{1}, {4}, {2}, {3}}));
-    t.host.start();
-    t.settle();
-    for (int seat : {2, 3, 4, 1})
-        t.host.deliver(seat, wire::toHost::PlayCard{seat, 1}.encode());
+    t.dealForHandPlay(deckWith({{1}, {4}, {2}, {3}}));
+    t.playFirstSlots();
     ASSERT_EQ(t.host.game().turn, 1); // seat 2 won
     t.host.clear();
     t.host.deliver(1, wire::toHost::PlayCard{1, 2}.encode());
@@ -201,13 +196,8 @@ TEST(NotAwaited, LateClosedAfterTheNextHandStartedIsIgnored)
 TEST(ComputerMoves, WatchingDuringThePauseSchedulesNothing)
 {
     Table t(4);
-    for (int s = 1; s <= 4; ++s)
-        t.people[s].autoplay = false;
-    t.host.server.stackDeck(deckWith({{1}, {4}, {2}, {3}}));
-    t.host.start();
-    t.settle();
-    for (int seat : {2, 3, 4, 1})
-        t.host.deliver(seat, wire::toHost::PlayCard{seat, 1}.encode());
+    t.dealForHandPlay(deckWith({{1}, {4}, {2}, {3}}));
+    t.playFirstSlots();
     ASSERT_EQ(t.host.game().turn, 1); // the pause: turn names seat 1
     ASSERT_FALSE(t.host.server.cardAwaited(1));
     t.host.deliver(1, wire::toHost::JustWatch{1, 1}.encode());
@@ -220,13 +210,8 @@ TEST(ComputerMoves, WatchingDuringThePauseSchedulesNothing)
 TEST(ComputerMoves, DepartureOfTheSeatBeforeTheWinnerDuringThePause)
 {
     Table t(4);
-    for (int s = 1; s <= 4; ++s)
-        t.people[s].autoplay = false;
-    t.host.server.stackDeck(deckWith({{2}, {1}, {3}, {4}}));
-    t.host.start();
-    t.settle();
-    for (int seat : {2, 3, 4, 1})
-        t.host.deliver(seat, wire::toHost::PlayCard{seat, 1}.encode());
+    t.dealForHandPlay(deckWith({{2}, {1}, {3}, {4}}));
+    t.playFirstSlots();
     ASSERT_EQ(t.host.game().turn, 3); // seat 4 won
     t.host.server.connectionClosed(3);
     EXPECT_FALSE(t.host.port.computerTimerRunning());

@@ -132,29 +132,22 @@ TEST(WholeHand, PauseOfThreeTicksAfterATrickAndNoLeadAfterTheLast)
     EXPECT_EQ(tail, (QList<QByteArray>{"CMD_tooktrick", "CMD_postscores"}));
 }
 
-TEST(WholeHand, AllConnectedSeatsClosingStartsTheNextHandAtOnce)
+// The next hand starts once every connected seat closed its scores, or after
+// fifteen seconds when one does not.
+TEST(WholeHand, TheNextHandWaitsForEveryClosedOrFifteenTicks)
 {
-    Table t;
-    t.host.start();
-    t.runUntil([&] { return !t.all(1, "CMD_postscores").isEmpty(); });
-    const std::int64_t scored = t.host.port.now();
-    t.settle();
-    EXPECT_EQ(t.all(1, "CMD_startround").size(), 2);
-    EXPECT_EQ(t.host.port.now(), scored);
-    EXPECT_EQ(t.all(1, "CMD_startround")[1], "CMD_startround+2+2+");
-    EXPECT_EQ(ints(t.all(1, "CMD_getbid")[4])[0], 3);
-    EXPECT_NE(t.host.server.phase(), HostPhase::HandPause);
-}
-
-TEST(WholeHand, OneSeatNotClosingWaitsFifteenTicks)
-{
-    Table t;
-    t.people[4].closes = false;
-    t.host.start();
-    t.runUntil([&] { return !t.all(1, "CMD_postscores").isEmpty(); });
-    const std::int64_t scored = t.host.port.now();
-    t.runUntil([&] { return t.all(1, "CMD_startround").size() == 2; });
-    EXPECT_EQ(t.host.port.now() - scored, 15000);
+    for (const bool allClose : {true, false}) {
+        Table t;
+        t.people[4].closes = allClose;
+        t.host.start();
+        t.runUntil([&] { return !t.all(1, "CMD_postscores").isEmpty(); });
+        const std::int64_t scored = t.host.port.now();
+        ASSERT_TRUE(t.runUntil([&] { return t.all(1, "CMD_startround").size() == 2; }));
+        EXPECT_EQ(t.host.port.now() - scored, allClose ? 0 : 15000);
+        EXPECT_EQ(t.all(1, "CMD_startround")[1], "CMD_startround+2+2+");
+        EXPECT_EQ(ints(t.all(1, "CMD_getbid")[4])[0], 3);
+        EXPECT_NE(t.host.server.phase(), HostPhase::HandPause);
+    }
 }
 
 TEST(WholeHand, GamePlaysToTheTargetAndDeclaresTheWinner)
@@ -272,14 +265,10 @@ struct RefereeTable : Table
 {
     RefereeTable()
     {
-        for (int s = 1; s <= 4; ++s)
-            people[s].autoplay = false;
-        host.server.stackDeck(deckWith({{14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26},
-                                        {1, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 40},
-                                        {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 39},
-                                        {38, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52}}));
-        host.start();
-        settle();
+        dealForHandPlay(deckWith({{14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26},
+                                  {1, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 40},
+                                  {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 39},
+                                  {38, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52}}));
     }
 
     // Plays slot `slot` for `seat` and returns what that seat was sent back.
@@ -332,12 +321,8 @@ TEST(Referee, RefusalsTrumpsAndThirdSuits)
 TEST(Referee, ASeatHoldingOnlySpadesMayLeadOne)
 {
     Table t;
-    for (int s = 1; s <= 4; ++s)
-        t.people[s].autoplay = false;
-    t.host.server.stackDeck(
+    t.dealForHandPlay(
         deckWith({{40}, {27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39}, {41}, {42}}));
-    t.host.start();
-    t.settle();
     t.host.deliver(2, wire::toHost::PlayCard{2, 1}.encode()); // only spades: may lead one
     EXPECT_EQ(t.host.take(2).value(0), "CMD_heplayed+2+27+12+");
     EXPECT_TRUE(t.host.game().spadesbroken);
@@ -346,13 +331,8 @@ TEST(Referee, ASeatHoldingOnlySpadesMayLeadOne)
 TEST(Referee, TrickOfOnlyTheLedSuitGoesToItsHighestCard)
 {
     Table t;
-    for (int s = 1; s <= 4; ++s)
-        t.people[s].autoplay = false;
-    t.host.server.stackDeck(deckWith({{4}, {1}, {2}, {3}}));
-    t.host.start();
-    t.settle();
-    for (int seat : {2, 3, 4, 1})
-        t.host.deliver(seat, wire::toHost::PlayCard{seat, 1}.encode());
+    t.dealForHandPlay(deckWith({{4}, {1}, {2}, {3}}));
+    t.playFirstSlots();
     t.settle();
     EXPECT_EQ(t.all(2, "CMD_tooktrick").value(0), "CMD_tooktrick+1+1+");
     EXPECT_EQ(t.host.game().nextleader, 0);

@@ -243,6 +243,22 @@ struct Table
     }
 
     QList<QByteArray> all(int s, const char *name) const { return named(people[s].received, name); }
+
+    // Deals `deck` to people who bid but play only when told; seat 2 leads.
+    void dealForHandPlay(const TServer::Deck &deck)
+    {
+        for (int s = 1; s <= 4; ++s)
+            people[s].autoplay = false;
+        host.server.stackDeck(deck);
+        host.start();
+        settle();
+    }
+    // Seats 2, 3, 4 and 1 play the card in their first slot.
+    void playFirstSlots()
+    {
+        for (int seat : {2, 3, 4, 1})
+            host.deliver(seat, wire::toHost::PlayCard{seat, 1}.encode());
+    }
 };
 
 } // namespace hosttest

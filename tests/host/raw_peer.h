@@ -161,14 +161,7 @@ struct ThreeAndAPeer
     {
         first().sock.Send(wire::toHost::StartGame::of("Ann", target, true, true, false).encode());
     }
-    bool everyoneSees(const char *name, int count = 1) const
-    {
-        for (const auto &s : t.seats) {
-            if (s->all(name).size() < count)
-                return false;
-        }
-        return true;
-    }
+    bool everyoneSees(const char *name, int count = 1) const { return t.everyoneSees(name, count); }
 };
 
 } // namespace hosttest

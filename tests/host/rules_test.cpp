@@ -70,17 +70,11 @@ TEST(Shuffle, ClockSeedCountsFromMidnightUtcWhateverTheLocalZone)
     EXPECT_LT(apart, 60 * 1000) << "seed " << seed << ", UTC " << utc;
 }
 
-struct SeatResult
-{
-    int bid;
-    int tricks;
-    bool blindnil;
-};
-
 struct ScoringCase
 {
     const char *what;
-    SeatResult seats[4];
+    // Bid/tricks of seats 1 to 4; a B marks a blind nil.
+    const char *seats;
     bool sandbag;
     int bagsBefore1;
     // team 1 values: tricks, contract, teambags, bagsadded, penalty, handtotal, nilscore
@@ -104,10 +98,13 @@ TEST_P(Scoring, TeamOneValues)
     game.teambags[1] = c.bagsBefore1;
     game.teamscore[1] = 100;
     SeatTable seats;
-    for (int s = 0; s < 4; ++s) {
-        seats[s + 1].bid = c.seats[s].bid;
-        seats[s + 1].tricks = c.seats[s].tricks;
-        seats[s + 1].blindnil = c.seats[s].blindnil;
+    const QList<QByteArray> results = QByteArray(c.seats).split(' ');
+    ASSERT_EQ(results.size(), 4);
+    for (int s = 1; s <= 4; ++s) {
+        const QList<QByteArray> bidAndTricks = results[s - 1].split('/');
+        seats[s].bid = bidAndTricks[0].toInt();
+        seats[s].blindnil = bidAndTricks[1].endsWith('B');
+        seats[s].tricks = bidAndTricks[1].chopped(seats[s].blindnil ? 1 : 0).toInt();
     }
     const HandScore score = scoreHand(game, seats);
     const int got[7] = {score.tricks[1],  score.contract[1],  score.teambags[1], score.bagsadded[1],
@@ -120,61 +117,20 @@ TEST_P(Scoring, TeamOneValues)
 // Seats 1 and 3 are team 1; seats 2 and 4 just fill the table.
 INSTANTIATE_TEST_SUITE_P(
     Hands, Scoring,
-    ::testing::Values(ScoringCase{"made exactly",
-                                  {{2, 2, false}, {3, 3, false}, {3, 3, false}, {5, 5, false}},
-                                  true,
-                                  0,
-                                  {5, 50, 0, 0, 0, 50, 0}},
-                      ScoringCase{"two bags",
-                                  {{2, 4, false}, {3, 2, false}, {3, 3, false}, {5, 4, false}},
-                                  true,
-                                  0,
-                                  {7, 50, 2, 2, 0, 50, 0}},
-                      ScoringCase{"bags off",
-                                  {{2, 4, false}, {3, 2, false}, {3, 3, false}, {5, 4, false}},
-                                  false,
-                                  0,
-                                  {7, 50, 0, 0, 0, 50, 0}},
-                      ScoringCase{"set",
-                                  {{2, 1, false}, {3, 4, false}, {3, 3, false}, {5, 5, false}},
-                                  true,
-                                  0,
-                                  {4, -50, 0, 0, 0, -50, 0}},
-                      ScoringCase{"nil set, partner carries it",
-                                  {{0, 2, false}, {3, 3, false}, {4, 4, false}, {4, 4, false}},
-                                  true,
-                                  0,
-                                  {6, 40, 2, 2, 0, -60, -100}},
-                      ScoringCase{"nil made",
-                                  {{0, 0, false}, {3, 3, false}, {4, 4, false}, {6, 6, false}},
-                                  true,
-                                  0,
-                                  {4, 40, 0, 0, 0, 140, 100}},
-                      ScoringCase{"blind nil made",
-                                  {{0, 0, true}, {3, 3, false}, {4, 4, false}, {6, 6, false}},
-                                  true,
-                                  0,
-                                  {4, 40, 0, 0, 0, 240, 200}},
-                      ScoringCase{"blind nil set",
-                                  {{0, 1, true}, {3, 3, false}, {4, 4, false}, {5, 5, false}},
-                                  true,
-                                  0,
-                                  {5, 40, 1, 1, 0, -160, -200}},
-                      ScoringCase{"both partners nil, every trick a bag",
-                                  {{0, 1, false}, {5, 5, false}, {0, 2, false}, {5, 5, false}},
-                                  true,
-                                  0,
-                                  {3, 0, 3, 3, 0, -200, -200}},
-                      ScoringCase{"bags roll over to 0",
-                                  {{2, 4, false}, {3, 2, false}, {3, 4, false}, {5, 3, false}},
-                                  true,
-                                  8,
-                                  {8, 50, 0, 3, -100, -50, 0}},
-                      ScoringCase{"nine bags stay",
-                                  {{2, 3, false}, {3, 3, false}, {3, 3, false}, {5, 4, false}},
-                                  true,
-                                  8,
-                                  {6, 50, 9, 1, 0, 50, 0}}));
+    ::testing::Values(
+        ScoringCase{"made exactly", "2/2 3/3 3/3 5/5", true, 0, {5, 50, 0, 0, 0, 50, 0}},
+        ScoringCase{"two bags", "2/4 3/2 3/3 5/4", true, 0, {7, 50, 2, 2, 0, 50, 0}},
+        ScoringCase{"bags off", "2/4 3/2 3/3 5/4", false, 0, {7, 50, 0, 0, 0, 50, 0}},
+        ScoringCase{"set", "2/1 3/4 3/3 5/5", true, 0, {4, -50, 0, 0, 0, -50, 0}},
+        ScoringCase{
+            "nil set, partner carries it", "0/2 3/3 4/4 4/4", true, 0, {6, 40, 2, 2, 0, -60, -100}},
+        ScoringCase{"nil made", "0/0 3/3 4/4 6/6", true, 0, {4, 40, 0, 0, 0, 140, 100}},
+        ScoringCase{"blind nil made", "0/0B 3/3 4/4 6/6", true, 0, {4, 40, 0, 0, 0, 240, 200}},
+        ScoringCase{"blind nil set", "0/1B 3/3 4/4 5/5", true, 0, {5, 40, 1, 1, 0, -160, -200}},
+        ScoringCase{
+            "both nil, every trick a bag", "0/1 5/5 0/2 5/5", true, 0, {3, 0, 3, 3, 0, -200, -200}},
+        ScoringCase{"bags roll over to 0", "2/4 3/2 3/4 5/3", true, 8, {8, 50, 0, 3, -100, -50, 0}},
+        ScoringCase{"nine bags stay", "2/3 3/3 3/3 5/4", true, 8, {6, 50, 9, 1, 0, 50, 0}}));
 
 TEST(Scoring, PostscoresOrder)
 {

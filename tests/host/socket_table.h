@@ -59,6 +59,15 @@ struct RuntimeTable
         host.listen(0);
     }
 
+    bool everyoneSees(const char *name, int count = 1) const
+    {
+        for (const auto &s : seats) {
+            if (s->all(name).size() < count)
+                return false;
+        }
+        return true;
+    }
+
     SocketSeat &join(const QByteArray &name)
     {
         seats.push_back(std::make_unique<SocketSeat>(host.port(), name));

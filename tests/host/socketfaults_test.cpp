@@ -179,13 +179,7 @@ TEST(SocketFaults, TenthConnectionWhileNinePlayIsTurnedAway)
     }));
     EXPECT_EQ(tenth.received, QList<QByteArray>{"CMD_full+"});
     EXPECT_EQ(t.host.server().connectioncount(), 9);
-    ASSERT_TRUE(playUntil(t, [&] {
-        for (const auto &s : t.seats) {
-            if (s->all("CMD_postscores").isEmpty())
-                return false;
-        }
-        return true;
-    }));
+    ASSERT_TRUE(playUntil(t, [&] { return t.everyoneSees("CMD_postscores"); }));
     EXPECT_EQ(t.seats[8]->all("CMD_heplayed").size(), 52u);
 }
 

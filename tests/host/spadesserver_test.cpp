@@ -1,5 +1,7 @@
 // spades-server as a separate program, with four plain TCP clients at its table.
+#include "host_harness.h"
 #include "tests/common/loopback.h"
+#include "tests/common/server_process.h"
 
 #include <QByteArray>
 #include <QList>
@@ -18,34 +20,24 @@
 
 namespace {
 
+using hosttest::ints;
+using hosttest::named;
+
 constexpr char kEnd = char(0xFF);
 
-int suitOf(int card)
-{
-    if (card >= 14 && card <= 26)
-        return 2;
-    if (card >= 27 && card <= 39)
-        return 3;
-    if (card >= 40 && card <= 52)
-        return 4;
-    return 1;
-}
-
-// Knows just enough of the game to bid 3 and play the first legal card.
+// A plain TCP client that logs in and plays as a scripted seat.
 struct RawClient
 {
     int fd = -1;
     QByteArray name;
     QByteArray pending;
-    int me = 0;
-    std::array<int, 14> hand{};
-    bool spadesBroken = false;
-    QList<QByteArray> received;
+    hosttest::ScriptedSeat script;
     bool gone = false;
 
     RawClient(int port, QByteArray playerName) : name(std::move(playerName))
     {
         fd = testsupport::connectLoopback(port);
+        script.closes = false;
     }
     ~RawClient()
     {
@@ -58,64 +50,18 @@ struct RawClient
         ASSERT_EQ(::send(fd, bytes.constData(), size_t(bytes.size()), MSG_NOSIGNAL),
                   ssize_t(bytes.size()));
     }
-
-    QList<QByteArray> all(const char *command) const
-    {
-        QList<QByteArray> out;
-        for (const QByteArray &m : received) {
-            if (m.startsWith(QByteArray(command) + '+'))
-                out << m;
-        }
-        return out;
-    }
-
-    static QList<int> numbers(const QByteArray &message)
-    {
-        QList<int> out;
-        const QList<QByteArray> parts = message.split('+');
-        for (qsizetype i = 1; i < parts.size(); ++i) {
-            if (!parts[i].isEmpty())
-                out << parts[i].toInt();
-        }
-        return out;
-    }
-
-    int firstLegal(int led) const
-    {
-        for (int pass = 0; pass < 2; ++pass) {
-            for (int slot = 1; slot <= 13; ++slot) {
-                const int card = hand[slot];
-                if (card == 0)
-                    continue;
-                const bool wanted =
-                    led == 0 ? (spadesBroken || suitOf(card) != 3) : suitOf(card) == suitOf(led);
-                if (wanted || pass == 1)
-                    return slot;
-            }
-        }
-        return 1;
-    }
+    int me() const { return script.seat; }
+    QList<QByteArray> all(const char *command) const { return named(script.received, command); }
 
     void react(const QByteArray &m)
     {
-        received << m;
-        const QList<int> f = numbers(m);
         if (m.startsWith("CMD_sendlogininfo+")) {
-            me = f.value(0);
-            send("CMD_logininfo+" + QByteArray::number(me) + "+1.0.6+" + name + kEnd + kEnd);
-        } else if (m.startsWith("CMD_mycards+")) {
-            for (int slot = 1; slot <= 13; ++slot)
-                hand[slot] = f.value(2 * slot);
-        } else if (m.startsWith("CMD_usecard+")) {
-            hand[f.value(1)] = 0;
-        } else if (m.startsWith("CMD_heplayed+") && suitOf(f.value(1)) == 3) {
-            spadesBroken = true;
-        } else if (m.startsWith("CMD_getbid+") && f.value(0) == me) {
-            send("CMD_mybid+" + QByteArray::number(me) + "+3+" + kEnd);
-        } else if (m.startsWith("CMD_nextplayer+") && f.value(0) == me) {
-            send("CMD_playcard+" + QByteArray::number(me) + '+' +
-                 QByteArray::number(firstLegal(f.value(1))) + '+' + kEnd);
+            script.seat = ints(m).value(0);
+            send("CMD_logininfo+" + QByteArray::number(me()) + "+1.0.6+" + name + kEnd + kEnd);
         }
+        const QByteArray reply = script.react(m);
+        if (!reply.isEmpty())
+            send(reply);
     }
 
     void readSome()
@@ -135,9 +81,16 @@ struct RawClient
     }
 };
 
+using Clients = std::vector<std::unique_ptr<RawClient>>;
+
+bool everyoneGot(const Clients &clients, const char *command)
+{
+    return std::all_of(clients.begin(), clients.end(),
+                       [&](const auto &c) { return !c->all(command).isEmpty(); });
+}
+
 // Serves every client until `done` holds; false when the time runs out.
-template <typename Done>
-bool serve(std::vector<std::unique_ptr<RawClient>> &clients, Done done, int seconds = 30)
+template <typename Done> bool serve(Clients &clients, Done done, int seconds = 30)
 {
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     while (!done()) {
@@ -156,28 +109,12 @@ bool serve(std::vector<std::unique_ptr<RawClient>> &clients, Done done, int seco
     return true;
 }
 
-struct Server
+// Ticks of 10 ms keep the hands short.
+struct Server : testsupport::ServerProcess
 {
-    QProcess process;
-    int port = 0;
-    QByteArray out; // what it printed while starting
-
     explicit Server(const QStringList &more = {})
+        : ServerProcess(QStringList{"--tick", "10"} + more)
     {
-        process.start(SPADES_SERVER, QStringList{"--port", "0", "--tick", "10"} + more);
-        if (!process.waitForStarted(10000))
-            return;
-        while (!out.contains('\n') && process.waitForReadyRead(10000))
-            out += process.readAllStandardOutput();
-        if (out.startsWith("listening on port "))
-            port = out.mid(18, out.indexOf('\n') - 18).toInt();
-    }
-    ~Server()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(5000);
-        }
     }
 };
 
@@ -185,7 +122,7 @@ TEST(SpadesServer, FourRawClientsPlayAWholeHandThenTheServerStopsCleanly)
 {
     Server server;
     ASSERT_GT(server.port, 0);
-    std::vector<std::unique_ptr<RawClient>> clients;
+    Clients clients;
     // The last name would drive a terminal: the console shows it escaped.
     for (const char *name : {"Ann", "Bob", "Cy", "Di\x1b[2J"}) {
         clients.push_back(std::make_unique<RawClient>(server.port, name));
@@ -193,20 +130,14 @@ TEST(SpadesServer, FourRawClientsPlayAWholeHandThenTheServerStopsCleanly)
     }
     RawClient &host = *clients[0];
     ASSERT_TRUE(serve(clients, [&] { return host.all("CMD_newplayerinfo").size() == 4; }));
-    EXPECT_EQ(host.me, 1);
+    EXPECT_EQ(host.me(), 1);
     host.send(QByteArray("CMD_startgame+Ann+500+y+y+n+") + kEnd);
-    ASSERT_TRUE(serve(clients, [&] {
-        for (const auto &c : clients) {
-            if (c->all("CMD_postscores").isEmpty())
-                return false;
-        }
-        return true;
-    }));
+    ASSERT_TRUE(serve(clients, [&] { return everyoneGot(clients, "CMD_postscores"); }));
     for (const auto &c : clients) {
         EXPECT_EQ(c->all("CMD_heplayed").size(), 52);
         EXPECT_EQ(c->all("CMD_tooktrick").size(), 13);
         EXPECT_EQ(c->all("CMD_usecard").size(), 13);
-        const QList<int> scores = RawClient::numbers(c->all("CMD_postscores")[0]);
+        const QList<int> scores = ints(c->all("CMD_postscores")[0]);
         ASSERT_EQ(scores.size(), 16);
         EXPECT_EQ(scores[0] + scores[1], 13);
     }
@@ -236,7 +167,7 @@ TEST(SpadesServer, PeerResetMidHandThenTheServerDiesAndEveryClientEnds)
 {
     Server server;
     ASSERT_GT(server.port, 0);
-    std::vector<std::unique_ptr<RawClient>> clients;
+    Clients clients;
     for (const char *name : {"Ann", "Bob", "Cy", "Di"}) {
         clients.push_back(std::make_unique<RawClient>(server.port, name));
         ASSERT_GE(clients.back()->fd, 0);
@@ -252,13 +183,7 @@ TEST(SpadesServer, PeerResetMidHandThenTheServerDiesAndEveryClientEnds)
     const linger abort{1, 0};
     ::setsockopt(clients[3]->fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
     clients.pop_back();
-    ASSERT_TRUE(serve(clients, [&] {
-        for (const auto &c : clients) {
-            if (c->all("CMD_postscores").isEmpty())
-                return false;
-        }
-        return true;
-    }));
+    ASSERT_TRUE(serve(clients, [&] { return everyoneGot(clients, "CMD_postscores"); }));
     EXPECT_EQ(host.all("CMD_playerdisconnected"), QList<QByteArray>{"CMD_playerdisconnected+4+Di"});
     for (const auto &c : clients)
         EXPECT_EQ(c->all("CMD_heplayed").size(), 52);
@@ -277,7 +202,7 @@ TEST(SpadesServer, ExpertComputersPlayTheEmptySeats)
 {
     Server server({"--computer", "expert"});
     ASSERT_GT(server.port, 0);
-    std::vector<std::unique_ptr<RawClient>> clients;
+    Clients clients;
     clients.push_back(std::make_unique<RawClient>(server.port, "Ann"));
     RawClient &host = *clients[0];
     ASSERT_TRUE(serve(clients, [&] { return !host.all("CMD_newplayerinfo").isEmpty(); }));

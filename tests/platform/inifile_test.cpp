@@ -237,7 +237,8 @@ TEST_F(IniFileOnDisk, WritesKeepOtherSectionsAndProgramsLines)
     EXPECT_EQ(entries(), QStringList{QStringLiteral("velnorlobby.ini")});
 }
 
-TEST_F(IniFileOnDisk, ALineBreakIsRefusedWithoutTouchingTheFile)
+// A refused write names the file and leaves what was there untouched.
+TEST_F(IniFileOnDisk, ARefusedWriteReportsTheErrorAndLeavesNothingBehind)
 {
     writeAll(path(), "[Spades]\nTop=1\n");
     QString error;
@@ -247,18 +248,15 @@ TEST_F(IniFileOnDisk, ALineBreakIsRefusedWithoutTouchingTheFile)
                                 &error));
     EXPECT_EQ(error, QStringLiteral("Unable to write to ") + path());
     EXPECT_EQ(readAll(path()), QByteArray("[Spades]\nTop=1\n"));
-}
 
-TEST_F(IniFileOnDisk, AnUnwritablePlaceReportsTheErrorAndLeavesNothingBehind)
-{
     // A folder that is really a file cannot be written to, even by root.
     writeAll(path("notafolder"), "data");
     const QString inside = path("notafolder") + QStringLiteral("/velnorlobby.ini");
-    QString error;
     EXPECT_FALSE(IniFile::writeString(inside, QStringLiteral("Spades"), QStringLiteral("Top"),
                                       QStringLiteral("3"), &error));
     EXPECT_EQ(error, QStringLiteral("Unable to write to ") + inside);
-    EXPECT_EQ(entries(), QStringList{QStringLiteral("notafolder")});
+    EXPECT_EQ(entries(),
+              (QStringList{QStringLiteral("notafolder"), QStringLiteral("velnorlobby.ini")}));
     EXPECT_EQ(readAll(path("notafolder")), QByteArray("data"));
 }
 

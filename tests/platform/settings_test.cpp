@@ -128,14 +128,6 @@ TEST_F(SettingsOnDisk, EveryKeyConvertsItsValue)
         EXPECT_TRUE(c.holds(loadWith(QByteArray(c.line) + "\r\n", current))) << c.line;
 }
 
-TEST_F(SettingsOnDisk, KeysOfOtherSectionsAreNotRead)
-{
-    writeFile("[Hearts]\r\nTop=50\r\n[Spades]\r\nLeft=9\r\n");
-    const SpadesSettings s = SettingsFile(path()).load();
-    EXPECT_EQ(s.top, 3);
-    EXPECT_EQ(s.left, 9);
-}
-
 TEST_F(SettingsOnDisk, SaveWritesEveryKeyInOrderAndNotThePhrases)
 {
     SpadesSettings s;

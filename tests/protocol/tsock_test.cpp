@@ -1,13 +1,12 @@
 #include "protocol/receivequeue.h"
 #include "protocol/tsock.h"
 #include "protocol/winsockerrors.h"
+#include "tests/common/loopback.h"
 #include "tests/common/test_support.h"
 
 #include <QSocketNotifier>
 #include <QTimer>
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -82,14 +81,24 @@ struct Server
 
 int rawConnect(int port)
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(quint16(port));
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr *>(&to), sizeof to), 0);
+    const int fd = testsupport::connectLoopback(port);
+    EXPECT_GE(fd, 0);
     return fd;
 }
+
+// A socket that will connect to 127.0.0.1:port, with its reports recorded.
+struct Client
+{
+    TSock sock;
+    Recorder rec;
+
+    explicit Client(int port)
+    {
+        rec.attach(sock);
+        sock.setHostName("127.0.0.1");
+        sock.setPortName(QString::number(port));
+    }
+};
 
 void rawSend(int fd, const QByteArray &bytes)
 {
@@ -122,11 +131,9 @@ TEST(TSock, ReceivePathCutsChunksIntoMessages)
 TEST(TSock, SendBeforeConnectCompletesIsDeliveredOnceConnected)
 {
     Server server;
-    TSock client;
-    Recorder rec;
-    rec.attach(client);
-    client.setHostName("127.0.0.1");
-    client.setPortName(QString::number(server.port()));
+    Client c(server.port());
+    TSock &client = c.sock;
+    const Recorder &rec = c.rec;
     EXPECT_FALSE(client.Open());
     client.Send("CMD_x+1" + T);
     EXPECT_TRUE(rec.saw("Lookup Of Port " + QByteArray::number(server.port())));
@@ -142,11 +149,9 @@ TEST(TSock, SendBeforeConnectCompletesIsDeliveredOnceConnected)
 TEST(TSock, OrderlyPeerCloseReportsDisconnectThenSocketClosed)
 {
     Server server;
-    TSock client;
-    Recorder rec;
-    rec.attach(client);
-    client.setHostName("127.0.0.1");
-    client.setPortName(QString::number(server.port()));
+    Client c(server.port());
+    TSock &client = c.sock;
+    const Recorder &rec = c.rec;
     client.Open();
     ASSERT_TRUE(waitUntil([&] { return server.accepted.size() == 1 && client.Connected(); }));
     server.accepted[0]->Close();
@@ -165,11 +170,9 @@ TEST(TSock, RefusedConnectGivesOnlyTheErrorReport)
         Server probe; // find a port that is free right now
         port = probe.port();
     }
-    TSock client;
-    Recorder rec;
-    rec.attach(client);
-    client.setHostName("127.0.0.1");
-    client.setPortName(QString::number(port));
+    Client c(port);
+    TSock &client = c.sock;
+    const Recorder &rec = c.rec;
     client.Open();
     ASSERT_TRUE(waitUntil([&] { return rec.saw("Error #10061 (WSAECONNREFUSED)"); }));
     // Let the loop run a little: nothing else may follow.

@@ -80,6 +80,8 @@ TEST(WireCodec, MessagesToTheHostDecodeAsTheHostReadsThem)
             {"CMD_closed+4+x", Closed{4}, "CMD_closed+4+"},
         },
         decodeToHost);
+    EXPECT_EQ(StartGame::of("Ann", "500", true, false, true),
+              (StartGame{"Ann", "500", "y", "n", "y"}));
 }
 
 TEST(WireCodec, MessagesToATableDecodeAsTheTableReadsThem)
@@ -126,8 +128,10 @@ TEST(WireCodec, MessagesToATableDecodeAsTheTableReadsThem)
             {"CMD_nextplayer+1+0+", NextPlayer{1, 0}, "CMD_nextplayer+1+0+"},
             {"CMD_nextplayer+0+", NextPlayer{0, std::nullopt}, "CMD_nextplayer+0++"},
             {"CMD_heplayed+2+99+", HePlayed{2, 99, std::nullopt}, "CMD_heplayed+2+99++"},
+            {"CMD_heplayed+2+40+12+", HePlayed{2, 40, 12}, "CMD_heplayed+2+40+12+"},
             {"CMD_usecard+0+13+", UseCard{0, 13}, "CMD_usecard+0+13+"},
             {"CMD_error+3+7+", Error{3, 7, std::nullopt}, "CMD_error+3+7++"},
+            {"CMD_error+3+2+9+", Error{3, 2, 9}, "CMD_error+3+2+9+"},
             {"CMD_tooktrick+3+4+", TookTrick{3, 4}, "CMD_tooktrick+3+4+"},
             {"CMD_postscores+6+7+50+-60+1+0+1+0+0+0+51+-60+51+-60+0+100+",
              PostScores{{6, 7, 50, -60, 1, 0, 1, 0, 0, 0, 51, -60, 51, -60, 0, 100}},

@@ -45,6 +45,12 @@ protected:
         return options;
     }
     QString path(const QString &name) const { return m_home.filePath(name); }
+    void writeSettings(const QByteArray &bytes)
+    {
+        QFile ini(path("velnorlobby.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(bytes);
+    }
 
     QTemporaryDir m_home;
     QStringList messages;
@@ -85,12 +91,8 @@ TEST_F(SpadesAppTest, OneOrTwoArgumentsStayIdle)
 
 TEST_F(SpadesAppTest, SettingsAreReadOnceConnectedAndWrittenBack)
 {
-    {
-        QFile ini(path("velnorlobby.ini"));
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write("[Spades]\r\nBotspeed=200\r\nTextcolor=$000000FF\r\nTurnsound=1\r\n"
+    writeSettings("[Spades]\r\nBotspeed=200\r\nTextcolor=$000000FF\r\nTurnsound=1\r\n"
                   "Playsounds=false\r\nChatterSounds=true\r\nTextsize=12\r\nComputers=Expert\r\n");
-    }
     SpadesApp app({}, quiet());
     EXPECT_EQ(app.table()->botSpeed(), 500); // not read at start-up
     app.start();
@@ -134,11 +136,7 @@ TEST_F(SpadesAppTest, ClosingAnUnchangedWindowWritesNothing)
 
 TEST_F(SpadesAppTest, ClosingBeforeTheSettingsWereReadKeepsTheFile)
 {
-    {
-        QFile ini(path("velnorlobby.ini"));
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write("[Spades]\r\nBotspeed=200\r\nLeft=40\r\n");
-    }
+    writeSettings("[Spades]\r\nBotspeed=200\r\nLeft=40\r\n");
     SpadesApp app({"Ann", "127.0.0.1"}, quiet()); // idle: never connects
     app.start();
     app.table()->resize(900, 600);
@@ -154,11 +152,7 @@ TEST_F(SpadesAppTest, WritesBeforeTheSettingsWereReadKeepTheRestOfTheFile)
 {
     const QByteArray saved = "[Spades]\r\nTop=40\r\nWidth=900\r\nTextcolor=clRed\r\n"
                              "Textsize=14\r\nBotspeed=200\r\nPlaysounds=true\r\n";
-    {
-        QFile ini(path("velnorlobby.ini"));
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write(saved);
-    }
+    writeSettings(saved);
     SpadesApp app({"Ann", "10.0.0.5"}, quiet()); // idle: never connects
     app.start();
     app.table()->move(200, 150);

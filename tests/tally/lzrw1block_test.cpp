@@ -1,4 +1,5 @@
 #include "tally/lzrw1codec.h"
+#include "tests/tally/sampledata.h"
 
 #include <gtest/gtest.h>
 
@@ -12,50 +13,21 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
+Bytes bytesOf(const QByteArray &data)
+{
+    return Bytes(data.begin(), data.end());
+}
 Bytes randomBytes(std::size_t n, unsigned seed)
 {
-    std::mt19937 rng(seed);
-    Bytes out(n);
-    for (auto &b : out)
-        b = std::uint8_t(rng());
-    return out;
+    return bytesOf(sampledata::noise(qsizetype(n), seed));
 }
-
-// Words from a small vocabulary with spaces and line breaks, like a chat log.
 Bytes textBytes(std::size_t n, unsigned seed)
 {
-    static const char *const words[] = {"Spades", "trick", "bid",     "nil", "Team", "Blue",
-                                        "Red",    "the",   "and",     "won", "hand", "score",
-                                        "blind",  "bags",  "partner", "0",   "42",   "\r\n"};
-    std::mt19937 rng(seed);
-    Bytes out;
-    out.reserve(n + 16);
-    while (out.size() < n) {
-        const std::string w = words[rng() % std::size(words)];
-        out.insert(out.end(), w.begin(), w.end());
-        out.push_back(' ');
-    }
-    out.resize(n);
-    return out;
+    return bytesOf(sampledata::text(qsizetype(n), seed));
 }
-
-// Long runs of one byte mixed with short repeating patterns.
 Bytes repetitiveBytes(std::size_t n, unsigned seed)
 {
-    std::mt19937 rng(seed);
-    Bytes out;
-    out.reserve(n + 5000);
-    while (out.size() < n) {
-        if (rng() % 2) {
-            out.insert(out.end(), 1 + rng() % 5000, std::uint8_t(rng()));
-        } else {
-            const Bytes pattern = randomBytes(1 + rng() % 7, rng());
-            for (unsigned i = 0, k = 1 + rng() % 300; i < k; ++i)
-                out.insert(out.end(), pattern.begin(), pattern.end());
-        }
-    }
-    out.resize(n);
-    return out;
+    return bytesOf(sampledata::runs(qsizetype(n), seed));
 }
 
 Bytes compress(const Bytes &piece)
@@ -157,6 +129,11 @@ TEST(Lzrw1Block, EqualBytesCodeAsEightRunsALiteralAndACopy)
     Bytes out;
     ASSERT_TRUE(decode(body, out));
     EXPECT_EQ(out, piece);
+    // Runs and copies fill the piece exactly; the control word's next bit
+    // asks for one more literal, which does not fit.
+    Bytes longer = body;
+    longer.push_back('B');
+    EXPECT_FALSE(decode(longer, out));
 }
 
 TEST(Lzrw1Block, EmptyAndIncompressiblePiecesAreStored)
@@ -171,23 +148,24 @@ TEST(Lzrw1Block, EmptyAndIncompressiblePiecesAreStored)
     }
 }
 
-TEST(Lzrw1Block, OverlappingCopyRepeatsWhatItIsStillWriting)
+TEST(Lzrw1Block, SmallBodiesDecode)
 {
-    // Three literals, then a copy of six bytes from three back.
-    const Bytes body{0x40, 0x10, 0x00, 'a', 'b', 'c', 0x00, 0x33};
-    Bytes out;
-    ASSERT_TRUE(decode(body, out));
-    EXPECT_EQ(std::string(out.begin(), out.end()), "abcabcabc");
-}
-
-TEST(Lzrw1Block, AnyKindOtherThanStoredIsDecodedAsCompressed)
-{
-    const Bytes body{0x00, 0x00, 0x00, 'x', 'y'};
-    Bytes out;
-    ASSERT_TRUE(decode(body, out));
-    EXPECT_EQ(std::string(out.begin(), out.end()), "xy");
-    EXPECT_TRUE(decode({}, out));
-    EXPECT_TRUE(out.empty());
+    const struct
+    {
+        const char *what;
+        Bytes body;
+        const char *piece;
+    } cases[] = {
+        // Three literals, then a copy of six bytes from three back.
+        {"overlapping copy", {0x40, 0x10, 0x00, 'a', 'b', 'c', 0x00, 0x33}, "abcabcabc"},
+        {"any kind but stored is compressed", {0x00, 0x00, 0x00, 'x', 'y'}, "xy"},
+        {"empty body", {}, ""},
+    };
+    for (const auto &c : cases) {
+        Bytes out;
+        ASSERT_TRUE(decode(c.body, out)) << c.what;
+        EXPECT_EQ(std::string(out.begin(), out.end()), c.piece) << c.what;
+    }
 }
 
 TEST(Lzrw1Block, MatchesTheStepByStepCoderByteForByte)
@@ -249,19 +227,6 @@ TEST(Lzrw1Block, DamagedBodiesAreRejected)
         Bytes out;
         EXPECT_FALSE(decode(c.body, out)) << c.what;
     }
-}
-
-TEST(Lzrw1Block, CopiesAndRunsMayFillThePieceExactly)
-{
-    // Eight runs of 4095, one literal and one copy of seven: exactly 32768.
-    const Bytes body = compress(Bytes(lzrw1::kPieceSize, 'A'));
-    Bytes out;
-    ASSERT_TRUE(decode(body, out));
-    EXPECT_EQ(out.size(), lzrw1::kPieceSize);
-    // The control word's next bit is 0: one more literal, which does not fit.
-    Bytes longer = body;
-    longer.push_back('B');
-    EXPECT_FALSE(decode(longer, out));
 }
 
 } // namespace

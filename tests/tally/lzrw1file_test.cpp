@@ -1,46 +1,15 @@
 #include "tally/lzrw1.h"
 
 #include "tests/tally/qstringprinter.h"
+#include "tests/tally/sampledata.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <random>
 
 namespace {
-
-QByteArray randomData(qsizetype n, unsigned seed)
-{
-    std::mt19937 rng(seed);
-    QByteArray out(n, Qt::Uninitialized);
-    for (char &c : out)
-        c = char(rng());
-    return out;
-}
-
-QByteArray textData(qsizetype n, unsigned seed)
-{
-    static const char *const words[] = {"Players ", "Being ",   "Tallied ", "Team Red ", "won ",
-                                        "the ",     "game\r\n", "7 ",       "13 "};
-    std::mt19937 rng(seed);
-    QByteArray out;
-    while (out.size() < n)
-        out += words[rng() % std::size(words)];
-    out.truncate(n);
-    return out;
-}
-
-QByteArray repetitiveData(qsizetype n, unsigned seed)
-{
-    std::mt19937 rng(seed);
-    QByteArray out;
-    while (out.size() < n)
-        out += QByteArray(qsizetype(1 + rng() % 9000), char(rng() % 4));
-    out.truncate(n);
-    return out;
-}
 
 class Lzrw1File : public ::testing::Test
 {
@@ -101,7 +70,7 @@ TEST_F(Lzrw1File, EmptyInputGivesTheElevenByteFile)
 
 TEST_F(Lzrw1File, AWholePieceEndsWithAnEmptyOne)
 {
-    const QByteArray data = randomData(32768, 5);
+    const QByteArray data = sampledata::noise(32768, 5);
     writeFile("in", data);
     compress("in", "in.tld");
     const QByteArray packed = readFile("in.tld");
@@ -115,7 +84,7 @@ TEST_F(Lzrw1File, AWholePieceEndsWithAnEmptyOne)
 
 TEST_F(Lzrw1File, IncompressibleDataIsStoredBlockByBlock)
 {
-    const QByteArray data = randomData(3 * 32768 + 100, 9);
+    const QByteArray data = sampledata::noise(3 * 32768 + 100, 9);
     writeFile("in", data);
     EXPECT_EQ(compress("in", "in.tld"), 8 + 3 * (2 + 32769) + 2 + 101);
     const QByteArray packed = readFile("in.tld");
@@ -134,7 +103,7 @@ TEST_F(Lzrw1File, RoundTripsAroundEveryBlockBoundary)
     unsigned seed = 1;
     for (qsizetype n : sizes) {
         for (const QByteArray &data :
-             {randomData(n, seed), textData(n, seed), repetitiveData(n, seed)}) {
+             {sampledata::noise(n, seed), sampledata::text(n, seed), sampledata::runs(n, seed)}) {
             ++seed;
             writeFile("in", data);
             const qint64 packed = compress("in", "in.tld");
@@ -147,7 +116,7 @@ TEST_F(Lzrw1File, RoundTripsAroundEveryBlockBoundary)
 
 TEST_F(Lzrw1File, WrongSizeFieldFailsAndDeletesTheOutput)
 {
-    const QByteArray data = textData(70000, 3);
+    const QByteArray data = sampledata::text(70000, 3);
     writeFile("in", data);
     compress("in", "in.tld");
     for (quint8 size : {0x00, 0x02}) {
@@ -162,7 +131,7 @@ TEST_F(Lzrw1File, WrongSizeFieldFailsAndDeletesTheOutput)
 
 TEST_F(Lzrw1File, EveryFailureHasItsMessage)
 {
-    writeFile("text", textData(1000, 1));
+    writeFile("text", sampledata::text(1000, 1));
     compress("text", "text.tld");
     const QByteArray good = readFile("text.tld");
     writeFile("lzh.tld", "!HZL" + good.mid(4));
@@ -207,14 +176,14 @@ TEST_F(Lzrw1File, EveryFailureHasItsMessage)
         }
     }
     // The refused self-compression left its input alone.
-    EXPECT_EQ(readFile("text"), textData(1000, 1));
+    EXPECT_EQ(readFile("text"), sampledata::text(1000, 1));
 }
 
 TEST_F(Lzrw1File, AFailedWriteIsReportedAndTheDeviceKept)
 {
     if (!QFileInfo::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full";
-    writeFile("text", textData(100000, 2));
+    writeFile("text", sampledata::text(100000, 2));
     m_doit.InputFile = path("text");
     m_doit.OutputFile = "/dev/full";
     EXPECT_EQ(failureOf([&] { m_doit.Compress(); }).toStdString(),
@@ -224,7 +193,7 @@ TEST_F(Lzrw1File, AFailedWriteIsReportedAndTheDeviceKept)
 
 TEST_F(Lzrw1File, TheHookSeesEveryBlock)
 {
-    writeFile("in", textData(3 * 32768 + 5, 4));
+    writeFile("in", sampledata::text(3 * 32768 + 5, 4));
     int calls = 0;
     m_doit.blockHook = [&calls] { ++calls; };
     compress("in", "in.tld");
