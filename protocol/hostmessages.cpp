@@ -54,7 +54,11 @@ namespace toHost {
 
 QByteArray LoginInfo::encode() const
 {
-    return join(kName, {number(n), version, name + kTerminator}, false);
+    // The name runs to a terminator of its own; one inside it (a "ÿ" in
+    // Latin-1) would end the message early, so it goes as a blank.
+    QByteArray field = name;
+    field.replace(kTerminator, ' ');
+    return join(kName, {number(n), version, field + kTerminator}, false);
 }
 
 std::optional<LoginInfo> LoginInfo::decode(QByteArrayView payload)

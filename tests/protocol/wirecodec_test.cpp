@@ -82,6 +82,8 @@ TEST(WireCodec, MessagesToTheHostDecodeAsTheHostReadsThem)
         decodeToHost);
     EXPECT_EQ(StartGame::of("Ann", "500", true, false, true),
               (StartGame{"Ann", "500", "y", "n", "y"}));
+    // A terminator byte in the name would end the login early.
+    EXPECT_EQ((LoginInfo{2, "1.0.6", "J\xFFrg"}.encode()), "CMD_logininfo+2+1.0.6+J rg\xFF\xFF");
 }
 
 TEST(WireCodec, MessagesToATableDecodeAsTheTableReadsThem)
