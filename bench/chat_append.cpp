@@ -77,10 +77,23 @@ void BM_AppendAndPaintLine(benchmark::State &state)
     appendLine(state, true);
 }
 
+// The longest line a host relays, about 128 KiB: one word, or one-letter
+// words. Past its bounds the view drops old lines, so memory stays flat.
+void BM_AppendLongestLine(benchmark::State &state)
+{
+    Table table;
+    const QString body = state.range(0) == 0 ? QString(128 * 1024, QLatin1Char('w'))
+                                             : QStringLiteral("w ").repeated(64 * 1024);
+    for (auto _ : state)
+        table.chat->addlinetochat(QStringLiteral("1+") + body, 0x008000);
+    state.counters["items_kept"] = table.chat->mainchat()->itemCount();
+}
+
 } // namespace
 
 BENCHMARK(BM_AppendLine)->Arg(10)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AppendAndPaintLine)->Arg(10)->Arg(10000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AppendLongestLine)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {

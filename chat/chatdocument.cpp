@@ -2,6 +2,15 @@
 
 #include <algorithm>
 
+namespace {
+
+qsizetype charactersOf(const ChatDocument::Item &item)
+{
+    return item.isPicture() ? 1 : item.text.size();
+}
+
+} // namespace
+
 void ChatDocument::setFonts(const std::vector<QFont> &fonts)
 {
     if (fonts == m_fonts)
@@ -29,6 +38,7 @@ void ChatDocument::addText(const QString &text, int style, int link, bool newPar
         m_paragraphs.push_back(std::move(para));
     }
     m_items.push_back(Item{text, style, -1, link});
+    m_characters += text.size();
     Paragraph &last = m_paragraphs.back();
     ++last.itemCount;
     last.laidOut = false;
@@ -43,6 +53,7 @@ void ChatDocument::addPicture(int image)
         m_paragraphs.push_back(std::move(para));
     }
     m_items.push_back(Item{QString(), -1, image, -1});
+    ++m_characters;
     Paragraph &last = m_paragraphs.back();
     ++last.itemCount;
     last.laidOut = false;
@@ -54,6 +65,44 @@ void ChatDocument::clear()
     m_items.clear();
     m_paragraphs.clear();
     m_firstDirty = 0;
+    m_characters = 0;
+}
+
+ChatDocument::Dropped ChatDocument::dropOldest(int maxItems, qsizetype maxCharacters)
+{
+    int count = 0;
+    int items = 0;
+    qsizetype characters = 0;
+    while (count < paragraphCount() &&
+           (itemCount() - items > maxItems || m_characters - characters > maxCharacters)) {
+        const Paragraph &para = m_paragraphs[size_t(count)];
+        for (int i = para.firstItem; i < para.firstItem + para.itemCount; ++i)
+            characters += charactersOf(m_items[size_t(i)]);
+        items += para.itemCount;
+        ++count;
+    }
+    if (count == 0)
+        return {};
+    // Paragraphs before m_firstDirty have their place; the first one kept
+    // moves up to the top.
+    Dropped dropped{count, 0};
+    if (count < m_firstDirty) {
+        dropped.height = m_paragraphs[size_t(count)].y;
+    } else if (m_firstDirty > 0) {
+        const Paragraph &placed = m_paragraphs[size_t(m_firstDirty - 1)];
+        dropped.height = placed.y + placed.height;
+    }
+    m_items.erase(m_items.begin(), m_items.begin() + items);
+    m_paragraphs.erase(m_paragraphs.begin(), m_paragraphs.begin() + count);
+    m_characters -= characters;
+    m_firstDirty = std::max(0, m_firstDirty - count);
+    for (Paragraph &para : m_paragraphs) {
+        para.firstItem -= items;
+        para.y -= dropped.height;
+        for (Fragment &fragment : para.fragments)
+            fragment.item -= items;
+    }
+    return dropped;
 }
 
 int ChatDocument::layout(int width)
@@ -142,9 +191,13 @@ void ChatDocument::layoutParagraph(Paragraph &para, int width)
             int inkLength = int(rest.size());
             while (inkLength > 0 && rest[inkLength - 1] == u' ')
                 --inkLength;
-            const int inkWidth = fm.horizontalAdvance(rest.left(inkLength).toString());
+            // Every character is at least a pixel wide, so a piece with more
+            // characters than the line has pixels left is not measured whole:
+            // a long word costs time in its length, not in its square.
+            const bool mayFit = inkLength <= width - x &&
+                                x + fm.horizontalAdvance(rest.left(inkLength).toString()) <= width;
             // Trailing blanks may hang over the right edge.
-            if (inkLength == 0 || x + inkWidth <= width) {
+            if (inkLength == 0 || mayFit) {
                 const int w = fm.horizontalAdvance(rest.toString());
                 para.fragments.push_back(Fragment{i, from, len - from, x, w});
                 x += w;
@@ -156,7 +209,7 @@ void ChatDocument::layoutParagraph(Paragraph &para, int width)
             }
             // A word wider than the view is broken where the line is full.
             int lo = 1;
-            int hi = inkLength;
+            int hi = std::min(inkLength, width);
             while (lo < hi) {
                 const int mid = (lo + hi + 1) / 2;
                 if (fm.horizontalAdvance(rest.left(mid).toString()) <= width)

@@ -73,6 +73,17 @@ public:
     void addPicture(int image);
     void clear();
 
+    // Drops the oldest paragraphs until at most `maxItems` items with at most
+    // `maxCharacters` characters are left (a picture counts as one). Says how
+    // many paragraphs went and how high they stood when last laid out.
+    struct Dropped
+    {
+        int paragraphs = 0;
+        int height = 0;
+    };
+    Dropped dropOldest(int maxItems, qsizetype maxCharacters);
+    qsizetype characterCount() const { return m_characters; }
+
     // Lays out what needs it at `width`; returns the total height.
     int layout(int width);
     int height() const;
@@ -110,4 +121,5 @@ private:
     int m_width = -1;
     bool m_fontsChanged = true;
     int m_firstDirty = 0; // paragraphs from here on need a layout
+    qsizetype m_characters = 0;
 };

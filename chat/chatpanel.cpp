@@ -312,7 +312,6 @@ void ChatPanel::ClearMainChat1Click()
     m_mainchat->clear();
     m_mainchat->format();
     m_mychat->setFocus();
-    m_linkTargets.clear();
 }
 
 void ChatPanel::button_smiliesClick()
@@ -411,8 +410,19 @@ void ChatPanel::chatrecieved(int n, const QByteArray &line)
     addlinetochat(text.left(bar), colourtext::fromTextOr(text.mid(bar + 1), colourtext::kRed));
 }
 
-void ChatPanel::addlinetochat(const QString &line, quint32 colour)
+QString ChatPanel::cutLongLine(const QString &line)
 {
+    if (line.size() <= kLongestLine)
+        return line;
+    qsizetype end = kLongestLine;
+    if (line.at(end - 1).isHighSurrogate())
+        --end;
+    return line.left(end) + QChar(0x2026);
+}
+
+void ChatPanel::addlinetochat(const QString &whole, quint32 colour)
+{
+    const QString line = cutLongLine(whole);
     const qsizetype plus = line.indexOf(QLatin1Char('+'));
     if (plus < 0)
         return;
@@ -458,20 +468,26 @@ void ChatPanel::appendWords(QString text, int style)
         const qsizetype blank = text.indexOf(QLatin1Char(' '));
         const QString piece = text.left(blank + 1);
         text.remove(0, blank + 1);
-        if (isLinkWord(piece)) {
-            m_linkTargets << piece;
-            m_mainchat->addText(piece, ChatView::kLinkStyle, false);
-        } else {
-            m_mainchat->addText(piece, style, false);
-        }
+        m_mainchat->addText(piece, isLinkWord(piece) ? ChatView::kLinkStyle : style, false);
     }
+}
+
+QStringList ChatPanel::linkTargets() const
+{
+    QStringList targets;
+    for (int i = 0; i < m_mainchat->itemCount(); ++i) {
+        const ChatView::ItemInfo item = m_mainchat->item(i);
+        if (item.link >= 0)
+            targets << item.text;
+    }
+    return targets;
 }
 
 void ChatPanel::mainchatJump(int linkNumber)
 {
-    if (linkNumber < 0 || linkNumber >= m_linkTargets.size())
+    QString target = m_mainchat->linkText(linkNumber);
+    if (target.isEmpty())
         return;
-    QString target = m_linkTargets[linkNumber];
     if (target.endsWith(QLatin1Char(' ')))
         target.chop(1);
     if (target.left(7).toLower() == QLatin1String("http://"))

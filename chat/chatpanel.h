@@ -79,8 +79,13 @@ public:
     // The pictures of the smiley codes, index 0..17.
     void setSmileyImages(const QList<QPixmap> &images);
 
-    // One chat line "N+body" in a colour; N = 0 is a status line.
+    // One chat line "N+body" in a colour; N = 0 is a status line. A line
+    // longer than kLongestLine characters shows its start and an ellipsis.
     void addlinetochat(const QString &line, quint32 colour);
+    // Hundreds of words; a host may relay lines of 128 KiB, which would take
+    // the view long to lay out and fill it with one line.
+    static constexpr qsizetype kLongestLine = 2000;
+    static QString cutLongLine(const QString &line);
     // A relayed chat or action line: its number N and "body|colour text".
     void chatrecieved(int n, const QByteArray &line);
     void sendit();
@@ -93,8 +98,8 @@ public:
     }
     void mainchatJump(int linkNumber);
 
-    // Addresses of the links in the view, by link number, since the last clear.
-    const QStringList &linkTargets() const { return m_linkTargets; }
+    // Addresses of the links the view still shows, oldest first.
+    QStringList linkTargets() const;
 
 public slots:
     void TextColor1Click();
@@ -142,5 +147,4 @@ private:
     bool m_loggedin = false;
     quint32 m_textColour = 0;
     bool m_scrollChatOff = false;
-    QStringList m_linkTargets;
 };

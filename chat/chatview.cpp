@@ -109,6 +109,8 @@ void ChatView::setImageList(const QList<QPixmap> &images)
 void ChatView::addText(const QString &text, int style, bool newParagraph)
 {
     style = std::clamp(style, 0, styleCount() - 1);
+    if (newParagraph)
+        keepInBounds();
     const int link = style == kLinkStyle ? m_links++ : -1;
     m_doc.addText(text, style, link, newParagraph);
 }
@@ -118,10 +120,31 @@ void ChatView::addPicture(int imageIndex)
     m_doc.addPicture(std::max(imageIndex, 0));
 }
 
+// Drops down to three quarters of the bounds, so that dropping is rare.
+void ChatView::keepInBounds()
+{
+    if (m_doc.itemCount() < kKeptItems && m_doc.characterCount() < kKeptCharacters)
+        return;
+    const ChatDocument::Dropped dropped =
+        m_doc.dropOldest(kKeptItems / 4 * 3, kKeptCharacters / 4 * 3);
+    for (ChatDocument::Position *place : {&m_anchor, &m_cursor}) {
+        if (place->paragraph >= dropped.paragraphs)
+            place->paragraph -= dropped.paragraphs;
+        else
+            *place = {};
+    }
+    m_droppedHeight += dropped.height;
+}
+
 void ChatView::format()
 {
+    const int top = verticalScrollBar()->value();
     m_doc.layout(viewport()->width() - 2 * m_margin);
     updateScrollRange();
+    // What was in view stays in view when older lines went.
+    if (m_droppedHeight > 0)
+        verticalScrollBar()->setValue(std::max(0, top - m_droppedHeight));
+    m_droppedHeight = 0;
     viewport()->update();
 }
 
@@ -138,6 +161,15 @@ int ChatView::paragraphCount() const
 int ChatView::linkCount() const
 {
     return m_links;
+}
+
+QString ChatView::linkText(int linkNumber) const
+{
+    for (int i = 0; linkNumber >= 0 && i < m_doc.itemCount(); ++i) {
+        if (m_doc.item(i).link == linkNumber)
+            return m_doc.item(i).text;
+    }
+    return {};
 }
 
 void ChatView::updateScrollRange()
@@ -162,6 +194,7 @@ void ChatView::clear()
 {
     m_doc.clear();
     m_links = 0;
+    m_droppedHeight = 0;
     m_anchor = m_cursor = {};
     m_pressLink = -1;
     m_selecting = false;

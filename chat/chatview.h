@@ -15,6 +15,8 @@
 // shared styles and inline pictures. A style is shared by index, so changing a
 // style's colour recolours every item drawn with it. Each paragraph keeps its
 // own layout, which makes appending independent of the length of the history.
+// The history is bounded: past kKeptItems items or kKeptCharacters characters,
+// the oldest paragraphs go when the next one starts.
 class ChatView : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -31,6 +33,10 @@ public:
     };
 
     static constexpr int kLinkStyle = 4; // text items in this style are links
+    // A few thousand lines of talk; a peer relaying long lines of one-letter
+    // words as fast as the host allows cannot make the table hold more.
+    static constexpr int kKeptItems = 40000;
+    static constexpr qsizetype kKeptCharacters = 400000;
 
     explicit ChatView(QWidget *parent = nullptr);
     ~ChatView() override;
@@ -54,7 +60,10 @@ public:
     void format();
     int itemCount() const;
     int paragraphCount() const;
+    // Links added since the last clear, numbered from 0, kept or not.
     int linkCount() const;
+    // The text of a link still shown; empty for one that was dropped.
+    QString linkText(int linkNumber) const;
     void setVerticalScrollPosition(int value); // at or past the end: the last line
     void scrollToEnd();
     void clear();
@@ -107,6 +116,7 @@ private:
     QFont fontOf(const Style &style) const;
     void pushFonts();
     void paintParagraph(QPainter &painter, int index, int top);
+    void keepInBounds();
 
     ChatDocument m_doc;
     std::vector<Style> m_styles;
@@ -118,4 +128,5 @@ private:
     bool m_selecting = false;
     ChatDocument::Position m_anchor;
     ChatDocument::Position m_cursor;
+    int m_droppedHeight = 0; // scrolled away at the next format
 };

@@ -33,6 +33,7 @@ bool ScoreSheet::apply(const wire::ToClient &message)
                 m_round = 0;
                 m_bids = {};
                 m_joinedLate = false;
+                m_handsDropped = false;
                 return true;
             } else if constexpr (std::is_same_v<M, wire::toClient::StartRound>) {
                 m_round = m.roundnumber;
@@ -46,6 +47,7 @@ bool ScoreSheet::apply(const wire::ToClient &message)
                 m_round = m.roundnumber;
                 m_bids = teamBidsOf(m.seats);
                 m_joinedLate = m.roundnumber > 1;
+                m_handsDropped = false;
                 return true;
             } else if constexpr (std::is_same_v<M, wire::toClient::PostScores>) {
                 // Team 1's value of each pair first, then team 2's.
@@ -63,6 +65,10 @@ bool ScoreSheet::apply(const wire::ToClient &message)
                     team.handTotal = v[10 + t];
                     team.score = v[12 + t];
                     team.nil = v[14 + t];
+                }
+                if (m_hands.size() >= kKeptHands) {
+                    m_hands.erase(m_hands.begin());
+                    m_handsDropped = true;
                 }
                 m_hands.push_back(hand);
                 m_bids = {};

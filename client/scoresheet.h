@@ -3,6 +3,7 @@
 #include "protocol/wirecodec.h"
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <vector>
 
@@ -36,13 +37,20 @@ public:
     // whether the sheet changed.
     bool apply(const wire::ToClient &message);
 
+    // No real game comes near this many hands; a host that keeps scoring
+    // gets its oldest hands dropped instead of all the table's memory.
+    static constexpr std::size_t kKeptHands = 1000;
+
     const std::vector<Hand> &hands() const { return m_hands; }
     // Whether hands were played before this table saw the game.
     bool joinedLate() const { return m_joinedLate; }
+    // Whether the oldest hands of this game were dropped to stay in bounds.
+    bool handsDropped() const { return m_handsDropped; }
 
 private:
     std::vector<Hand> m_hands;
     int m_round = 0;
     std::array<std::optional<int>, 2> m_bids;
     bool m_joinedLate = false;
+    bool m_handsDropped = false;
 };

@@ -65,10 +65,12 @@ QStringList ScoreSheetWindow::columnTitles()
 void ScoreSheetWindow::draw(const ScoreSheet &sheet)
 {
     const std::vector<ScoreSheet::Hand> &hands = sheet.hands();
-    m_note->setText(sheet.joinedLate()
-                        ? QStringLiteral("The hands before you joined are not shown.")
-                        : QString());
-    m_note->setVisible(sheet.joinedLate());
+    m_note->setText(
+        sheet.handsDropped()
+            ? QStringLiteral("Only the last %1 hands are shown.").arg(ScoreSheet::kKeptHands)
+        : sheet.joinedLate() ? QStringLiteral("The hands before you joined are not shown.")
+                             : QString());
+    m_note->setVisible(sheet.handsDropped() || sheet.joinedLate());
     m_table->setRowCount(int(hands.size()) * 2);
     for (size_t h = 0; h < hands.size(); ++h) {
         const ScoreSheet::Hand &hand = hands[h];

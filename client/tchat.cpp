@@ -319,7 +319,7 @@ bool Tchat::send(const QByteArray &message)
 void Tchat::addlinetochat(const QString &line, quint32 colour)
 {
     constexpr int kKeptLines = 500;
-    m_chatLines.append(line);
+    m_chatLines.append(ChatPanel::cutLongLine(line));
     if (m_chatLines.size() > kKeptLines)
         m_chatLines.removeFirst();
     m_chat->addlinetochat(line, colour);

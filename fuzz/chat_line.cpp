@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::abort();
     for (int i = 0; i < view->itemCount(); ++i) {
         const ChatView::ItemInfo item = view->item(i);
-        if (item.link >= 0 && pane->chat->linkTargets().value(item.link) != item.text)
+        if (item.link >= 0 && view->linkText(item.link) != item.text)
             std::abort();
         if (item.picture && (item.image < 0 || item.image > 17))
             std::abort();

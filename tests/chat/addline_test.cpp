@@ -244,3 +244,29 @@ TEST_F(ChatFixture, ScrollChatOffKeepsTheViewWhereTheUserLeftIt)
     chat->addlinetochat("1+A: newer", 0);
     EXPECT_EQ(bar->value(), bar->maximum());
 }
+
+// A host may relay a line of 128 KiB: the view shows its start and an ellipsis,
+// never half of a character written with two code units.
+TEST_F(ChatFixture, AVeryLongLineShowsItsStart)
+{
+    const QString emoji = QStringLiteral("\U0001F600");
+    const struct
+    {
+        QString body;
+        QString shownEnd;
+    } cases[] = {
+        {QString(128 * 1024, 'w'), "ww\u2026"},
+        {QStringLiteral("w ").repeated(64 * 1024), "w w \u2026"},
+        // After "1+", the cut falls after the first emoji, or inside it.
+        {QString(ChatPanel::kLongestLine - 4, 'w') + emoji + emoji, "w" + emoji + "\u2026"},
+        {QString(ChatPanel::kLongestLine - 3, 'w') + emoji + emoji, "ww\u2026"},
+        {QString(ChatPanel::kLongestLine - 2, 'w'), "ww"},
+    };
+    for (const auto &c : cases) {
+        chat->ClearMainChat1Click();
+        chat->addlinetochat("1+" + c.body, 0);
+        const QString shown = view()->plainText();
+        EXPECT_LE(shown.size(), ChatPanel::kLongestLine + 2);
+        EXPECT_TRUE(shown.trimmed().endsWith(c.shownEnd)) << shown.right(8).toStdString();
+    }
+}

@@ -130,3 +130,58 @@ TEST_F(ChatViewTest, AFontChangeShowsFromTheNextLayout)
     view.format();
     EXPECT_GT(view.verticalScrollBar()->maximum(), small);
 }
+
+// A peer relaying lines as fast as it may: the view keeps the newest lines
+// within its bounds, by items or by characters, and what was in view or
+// selected stays so.
+TEST_F(ChatViewTest, OldLinesGoWhenTheHistoryOutgrowsItsBounds)
+{
+    const struct
+    {
+        const char *what;
+        int wordsPerLine;
+        int padding; // letters after the line number in each word
+    } cases[] = {
+        {"many short words", 400, 0},
+        {"long words", 2, 6000},
+    };
+    const auto wordInView = [&] {
+        QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, view.viewport()->rect().center());
+        return view.selectedText();
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        view.clear();
+        view.addText("www.first.com ", ChatView::kLinkStyle, true);
+        qsizetype characters = 0;
+        int shown = 0;
+        QString shownWord;
+        for (int k = 1; view.item(0).link == 0; ++k) {
+            ASSERT_LT(k, 5000) << "nothing was dropped";
+            const QString word = QString::number(k) + QString(c.padding, 'x');
+            line(QStringList(c.wordsPerLine, word + ' '));
+            characters += c.wordsPerLine * (word.size() + 1);
+            if (shown == 0 && (view.itemCount() > ChatView::kKeptItems * 9 / 10 ||
+                               characters > ChatView::kKeptCharacters * 9 / 10)) {
+                // Scrolled back to this line, with everything selected.
+                view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
+                shown = k;
+                shownWord = wordInView();
+                ASSERT_EQ(shownWord, word);
+                view.selectAll();
+            }
+        }
+        ASSERT_GT(shown, 0);
+        EXPECT_TRUE(view.linkText(0).isEmpty()) << "the first link went with its line";
+        EXPECT_EQ(view.linkCount(), 1);
+        characters = 0;
+        for (int i = 0; i < view.itemCount(); ++i)
+            characters += view.item(i).text.size();
+        EXPECT_LE(view.itemCount(), ChatView::kKeptItems);
+        EXPECT_LE(characters, ChatView::kKeptCharacters);
+        EXPECT_TRUE(view.item(0).startsParagraph);
+        EXPECT_TRUE(view.selectedText().startsWith(view.item(0).text));
+        EXPECT_TRUE(view.selectedText().endsWith(shownWord + ' '));
+        EXPECT_EQ(wordInView(), shownWord);
+    }
+}

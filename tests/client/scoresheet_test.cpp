@@ -39,6 +39,18 @@ TEST(ScoreSheet, EveryScoredHandIsARowAndANewGameStartsEmpty)
 
     sheet.apply(game);
     EXPECT_TRUE(sheet.hands().empty());
+
+    // A host that never stops scoring: the newest hands are kept, in bounds.
+    for (int hand = 1; hand <= int(ScoreSheet::kKeptHands) + 5; ++hand) {
+        sheet.apply(StartRound{1, hand});
+        sheet.apply(scores({}));
+    }
+    ASSERT_EQ(sheet.hands().size(), ScoreSheet::kKeptHands);
+    EXPECT_EQ(sheet.hands().front().number, 6);
+    EXPECT_EQ(sheet.hands().back().number, int(ScoreSheet::kKeptHands) + 5);
+    EXPECT_TRUE(sheet.handsDropped());
+    sheet.apply(game);
+    EXPECT_FALSE(sheet.handsDropped());
 }
 
 TEST(ScoreSheet, ALateJoinerStartsAtItsHandWithTheBidsItWasGiven)
