@@ -134,6 +134,30 @@ void BM_ClientHebid(benchmark::State &state)
 }
 BENCHMARK(BM_ClientHebid)->Unit(benchmark::kMicrosecond);
 
+// The longest text a host may put in one message (64 KiB), where a table
+// shows it: a player's name, a watcher's name, a game starter's name.
+void BM_ClientLongestText(benchmark::State &state)
+{
+    const QByteArray text(64 * 1024, 'w');
+    QList<QByteArray> messages;
+    switch (state.range(0)) {
+    case 0:
+        messages << wire::toClient::NewPlayerInfo{2, text}.encode();
+        break;
+    case 1:
+        messages << wire::toClient::NewPlayerInfo{6, text}.encode();
+        break;
+    case 2:
+        messages << wire::toClient::HaveWrongVersion{text}.encode();
+        break;
+    default:
+        messages << wire::StartGame{text, "500", "y", "n", "n"}.encode();
+        break;
+    }
+    clientMessage(state, messages);
+}
+BENCHMARK(BM_ClientLongestText)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
+
 } // namespace
 
 int main(int argc, char **argv)
