@@ -414,10 +414,15 @@ QString ChatPanel::cutLongLine(const QString &line)
 {
     if (line.size() <= kLongestLine)
         return line;
-    qsizetype end = kLongestLine;
-    if (line.at(end - 1).isHighSurrogate())
-        --end;
-    return line.left(end) + QChar(0x2026);
+    // At a blank, so that no word is shown cut (a link would lead elsewhere),
+    // unless that would drop more than half of what may be shown.
+    qsizetype end = line.lastIndexOf(QLatin1Char(' '), kLongestLine);
+    if (end < kLongestLine / 2) {
+        end = kLongestLine;
+        if (line.at(end - 1).isHighSurrogate())
+            --end;
+    }
+    return line.left(end) + QStringLiteral(" \u2026");
 }
 
 void ChatPanel::addlinetochat(const QString &whole, quint32 colour)

@@ -80,7 +80,7 @@ public:
     void setSmileyImages(const QList<QPixmap> &images);
 
     // One chat line "N+body" in a colour; N = 0 is a status line. A line
-    // longer than kLongestLine characters shows its start and an ellipsis.
+    // longer than kLongestLine characters shows its start and " …".
     void addlinetochat(const QString &line, quint32 colour);
     // Hundreds of words; a host may relay lines of 128 KiB, which would take
     // the view long to lay out and fill it with one line.

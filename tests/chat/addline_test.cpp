@@ -246,7 +246,8 @@ TEST_F(ChatFixture, ScrollChatOffKeepsTheViewWhereTheUserLeftIt)
 }
 
 // A host may relay a line of 128 KiB: the view shows its start and an ellipsis,
-// never half of a character written with two code units.
+// cut at a blank when one is near, never inside a link or a character written
+// with two code units.
 TEST_F(ChatFixture, AVeryLongLineShowsItsStart)
 {
     const QString emoji = QStringLiteral("\U0001F600");
@@ -255,11 +256,12 @@ TEST_F(ChatFixture, AVeryLongLineShowsItsStart)
         QString body;
         QString shownEnd;
     } cases[] = {
-        {QString(128 * 1024, 'w'), "ww\u2026"},
+        {QString(128 * 1024, 'w'), "ww \u2026"},
         {QStringLiteral("w ").repeated(64 * 1024), "w w \u2026"},
+        {QString(ChatPanel::kLongestLine - 10, 'a') + " www.example.com/page", "aa \u2026"},
         // After "1+", the cut falls after the first emoji, or inside it.
-        {QString(ChatPanel::kLongestLine - 4, 'w') + emoji + emoji, "w" + emoji + "\u2026"},
-        {QString(ChatPanel::kLongestLine - 3, 'w') + emoji + emoji, "ww\u2026"},
+        {QString(ChatPanel::kLongestLine - 4, 'w') + emoji + emoji, "w" + emoji + " \u2026"},
+        {QString(ChatPanel::kLongestLine - 3, 'w') + emoji + emoji, "ww \u2026"},
         {QString(ChatPanel::kLongestLine - 2, 'w'), "ww"},
     };
     for (const auto &c : cases) {
@@ -268,5 +270,6 @@ TEST_F(ChatFixture, AVeryLongLineShowsItsStart)
         const QString shown = view()->plainText();
         EXPECT_LE(shown.size(), ChatPanel::kLongestLine + 2);
         EXPECT_TRUE(shown.trimmed().endsWith(c.shownEnd)) << shown.right(8).toStdString();
+        EXPECT_TRUE(chat->linkTargets().isEmpty());
     }
 }
