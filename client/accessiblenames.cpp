@@ -53,14 +53,16 @@ QString teamName(int team)
     return team == 1 ? QStringLiteral("Team Blue") : QStringLiteral("Team Red");
 }
 
-template <typename T = QWidget> T *child(const QObject *parent, const QString &name)
-{
-    return parent ? parent->findChild<T *>(name) : nullptr;
-}
-
 bool shown(const QWidget *widget)
 {
     return widget && !widget->isHidden();
+}
+
+// Only a change is told to the screen reader.
+void setName(QWidget *widget, const QString &name)
+{
+    if (widget->accessibleName() != name)
+        widget->setAccessibleName(name);
 }
 
 void nameAfterText(QLabel *label, const QString &prefix = QString())
@@ -68,12 +70,22 @@ void nameAfterText(QLabel *label, const QString &prefix = QString())
     if (!label)
         return;
     if (label->text().isEmpty() && !prefix.isEmpty())
-        label->setAccessibleName(prefix.trimmed() + QStringLiteral(" none"));
+        setName(label, prefix.trimmed() + QStringLiteral(" none"));
     else
-        label->setAccessibleName(prefix + label->text());
+        setName(label, prefix + label->text());
 }
 
 } // namespace
+
+template <typename T> T *AccessibleNames::child(const QObject *parent, const QString &name)
+{
+    if (!parent)
+        return nullptr;
+    QPointer<QObject> &found = m_found[name];
+    if (!found)
+        found = parent->findChild<T *>(name);
+    return qobject_cast<T *>(found.data());
+}
 
 AccessibleNames::AccessibleNames(const TableView &table) : QObject(table.window), m_table(table)
 {
@@ -143,19 +155,17 @@ void AccessibleNames::refreshSeats()
         view.blind = s.blind;
         view.toPlay = shown(child(m_table.board, QStringLiteral("image_turn") + n));
         view.winner = shown(child(m_table.board, QStringLiteral("image_winner") + n));
-        nameLabel->setAccessibleName(accessiblenames::seatName(view));
-        bid->setAccessibleName(view.name + QStringLiteral(" bid ") + QString::number(s.bid));
-        tricks->setAccessibleName(view.name + QStringLiteral(" tricks ") +
-                                  QString::number(s.tricks));
+        setName(nameLabel, accessiblenames::seatName(view));
+        setName(bid, view.name + QStringLiteral(" bid ") + QString::number(s.bid));
+        setName(tricks, view.name + QStringLiteral(" tricks ") + QString::number(s.tricks));
 
         if (QWidget *played = child(m_table.board, QStringLiteral("image_played") + n)) {
             const QString card = accessiblenames::cardName(s.played);
-            played->setAccessibleName(card.isEmpty()
-                                          ? view.name + QStringLiteral(" has no card out")
-                                          : view.name + QStringLiteral(" played ") + card);
+            setName(played, card.isEmpty() ? view.name + QStringLiteral(" has no card out")
+                                           : view.name + QStringLiteral(" played ") + card);
         }
         if (QWidget *hand = child(m_table.board, QStringLiteral("image_cards") + n))
-            hand->setAccessibleName(view.name + QStringLiteral("'s cards, face down"));
+            setName(hand, view.name + QStringLiteral("'s cards, face down"));
     }
 }
 

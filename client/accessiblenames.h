@@ -2,7 +2,9 @@
 
 #include "client/tableview.h"
 
+#include <QHash>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 namespace accessiblenames {
@@ -45,6 +47,11 @@ private:
     void refreshSeats();
     void refreshTableLabels();
     void refreshScorePanel();
+    // The control of that name under `parent`, looked up once: the table
+    // refreshes on every message, and a search of the whole window each time
+    // cost more than all the rest of its work.
+    template <typename T = QWidget> T *child(const QObject *parent, const QString &name);
 
     TableView m_table;
+    QHash<QString, QPointer<QObject>> m_found;
 };
