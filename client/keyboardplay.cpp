@@ -358,10 +358,20 @@ void KeyboardPlay::tableChanged()
     }
     if (own && !m_wasOwnTurn && !typingElsewhere()) {
         const QList<CardPicture *> hand = handInOrder();
-        if (m_focused && hand.contains(m_focused.data()))
-            focusSlot(int(hand.indexOf(m_focused.data())));
-        else
-            focusSlot(m_focusIndex);
+        int at = m_focused && hand.contains(m_focused.data())
+                     ? int(hand.indexOf(m_focused.data()))
+                     : std::clamp(m_focusIndex, 0, int(hand.size()) - 1);
+        // Under veils, the turn starts on the nearest card that may be played.
+        const auto playable = [&](int i) {
+            return i >= 0 && i < int(hand.size()) && !hand.at(i)->dimmed();
+        };
+        for (int d = 1; !playable(at) && d < int(hand.size()); ++d) {
+            if (playable(at + d))
+                at += d;
+            else if (playable(at - d))
+                at -= d;
+        }
+        focusSlot(at);
     }
     m_wasBidding = bid;
     m_wasOwnTurn = own;

@@ -116,6 +116,8 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
     central->installEventFilter(this);
     buildMenus();
     const TableView view{this, m_board, &m_model, m_panelScores};
+    // The veils first: the names and the keyboard focus read them.
+    connect(this, &Tchat::tableChanged, this, &Tchat::refreshPlayable);
     connect(this, &Tchat::tableChanged, new AccessibleNames(view), &AccessibleNames::refresh);
     m_keyboard = std::make_unique<KeyboardPlay>(view, m_popupKick);
     connect(this, &Tchat::tableChanged, m_keyboard.get(), &KeyboardPlay::tableChanged);
@@ -126,7 +128,6 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
             Hint1Click();
     });
     connect(this, &Tchat::tableChanged, this, &Tchat::hintTableChanged);
-    connect(this, &Tchat::tableChanged, this, &Tchat::refreshPlayable);
 
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));

@@ -1,5 +1,6 @@
 // The cards a table veils at the own turn: exactly those the host refuses,
 // worked out from what the table was shown, and none it cannot be sure of.
+#include "client/keyboardplay.h"
 #include "client/playablecards.h"
 #include "client/tablemodel.h"
 #include "client/tgamestart.h"
@@ -283,6 +284,10 @@ TEST(PlayableCards, TheWindowVeilsWhatTheHostRefuses)
             (mayPlay ? allowed : held) = card;
         }
         ASSERT_NE(allowed, nullptr);
+        // The keyboard's turn starts on a card that may be played.
+        const int focused = solo.table.findChild<KeyboardPlay *>("keyboardPlay")->focusedPosition();
+        ASSERT_NE(table.cardAt(focused), nullptr);
+        EXPECT_FALSE(table.cardAt(focused)->dimmed());
         if (held) {
             ++veiled;
             // The veil darkens the face and leaves the rounded corner clear.
