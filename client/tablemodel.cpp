@@ -161,6 +161,11 @@ void TableModel::apply(const wire::ToClient &message)
                message);
 }
 
+QString TableModel::nameFrom(const QByteArray &text)
+{
+    return QString::fromLatin1(text.left(kLongestName));
+}
+
 void TableModel::seatJoined(int seat, const QByteArray &name)
 {
     // From the own login on, a seat whose player leaves shows its computer name.
@@ -168,7 +173,7 @@ void TableModel::seatJoined(int seat, const QByteArray &name)
         for (int s = 1; s <= kSeats; ++s)
             m_seats[s].fallback = defaultName(s);
     if (Seat *s = seatAt(seat))
-        s->name = QString::fromLatin1(name);
+        s->name = nameFrom(name);
 }
 
 bool TableModel::othersSeated() const

@@ -48,6 +48,11 @@ public:
 
     // The computer player's name of seat 1 to 4, shown while nobody plays it.
     static QString defaultName(int seat);
+    // A player's name as the table shows it: its first kLongestName bytes.
+    // A host may send names of 64 KiB, which no seat label can show and
+    // every repaint would lay out whole.
+    static constexpr qsizetype kLongestName = 64;
+    static QString nameFrom(const QByteArray &text);
 
     // Takes in what a host message says about this state. Call before the
     // window draws the message, so that the drawing reads the new state.

@@ -131,7 +131,7 @@ void Tchat::sendloginfo(const wire::toClient::SendLoginInfo &)
 
 void Tchat::havewrongversion(const wire::toClient::HaveWrongVersion &m)
 {
-    addlinetochat(QStringLiteral("0+") + QString::fromLatin1(m.name) +
+    addlinetochat(QStringLiteral("0+") + TableModel::nameFrom(m.name) +
                   QStringLiteral(" has a different version of the game then you."));
 }
 
@@ -148,7 +148,7 @@ void Tchat::full()
 
 void Tchat::newplayerinfo(int seat, const QByteArray &text)
 {
-    const QString name = QString::fromLatin1(text);
+    const QString name = TableModel::nameFrom(text);
     if (seat == m_model.myseat()) {
         addlinetochat(QStringLiteral("0+You are Connected."));
         sortstuff(m_model.myseat());
@@ -176,7 +176,7 @@ void Tchat::newplayerinfo(int seat, const QByteArray &text)
 void Tchat::playerdisconnected(const wire::toClient::PlayerDisconnected &m)
 {
     const int seat = m.n;
-    const QString name = QString::fromLatin1(m.text);
+    const QString name = TableModel::nameFrom(m.text);
     if (cards::isSeat(seat)) {
         if (const std::optional<QString> departed = m_model.seatLeft(seat))
             addlinetochat(QStringLiteral("0+") + *departed + QStringLiteral(" disconnected."));

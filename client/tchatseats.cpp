@@ -113,7 +113,7 @@ void Tchat::startthegame(const wire::StartGame &m)
     emit gameStarted();
     clearall();
     drawRules();
-    addlinetochat(QStringLiteral("0+") + QString::fromLatin1(m.starter) +
+    addlinetochat(QStringLiteral("0+") + TableModel::nameFrom(m.starter) +
                   QStringLiteral(" has started a game."));
 }
 

@@ -136,6 +136,12 @@ TEST(TableModel, ALeavingPlayerOrWatcherIsAnnouncedOnce)
     EXPECT_FALSE(m.spyLeft(6, "Zoe"));
     EXPECT_EQ(m.spyJoined(3, "Cy"), std::nullopt) << "a seat is no watcher";
     EXPECT_FALSE(m.spyLeft(3, "Cy"));
+
+    // A name of 64 KiB shows its start, the same each time it is named.
+    const QByteArray longName(64 * 1024, 'n');
+    m = modelAfter({"CMD_sendlogininfo+2", "CMD_newplayerinfo+3+" + longName});
+    EXPECT_EQ(m.seatName(3), QString(TableModel::kLongestName, 'n'));
+    EXPECT_EQ(m.seatLeft(3), QString(TableModel::kLongestName, 'n'));
 }
 
 // Score, bags and bids of team 1, then of team 2; the round and the bids of
