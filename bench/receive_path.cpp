@@ -2,6 +2,8 @@
 // cut at the terminator, queued, and handed to the host core (which answers
 // every connection); on the client, the bytes are cut, queued, and one tick of
 // the queue timer routes the message to its handler.
+#include "client/scoresheet.h"
+#include "client/scoresheetwindow.h"
 #include "client/tchat.h"
 #include "host/tserver.h"
 #include "host/virtualport.h"
@@ -157,6 +159,25 @@ void BM_ClientLongestText(benchmark::State &state)
     clientMessage(state, messages);
 }
 BENCHMARK(BM_ClientLongestText)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
+
+// The score sheet window, open, taking one more hand when it holds n.
+void BM_ScoreSheetOneMoreHand(benchmark::State &state)
+{
+    ScoreSheet sheet;
+    for (int hand = 1; hand <= state.range(0); ++hand) {
+        sheet.apply(wire::toClient::StartRound{1, hand});
+        sheet.apply(wire::toClient::PostScores{});
+    }
+    ScoreSheetWindow window;
+    window.show();
+    window.draw(sheet);
+    for (auto _ : state) {
+        sheet.apply(wire::toClient::PostScores{});
+        window.draw(sheet);
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_ScoreSheetOneMoreHand)->Arg(10)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -34,6 +34,8 @@ bool ScoreSheet::apply(const wire::ToClient &message)
                 m_bids = {};
                 m_joinedLate = false;
                 m_handsDropped = false;
+                ++m_sheetNumber;
+                m_handsScored = 0;
                 return true;
             } else if constexpr (std::is_same_v<M, wire::toClient::StartRound>) {
                 m_round = m.roundnumber;
@@ -48,6 +50,8 @@ bool ScoreSheet::apply(const wire::ToClient &message)
                 m_bids = teamBidsOf(m.seats);
                 m_joinedLate = m.roundnumber > 1;
                 m_handsDropped = false;
+                ++m_sheetNumber;
+                m_handsScored = 0;
                 return true;
             } else if constexpr (std::is_same_v<M, wire::toClient::PostScores>) {
                 // Team 1's value of each pair first, then team 2's.
@@ -71,6 +75,7 @@ bool ScoreSheet::apply(const wire::ToClient &message)
                     m_handsDropped = true;
                 }
                 m_hands.push_back(hand);
+                ++m_handsScored;
                 m_bids = {};
                 return true;
             } else {

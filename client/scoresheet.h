@@ -46,6 +46,10 @@ public:
     bool joinedLate() const { return m_joinedLate; }
     // Whether the oldest hands of this game were dropped to stay in bounds.
     bool handsDropped() const { return m_handsDropped; }
+    // Counts the sheets started (a new game, a rejoin) and the hands scored
+    // on this one, dropped ones included: a view redraws only what is new.
+    int sheetNumber() const { return m_sheetNumber; }
+    int handsScored() const { return m_handsScored; }
 
 private:
     std::vector<Hand> m_hands;
@@ -53,4 +57,6 @@ private:
     std::array<std::optional<int>, 2> m_bids;
     bool m_joinedLate = false;
     bool m_handsDropped = false;
+    int m_sheetNumber = 0;
+    int m_handsScored = 0;
 };

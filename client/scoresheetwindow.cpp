@@ -42,6 +42,8 @@ ScoreSheetWindow::ScoreSheetWindow(QWidget *parent)
     m_table->setHorizontalHeaderLabels(columnTitles());
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Sized to the rows in view, not to every row of a long sheet.
+    m_table->horizontalHeader()->setResizeContentsPrecision(0);
     m_table->setSelectionMode(QAbstractItemView::NoSelection);
     m_note->setObjectName(QStringLiteral("label_note"));
     m_note->setWordWrap(true);
@@ -71,29 +73,46 @@ void ScoreSheetWindow::draw(const ScoreSheet &sheet)
         : sheet.joinedLate() ? QStringLiteral("The hands before you joined are not shown.")
                              : QString());
     m_note->setVisible(sheet.handsDropped() || sheet.joinedLate());
-    m_table->setRowCount(int(hands.size()) * 2);
-    for (size_t h = 0; h < hands.size(); ++h) {
-        const ScoreSheet::Hand &hand = hands[h];
-        for (size_t t = 0; t < 2; ++t) {
-            const ScoreSheet::Team &team = hand.teams[t];
-            const QColor colour = kTeamColours[t];
-            const int row = int(h * 2 + t);
-            const QString cells[] = {t == 0 && hand.number > 0 ? QString::number(hand.number)
-                                                               : QString(),
-                                     QString::fromLatin1(kTeamNames[t]),
-                                     team.bid ? QString::number(*team.bid) : QStringLiteral("?"),
-                                     QString::number(team.tricks),
-                                     signedNumber(team.contract),
-                                     QString::number(team.bagged),
-                                     team.penalty ? QString::number(team.penalty) : QString(),
-                                     team.nil ? signedNumber(team.nil) : QString(),
-                                     signedNumber(team.handTotal),
-                                     QString::number(team.score),
-                                     QString::number(team.bags)};
-            for (int column = 0; column < int(std::size(cells)); ++column)
-                m_table->setItem(row, column,
-                                 cell(cells[column], colour, column == 9 /* the score */));
-        }
+    // A hand scored adds two rows, and takes two from the top once the sheet
+    // is full; anything else draws every row again.
+    const int shown = m_table->rowCount() / 2;
+    const int added = sheet.handsScored() - m_scored;
+    const bool follows = sheet.sheetNumber() == m_sheetNumber && added >= 0 &&
+                         added <= int(hands.size()) && shown + added >= int(hands.size());
+    const int from = follows ? int(hands.size()) - added : 0;
+    if (follows) {
+        const int dropped = shown + added - int(hands.size());
+        for (int row = 0; row < 2 * dropped; ++row)
+            m_table->removeRow(0);
     }
-    m_table->scrollToBottom();
+    m_table->setRowCount(int(hands.size()) * 2);
+    for (int h = from; h < int(hands.size()); ++h)
+        fillRows(h * 2, hands[size_t(h)]);
+    m_sheetNumber = sheet.sheetNumber();
+    m_scored = sheet.handsScored();
+    if (added != 0 || !follows)
+        m_table->scrollToBottom();
+}
+
+void ScoreSheetWindow::fillRows(int row, const ScoreSheet::Hand &hand)
+{
+    for (size_t t = 0; t < 2; ++t) {
+        const ScoreSheet::Team &team = hand.teams[t];
+        const QColor colour = kTeamColours[t];
+        const QString cells[] = {t == 0 && hand.number > 0 ? QString::number(hand.number)
+                                                           : QString(),
+                                 QString::fromLatin1(kTeamNames[t]),
+                                 team.bid ? QString::number(*team.bid) : QStringLiteral("?"),
+                                 QString::number(team.tricks),
+                                 signedNumber(team.contract),
+                                 QString::number(team.bagged),
+                                 team.penalty ? QString::number(team.penalty) : QString(),
+                                 team.nil ? signedNumber(team.nil) : QString(),
+                                 signedNumber(team.handTotal),
+                                 QString::number(team.score),
+                                 QString::number(team.bags)};
+        for (int column = 0; column < int(std::size(cells)); ++column)
+            m_table->setItem(row + int(t), column,
+                             cell(cells[column], colour, column == 9 /* the score */));
+    }
 }

@@ -21,6 +21,11 @@ public:
     static QStringList columnTitles();
 
 private:
+    void fillRows(int row, const ScoreSheet::Hand &hand);
+
     QTableWidget *m_table;
     QLabel *m_note;
+    // What the rows show: hands [m_scored - rows / 2, m_scored) of that sheet.
+    int m_sheetNumber = -1;
+    int m_scored = 0;
 };

@@ -114,4 +114,38 @@ TEST(ScoreSheetWindow, DrawsTwoRowsAHandWithSignsAndBlanks)
                                    "-20", "4"}));
 }
 
+// Drawn after every hand, past the sheet's bound and into a new game, the
+// window shows what one drawing of the final sheet shows.
+TEST(ScoreSheetWindow, DrawingHandByHandEqualsDrawingOnce)
+{
+    ScoreSheet sheet;
+    ScoreSheetWindow often;
+    const auto texts = [](const ScoreSheetWindow &window) {
+        auto *table = window.findChild<QTableWidget *>("table_hands");
+        QStringList all;
+        for (int r = 0; r < table->rowCount(); ++r)
+            for (int c = 0; c < table->columnCount(); ++c)
+                all << (table->item(r, c) ? table->item(r, c)->text() : "none");
+        return all;
+    };
+    const auto compare = [&] {
+        ScoreSheetWindow once;
+        once.draw(sheet);
+        EXPECT_EQ(texts(often), texts(once));
+    };
+    for (int hand = 1; hand <= int(ScoreSheet::kKeptHands) + 3; ++hand) {
+        sheet.apply(wire::toClient::StartRound{1, hand});
+        sheet.apply(wire::toClient::PostScores{{hand % 13, 13 - hand % 13, hand}});
+        often.draw(sheet);
+        if (hand == 2 || hand > int(ScoreSheet::kKeptHands))
+            compare();
+    }
+    sheet.apply(wire::StartGame::of("Ann", "500", true, false, false));
+    often.draw(sheet);
+    compare();
+    sheet.apply(wire::toClient::PostScores{{1, 2, 3}});
+    often.draw(sheet);
+    compare();
+}
+
 } // namespace
