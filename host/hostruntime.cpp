@@ -8,6 +8,7 @@ HostRuntime::HostRuntime(std::uint32_t seed, Timing timing, QObject *parent)
     m_sock1.setPortName("7772");
     m_sock1.OnAccept = [this](TSock *) { m_server.Sock1Accept(); };
 
+    m_clock.start();
     m_socktimer.setInterval(m_timing.socktimer);
     connect(&m_socktimer, &QTimer::timeout, this, &HostRuntime::socktimerTimer);
     m_timer1.setInterval(m_timing.timer1);
@@ -56,6 +57,7 @@ bool HostRuntime::accept(int n)
     forget(n);
     m_queue.drop(n);
     m_gone[n] = false;
+    m_chat[n] = ChatAllowance{};
     m_socks[n] = sock;
     sock->OnRead = [this, n](TSock *s, int) { Sock1Read(n, s); };
     // After its OnDisconnect a TSock closes itself, which reports "Socket Closed".
@@ -133,10 +135,27 @@ void HostRuntime::reportDepartures()
     }
 }
 
+bool HostRuntime::withinChatAllowance(int n, const QByteArray &message)
+{
+    if (!message.startsWith("CMD_chat+") && !message.startsWith("CMD_action+"))
+        return true;
+    ChatAllowance &allowance = m_chat[n];
+    const bool wasDropping = allowance.dropping;
+    const qint64 cost = message.size() + m_server.seats()[n].name.size();
+    if (allowance.take(cost, m_clock.elapsed(), m_timing.chatBytesPerSecond,
+                       m_timing.chatBurstBytes))
+        return true;
+    if (!wasDropping)
+        note("connection " + QByteArray::number(n) + " chats over its allowance: lines dropped");
+    return false;
+}
+
 void HostRuntime::socktimerTimer()
 {
-    if (const std::optional<QueuedMessage> message = m_queue.take())
-        m_server.dispatch(message->connection, message->text);
+    if (const std::optional<QueuedMessage> message = m_queue.take()) {
+        if (withinChatAllowance(message->connection, message->text))
+            m_server.dispatch(message->connection, message->text);
+    }
     reportDepartures();
     if (m_queue.isEmpty())
         m_socktimer.stop();

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "host/chatallowance.h"
 #include "host/hostport.h"
 #include "host/tserver.h"
 #include "protocol/receivequeue.h"
 #include "protocol/tsock.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 #include <array>
@@ -19,7 +21,8 @@
 // a peer that sends more than its queue takes, or does not read what is sent
 // to it, is cut off and its seat freed as after any departure. Messages a peer
 // sent before closing the connection itself still run, in their turn, before
-// its departure; a connection the host closes has its queue dropped.
+// its departure; a connection the host closes has its queue dropped. Chat
+// and action lines over the sender's allowance are dropped unrelayed.
 //
 // Use: make one, set the hooks, call listen(). The window program shows
 // onAlert texts as non-blocking message boxes and answers botSpeed from its
@@ -36,6 +39,8 @@ public:
         int timer1 = 1000;         // ms per pause tick
         int computerPercent = 100; // share of the bot speed actually waited
         int loginPercent = 100;    // share of the login deadline actually waited
+        int chatBytesPerSecond = limits::kChatBytesPerSecond;
+        int chatBurstBytes = limits::kChatBurstBytes;
     };
 
     explicit HostRuntime(std::uint32_t seed, Timing timing, QObject *parent = nullptr);
@@ -92,6 +97,9 @@ private:
     void reportDepartures();
     // Closes connection n at once, dropping its queue, for going over a limit.
     void cutOff(int n, const char *why);
+    // Whether a message goes to the host: chat over its sender's allowance
+    // is dropped.
+    bool withinChatAllowance(int n, const QByteArray &message);
 
     Timing m_timing;
     TSock m_sock1;
@@ -102,5 +110,7 @@ private:
     QTimer m_timer1;
     QTimer m_computertimer;
     std::array<QTimer, kRecords + 1> m_logintimers;
+    std::array<ChatAllowance, kRecords + 1> m_chat{};
+    QElapsedTimer m_clock;
     TServer m_server;
 };

@@ -32,6 +32,12 @@ inline constexpr ReceiveLimits kClient{2 * kHostConnection.unfinishedBytes + 102
 // A whole game sends a connection a few tens of kilobytes.
 inline constexpr qsizetype kUnsentBytes = 1024 * 1024;
 
+// Chat and action lines one connection may have relayed: a steady rate and a
+// burst (host/chatallowance.h). The host sends each line, with the sender's
+// name, to every connection.
+inline constexpr int kChatBytesPerSecond = 4096;
+inline constexpr int kChatBurstBytes = 16 * 1024;
+
 // A connection that has not logged in this long after being accepted is
 // closed, so silent connections cannot hold the table's numbers.
 inline constexpr int kLoginDeadlineMs = 30000;

@@ -2,6 +2,7 @@
 // host holds for it stays within its limits, and the others are served.
 #include "raw_peer.h"
 
+#include <QElapsedTimer>
 #include <algorithm>
 
 using namespace hosttest;
@@ -77,7 +78,10 @@ TEST(Floods, AFloodingPeerIsServedInTurnAndCutOffOverItsLimit)
 
 TEST(Floods, APeerThatNeverReadsIsCutOffOnceItsBacklogIsFull)
 {
-    RuntimeTable t;
+    // Chat without an allowance, to fill the deaf peer's backlog quickly.
+    HostRuntime::Timing timing{1, 5, 1};
+    timing.chatBytesPerSecond = timing.chatBurstBytes = 1 << 30;
+    RuntimeTable t(timing);
     SocketSeat &ann = t.join("Ann");
     RawPeer deaf(t.host.port(), 4096);
     ASSERT_TRUE(playUntil(t, [&] { return deaf.number() == 2; }));
@@ -147,3 +151,51 @@ TEST(Floods, LastWordsBeforeLeavingAreStillHeard)
 }
 
 } // namespace
+
+TEST(Floods, AChatAllowanceFillsAtItsRateUpToItsBurst)
+{
+    // 1,000 bytes a second, a burst of 3,000.
+    const struct
+    {
+        qint64 cost;
+        qint64 atMs;
+        bool relayed;
+    } steps[] = {
+        {2000, 0, true},      // the whole burst to start with
+        {2000, 0, true},      // 1,000 left: a line goes while anything is left
+        {10, 0, false},       // -1,000
+        {10, 999, false},     // -1
+        {10, 1001, true},     // +1, then -9
+        {100000, 1020, true}, // +10: even the longest line goes now and then
+        {10, 60000, false},   // -99,990 + 58,980
+        {10, 200000, true},   // never more than the burst, however long the wait
+        {2990, 200000, true}, {1, 200000, false},
+    };
+    ChatAllowance allowance;
+    for (const auto &step : steps)
+        EXPECT_EQ(allowance.take(step.cost, step.atMs, 1000, 3000), step.relayed)
+            << step.cost << " at " << step.atMs;
+}
+
+TEST(Floods, LongLinesOverTheChatAllowanceAreDroppedOthersStillChat)
+{
+    RuntimeTable t;
+    SocketSeat &ann = t.join("Ann");
+    SocketSeat &bob = t.join("Bob");
+    const QByteArray line = wire::toHost::Chat{1, QByteArray(30000, 'x') + "|clBlack"}.encode();
+    QByteArray flood;
+    for (int i = 0; i < 8; ++i)
+        flood += line;
+    ann.sock.Send(flood);
+    bob.sock.Send(wire::toHost::Chat{2, "hello|clBlack"}.encode());
+    const QByteArray hello = "CMD_chat+2+Bob chats: hello|clBlack";
+    ASSERT_TRUE(playUntil(t, [&] {
+        return ann.all("CMD_chat").contains(hello) && bob.all("CMD_chat").contains(hello);
+    }));
+    // Long enough for the whole flood to have come in and gone through.
+    QElapsedTimer settled;
+    settled.start();
+    ASSERT_TRUE(playUntil(t, [&] { return settled.elapsed() > 300 && t.host.queued() == 0; }));
+    EXPECT_EQ(bob.all("CMD_chat").size(), 2) << "one long line, and Bob's own";
+    EXPECT_EQ(ann.all("CMD_chat").size(), 2);
+}
