@@ -76,30 +76,28 @@ void repaintBoard(benchmark::State &state)
 }
 BENCHMARK(repaintBoard)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 
-void resizeAndRepaint(benchmark::State &state)
+// A size a little different each time, as while the window is dragged; with
+// the repaint, or only the part spent placing the controls and choosing fonts.
+void resize(benchmark::State &state, bool repaint)
 {
     Tchat &table = tableInAHand();
     const qreal scale = state.range(0) / 100.0;
     int step = 0;
     for (auto _ : state) {
-        // A size a little different each time, as while the window is dragged.
         const qreal s = scale + 0.004 * (++step % 200);
         giveRoom(table, QSize(qRound(776 * s), qRound(507 * s)));
-        benchmark::DoNotOptimize(table.boardPanel()->grab());
+        if (repaint)
+            benchmark::DoNotOptimize(table.boardPanel()->grab());
     }
 }
+void resizeAndRepaint(benchmark::State &state)
+{
+    resize(state, true);
+}
 BENCHMARK(resizeAndRepaint)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
-
-// The part of a resize spent placing the controls and choosing their fonts.
 void resizeOnly(benchmark::State &state)
 {
-    Tchat &table = tableInAHand();
-    const qreal scale = state.range(0) / 100.0;
-    int step = 0;
-    for (auto _ : state) {
-        const qreal s = scale + 0.004 * (++step % 200);
-        giveRoom(table, QSize(qRound(776 * s), qRound(507 * s)));
-    }
+    resize(state, false);
 }
 BENCHMARK(resizeOnly)->Arg(200)->Unit(benchmark::kMillisecond);
 

@@ -1,5 +1,7 @@
 #include "host/hostruntime.h"
 
+#include "protocol/wirecodec.h"
+
 #include <cstdio>
 
 HostRuntime::HostRuntime(std::uint32_t seed, Timing timing, QObject *parent)
@@ -137,7 +139,7 @@ void HostRuntime::reportDepartures()
 
 bool HostRuntime::withinChatAllowance(int n, const QByteArray &message)
 {
-    if (!message.startsWith("CMD_chat+") && !message.startsWith("CMD_action+"))
+    if (!wire::isLineToRelay(message))
         return true;
     ChatAllowance &allowance = m_chat[n];
     const bool wasDropping = allowance.dropping;

@@ -2,6 +2,7 @@
 
 #include "protocol/message.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace wire {
@@ -40,6 +41,12 @@ template <class Variant, std::size_t... I> QList<QByteArray> namesOf(std::index_
 }
 
 } // namespace
+
+bool isLineToRelay(QByteArrayView message)
+{
+    const QByteArrayView name = message.first(std::max<qsizetype>(0, message.indexOf('+')));
+    return name == toHost::kChatName || name == toHost::kActionName;
+}
 
 std::optional<ToHost> decodeToHost(QByteArrayView message)
 {

@@ -37,6 +37,10 @@ using ToClient =
 std::optional<ToHost> decodeToHost(QByteArrayView message);
 std::optional<ToClient> decodeToClient(QByteArrayView message);
 
+// Whether a message to the host is a chat or action line, which the host
+// sends on to every connection; read from its command name alone.
+bool isLineToRelay(QByteArrayView message);
+
 QByteArray encode(const ToHost &message);
 QByteArray encode(const ToClient &message);
 

@@ -252,4 +252,8 @@ TEST(WireCodec, CommandNamesInDispatchOrder)
     EXPECT_EQ(hostCommandNames().first(), "CMD_logininfo");
     EXPECT_EQ(clientCommandNames().size(), 26);
     EXPECT_EQ(clientCommandNames().last(), "CMD_playasound");
+    for (const char *line : {"CMD_chat+1+hi", "CMD_action+2+", "CMD_chat++"})
+        EXPECT_TRUE(isLineToRelay(line)) << line;
+    for (const char *other : {"CMD_chat", "CMD_chatter+1", "CMD_mybid+1+3", "", "+CMD_chat+"})
+        EXPECT_FALSE(isLineToRelay(other)) << other;
 }
