@@ -7,6 +7,7 @@
 #include "host/computerrules.h"
 #include "host/playrules.h"
 #include "tests/client/solotable.h"
+#include "tests/client/tablereader.h"
 #include "tests/common/test_support.h"
 #include "tests/host/host_harness.h"
 
@@ -59,21 +60,11 @@ const QByteArray kDeal =
 const CardSet kHand = setOf({45, 3, 30, 14, 52, 1, 27, 26, 40, 13, 39, 20, 7});
 const CardSet kSpadesHeld = setOf({27, 30, 39});
 
-// As the window does: the cards turned up as dealt, a card taken out when used.
 std::optional<CardSet> allowedAfter(const QList<QByteArray> &messages)
 {
     TableModel model;
-    for (const QByteArray &m : messages) {
-        const auto decoded = wire::decodeToClient(m);
-        EXPECT_TRUE(decoded) << m.constData();
-        if (!decoded)
-            continue;
-        model.apply(*decoded);
-        for (const wire::CardInSlot &c : model.takeDealt())
-            model.addCard(c.position, c.card);
-        if (const auto *used = std::get_if<wire::toClient::UseCard>(&*decoded))
-            model.removeCard(used->handPosition);
-    }
+    for (const QByteArray &m : messages)
+        EXPECT_TRUE(tabletest::takeIn(model, m)) << m.constData();
     return playablecards::allowed(model);
 }
 
@@ -160,14 +151,9 @@ TEST(PlayableCards, AgreeWithTheHostAlsoAfterARejoin)
         const auto read = [&] {
             for (QList<QByteArray> in = host.take(seat); !in.isEmpty(); in = host.take(seat))
                 for (const QByteArray &m : in) {
-                    const auto decoded = wire::decodeToClient(m);
+                    const auto decoded = tabletest::takeIn(*model, m);
                     if (!decoded)
                         continue;
-                    model->apply(*decoded);
-                    for (const wire::CardInSlot &c : model->takeDealt())
-                        model->addCard(c.position, c.card);
-                    if (const auto *used = std::get_if<wire::toClient::UseCard>(&*decoded))
-                        model->removeCard(used->handPosition);
                     if (std::holds_alternative<wire::toClient::PostScores>(*decoded))
                         host.deliver(seat, *model->closeScores());
                     won = won || std::holds_alternative<wire::toClient::Winner>(*decoded);

@@ -3,6 +3,7 @@
 // moves it suggests are ones the host takes.
 #include "client/seathint.h"
 #include "client/tablemodel.h"
+#include "tests/client/tablereader.h"
 #include "tests/host/host_harness.h"
 
 #include <gtest/gtest.h>
@@ -42,15 +43,10 @@ TEST(SeatHint, SeesWhatTheSeatWasShownAndEveryMoveIsTaken)
         const auto read = [&] {
             for (QList<QByteArray> in = host.take(g.seat); !in.isEmpty(); in = host.take(g.seat))
                 for (const QByteArray &m : in) {
-                    const auto decoded = wire::decodeToClient(m);
+                    const auto decoded = tabletest::takeIn(model, m, !g.blind);
                     EXPECT_TRUE(decoded) << m.constData();
                     if (!decoded)
                         continue;
-                    model.apply(*decoded);
-                    if (!g.blind)
-                        turnUp(model);
-                    if (const auto *used = std::get_if<wire::toClient::UseCard>(&*decoded))
-                        model.removeCard(used->handPosition);
                     if (std::holds_alternative<wire::toClient::PostScores>(*decoded))
                         host.deliver(g.seat, *model.closeScores());
                     won = won || std::holds_alternative<wire::toClient::Winner>(*decoded);
