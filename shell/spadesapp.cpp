@@ -59,7 +59,7 @@ public:
 
     void send(const QByteArray &message) override { own().send(message); }
     void connectTo(const QString &host) override { own().connectTo(host); }
-    void startHost() override { m_app.startHost(); }
+    void startHost(HostReach reach) override { m_app.startHost(reach); }
     void openLobbyLink() override { own().openLobbyLink(); }
     void messageBox(const QString &text) override { m_app.showMessage(text); }
     bool confirm(const QString &question) override { return own().confirm(question); }
@@ -121,9 +121,9 @@ void SpadesApp::start()
     }
 }
 
-void SpadesApp::startHost()
+void SpadesApp::startHost(HostReach reach)
 {
-    m_host->listen(m_options.port);
+    m_host->listen(m_options.port, reach);
     // Port 0 asks for any free port; the own table follows the host there.
     m_table->setHostPort(m_host->port());
 }

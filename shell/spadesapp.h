@@ -67,7 +67,7 @@ signals:
 private:
     void createWindows();
     void bindTable();
-    void startHost();
+    void startHost(HostReach reach);
     void showWindow(const QString &item);
     void showMessage(const QString &text);
     void showAlert(const QByteArray &text);
