@@ -347,7 +347,8 @@ void Ttallylist::removePlayer(QListWidgetItem *item)
     }
     m_scores.removeRow(index + 1);
     m_updating = true;
-    delete m_listboxTally->takeItem(index);
+    // The list gives up the item it takes out; it goes here.
+    std::unique_ptr<QListWidgetItem>(m_listboxTally->takeItem(index)).reset();
     m_updating = false;
     setChecklistChecks();
     showSelectedPlayer();
