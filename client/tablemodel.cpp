@@ -208,6 +208,17 @@ std::optional<QString> TableModel::spyJoined(int n, const QString &name)
     return replaced;
 }
 
+QStringList TableModel::forgetPeople()
+{
+    for (int seat = 1; seat <= kSeats; ++seat) {
+        if (seat != m_myseat)
+            m_seats[size_t(seat)].name = m_seats[size_t(seat)].fallback;
+    }
+    const QStringList lines = m_spies.values();
+    m_spies.clear();
+    return lines;
+}
+
 bool TableModel::spyLeft(int n, const QString &name)
 {
     const auto line = m_spies.constFind(n);
