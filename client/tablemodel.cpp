@@ -118,6 +118,11 @@ void TableModel::apply(const wire::ToClient &message)
                    },
                    [this](const GameStats &m) {
                        m_gameRunning = true;
+                       // Back after a lost connection in a later hand: the
+                       // Nil marks were of the hand before.
+                       if (m.roundnumber != m_round)
+                           for (Seat &s : m_seats)
+                               s.nil = s.blind = false;
                        m_round = m.roundnumber;
                        m_totalBids = m.totalbids;
                        for (int team = 1; team <= 2; ++team) {

@@ -107,4 +107,7 @@ void TServer::moveConnection(int from, int seat)
     m_rejoinTried[seat] = true;
     m_port.startLoginTimer(seat, limits::kLoginDeadlineMs);
     note("connection " + wire::number(from) + " takes back seat " + wire::number(seat));
+    // The number it had may be a seat the host came to wait for meanwhile.
+    if (computerPlaysOn(from))
+        armComputerIfAwaited(from);
 }

@@ -119,11 +119,12 @@ TEST(ReconnectLab, ALostPlayerGetsItsSeatBackAndANewcomerDoesNot)
             held += card != 0;
         return held == bo.handSize() && held > 0;
     }));
-    const auto &held = host.server().seats()[2].hand;
+    const auto &hand = host.server().seats()[2].hand;
     for (const int position : table.handSlots()) {
-        if (position > 0)
-            EXPECT_NE(std::find(held.begin(), held.end(), table.model().cardAt(position)),
-                      held.end());
+        if (position > 0) {
+            EXPECT_NE(std::find(hand.begin(), hand.end(), table.model().cardAt(position)),
+                      hand.end());
+        }
     }
 
     // Bo plays on from the seat.
@@ -133,7 +134,10 @@ TEST(ReconnectLab, ALostPlayerGetsItsSeatBackAndANewcomerDoesNot)
             bo.step();
             return bo.cardsPlayed > played + 1;
         },
-        30000));
+        30000))
+        << "turn " << table.turnseat() << ", host's turn " << host.server().game().turn
+        << ", phase " << int(host.server().phase()) << ", hand " << bo.handSize() << ", status "
+        << table.status().toStdString() << ", kept " << host.server().seatKept(2);
     EXPECT_TRUE(host.server().seats()[2].connected);
     EXPECT_TRUE(boxes.isEmpty()) << boxes.join('|').toStdString();
 

@@ -195,6 +195,27 @@ TEST(SeatTickets, SeatsThatAreNotKept)
     EXPECT_EQ(late.h.connect(), 3);
 }
 
+TEST(SeatTickets, TheSeatAReturningPlayerPassedThroughIsNotLeftWaiting)
+{
+    // Seats 3 and 4 are the computer's; seat 2's player comes back while its
+    // bid is being made for it, and is first given number 3.
+    Host h;
+    h.seat(2);
+    const QByteArray ticket = ticketIn(h.take(2));
+    h.start();
+    h.server.connectionClosed(2);
+    ASSERT_EQ(h.server.computerSeat(), 2);
+    const int n = h.connect();
+    ASSERT_EQ(n, 3);
+    h.port.step(); // the computer's bid for seat 2; number 3 now holds the awaited seat
+    ASSERT_TRUE(h.server.bidAwaited(3));
+    EXPECT_EQ(h.server.computerMove(), ComputerMove::None);
+    h.deliver(n, rejoin(n, 2, ticket));
+    EXPECT_FALSE(h.seatRecord(3).connected);
+    EXPECT_EQ(h.server.computerMove(), ComputerMove::Bid);
+    EXPECT_EQ(h.server.computerSeat(), 3);
+}
+
 TEST(SeatTickets, AReturningPlayerReplacesItsOwnConnectionThatLooksAlive)
 {
     // This side has not yet noticed that the old connection is dead.
