@@ -1,6 +1,7 @@
 #include "client/scoresheet.h"
 
 #include <type_traits>
+#include <utility>
 
 namespace {
 
@@ -23,6 +24,23 @@ std::array<std::optional<int>, 2> teamBidsOf(const QList<wire::SeatStats> &seats
 
 } // namespace
 
+// Back after a lost connection in the same game: the hands from the one
+// being played at the loss to the one before the present were scored
+// without this table.
+bool ScoreSheet::continues(const wire::toClient::GameStats &m)
+{
+    if (m_round <= 0 || m.roundnumber < m_round)
+        return false;
+    const bool lastScored = !m_hands.empty() && m_hands.back().number == m_round;
+    for (int round = lastScored ? m_round + 1 : m_round; round < m.roundnumber; ++round)
+        m_missed.push_back(round);
+    const std::array<std::optional<int>, 2> seen = teamBidsOf(m.seats);
+    if (m.roundnumber != m_round || seen[0])
+        m_bids = seen;
+    m_round = m.roundnumber;
+    return true;
+}
+
 bool ScoreSheet::apply(const wire::ToClient &message)
 {
     return std::visit(
@@ -34,6 +52,8 @@ bool ScoreSheet::apply(const wire::ToClient &message)
                 m_bids = {};
                 m_joinedLate = false;
                 m_handsDropped = false;
+                m_rejoining = false;
+                m_missed.clear();
                 ++m_sheetNumber;
                 m_handsScored = 0;
                 return true;
@@ -45,7 +65,10 @@ bool ScoreSheet::apply(const wire::ToClient &message)
                 m_bids = {m.team1, m.team2};
                 return false;
             } else if constexpr (std::is_same_v<M, wire::toClient::GameStats>) {
+                if (std::exchange(m_rejoining, false) && continues(m))
+                    return true;
                 m_hands.clear();
+                m_missed.clear();
                 m_round = m.roundnumber;
                 m_bids = teamBidsOf(m.seats);
                 m_joinedLate = m.roundnumber > 1;

@@ -46,17 +46,26 @@ public:
     bool joinedLate() const { return m_joinedLate; }
     // Whether the oldest hands of this game were dropped to stay in bounds.
     bool handsDropped() const { return m_handsDropped; }
+    // The connection was lost: a catch-up after the table is back continues
+    // this sheet if it is the same game, noting the hands scored meanwhile.
+    void connectionLost() { m_rejoining = true; }
+    // Round numbers of the hands scored while the table was away.
+    const std::vector<int> &missedHands() const { return m_missed; }
     // Counts the sheets started (a new game, a rejoin) and the hands scored
     // on this one, dropped ones included: a view redraws only what is new.
     int sheetNumber() const { return m_sheetNumber; }
     int handsScored() const { return m_handsScored; }
 
 private:
+    bool continues(const wire::toClient::GameStats &m);
+
     std::vector<Hand> m_hands;
     int m_round = 0;
     std::array<std::optional<int>, 2> m_bids;
     bool m_joinedLate = false;
     bool m_handsDropped = false;
+    bool m_rejoining = false;
+    std::vector<int> m_missed;
     int m_sheetNumber = 0;
     int m_handsScored = 0;
 };

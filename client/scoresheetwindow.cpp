@@ -67,12 +67,20 @@ QStringList ScoreSheetWindow::columnTitles()
 void ScoreSheetWindow::draw(const ScoreSheet &sheet)
 {
     const std::vector<ScoreSheet::Hand> &hands = sheet.hands();
-    m_note->setText(
-        sheet.handsDropped()
-            ? QStringLiteral("Only the last %1 hands are shown.").arg(ScoreSheet::kKeptHands)
-        : sheet.joinedLate() ? QStringLiteral("The hands before you joined are not shown.")
-                             : QString());
-    m_note->setVisible(sheet.handsDropped() || sheet.joinedLate());
+    QStringList notes;
+    if (sheet.handsDropped())
+        notes << QStringLiteral("Only the last %1 hands are shown.").arg(ScoreSheet::kKeptHands);
+    else if (sheet.joinedLate())
+        notes << QStringLiteral("The hands before you joined are not shown.");
+    if (!sheet.missedHands().empty()) {
+        QStringList rounds;
+        for (const int round : sheet.missedHands())
+            rounds << QString::number(round);
+        notes << QStringLiteral("Missed while the connection was lost: hand %1.")
+                     .arg(rounds.join(QStringLiteral(", ")));
+    }
+    m_note->setText(notes.join(QLatin1Char(' ')));
+    m_note->setVisible(!notes.isEmpty());
     // A hand scored adds two rows, and takes two from the top once the sheet
     // is full; anything else draws every row again.
     const int shown = m_table->rowCount() / 2;

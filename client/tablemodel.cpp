@@ -131,6 +131,11 @@ void TableModel::apply(const wire::ToClient &message)
                    },
                    [this](const GameStats &m) {
                        m_gameRunning = true;
+                       // Back after a lost connection in a later hand: the
+                       // Nil marks were of the hand before.
+                       if (m.roundnumber != m_round)
+                           for (Seat &s : m_seats)
+                               s.nil = s.blind = false;
                        m_round = m.roundnumber;
                        m_totalBids = m.totalbids;
                        for (int team = 1; team <= 2; ++team) {
@@ -219,6 +224,17 @@ std::optional<QString> TableModel::spyJoined(int n, const QString &name)
         m_spies.contains(n) ? std::optional(m_spies.value(n)) : std::nullopt;
     m_spies.insert(n, QString::number(n) + QStringLiteral(": ") + name);
     return replaced;
+}
+
+QStringList TableModel::forgetPeople()
+{
+    for (int seat = 1; seat <= kSeats; ++seat) {
+        if (seat != m_myseat)
+            m_seats[size_t(seat)].name = m_seats[size_t(seat)].fallback;
+    }
+    const QStringList lines = m_spies.values();
+    m_spies.clear();
+    return lines;
 }
 
 bool TableModel::spyLeft(int n, const QString &name)

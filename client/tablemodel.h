@@ -8,6 +8,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <optional>
 #include <utility>
@@ -70,6 +71,10 @@ public:
     std::optional<QString> spyJoined(int n, const QString &name);
     // Whether the watcher's line was listed; it is not any more.
     bool spyLeft(int n, const QString &name);
+    // Back after a lost connection, the host names everyone again: the other
+    // seats show their fallback and the watchers are forgotten until then.
+    // Gives the watchers' lines that were listed.
+    QStringList forgetPeople();
 
     int myseat() const { return m_myseat; }
     bool loggedin() const { return m_loggedin; }

@@ -5,6 +5,7 @@
 #include "client/boardscaler.h"
 #include "client/keyboardplay.h"
 #include "client/phrasebuttons.h"
+#include "client/reconnection.h"
 #include "client/scorepanel.h"
 #include "client/seatmenu.h"
 #include "client/soundboard.h"
@@ -138,7 +139,16 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
     m_sock->setObjectName(QStringLiteral("sock"));
     m_sock->setPortName(QStringLiteral("7772"));
     m_sock->OnRead = [this](TSock *sender, int) { sockRead(sender->Receive()); };
-    m_sock->OnInfo = [this](TSock *, TSocketInfo, const QByteArray &text) { sockInfo(text); };
+    m_sock->OnInfo = [this](TSock *, TSocketInfo kind, const QByteArray &text) {
+        if (kind == siError)
+            sockError();
+        sockInfo(text);
+    };
+    m_sock->OnConnect = [this](TSock *) { sockConnected(); };
+    m_reconnection = new Reconnection(this);
+    connect(m_reconnection, &Reconnection::attemptWanted, this, &Tchat::reconnectAttempt);
+    connect(m_reconnection, &Reconnection::gaveUp, this, &Tchat::giveUpReconnecting);
+    connect(m_buttonCancelReconnect, &QAbstractButton::clicked, this, &Tchat::cancelReconnectClick);
     // A host name that turns out unknown is told as when the connect was made.
     m_sock->OnFailure = [this](TSock *, const QByteArray &text) {
         showMessage(QString::fromLatin1(text));
@@ -309,6 +319,9 @@ void Tchat::setHostPort(int port)
 
 bool Tchat::send(const QByteArray &message)
 {
+    // Nothing the player does goes to a host the table is not logged in at.
+    if (m_connectionGone || (m_reconnection && m_reconnection->active() && !m_loggingIn))
+        return false;
     try {
         m_requests->send(message);
     } catch (const ESockException &e) {

@@ -20,6 +20,7 @@ class BoardButton;
 class BoardScaler;
 class ChatPanel;
 class PhraseButtons;
+class Reconnection;
 class SeatMenu;
 class SoundBoard;
 class BoardLabel;
@@ -72,6 +73,11 @@ public:
     // The socket's events.
     void sockRead(const QByteArray &bytes);
     void sockInfo(const QByteArray &text);
+    // The connection failed with an error (unreachable, reset, unanswered),
+    // not closed in order by the host.
+    void sockError();
+    // The connection to the host is up (again).
+    void sockConnected();
     // Queues one message as the socket would (terminator already removed).
     void queueMessage(const QByteArray &message);
     // One tick of Timer1: at most one message is handled. A tick that comes
@@ -175,7 +181,16 @@ public:
     void havewrongversion(const wire::toClient::HaveWrongVersion &m);
     void wrongversion();
     void full();
+    void seatticket(const wire::toClient::SeatTicket &m);
 
+    // The way back after a lost connection (tchatreconnect.cpp). A joined
+    // table that holds its seat's ticket tries to get back into its seat
+    // when the connection fails without the host closing it.
+    static QString reconnectingText();
+    static QString connectionLostText();
+    bool reconnecting() const;
+    const Reconnection &reconnection() const { return *m_reconnection; }
+    void cancelReconnectClick();
     // The board.
     void movestuff(int from, int to);
     void sortstuff(int seat);
@@ -269,6 +284,12 @@ private:
     void openConnection(const QString &host);
     void placeWindow(const QRect &outer);
     void endProgram();
+    bool mayReconnect() const;
+    void connectionLost();
+    void reconnectAttempt();
+    void backInSeat();
+    void giveUpReconnecting();
+    void closeQuietly();
     void showMessage(const QString &text);
     void setStatus(const QString &text);
     void playTurnSound();
@@ -307,6 +328,19 @@ private:
     std::array<std::unique_ptr<CardPicture>, 14> m_cards;
     // The card each seat's table picture shows, so it is drawn only anew.
     std::array<int, 5> m_shownPlayed{};
+
+    // The seat's ticket from the host, for getting back after a lost
+    // connection; never shown or sent anywhere but to that host.
+    QByteArray m_ticket;
+    int m_ticketSeat = 0;
+    Reconnection *m_reconnection = nullptr;
+    bool m_lostWithError = false; // the socket reported an error before it closed
+    bool m_rejoinPending = false; // the next CMD_sendlogininfo is answered with the ticket
+    bool m_closingQuietly = false;
+    bool m_loggingIn = false;      // the login (or the ticket) goes out even while reconnecting
+    bool m_connectionGone = false; // lost for good: nothing more is sent
+    QString m_statusBeforeLoss;
+    BoardButton *m_buttonCancelReconnect = nullptr;
 
     // Receiving.
     ReceiveQueue m_receivedlist{limits::kClient};

@@ -216,6 +216,11 @@ void Tchat::buildTableControls()
     QFont statusFont = m_labelStatus->font();
     statusFont.setBold(true);
     m_labelStatus->setFont(statusFont);
+    // Shown while a lost connection is being made again.
+    m_buttonCancelReconnect =
+        new BoardButton(QStringLiteral("button_cancelreconnect"), QStringLiteral("Cancel"),
+                        {392, 456, 70, 22}, m_board);
+    m_buttonCancelReconnect->hide();
 
     // The team board.
     auto *teams = new QFrame(m_board);

@@ -3,6 +3,7 @@
 #include "client/tchatboard.h"
 
 #include "chat/chatpanel.h"
+#include "client/reconnection.h"
 #include "client/soundboard.h"
 #include "client/tchatwidgets.h"
 #include "protocol/cards.h"
@@ -10,6 +11,7 @@
 
 #include <QScopedValueRollback>
 #include <QTimer>
+#include <utility>
 
 namespace {
 
@@ -38,8 +40,18 @@ void Tchat::sockRead(const QByteArray &bytes)
 
 void Tchat::sockInfo(const QByteArray &text)
 {
-    if (text == "Socket Closed")
-        endProgram();
+    if (text != "Socket Closed" || m_closingQuietly || m_connectionGone)
+        return;
+    if (m_reconnection->active()) {
+        // An attempt that reached the host and lost it again before the login.
+        m_reconnection->attemptEnded();
+        return;
+    }
+    if (m_lostWithError && mayReconnect()) {
+        connectionLost();
+        return;
+    }
+    endProgram();
 }
 
 void Tchat::queueMessage(const QByteArray &message)
@@ -110,13 +122,34 @@ void Tchat::dispatch(const wire::ToClient &message)
                    [this](const GameStats &m) { gamestats(m); },
                    [this](const LoadCards &m) { loadcards(m); },
                    [this](const PlayASound &m) { playasound(m); },
+                   [this](const SeatTicket &m) { seatticket(m); },
                },
                message);
     drawBoard();
 }
 
-void Tchat::sendloginfo(const wire::toClient::SendLoginInfo &)
+void Tchat::sendloginfo(const wire::toClient::SendLoginInfo &m)
 {
+    const QScopedValueRollback<bool> loggingIn(m_loggingIn, true);
+    if (m_reconnection->active()) {
+        // Back at the host: first the ticket, then the login under the
+        // number the host answers with (the seat's when the ticket held).
+        if (std::exchange(m_rejoinPending, false)) {
+            send(wire::toHost::Rejoin{m.n, m_ticketSeat, m_ticket}.encode());
+            return;
+        }
+        // The seat was not kept (the grace ran out): this table's game is over.
+        if (m.n != m_ticketSeat) {
+            giveUpReconnecting();
+            return;
+        }
+        for (const QString &line : m_model.forgetPeople())
+            emit spyLeft(line);
+        // The hand comes again as it stands now: the computer may have
+        // played from it meanwhile.
+        destroyCards();
+        m_model.clearHand();
+    }
     m_chat->setMySeat(m_model.myseat());
     m_chat->setLoggedIn(true);
     m_soundBoard->setMySeat(m_model.myseat());
@@ -149,7 +182,11 @@ void Tchat::full()
 void Tchat::newplayerinfo(int seat, const QByteArray &text)
 {
     const QString name = TableModel::nameFrom(text);
-    if (seat == m_model.myseat()) {
+    if (seat == m_model.myseat() && reconnecting()) {
+        addlinetochat(QStringLiteral("0+You are Connected."));
+        sortstuff(m_model.myseat());
+        backInSeat();
+    } else if (seat == m_model.myseat()) {
         addlinetochat(QStringLiteral("0+You are Connected."));
         sortstuff(m_model.myseat());
         emit connected();

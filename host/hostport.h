@@ -31,6 +31,17 @@ public:
     // unless stopped; each connection has its own.
     virtual void startLoginTimer(int n, int milliseconds) = 0;
     virtual void stopLoginTimer(int n) = 0;
+    // The grace of seat n, kept for its player after a lost connection:
+    // fires once after the given delay unless stopped; each seat has its own.
+    virtual void startGraceTimer(int seat, int milliseconds) = 0;
+    virtual void stopGraceTimer(int seat) = 0;
+
+    // Connection `from`, not logged in yet, goes on under number `to`, which
+    // holds no connection: what it sends and what is sent to it from now on
+    // carry the new number.
+    virtual void renumber(int from, int to) = 0;
+    // `count` bytes nobody can guess (the seat tickets are made of them).
+    virtual QByteArray randomBytes(int count) = 0;
 
     // An inconsistency to show on the host's screen; play goes on.
     virtual void alert(const QByteArray &text) = 0;

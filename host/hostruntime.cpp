@@ -2,7 +2,9 @@
 
 #include "protocol/wirecodec.h"
 
+#include <QRandomGenerator>
 #include <cstdio>
+#include <utility>
 
 HostRuntime::HostRuntime(std::uint32_t seed, Timing timing, QObject *parent)
     : QObject(parent), m_timing(timing), m_server(*this, seed)
@@ -10,9 +12,11 @@ HostRuntime::HostRuntime(std::uint32_t seed, Timing timing, QObject *parent)
     m_sock1.setPortName("7772");
     for (TSock *listener : {&m_sock1, &m_sock1Ipv6}) {
         listener->OnAccept = [this](TSock *waiting) {
-            m_waitingOn = waiting;
-            m_server.Sock1Accept();
-            m_waitingOn = nullptr;
+            event([this, waiting] {
+                m_waitingOn = waiting;
+                m_server.Sock1Accept();
+                m_waitingOn = nullptr;
+            });
         };
     }
 
@@ -20,12 +24,20 @@ HostRuntime::HostRuntime(std::uint32_t seed, Timing timing, QObject *parent)
     m_socktimer.setInterval(m_timing.socktimer);
     connect(&m_socktimer, &QTimer::timeout, this, &HostRuntime::socktimerTimer);
     m_timer1.setInterval(m_timing.timer1);
-    connect(&m_timer1, &QTimer::timeout, this, [this] { m_server.timer1Timer(); });
+    connect(&m_timer1, &QTimer::timeout, this,
+            [this] { event([this] { m_server.timer1Timer(); }); });
     m_computertimer.setSingleShot(true);
-    connect(&m_computertimer, &QTimer::timeout, this, [this] { m_server.computertimerTimer(); });
+    connect(&m_computertimer, &QTimer::timeout, this,
+            [this] { event([this] { m_server.computertimerTimer(); }); });
     for (int n = 1; n <= kRecords; ++n) {
         m_logintimers[n].setSingleShot(true);
-        connect(&m_logintimers[n], &QTimer::timeout, this, [this, n] { m_server.loginTimer(n); });
+        connect(&m_logintimers[n], &QTimer::timeout, this,
+                [this, n] { event([this, n] { m_server.loginTimer(n); }); });
+    }
+    for (int seat = 1; seat <= cards::kSeats; ++seat) {
+        m_gracetimers[seat].setSingleShot(true);
+        connect(&m_gracetimers[seat], &QTimer::timeout, this,
+                [this, seat] { event([this, seat] { m_server.graceTimer(seat); }); });
     }
 }
 
@@ -80,6 +92,12 @@ bool HostRuntime::accept(int n)
     m_queue.drop(n);
     m_gone[n] = false;
     m_chat[n] = ChatAllowance{};
+    bind(n, sock);
+    return true;
+}
+
+void HostRuntime::bind(int n, TSock *sock)
+{
     m_socks[n] = sock;
     sock->OnRead = [this, n](TSock *s, int) { Sock1Read(n, s); };
     // After its OnDisconnect a TSock closes itself, which reports "Socket Closed".
@@ -88,11 +106,25 @@ bool HostRuntime::accept(int n)
         if (kind == siClose)
             tempsockInfo(n, s, msg);
     };
-    return true;
+}
+
+void HostRuntime::renumber(int from, int to)
+{
+    if (from < 1 || from > kRecords || to < 1 || to > kRecords || !m_socks[from])
+        return;
+    forget(to);
+    TSock *sock = std::exchange(m_socks[from], nullptr);
+    bind(to, sock);
+    std::swap(m_queue[from], m_queue[to]);
+    m_queue.drop(from);
+    m_chat[to] = std::exchange(m_chat[from], ChatAllowance{});
+    m_pending[to] = std::exchange(m_pending[from], QByteArray());
+    m_gone[to] = std::exchange(m_gone[from], false);
 }
 
 void HostRuntime::forget(int n)
 {
+    m_pending[n].clear();
     TSock *old = m_socks[n];
     m_socks[n] = nullptr;
     if (!old)
@@ -111,7 +143,7 @@ void HostRuntime::Sock1Read(int n, TSock *sock)
         return;
     if (!m_queue[n].append(sock->Receive())) {
         cutOff(n, " sent more than the host holds");
-        reportDepartures();
+        event([this] { reportDepartures(); });
         return;
     }
     if (!m_queue.isEmpty() && !m_socktimer.isActive())
@@ -127,7 +159,7 @@ void HostRuntime::tempsockInfo(int n, TSock *sock, const QByteArray &msg)
     sock->OnInfo = nullptr;
     sock->deleteLater();
     m_gone[n] = true;
-    reportDepartures();
+    event([this] { reportDepartures(); });
 }
 
 // The socket is closed at once and its queue dropped; the host hears of the
@@ -174,11 +206,13 @@ bool HostRuntime::withinChatAllowance(int n, const QByteArray &message)
 
 void HostRuntime::socktimerTimer()
 {
-    if (const std::optional<QueuedMessage> message = m_queue.take()) {
-        if (withinChatAllowance(message->connection, message->text))
-            m_server.dispatch(message->connection, message->text);
-    }
-    reportDepartures();
+    event([this] {
+        if (const std::optional<QueuedMessage> message = m_queue.take()) {
+            if (withinChatAllowance(message->connection, message->text))
+                m_server.dispatch(message->connection, message->text);
+        }
+        reportDepartures();
+    });
     if (m_queue.isEmpty())
         m_socktimer.stop();
 }
@@ -186,6 +220,18 @@ void HostRuntime::socktimerTimer()
 void HostRuntime::send(int n, const QByteArray &bytes)
 {
     if (n < 1 || n > kRecords || !m_socks[n])
+        return;
+    m_pending[n] += bytes;
+    if (m_eventDepth == 0)
+        flush(n);
+}
+
+void HostRuntime::flush(int n)
+{
+    if (m_pending[n].isEmpty())
+        return;
+    const QByteArray bytes = std::exchange(m_pending[n], QByteArray());
+    if (!m_socks[n])
         return;
     try {
         m_socks[n]->Send(bytes);
@@ -197,6 +243,12 @@ void HostRuntime::send(int n, const QByteArray &bytes)
         cutOff(n, " does not read what is sent to it");
 }
 
+void HostRuntime::flushAll()
+{
+    for (int n = 1; n <= kRecords; ++n)
+        flush(n);
+}
+
 qsizetype HostRuntime::unsent(int n) const
 {
     return n >= 1 && n <= kRecords && m_socks[n] ? m_socks[n]->pendingOutgoing() : 0;
@@ -206,6 +258,8 @@ void HostRuntime::close(int n)
 {
     if (n < 1 || n > kRecords)
         return;
+    // What the host said last (CMD_full) goes before the close.
+    flush(n);
     m_queue.drop(n);
     m_gone[n] = false;
     forget(n);
@@ -240,6 +294,30 @@ void HostRuntime::stopLoginTimer(int n)
 {
     if (n >= 1 && n <= kRecords)
         m_logintimers[n].stop();
+}
+
+void HostRuntime::startGraceTimer(int seat, int milliseconds)
+{
+    if (cards::isSeat(seat))
+        m_gracetimers[seat].start(int(qint64(milliseconds) * m_timing.gracePercent / 100));
+}
+
+void HostRuntime::stopGraceTimer(int seat)
+{
+    if (cards::isSeat(seat))
+        m_gracetimers[seat].stop();
+}
+
+QByteArray HostRuntime::randomBytes(int count)
+{
+    // The system's generator: the kernel's, unpredictable to anyone else.
+    QByteArray bytes;
+    while (bytes.size() < count) {
+        const quint32 word = QRandomGenerator::system()->generate();
+        bytes.append(reinterpret_cast<const char *>(&word), sizeof word);
+    }
+    bytes.truncate(count);
+    return bytes;
 }
 
 void HostRuntime::alert(const QByteArray &text)

@@ -25,6 +25,10 @@
 // its departure; a connection the host closes has its queue dropped. Chat
 // and action lines over the sender's allowance are dropped unrelayed.
 //
+// What the host sends while it handles one event is gathered per connection
+// and written at the end of the event in one piece, so that the answers to
+// one card or one bid reach a peer together.
+//
 // Use: make one, set the hooks, call listen(). The window program shows
 // onAlert texts as non-blocking message boxes and answers botSpeed from its
 // own table's setting; spades-server prints onNote lines.
@@ -40,6 +44,7 @@ public:
         int timer1 = 1000;         // ms per pause tick
         int computerPercent = 100; // share of the bot speed actually waited
         int loginPercent = 100;    // share of the login deadline actually waited
+        int gracePercent = 100;    // share of a kept seat's grace actually waited
         int chatBytesPerSecond = limits::kChatBytesPerSecond;
         int chatBurstBytes = limits::kChatBurstBytes;
     };
@@ -85,10 +90,34 @@ private:
     void stopComputerTimer() override;
     void startLoginTimer(int n, int milliseconds) override;
     void stopLoginTimer(int n) override;
+    void startGraceTimer(int seat, int milliseconds) override;
+    void stopGraceTimer(int seat) override;
+    void renumber(int from, int to) override;
+    QByteArray randomBytes(int count) override;
     void alert(const QByteArray &text) override;
     std::optional<int> botSpeed() const override;
     bool wantsNotes() const override { return bool(onNote); }
     void note(const QByteArray &line) override;
+
+    // Runs one event of the host; what it sent goes out when the outermost
+    // event ends.
+    template <typename Event> void event(Event &&body)
+    {
+        struct Depth
+        {
+            HostRuntime &runtime;
+            explicit Depth(HostRuntime &r) : runtime(r) { ++runtime.m_eventDepth; }
+            ~Depth()
+            {
+                if (--runtime.m_eventDepth == 0)
+                    runtime.flushAll();
+            }
+        } depth(*this);
+        body();
+    }
+    void flush(int n);
+    void flushAll();
+    void bind(int n, TSock *sock);
 
     void Sock1Read(int n, TSock *sock);
     void tempsockInfo(int n, TSock *sock, const QByteArray &msg);
@@ -114,6 +143,9 @@ private:
     QTimer m_timer1;
     QTimer m_computertimer;
     std::array<QTimer, kRecords + 1> m_logintimers;
+    std::array<QTimer, cards::kSeats + 1> m_gracetimers;
+    std::array<QByteArray, kRecords + 1> m_pending{};
+    int m_eventDepth = 0;
     std::array<ChatAllowance, kRecords + 1> m_chat{};
     QElapsedTimer m_clock;
     TServer m_server;

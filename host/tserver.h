@@ -28,16 +28,24 @@
 //   timer1Timer()             a tick of the pause timer
 //   computertimerTimer()      the computer-move delay has run out
 //   loginTimer(n)             connection n's login deadline has run out
+//   graceTimer(seat)          the seat kept for its player is kept no longer
 //
 // A message carrying a sender number is acted on only when that number is the
 // connection it arrived on; CMD_startgame, CMD_kickhim and CMD_botspeed only
 // from connection 1, the hosting player.
+//
+// A seat whose player's connection is lost during a game (not one the hosting
+// player removed) is played by the computer and kept for that player for
+// kSeatGraceMs: newcomers get other numbers meanwhile. Each seated player
+// holds a secret ticket (CMD_seatticket) with which a new connection takes
+// the seat back within that time (CMD_rejoin), as a newcomer would take it.
 class TServer
 {
 public:
     static constexpr int kSlow = 1000;
     static constexpr int kNormal = 500;
     static constexpr int kFast = 200;
+    static constexpr int kSeatGraceMs = 120000;
 
     // `seed` starts the deck's generator: Lcg::timeOfDaySeed of the clock in
     // production, a fixed value in tests.
@@ -49,6 +57,7 @@ public:
     void timer1Timer();
     void computertimerTimer();
     void loginTimer(int connection);
+    void graceTimer(int seat);
 
     using Deck = std::array<int, cards::kDeckSize + 1>;
     // The next deal uses this deck (positions 1..52) instead of a shuffle,
@@ -91,6 +100,8 @@ public:
     bool gameOn() const { return m_phase != HostPhase::NoGame; }
     // Connection n is accepted and has not logged in yet.
     bool awaitingLogin(int n) const { return n >= 1 && n < kRecords && m_awaitingLogin[n]; }
+    // The seat is kept for its player whose connection was lost.
+    bool seatKept(int seat) const { return cards::isSeat(seat) && m_kept[seat]; }
     // The computer move pending and its seat (0 when none).
     ComputerMove computerMove() const { return m_computerMove; }
     int computerSeat() const { return m_computerSeat; }
@@ -109,6 +120,7 @@ private:
     void handle(int from, const wire::toHost::PlayCard &m) { playcard(from, m); }
     void handle(int from, const wire::toHost::PlayASound &m) { playasound(from, m); }
     void handle(int from, const wire::toHost::Closed &m) { closed(from, m); }
+    void handle(int from, const wire::toHost::Rejoin &m) { rejoin(from, m); }
 
     // Sending.
     void sendTo(int n, const QByteArray &bytes);
@@ -124,7 +136,8 @@ private:
     void justwatch(int from, const wire::toHost::JustWatch &m);
     void kickhim(int from, const wire::toHost::KickHim &m);
     void disconnectsock(int n);
-    void departure(int n);
+    enum class Leaving { Lost, Removed };
+    void departure(int n, Leaving how);
     // A departed seat 1 of a window's table waits for that window; any other
     // departed seat is played by the computer until someone takes its number.
     bool seatWaitsForItsWindow(int seat) const
@@ -136,6 +149,17 @@ private:
     void action(int from, const wire::toHost::Action &m);
     void playasound(int from, const wire::toHost::PlayASound &m);
     void botspeed(int from, const wire::toHost::BotSpeed &m);
+
+    // Seats kept for their players (tserver_rejoin.cpp).
+    void giveTicket(int seat);
+    // Every seat the computer takes over from a lost connection is kept.
+    bool computerPlaysOn(int n) const;
+    void keepSeatIfLost(int n, Leaving how);
+    void keepSeat(int seat);
+    void releaseSeat(int seat);
+    void rejoin(int from, const wire::toHost::Rejoin &m);
+    bool ticketHolds(const wire::toHost::Rejoin &m) const;
+    void moveConnection(int from, int seat);
 
     // Game start, deal and bidding (tserver_deal.cpp).
     void startgame(int from, const wire::StartGame &m);
@@ -184,6 +208,11 @@ private:
     ComputerMove m_computerMove = ComputerMove::None;
     int m_computerSeat = 0;
     std::array<bool, kRecords + 1> m_awaitingLogin{};
+    // Each seat's ticket (empty when none stands) and whether the seat is
+    // kept for its holder; one rejoin per connection.
+    std::array<QByteArray, cards::kSeats + 1> m_tickets{};
+    std::array<bool, cards::kSeats + 1> m_kept{};
+    std::array<bool, kRecords + 1> m_rejoinTried{};
     Deck m_stacked{};
     bool m_hasStacked = false;
     PlayHistory m_history;

@@ -14,7 +14,7 @@ using namespace wire::toClient;
 int TServer::lowestFreeNumber() const
 {
     for (int n = 1; n <= m_connectioncount; ++n) {
-        if (!m_seats[n].connected)
+        if (!m_seats[n].connected && !seatKept(n))
             return n;
     }
     return 0;
@@ -46,6 +46,7 @@ int TServer::Sock1Accept()
     record.justwatching = false;
     note("connection " + wire::number(n) + " accepted");
     m_awaitingLogin[n] = true;
+    m_rejoinTried[n] = false;
     m_port.startLoginTimer(n, limits::kLoginDeadlineMs);
     m_port.send(n, SendLoginInfo{n}.encode());
     return n;
@@ -74,6 +75,8 @@ void TServer::receivedlogininfo(int from, const wire::toHost::LoginInfo &m)
         sendTo(1, HaveWrongVersion{name}.encode());
         sendTo(from, WrongVersion{}.encode());
     }
+    if (cards::isSeat(from))
+        giveTicket(from);
     if (gameOn())
         bringUpToDate(from);
 }
@@ -140,7 +143,7 @@ void TServer::disconnectsock(int n)
 {
     note("connection " + wire::number(n) + " removed");
     m_port.close(n);
-    departure(n);
+    departure(n, Leaving::Removed);
 }
 
 // A connection that stays silent holds a number, and a seat in a game, that
@@ -156,10 +159,10 @@ void TServer::loginTimer(int connection)
 void TServer::connectionClosed(int connection)
 {
     if (connection >= 1 && connection <= kMaxConnections)
-        departure(connection);
+        departure(connection, Leaving::Lost);
 }
 
-void TServer::departure(int n)
+void TServer::departure(int n, Leaving how)
 {
     SeatRecord &record = m_seats[n];
     if (!record.connected)
@@ -176,6 +179,8 @@ void TServer::departure(int n)
     record.connected = false;
     record.name.clear();
     record.justwatching = false;
+
+    keepSeatIfLost(n, how);
 
     if (gameOn() && cards::isSeat(n) && !seatWaitsForItsWindow(n))
         computerTakesOver(n);

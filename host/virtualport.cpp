@@ -61,6 +61,38 @@ void VirtualPort::stopLoginTimer(int n)
         m_loginDue[n] = -1;
 }
 
+void VirtualPort::startGraceTimer(int seat, int milliseconds)
+{
+    if (seat >= 1 && seat <= 4)
+        m_graceDue[seat] = m_now + milliseconds;
+}
+
+void VirtualPort::stopGraceTimer(int seat)
+{
+    if (seat >= 1 && seat <= 4)
+        m_graceDue[seat] = -1;
+}
+
+void VirtualPort::renumber(int from, int to)
+{
+    if (from < 1 || from > 10 || to < 1 || to > 10)
+        return;
+    open[to] = open[from];
+    open[from] = false;
+    renumbered << std::pair{from, to};
+}
+
+// Not secret, only different each time, so runs repeat.
+QByteArray VirtualPort::randomBytes(int count)
+{
+    QByteArray bytes;
+    for (int i = 0; i < count; ++i) {
+        m_random = m_random * 6364136223846793005ull + 1442695040888963407ull;
+        bytes += char(m_random >> 56);
+    }
+    return bytes;
+}
+
 std::int64_t VirtualPort::nextDue() const
 {
     std::int64_t next = -1;
@@ -71,6 +103,8 @@ std::int64_t VirtualPort::nextDue() const
     consider(m_computerDue);
     consider(m_timer1Due);
     for (std::int64_t due : m_loginDue)
+        consider(due);
+    for (std::int64_t due : m_graceDue)
         consider(due);
     return next;
 }
@@ -96,7 +130,15 @@ bool VirtualPort::step()
                 m_loginDue[n] = -1;
                 if (m_server)
                     m_server->loginTimer(n);
-                break;
+                return true;
+            }
+        }
+        for (int seat = 1; seat <= 4; ++seat) {
+            if (m_graceDue[seat] == next) {
+                m_graceDue[seat] = -1;
+                if (m_server)
+                    m_server->graceTimer(seat);
+                return true;
             }
         }
     }
@@ -125,6 +167,7 @@ void VirtualPort::clearRecords()
     log.clear();
     alerts.clear();
     closedByHost.clear();
+    renumbered.clear();
     for (auto &inbox : m_inbox)
         inbox.clear();
 }

@@ -6,6 +6,7 @@
 #include <QList>
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 class TServer;
@@ -35,6 +36,10 @@ public:
     void stopComputerTimer() override;
     void startLoginTimer(int n, int milliseconds) override;
     void stopLoginTimer(int n) override;
+    void startGraceTimer(int seat, int milliseconds) override;
+    void stopGraceTimer(int seat) override;
+    void renumber(int from, int to) override;
+    QByteArray randomBytes(int count) override;
     void alert(const QByteArray &text) override { alerts << text; }
     std::optional<int> botSpeed() const override { return hostBotSpeed; }
 
@@ -49,6 +54,10 @@ public:
     bool computerTimerRunning() const { return m_computerDue >= 0; }
     int computerDelay() const { return m_computerDelay; }
     bool loginTimerRunning(int n) const { return n >= 1 && n <= 10 && m_loginDue[n] >= 0; }
+    bool graceTimerRunning(int seat) const
+    {
+        return seat >= 1 && seat <= 4 && m_graceDue[seat] >= 0;
+    }
 
     // Messages sent to connection n since the last take, terminators removed.
     QList<QByteArray> take(int n);
@@ -62,10 +71,11 @@ public:
     std::optional<int> hostBotSpeed; // the hosting table's own bot speed
 
     // Records.
-    std::vector<Sent> log;       // every message, in sending order
-    QList<QByteArray> alerts;    // texts shown on the host's screen
-    QList<int> closedByHost;     // connections the host closed
-    std::array<bool, 11> open{}; // connections accepted and not closed by the host
+    std::vector<Sent> log;                 // every message, in sending order
+    QList<QByteArray> alerts;              // texts shown on the host's screen
+    QList<int> closedByHost;               // connections the host closed
+    QList<std::pair<int, int>> renumbered; // (from, to) of each renumbering
+    std::array<bool, 11> open{};           // connections accepted and not closed by the host
     std::uint64_t sentCount = 0;
 
 private:
@@ -82,4 +92,6 @@ private:
         due.fill(-1);
         return due;
     }();
+    std::array<std::int64_t, 5> m_graceDue{-1, -1, -1, -1, -1};
+    std::uint64_t m_random = 0x9E3779B97F4A7C15ull;
 };

@@ -3,6 +3,7 @@
 #include "protocol/cards.h"
 #include "protocol/fields.h"
 #include "protocol/message.h"
+#include "protocol/seatticket.h"
 
 #include <algorithm>
 #include <climits>
@@ -396,6 +397,21 @@ std::optional<PlayASound> PlayASound::decode(QByteArrayView payload)
     if (!k || lower != "wave" + number(*k))
         return std::nullopt;
     return PlayASound{*n, sound.toByteArray()};
+}
+
+QByteArray SeatTicket::encode() const
+{
+    return join(kName, {number(seat), ticket}, true);
+}
+
+std::optional<SeatTicket> SeatTicket::decode(QByteArrayView payload)
+{
+    Fields f(payload);
+    const std::optional<int> seat = within(f.nextInt(), 1, cards::kSeats);
+    const QByteArrayView ticket = f.lastField();
+    if (!seat || !isTicket(ticket))
+        return std::nullopt;
+    return SeatTicket{*seat, ticket.toByteArray()};
 }
 
 } // namespace wire::toClient

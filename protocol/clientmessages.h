@@ -312,5 +312,18 @@ struct PlayASound
     bool operator==(const PlayASound &) const = default;
 };
 
+// The seat's ticket (seatticket.h), sent to the seat's own connection only,
+// each time someone is seated; it stands until the next one.
+struct SeatTicket
+{
+    static constexpr char kName[] = "CMD_seatticket";
+    int seat = 0; // 1..4
+    QByteArray ticket;
+
+    QByteArray encode() const;
+    static std::optional<SeatTicket> decode(QByteArrayView payload);
+    bool operator==(const SeatTicket &) const = default;
+};
+
 } // namespace toClient
 } // namespace wire

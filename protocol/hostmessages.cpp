@@ -3,6 +3,7 @@
 #include "protocol/cards.h"
 #include "protocol/fields.h"
 #include "protocol/message.h"
+#include "protocol/seatticket.h"
 
 namespace wire {
 
@@ -194,6 +195,22 @@ std::optional<Closed> Closed::decode(QByteArrayView payload)
     if (!n)
         return std::nullopt;
     return Closed{*n};
+}
+
+QByteArray Rejoin::encode() const
+{
+    return join(kName, {number(n), number(seat), ticket}, true);
+}
+
+std::optional<Rejoin> Rejoin::decode(QByteArrayView payload)
+{
+    Fields f(payload);
+    const std::optional<int> n = connectionOf(f.nextInt());
+    const std::optional<int> seat = seatOf(f.nextInt());
+    const QByteArrayView ticket = f.lastField();
+    if (!n || !seat || !isTicket(ticket))
+        return std::nullopt;
+    return Rejoin{*n, *seat, ticket.toByteArray()};
 }
 
 } // namespace toHost

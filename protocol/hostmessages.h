@@ -164,5 +164,21 @@ struct Closed
     bool operator==(const Closed &) const = default;
 };
 
+// A player whose connection was lost asks for its seat back with the seat's
+// ticket, in answer to CMD_sendlogininfo and in place of CMD_logininfo. The
+// host answers with CMD_sendlogininfo again: the seat's number when the
+// ticket holds, the connection's own otherwise; the player logs in as that.
+struct Rejoin
+{
+    static constexpr char kName[] = "CMD_rejoin";
+    int n = 0;    // 1..9, the number this connection was given
+    int seat = 0; // 1..4
+    QByteArray ticket;
+
+    QByteArray encode() const;
+    static std::optional<Rejoin> decode(QByteArrayView payload);
+    bool operator==(const Rejoin &) const = default;
+};
+
 } // namespace toHost
 } // namespace wire

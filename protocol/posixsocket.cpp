@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <net/if.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <unistd.h>
 
 namespace posixsocket {
@@ -16,6 +17,20 @@ void setNonBlocking(int fd)
     const int flags = fcntl(fd, F_GETFL, 0);
     fcntl(fd, F_SETFL, flags | O_NONBLOCK);
     fcntl(fd, F_SETFD, FD_CLOEXEC);
+}
+
+void tuneConnection(int fd, const Keepalive &keepalive)
+{
+    const int on = 1;
+    const int deadline = keepalive.deadlineMs();
+    ::setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &keepalive.idleSeconds, sizeof(int));
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &keepalive.intervalSeconds, sizeof(int));
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &keepalive.probes, sizeof(int));
+    // Keepalive is silent while data waits unacknowledged; without this the
+    // kernel would retransmit to a vanished peer for a quarter of an hour.
+    ::setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &deadline, sizeof deadline);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
 }
 
 int newStreamSocket(int family)

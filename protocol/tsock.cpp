@@ -15,9 +15,21 @@ namespace {
 constexpr int kReceiveArea = 32768;
 constexpr int kBacklog = 5;
 
+posixsocket::Keepalive g_keepalive;
+
 } // namespace
 
 TSock::TSock(QObject *parent) : QObject(parent) {}
+
+void TSock::setKeepalive(const posixsocket::Keepalive &times)
+{
+    g_keepalive = times;
+}
+
+posixsocket::Keepalive TSock::keepalive()
+{
+    return g_keepalive;
+}
 
 TSock::~TSock()
 {
@@ -171,6 +183,7 @@ void TSock::adoptConnected(int fd, const QString &peer)
     m_fd = fd;
     m_connected = true;
     m_hostName = peer;
+    posixsocket::tuneConnection(fd, g_keepalive);
     watch();
 }
 
@@ -313,6 +326,7 @@ void TSock::onWritable()
             return;
         }
         m_connected = true;
+        posixsocket::tuneConnection(m_fd, g_keepalive);
         QPointer<TSock> self(this);
         info(siConnect, "Non-Blocking Socket Connected");
         if (self && OnConnect)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/posixsocket.h"
+
 #include <QByteArray>
 #include <QHostAddress>
 #include <QList>
@@ -106,6 +108,12 @@ public:
     // waiting connections this long, then tries again.
     static constexpr int kAcceptPauseMs = 100;
     bool acceptPaused() const;
+
+    // Every connection made or accepted from now on keeps alive and drops
+    // unanswered peers by these times (posixsocket::Keepalive); tests that
+    // cut links shorten them.
+    static void setKeepalive(const posixsocket::Keepalive &times);
+    static posixsocket::Keepalive keepalive();
 
 private:
     // Socket events arrive from the event loop, which cannot carry exceptions:

@@ -13,12 +13,12 @@
 // message type by its command name.
 namespace wire {
 
-// In the order the host's dispatcher lists them.
+// In the order the host's dispatcher lists them; the seat's way back last.
 using ToHost = std::variant<toHost::LoginInfo, toHost::KickHim, toHost::BotSpeed, toHost::Chat,
                             toHost::Action, toHost::StartGame, toHost::JustWatch, toHost::MyBid,
-                            toHost::PlayCard, toHost::PlayASound, toHost::Closed>;
+                            toHost::PlayCard, toHost::PlayASound, toHost::Closed, toHost::Rejoin>;
 
-// In the order the table's dispatcher lists them.
+// In the order the table's dispatcher lists them; the seat's ticket last.
 using ToClient =
     std::variant<toClient::SendLoginInfo, toClient::Chat, toClient::Action, toClient::NewPlayerInfo,
                  toClient::HaveWrongVersion, toClient::WrongVersion, toClient::ExistingPlayers,
@@ -27,7 +27,7 @@ using ToClient =
                  toClient::StartRound, toClient::GetBid, toClient::HeBid, toClient::FinalBid,
                  toClient::Error, toClient::HePlayed, toClient::UseCard, toClient::TookTrick,
                  toClient::PostScores, toClient::GameStats, toClient::LoadCards,
-                 toClient::PlayASound>;
+                 toClient::PlayASound, toClient::SeatTicket>;
 
 // One message as the receive queue hands it over (terminator removed): the
 // command name before the first "+", the payload after it. Nothing for a

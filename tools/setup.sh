@@ -12,7 +12,7 @@ packages="cmake ninja-build g++ pkgconf qt6-base-dev libgtest-dev libgmock-dev \
 libbenchmark-dev libjpeg62-turbo-dev libasound2-dev fonts-dejavu-core fonts-liberation2"
 case "$mode" in
 test*) packages="$packages liblz4-dev zlib1g-dev desktop-file-utils appstream \
-clang-14 libclang-rt-14-dev xvfb xauth xdotool" ;;
+clang-14 libclang-rt-14-dev xvfb xauth xdotool iproute2 python3" ;;
 sounds) packages="$packages espeak-ng sox" ;;
 esac
 

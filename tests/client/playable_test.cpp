@@ -136,7 +136,8 @@ TEST(PlayableCards, FromWhatTheTableWasShown)
 // A table in seat 2 or 3 plays whole games at a host; at every own turn the
 // cards it holds back are tried one by one and the host refuses each, and the
 // host's own rule on its own records allows exactly the rest. Half way, the
-// player leaves and comes back as a new table.
+// player's connection is lost and a new table takes the seat back with its
+// ticket.
 TEST(PlayableCards, AgreeWithTheHostAlsoAfterARejoin)
 {
     for (const int seat : {2, 3}) {
@@ -148,6 +149,7 @@ TEST(PlayableCards, AgreeWithTheHostAlsoAfterARejoin)
             host.deliver(n, wire::toHost::JustWatch{n, wire::toHost::JustWatch::kWatch}.encode());
         auto model = std::make_unique<TableModel>();
         bool won = false;
+        QByteArray ticket;
         const auto read = [&] {
             for (QList<QByteArray> in = host.take(seat); !in.isEmpty(); in = host.take(seat))
                 for (const QByteArray &m : in) {
@@ -157,6 +159,8 @@ TEST(PlayableCards, AgreeWithTheHostAlsoAfterARejoin)
                     if (std::holds_alternative<wire::toClient::PostScores>(*decoded))
                         host.deliver(seat, *model->closeScores());
                     won = won || std::holds_alternative<wire::toClient::Winner>(*decoded);
+                    if (const auto *given = std::get_if<wire::toClient::SeatTicket>(&*decoded))
+                        ticket = given->ticket;
                 }
         };
         int turns = 0, refused = 0, turnsAfterRejoin = 0;
@@ -166,7 +170,9 @@ TEST(PlayableCards, AgreeWithTheHostAlsoAfterARejoin)
                 rejoined = true;
                 host.server.connectionClosed(seat);
                 model = std::make_unique<TableModel>();
-                ASSERT_EQ(host.connect(), seat);
+                const int n = host.connect();
+                host.deliver(n, wire::toHost::Rejoin{n, seat, ticket}.encode());
+                ASSERT_EQ(host.port.renumbered.size(), 1);
                 host.login(seat, "Back");
                 continue;
             }

@@ -199,6 +199,20 @@ TEST(TableModel, KeepsTheTeamsTheRoundAndTheRules)
     }
 }
 
+TEST(TableModel, ACatchUpInALaterHandDropsTheMarksOfTheHandBefore)
+{
+    const char *blindInFour = "CMD_gamestats+2+1+1+300+y+y+4+9+0+0+0+0+1+0+4+0+n+y+2+0+3+0+n+y+"
+                              "3+0+0+0+y+y+4+0+6+0+n+y+";
+    const char *fourInFive = "CMD_gamestats+2+1+1+300+y+y+5+9+0+0+0+0+1+0+4+0+n+y+2+0+3+0+n+y+"
+                             "3+0+4+0+n+y+4+0+6+0+n+y+";
+    const TableModel same = modelAfter({blindInFour, blindInFour});
+    EXPECT_TRUE(same.seat(3).blind);
+    const TableModel later = modelAfter({blindInFour, fourInFive});
+    EXPECT_FALSE(later.seat(3).blind);
+    EXPECT_FALSE(later.seat(3).nil);
+    EXPECT_EQ(later.seat(3).bid, 4);
+}
+
 TEST(TableModel, HandFillsSortsAndClosesGaps)
 {
     TableModel m;

@@ -1,5 +1,6 @@
 #include "protocol/fields.h"
 #include "protocol/message.h"
+#include "protocol/seatticket.h"
 #include "protocol/wirecodec.h"
 
 #include <gtest/gtest.h>
@@ -78,6 +79,12 @@ TEST(WireCodec, MessagesToTheHostDecodeAsTheHostReadsThem)
             {"CMD_botspeed+1+10000+", BotSpeed{1, 10000}, "CMD_botspeed+1+10000+"},
             {"CMD_closed+2", Closed{2}, "CMD_closed+2+"},
             {"CMD_closed+4+x", Closed{4}, "CMD_closed+4+"},
+            {"CMD_rejoin+6+2+0123456789abcdef0123456789abcdef",
+             Rejoin{6, 2, "0123456789abcdef0123456789abcdef"},
+             "CMD_rejoin+6+2+0123456789abcdef0123456789abcdef+"},
+            {"CMD_rejoin+1+4+0123456789abcdef0123456789abcdef+x",
+             Rejoin{1, 4, "0123456789abcdef0123456789abcdef"},
+             "CMD_rejoin+1+4+0123456789abcdef0123456789abcdef+"},
         },
         decodeToHost);
     EXPECT_EQ(StartGame::of("Ann", "500", true, false, true),
@@ -147,6 +154,9 @@ TEST(WireCodec, MessagesToATableDecodeAsTheTableReadsThem)
             {"CMD_justwatching+2+1", JustWatching{2, 1}, "CMD_justwatching+2+1"},
             {"CMD_justwatching+2+x+", JustWatching{2, 2}, "CMD_justwatching+2+2"},
             {"CMD_playasound+2+WAVE13+", PlayASound{2, "WAVE13"}, "CMD_playasound+2+WAVE13+"},
+            {"CMD_seatticket+3+0123456789abcdef0123456789abcdef",
+             SeatTicket{3, "0123456789abcdef0123456789abcdef"},
+             "CMD_seatticket+3+0123456789abcdef0123456789abcdef+"},
         },
         decodeToClient);
 }
@@ -184,7 +194,13 @@ TEST(WireCodec, MessagesThatDoNotFitDecodeToNothing)
                               "CMD_botspeed+1+-5+",
                               "CMD_botspeed+1+10001+",
                               "CMD_closed+5+",
-                              "CMD_closed+0+"})
+                              "CMD_closed+0+",
+                              "CMD_rejoin+2+5+0123456789abcdef0123456789abcdef+",
+                              "CMD_rejoin+10+2+0123456789abcdef0123456789abcdef+",
+                              "CMD_rejoin+2+2+0123456789ABCDEF0123456789ABCDEF+",
+                              "CMD_rejoin+2+2+0123456789abcdef0123456789abcdeg+",
+                              "CMD_rejoin+2+2+0123456789abcdef0123456789abcdef0+",
+                              "CMD_rejoin+2+2++"})
         EXPECT_FALSE(decodeToHost(QByteArrayView(bytes))) << bytes;
 
     for (const char *bytes : {"CMD_mybid+1+1+",
@@ -218,7 +234,9 @@ TEST(WireCodec, MessagesThatDoNotFitDecodeToNothing)
                               "CMD_playasound+2+wave21+",
                               "CMD_playasound+5+wave1+",
                               "CMD_playasound+2+wave1",
-                              "CMD_playasound+2+bell+"})
+                              "CMD_playasound+2+bell+",
+                              "CMD_seatticket+5+0123456789abcdef0123456789abcdef",
+                              "CMD_seatticket+2+0123456789abcdef0123456789abcde"})
         EXPECT_FALSE(decodeToClient(QByteArrayView(bytes))) << bytes;
 }
 
@@ -248,12 +266,34 @@ TEST(WireCodec, CuttingRule)
 
 TEST(WireCodec, CommandNamesInDispatchOrder)
 {
-    EXPECT_EQ(hostCommandNames().size(), 11);
+    EXPECT_EQ(hostCommandNames().size(), 12);
     EXPECT_EQ(hostCommandNames().first(), "CMD_logininfo");
-    EXPECT_EQ(clientCommandNames().size(), 26);
-    EXPECT_EQ(clientCommandNames().last(), "CMD_playasound");
+    EXPECT_EQ(hostCommandNames().last(), "CMD_rejoin");
+    EXPECT_EQ(clientCommandNames().size(), 27);
+    EXPECT_EQ(clientCommandNames()[25], "CMD_playasound");
+    EXPECT_EQ(clientCommandNames().last(), "CMD_seatticket");
     for (const char *line : {"CMD_chat+1+hi", "CMD_action+2+", "CMD_chat++"})
         EXPECT_TRUE(isLineToRelay(line)) << line;
     for (const char *other : {"CMD_chat", "CMD_chatter+1", "CMD_mybid+1+3", "", "+CMD_chat+"})
         EXPECT_FALSE(isLineToRelay(other)) << other;
+}
+
+TEST(SeatTicket, FormAndComparison)
+{
+    const QByteArray ticket = ticketOf(QByteArray::fromHex("00ff10a0b1c2d3e4f5061728394a5b6c"));
+    EXPECT_EQ(ticket, "00ff10a0b1c2d3e4f5061728394a5b6c");
+    EXPECT_TRUE(isTicket(ticket));
+    EXPECT_TRUE(sameTicket(ticket, QByteArray(ticket)));
+    // Every digit counts, the last as much as the first.
+    for (const qsizetype at : {qsizetype(0), qsizetype(15), kTicketLength - 1}) {
+        QByteArray other = ticket;
+        other[at] = other[at] == '0' ? '1' : '0';
+        EXPECT_FALSE(sameTicket(ticket, other)) << at;
+    }
+    EXPECT_FALSE(sameTicket(ticket, ticket.left(31)));
+    EXPECT_FALSE(sameTicket("", ""));
+    for (const char *bad :
+         {"", "00ff", "00FF10A0B1C2D3E4F5061728394A5B6C", "00ff10a0b1c2d3e4f5061728394a5b6c0",
+          "00ff10a0b1c2d3e4f5061728394a5b6g"})
+        EXPECT_FALSE(isTicket(bad)) << bad;
 }
