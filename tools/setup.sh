@@ -12,9 +12,9 @@ mode="${1:-play}"
 packages="cmake ninja-build g++ pkgconf qt6-base-dev libgtest-dev libgmock-dev \
 libbenchmark-dev libjpeg62-turbo-dev libasound2-dev fonts-dejavu-core fonts-liberation2"
 case "$mode" in
+package) packages="$packages dpkg-dev debhelper lintian systemd git perl" ;;
 test*) packages="$packages liblz4-dev zlib1g-dev desktop-file-utils appstream \
 clang-14 libclang-rt-14-dev xvfb xauth xdotool" ;;
-package) packages="$packages dpkg-dev debhelper lintian systemd git perl" ;;
 sounds) packages="$packages espeak-ng sox" ;;
 esac
 
