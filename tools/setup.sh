@@ -3,6 +3,7 @@
 #   tools/setup.sh play            build and start a solo game
 #   tools/setup.sh test            build and run every test
 #   tools/setup.sh test-sanitize   the same tests built with AddressSanitizer and UBSan
+#   tools/setup.sh package         build the Debian packages into build-deb/ and check them
 #   tools/setup.sh sounds          regenerate the embedded sounds (resources/sounds)
 set -eu
 cd "$(dirname "$0")/.."
@@ -11,6 +12,7 @@ mode="${1:-play}"
 packages="cmake ninja-build g++ pkgconf qt6-base-dev libgtest-dev libgmock-dev \
 libbenchmark-dev libjpeg62-turbo-dev libasound2-dev fonts-dejavu-core fonts-liberation2"
 case "$mode" in
+package) packages="$packages dpkg-dev debhelper lintian systemd git perl" ;;
 test*) packages="$packages liblz4-dev zlib1g-dev desktop-file-utils appstream \
 clang-14 libclang-rt-14-dev xvfb xauth xdotool iproute2 python3" ;;
 sounds) packages="$packages espeak-ng sox" ;;
@@ -22,12 +24,18 @@ for p in $packages; do
         missing="$missing $p"
     fi
 done
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
 if [ -n "$missing" ]; then
-    sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
     echo "Installing:$missing"
     $sudo apt-get update
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing
+fi
+
+# The rest of what the packages' build needs is read from debian/control.
+if [ "$mode" = package ] && ! dpkg-checkbuilddeps -Pnocheck 2>/dev/null; then
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get build-dep -y --no-install-recommends \
+        -Pnocheck ./
 fi
 
 jobs="$(nproc)"
@@ -50,11 +58,14 @@ test-sanitize)
         LSAN_OPTIONS=suppressions="$(pwd)/../tests/lsan.supp" \
         UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j "$jobs"
     ;;
+package)
+    exec tools/package-check.sh
+    ;;
 sounds)
     exec resources/sounds/make_sounds.sh
     ;;
 *)
-    echo "usage: $0 play|test|test-sanitize|sounds" >&2
+    echo "usage: $0 play|test|test-sanitize|package|sounds" >&2
     exit 2
     ;;
 esac

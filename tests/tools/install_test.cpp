@@ -77,6 +77,9 @@ TEST_F(Install, EveryFileIsInPlace)
         "share/icons/hicolor/128x128/apps/" + id + ".png",
         "share/icons/hicolor/256x256/apps/" + id + ".png",
         "share/icons/hicolor/scalable/apps/" + id + ".svg",
+        "lib/systemd/system/spades-server.service",
+        "lib/systemd/system/spades-server@.service",
+        "etc/default/spades-server",
     };
     for (const QString &file : files) {
         const QFileInfo info(installed(file));
