@@ -8,6 +8,8 @@ RelayPair::RelayPair(QTcpSocket *a, QTcpSocket *b, const RelayLimits &limits, QO
     for (QTcpSocket *socket : {m_a, m_b}) {
         socket->setParent(this);
         socket->setReadBufferSize(m_limits.readAhead);
+        // Card traffic is small messages: each goes on at once.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     }
     for (QTimer *timer : {&m_slowA, &m_slowB}) {
         timer->setSingleShot(true);
@@ -39,6 +41,8 @@ void RelayPair::pump(QTcpSocket *from, QTcpSocket *to)
         if (chunk.isEmpty())
             break;
         to->write(chunk);
+        // Straight on to the kernel, not on the next turn of the event loop.
+        to->flush();
     }
     watchSlowReader(to, to == m_a ? m_slowA : m_slowB);
 }

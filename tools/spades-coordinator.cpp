@@ -17,12 +17,15 @@ void usage(std::FILE *to)
     std::fprintf(to,
                  "usage: spades-coordinator [--port N] [--listen ADDRESS] [--redis HOST[:PORT]]\n"
                  "          [--id NAME] [--tls-cert FILE --tls-key FILE] [--per-address N]\n"
+        "          [--joins-per-minute N] [--hosts-per-minute N]\n"
                  "          [--relay-port N [--relay-address HOST:PORT]]\n"
                  "Serves tables and joiners on port N (default 7773; 0 picks a free one).\n"
                  "--redis shares tables, codes, tickets and relays with other coordinators;\n"
                  "without it they are kept in this process.\n"
                  "--tls-cert and --tls-key (PEM) make the port speak wss://.\n"
                  "--per-address caps the connections one address may hold (default 16).\n"
+        "--joins-per-minute and --hosts-per-minute cap the codes one address may try\n"
+        "and the tables it may list in a minute (defaults 30 and 10).\n"
                  "--relay-port runs a relay in this process, announced as --relay-address\n"
                  "(default: this machine's loopback address and the relay's port).\n");
 }
@@ -56,7 +59,8 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const auto values =
         service::options(app.arguments(), {"port", "listen", "redis", "id", "tls-cert", "tls-key",
-                                           "per-address", "relay-port", "relay-address"});
+                                           "per-address", "joins-per-minute", "hosts-per-minute",
+                                           "relay-port", "relay-address"});
     const auto port = values ? service::portOption(*values, "port", 7773) : std::nullopt;
     const auto relayPort = values ? service::portOption(*values, "relay-port", 0) : std::nullopt;
     if (!values || !port || !relayPort) {
@@ -73,7 +77,10 @@ int main(int argc, char **argv)
     CoordinatorServerLimits serverLimits;
     serverLimits.perAddress = values->value("per-address", "16").toInt();
     const QByteArray id = service::idOption(*values);
-    CoordinatorServer server(id, *store, {}, serverLimits);
+    CoordinatorLimits limits;
+    limits.joinsPerMinute = values->value("joins-per-minute", "30").toInt();
+    limits.hostsPerMinute = values->value("hosts-per-minute", "10").toInt();
+    CoordinatorServer server(id, *store, limits, serverLimits);
     if (!server.listen(address, *port, tls)) {
         std::fprintf(stderr, "spades-coordinator: %s\n", qPrintable(server.errorString()));
         return 1;
