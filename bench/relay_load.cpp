@@ -134,8 +134,8 @@ int main(int argc, char **argv)
 
     std::printf("relay: %d pairs, resident %lld KB before, %lld KB after: %.1f KB per pair\n",
                 pairs, before, after, double(after - before) / pairs);
-    std::printf("round trip, direct:  p50 %.1f us, p99 %.1f us\n",
-                bench::percentile(direct, 50), bench::percentile(direct, 99));
+    std::printf("round trip, direct:  p50 %.1f us, p99 %.1f us\n", bench::percentile(direct, 50),
+                bench::percentile(direct, 99));
     std::printf("round trip, relayed: p50 %.1f us, p99 %.1f us (%zu trips)\n",
                 bench::percentile(relayed, 50), bench::percentile(relayed, 99), relayed.size());
     // A round trip crosses the relay twice, once each way.

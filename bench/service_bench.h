@@ -79,10 +79,11 @@ inline std::unique_ptr<Service> redisOn(quint16 port)
     const QString program = QStandardPaths::findExecutable("redis-server");
     if (program.isEmpty())
         return nullptr;
-    auto redis = std::make_unique<Service>(
-        program, QStringList{"--port", QString::number(port), "--bind", "127.0.0.1", "--save", "",
-                             "--appendonly", "no", "--loglevel", "warning"},
-        0);
+    auto redis = std::make_unique<Service>(program,
+                                           QStringList{"--port", QString::number(port), "--bind",
+                                                       "127.0.0.1", "--save", "", "--appendonly",
+                                                       "no", "--loglevel", "warning"},
+                                           0);
     QThread::msleep(300);
     redis->port = port;
     return redis;

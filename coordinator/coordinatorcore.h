@@ -23,8 +23,8 @@ struct CoordinatorLimits
     int linesPerSecond = 5;
     int lineBurst = 20;
     // Tries one address (an IPv6 /64) may make in a minute: joins by code,
-    // and tables it lists. Forty bits of code against a few dozen tries a
-    // minute leave guessing hopeless.
+    // and tables it lists. At 30 a minute, hitting one of a thousand listed
+    // tables by guessing forty-bit codes takes some 70 years on average.
     int joinsPerMinute = 30;
     int hostsPerMinute = 10;
 };

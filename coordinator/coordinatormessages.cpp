@@ -29,21 +29,6 @@ std::optional<QList<QByteArrayView>> wordsOf(QByteArrayView line, int most)
     return words;
 }
 
-std::optional<quint16> portOf(QByteArrayView word)
-{
-    if (word.isEmpty() || word.size() > 5)
-        return std::nullopt;
-    int number = 0;
-    for (const char c : word) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        number = number * 10 + (c - '0');
-    }
-    if (number < 1 || number > 65535)
-        return std::nullopt;
-    return quint16(number);
-}
-
 // A code as the coordinator sends and takes it: canonical already.
 std::optional<QByteArray> canonicalCode(QByteArrayView word)
 {
@@ -137,7 +122,7 @@ std::optional<ToCoordinator> decodeToCoordinator(QByteArrayView text)
     const qsizetype count = words->size();
     if (name == Host::kName && count >= 4) {
         Host host;
-        const std::optional<quint16> port = portOf(words->at(1));
+        const std::optional<quint16> port = Endpoint::parsePort(words->at(1));
         if (!port || !isSecret(words->at(2)))
             return std::nullopt;
         host.port = *port;

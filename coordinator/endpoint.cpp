@@ -37,17 +37,25 @@ std::optional<Endpoint> Endpoint::parse(QByteArrayView text)
                 return std::nullopt;
         }
     }
-    if (port.isEmpty() || port.size() > 5)
+    const std::optional<quint16> number = parsePort(port);
+    if (!number)
+        return std::nullopt;
+    return Endpoint{host.toByteArray(), *number};
+}
+
+std::optional<quint16> Endpoint::parsePort(QByteArrayView text)
+{
+    if (text.isEmpty() || text.size() > 5)
         return std::nullopt;
     int number = 0;
-    for (const char c : port) {
+    for (const char c : text) {
         if (c < '0' || c > '9')
             return std::nullopt;
         number = number * 10 + (c - '0');
     }
     if (number < 1 || number > 65535)
         return std::nullopt;
-    return Endpoint{host.toByteArray(), quint16(number)};
+    return quint16(number);
 }
 
 Endpoint Endpoint::of(const QHostAddress &address, quint16 port)

@@ -14,6 +14,8 @@ struct Endpoint
     quint16 port = 0;
 
     static std::optional<Endpoint> parse(QByteArrayView text);
+    // A port as decimal digits, 1..65535.
+    static std::optional<quint16> parsePort(QByteArrayView text);
     static Endpoint of(const QHostAddress &address, quint16 port);
     QByteArray text() const;
     // The address, when the host is a literal.

@@ -17,15 +17,15 @@ void usage(std::FILE *to)
     std::fprintf(to,
                  "usage: spades-coordinator [--port N] [--listen ADDRESS] [--redis HOST[:PORT]]\n"
                  "          [--id NAME] [--tls-cert FILE --tls-key FILE] [--per-address N]\n"
-        "          [--joins-per-minute N] [--hosts-per-minute N]\n"
+                 "          [--joins-per-minute N] [--hosts-per-minute N]\n"
                  "          [--relay-port N [--relay-address HOST:PORT]]\n"
                  "Serves tables and joiners on port N (default 7773; 0 picks a free one).\n"
                  "--redis shares tables, codes, tickets and relays with other coordinators;\n"
                  "without it they are kept in this process.\n"
                  "--tls-cert and --tls-key (PEM) make the port speak wss://.\n"
                  "--per-address caps the connections one address may hold (default 16).\n"
-        "--joins-per-minute and --hosts-per-minute cap the codes one address may try\n"
-        "and the tables it may list in a minute (defaults 30 and 10).\n"
+                 "--joins-per-minute and --hosts-per-minute cap the codes one address may try\n"
+                 "and the tables it may list in a minute (defaults 30 and 10).\n"
                  "--relay-port runs a relay in this process, announced as --relay-address\n"
                  "(default: this machine's loopback address and the relay's port).\n");
 }
@@ -57,10 +57,9 @@ std::optional<QSslConfiguration> tlsOption(const QHash<QString, QString> &values
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const auto values =
-        service::options(app.arguments(), {"port", "listen", "redis", "id", "tls-cert", "tls-key",
-                                           "per-address", "joins-per-minute", "hosts-per-minute",
-                                           "relay-port", "relay-address"});
+    const auto values = service::options(
+        app.arguments(), {"port", "listen", "redis", "id", "tls-cert", "tls-key", "per-address",
+                          "joins-per-minute", "hosts-per-minute", "relay-port", "relay-address"});
     const auto port = values ? service::portOption(*values, "port", 7773) : std::nullopt;
     const auto relayPort = values ? service::portOption(*values, "relay-port", 0) : std::nullopt;
     if (!values || !port || !relayPort) {
