@@ -77,12 +77,12 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const int pairs = argc > 1 ? std::atoi(argv[1]) : 500;
     const int trips = argc > 2 ? std::atoi(argv[2]) : 20000;
-    const quint16 redisPort = bench::freePort();
-    auto redis = bench::redisOn(redisPort);
-    if (!redis) {
-        std::printf("redis-server is not installed: nothing measured\n");
+    testsupport::RedisProcess redis;
+    if (!redis.port) {
+        std::printf("%s: nothing measured\n", qPrintable(redis.why));
         return 0;
     }
+    const quint16 redisPort = redis.port;
     bench::Service relayProcess(SPADES_RELAY, {"--port", "0", "--listen", "127.0.0.1", "--redis",
                                                "127.0.0.1:" + QString::number(redisPort), "--id",
                                                "bench", "--per-address", "100000"});

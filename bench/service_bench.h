@@ -1,12 +1,15 @@
 #pragma once
 
 // What the coordinator and relay benchmarks share: their programs as
-// processes, a Redis of their own, memory read from /proc, percentiles.
+// processes, memory read from /proc, percentiles. A Redis of their own and
+// waiting on the event loop come from the tests' helpers.
+#include "tests/common/redis_process.h"
+#include "tests/common/test_support.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTcpServer>
 #include <QThread>
 #include <algorithm>
 #include <cstdio>
@@ -14,13 +17,6 @@
 #include <vector>
 
 namespace bench {
-
-inline quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
 
 inline qint64 residentKb(qint64 pid)
 {
@@ -71,22 +67,5 @@ struct Service
         return at < 0 ? 0 : quint16(out.mid(at + prefix.size()).split('\n').value(0).toUInt());
     }
 };
-
-// A redis-server on `port`, keeping nothing on disk; nothing when Redis is
-// not installed.
-inline std::unique_ptr<Service> redisOn(quint16 port)
-{
-    const QString program = QStandardPaths::findExecutable("redis-server");
-    if (program.isEmpty())
-        return nullptr;
-    auto redis = std::make_unique<Service>(program,
-                                           QStringList{"--port", QString::number(port), "--bind",
-                                                       "127.0.0.1", "--save", "", "--appendonly",
-                                                       "no", "--loglevel", "warning"},
-                                           0);
-    QThread::msleep(300);
-    redis->port = port;
-    return redis;
-}
 
 } // namespace bench
