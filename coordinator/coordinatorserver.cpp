@@ -48,6 +48,9 @@ QString CoordinatorServer::errorString() const
 void CoordinatorServer::accept()
 {
     while (QWebSocket *socket = m_server->nextPendingConnection()) {
+        // Owned here, so none outlives the server, not even one whose
+        // deletion is still pending.
+        socket->setParent(this);
         const QByteArray block = reach::blockOf(socket->peerAddress());
         if (m_perBlock.value(block) >= m_serverLimits.perAddress ||
             m_sockets.size() >= m_serverLimits.connections) {
