@@ -10,11 +10,12 @@ cd "$(dirname "$0")/.."
 mode="${1:-play}"
 
 packages="cmake ninja-build g++ pkgconf qt6-base-dev libgtest-dev libgmock-dev \
-libbenchmark-dev libjpeg62-turbo-dev libasound2-dev fonts-dejavu-core fonts-liberation2"
+libbenchmark-dev libjpeg62-turbo-dev libasound2-dev fonts-dejavu-core fonts-liberation2 \
+qt6-websockets-dev libhiredis-dev"
 case "$mode" in
 package) packages="$packages dpkg-dev debhelper lintian systemd git perl" ;;
 test*) packages="$packages liblz4-dev zlib1g-dev desktop-file-utils appstream \
-clang-14 libclang-rt-14-dev xvfb xauth xdotool iproute2 python3" ;;
+clang-14 libclang-rt-14-dev xvfb xauth xdotool iproute2 python3 redis-server" ;;
 sounds) packages="$packages espeak-ng sox" ;;
 esac
 
@@ -30,6 +31,14 @@ if [ -n "$missing" ]; then
     echo "Installing:$missing"
     $sudo apt-get update
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing
+    case " $missing " in
+    *" redis-server "*)
+        # The tests start redis-servers of their own on free ports; the
+        # system's, which installing starts where services run, stays off.
+        $sudo systemctl disable --now redis-server >/dev/null 2>&1 ||
+            $sudo service redis-server stop >/dev/null 2>&1 || true
+        ;;
+    esac
 fi
 
 # The rest of what the packages' build needs is read from debian/control.

@@ -61,7 +61,8 @@ const char *const kId = "net.spadestable.Spades";
 TEST_F(Install, EveryFileIsInPlace)
 {
     const QString id = QString::fromLatin1(kId);
-    const QStringList programs = {"bin/spades", "bin/spades-server", "bin/spades-lobby"};
+    const QStringList programs = {"bin/spades", "bin/spades-server", "bin/spades-lobby",
+                                  "bin/spades-coordinator", "bin/spades-relay"};
     for (const QString &file : programs) {
         const QFileInfo info(installed(file));
         EXPECT_TRUE(info.isFile() && info.isExecutable()) << file.toStdString();
@@ -84,6 +85,21 @@ TEST_F(Install, EveryFileIsInPlace)
     for (const QString &file : files) {
         const QFileInfo info(installed(file));
         EXPECT_TRUE(info.isFile() && info.size() > 0) << file.toStdString();
+    }
+}
+
+TEST_F(Install, ServiceUnitsStartTheInstalledPrograms)
+{
+    // The units are made for the prefix the build is configured with; the
+    // programs they name are the ones installed beside them.
+    for (const char *program : {"spades-coordinator", "spades-relay"}) {
+        QFile unit(installed(QStringLiteral("lib/systemd/system/%1.service").arg(program)));
+        ASSERT_TRUE(unit.open(QIODevice::ReadOnly)) << program;
+        const QByteArray text = unit.readAll();
+        const qsizetype start = text.indexOf("ExecStart=");
+        ASSERT_GE(start, 0) << program;
+        const QByteArray command = text.mid(start + 10).split(' ').value(0);
+        EXPECT_TRUE(command.endsWith(QByteArray("/bin/") + program)) << command.constData();
     }
 }
 

@@ -1,0 +1,123 @@
+#include "coordinator/endpoint.h"
+
+namespace {
+
+bool isNameCharacter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.';
+}
+
+} // namespace
+
+std::optional<Endpoint> Endpoint::parse(QByteArrayView text)
+{
+    if (text.isEmpty() || text.size() > 262)
+        return std::nullopt;
+    QByteArrayView host;
+    QByteArrayView port;
+    if (text.front() == '[') {
+        const qsizetype close = text.indexOf(']');
+        if (close < 0 || close + 1 >= text.size() || text[close + 1] != ':')
+            return std::nullopt;
+        host = text.sliced(1, close - 1);
+        port = text.sliced(close + 2);
+        if (QHostAddress(QString::fromLatin1(host)).protocol() != QAbstractSocket::IPv6Protocol)
+            return std::nullopt;
+    } else {
+        const qsizetype colon = text.lastIndexOf(':');
+        if (colon <= 0)
+            return std::nullopt;
+        host = text.first(colon);
+        port = text.sliced(colon + 1);
+        if (host.size() > 253)
+            return std::nullopt;
+        for (const char c : host) {
+            if (!isNameCharacter(c))
+                return std::nullopt;
+        }
+    }
+    const std::optional<quint16> number = parsePort(port);
+    if (!number)
+        return std::nullopt;
+    return Endpoint{host.toByteArray(), *number};
+}
+
+std::optional<quint16> Endpoint::parsePort(QByteArrayView text)
+{
+    if (text.isEmpty() || text.size() > 5)
+        return std::nullopt;
+    int number = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        number = number * 10 + (c - '0');
+    }
+    if (number < 1 || number > 65535)
+        return std::nullopt;
+    return quint16(number);
+}
+
+Endpoint Endpoint::of(const QHostAddress &address, quint16 port)
+{
+    QHostAddress plain = address;
+    bool mapped = false;
+    const quint32 v4 = address.toIPv4Address(&mapped);
+    if (mapped)
+        plain = QHostAddress(v4);
+    plain.setScopeId(QString());
+    return Endpoint{plain.toString().toLatin1(), port};
+}
+
+QByteArray Endpoint::text() const
+{
+    if (host.contains(':'))
+        return '[' + host + "]:" + QByteArray::number(port);
+    return host + ':' + QByteArray::number(port);
+}
+
+std::optional<QHostAddress> Endpoint::address() const
+{
+    QHostAddress address;
+    if (!address.setAddress(QString::fromLatin1(host)))
+        return std::nullopt;
+    return address;
+}
+
+namespace reach {
+
+bool isGlobal(const QHostAddress &address)
+{
+    if (address.isNull() || address.isLoopback() || address.isMulticast() ||
+        address.isLinkLocal() || address.isUniqueLocalUnicast() || address.isSiteLocal() ||
+        address.isBroadcast())
+        return false;
+    bool isV4 = false;
+    const quint32 v4 = address.toIPv4Address(&isV4);
+    if (isV4) {
+        const auto in = [v4](quint32 net, int bits) {
+            return (v4 >> (32 - bits)) == (net >> (32 - bits));
+        };
+        return !(in(0x00000000, 8) || in(0x0A000000, 8) || in(0x64400000, 10) ||
+                 in(0xAC100000, 12) || in(0xC0A80000, 16) || in(0xC0000200, 24) ||
+                 in(0xC6120000, 15) || in(0xC6336400, 24) || in(0xCB007100, 24) ||
+                 in(0xF0000000, 4));
+    }
+    // Global unicast is 2000::/3, less the documentation prefix.
+    const Q_IPV6ADDR v6 = address.toIPv6Address();
+    if ((v6[0] & 0xE0) != 0x20)
+        return false;
+    return !(v6[0] == 0x20 && v6[1] == 0x01 && v6[2] == 0x0D && v6[3] == 0xB8);
+}
+
+QByteArray blockOf(const QHostAddress &address)
+{
+    bool isV4 = false;
+    const quint32 v4 = address.toIPv4Address(&isV4);
+    if (isV4)
+        return QHostAddress(v4).toString().toLatin1();
+    const Q_IPV6ADDR v6 = address.toIPv6Address();
+    return QByteArray(reinterpret_cast<const char *>(v6.c), 8).toHex() + "/64";
+}
+
+} // namespace reach
