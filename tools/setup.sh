@@ -9,10 +9,11 @@ cd "$(dirname "$0")/.."
 mode="${1:-play}"
 
 packages="cmake ninja-build g++ pkgconf qt6-base-dev libgtest-dev libgmock-dev \
-libbenchmark-dev libjpeg62-turbo-dev libasound2-dev fonts-dejavu-core fonts-liberation2"
+libbenchmark-dev libjpeg62-turbo-dev libasound2-dev fonts-dejavu-core fonts-liberation2 \
+libminiupnpc-dev libnatpmp-dev"
 case "$mode" in
 test*) packages="$packages liblz4-dev zlib1g-dev desktop-file-utils appstream \
-clang-14 libclang-rt-14-dev xvfb xauth xdotool" ;;
+clang-14 libclang-rt-14-dev xvfb xauth xdotool miniupnpd-nftables nftables iproute2" ;;
 sounds) packages="$packages espeak-ng sox" ;;
 esac
 
@@ -27,7 +28,22 @@ if [ -n "$missing" ]; then
     [ "$(id -u)" -ne 0 ] && sudo="sudo"
     echo "Installing:$missing"
     $sudo apt-get update
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing
+    # The router daemon is for the tests, which start their own: its package must
+    # neither ask questions nor leave a service of its own running on this machine.
+    own_policy=""
+    if [ ! -e /usr/sbin/policy-rc.d ]; then
+        printf '#!/bin/sh\nexit 101\n' | $sudo tee /usr/sbin/policy-rc.d >/dev/null
+        $sudo chmod +x /usr/sbin/policy-rc.d
+        own_policy=1
+    fi
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing || {
+        [ -n "$own_policy" ] && $sudo rm -f /usr/sbin/policy-rc.d
+        exit 1
+    }
+    [ -n "$own_policy" ] && $sudo rm -f /usr/sbin/policy-rc.d
+    if command -v systemctl >/dev/null 2>&1; then
+        $sudo systemctl disable --now miniupnpd >/dev/null 2>&1 || true
+    fi
 fi
 
 jobs="$(nproc)"
