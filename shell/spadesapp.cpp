@@ -8,6 +8,7 @@
 #include "client/tchatwiring.h"
 #include "host/shuffle.h"
 #include "platform/settingsfile.h"
+#include "protocol/addresstext.h"
 #include "protocol/tsock.h"
 #include "shell/singleinstance.h"
 #include "shell/tabout.h"
@@ -114,11 +115,27 @@ void SpadesApp::start()
     m_started = true;
     m_table->show();
     try {
-        m_table->processparams(m_arguments);
+        m_table->processparams(joinAddressWithoutPort());
     } catch (const ESockException &error) {
         // Hosting stops here, as it would for any socket failure at start.
         showMessage(QString::fromLatin1(error.what()));
     }
+}
+
+// "spades NAME ADDRESS:PORT join" joins a host that listens on another port
+// than ours, as a router may forward one. The port text is handed to the
+// socket as written, which refuses one that is not a port number.
+QStringList SpadesApp::joinAddressWithoutPort()
+{
+    QStringList arguments = m_arguments;
+    if (arguments.size() < 3 || arguments.at(2) == QLatin1String("true"))
+        return arguments;
+    const addresstext::AddressParts parts = addresstext::splitPort(arguments.at(1));
+    if (parts.port) {
+        arguments[1] = parts.host;
+        sock()->setPortName(*parts.port);
+    }
+    return arguments;
 }
 
 void SpadesApp::startHost()

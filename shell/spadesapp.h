@@ -68,6 +68,7 @@ private:
     void createWindows();
     void bindTable();
     void startHost();
+    QStringList joinAddressWithoutPort();
     void showWindow(const QString &item);
     void showMessage(const QString &text);
     void showAlert(const QByteArray &text);
