@@ -9,9 +9,9 @@ enum class AddressKind {
     NotAnAddress, // empty, garbage, or not a unicast IPv4/IPv6 address
     Unspecified,  // 0.0.0.0 / ::
     Loopback,
-    LinkLocal,    // 169.254/16, fe80::/10
-    Private,      // 10/8, 172.16/12, 192.168/16, fc00::/7
-    Shared,       // 100.64/10, carrier-grade NAT
+    LinkLocal, // 169.254/16, fe80::/10
+    Private,   // 10/8, 172.16/12, 192.168/16, fc00::/7
+    Shared,    // 100.64/10, carrier-grade NAT
     Multicast,
     Public,
 };

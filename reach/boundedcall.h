@@ -12,7 +12,7 @@
 struct CallLimits
 {
     int deadlineMs = 4000;
-    qsizetype maxReplyBytes = 4096;      // what the child may hand back
+    qsizetype maxReplyBytes = 4096;     // what the child may hand back
     qint64 extraMemoryBytes = 64 << 20; // what the child may allocate beyond what it started with
 };
 

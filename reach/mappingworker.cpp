@@ -82,9 +82,8 @@ void MappingWorker::release()
         return;
     const RouterAnswer held = m_held;
     const MappingRequest request = m_request;
-    runBounded(
-        [held, request] { return QByteArray(releaseMapping(held, request) ? "1" : "0"); },
-        m_limits);
+    runBounded([held, request] { return QByteArray(releaseMapping(held, request) ? "1" : "0"); },
+               m_limits);
     m_held = RouterAnswer();
     m_plan.clear();
 }

@@ -14,8 +14,7 @@ PortMapper::PortMapper(Options options, QObject *parent)
     m_worker = new MappingWorker(m_options.request, m_options.limits);
     m_worker->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
-    connect(m_worker, &MappingWorker::answered, this, &PortMapper::answered,
-            Qt::QueuedConnection);
+    connect(m_worker, &MappingWorker::answered, this, &PortMapper::answered, Qt::QueuedConnection);
     m_thread.setObjectName(QStringLiteral("port mapping"));
     m_thread.start();
 }
@@ -24,8 +23,7 @@ PortMapper::~PortMapper()
 {
     // Waits for the exchange under way, then for the removal: both have deadlines.
     if (m_started)
-        QMetaObject::invokeMethod(m_worker, &MappingWorker::release,
-                                  Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(m_worker, &MappingWorker::release, Qt::BlockingQueuedConnection);
     m_thread.quit();
     m_thread.wait();
 }

@@ -32,7 +32,8 @@ void addOwnWays(ReachStatus &status, int port, const LocalAddresses &local, bool
         status.addresses.append({local.globalIpv6, port});
     }
     if (!local.lan.isEmpty() && classifyAddress(local.lan) != AddressKind::NotAnAddress) {
-        status.text += tr(" At home, friends can join at %1.").arg(hostAndPort(local.lan, port, 7772));
+        status.text +=
+            tr(" At home, friends can join at %1.").arg(hostAndPort(local.lan, port, 7772));
         status.addresses.append({local.lan, port});
     }
 }
@@ -68,21 +69,20 @@ ReachStatus describeReach(const RouterAnswer &answer, int port, const LocalAddre
     if (answer.mapped && validPort && isReachableFromInternet(outside)) {
         const QString host = answer.outsideAddress.trimmed();
         status.way = ReachStatus::Way::Router;
-        status.text = answer.outsidePort == port
-                          ? tr("Friends can join at %1 (the router opened port %2).")
-                                .arg(host)
-                                .arg(port)
-                          : tr("Friends can join at %1 (port %2 was taken on the router, so it "
-                               "opened port %3).")
-                                .arg(hostAndPort(host, answer.outsidePort, port))
-                                .arg(port)
-                                .arg(answer.outsidePort);
+        status.text =
+            answer.outsidePort == port
+                ? tr("Friends can join at %1 (the router opened port %2).").arg(host).arg(port)
+                : tr("Friends can join at %1 (port %2 was taken on the router, so it "
+                     "opened port %3).")
+                      .arg(hostAndPort(host, answer.outsidePort, port))
+                      .arg(port)
+                      .arg(answer.outsidePort);
         status.addresses.append({host, answer.outsidePort});
         addOwnWays(status, port, local, false);
         return status;
     }
-    if (isBehindAnotherNat(outside) || (answer.noOutsideAddress && answer.method !=
-                                                                       RouterAnswer::Method::None)) {
+    if (isBehindAnotherNat(outside) ||
+        (answer.noOutsideAddress && answer.method != RouterAnswer::Method::None)) {
         status.way = ReachStatus::Way::BehindNat;
         status.text = isBehindAnotherNat(outside)
                           ? tr("The router's own outside address %1 is not public: it sits "
@@ -95,7 +95,8 @@ ReachStatus describeReach(const RouterAnswer &answer, int port, const LocalAddre
     } else {
         status.way = ReachStatus::Way::NotOpened;
         QString why = answer.failure.trimmed();
-        if (answer.mapped) // a mapping whose outside address is no address opens nothing we can name
+        if (answer
+                .mapped) // a mapping whose outside address is no address opens nothing we can name
             why = tr("it gave no usable outside address");
         if (why.isEmpty())
             why = tr("no reason given");

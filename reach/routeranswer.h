@@ -11,10 +11,10 @@ struct RouterAnswer
 
     Method method = Method::None; // which protocol made the mapping, or answered last
     bool mapped = false;
-    QString outsideAddress; // the router's outside address as it reported it (may be empty)
-    int outsidePort = 0;    // the port friends use on the outside address
-    int leaseSeconds = 0;   // 0: the router gave a lease without end
-    QString lanAddress;     // this machine's address as the router sees it
+    QString outsideAddress;        // the router's outside address as it reported it (may be empty)
+    int outsidePort = 0;           // the port friends use on the outside address
+    int leaseSeconds = 0;          // 0: the router gave a lease without end
+    QString lanAddress;            // this machine's address as the router sees it
     bool noOutsideAddress = false; // the router answered but has no outside address to give
     QString failure;               // why no mapping, in plain words
     // Where the mapping lives, so that renewing and removing it needs no new search.

@@ -53,9 +53,8 @@ struct UpnpRouter
         int error = 0;
         // One search for routers only: searching every device type one after the
         // other makes a home without a router wait several times as long.
-        UPNPDev *devices =
-            upnpDiscoverDevice("urn:schemas-upnp-org:device:InternetGatewayDevice:1", discoverMs,
-                               nullptr, nullptr, 0, 0, 2, &error);
+        UPNPDev *devices = upnpDiscoverDevice("urn:schemas-upnp-org:device:InternetGatewayDevice:1",
+                                              discoverMs, nullptr, nullptr, 0, 0, 2, &error);
         if (!devices)
             return;
         found = UPNP_GetValidIGD(devices, &urls, &data, lan, sizeof lan);
@@ -136,8 +135,8 @@ RouterAnswer askUpnp(const MappingRequest &request)
     answer.controlUrl = QString::fromLatin1(router.urls.controlURL ? router.urls.controlURL : "");
     answer.serviceType = fromBuffer(router.data.first.servicetype, MINIUPNPC_URL_MAXSIZE);
     char outside[64] = {};
-    if (UPNP_GetExternalIPAddress(router.urls.controlURL, router.data.first.servicetype,
-                                  outside) == 0)
+    if (UPNP_GetExternalIPAddress(router.urls.controlURL, router.data.first.servicetype, outside) ==
+        0)
         answer.outsideAddress = fromBuffer(outside, sizeof outside).trimmed();
     answer.noOutsideAddress = answer.outsideAddress.isEmpty();
     mapWithUpnp(answer, request);

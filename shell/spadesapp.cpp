@@ -10,6 +10,9 @@
 #include "platform/settingsfile.h"
 #include "protocol/addresstext.h"
 #include "protocol/tsock.h"
+#include "reach/invitation.h"
+#include "reach/localaddresses.h"
+#include "reach/portmapper.h"
 #include "shell/singleinstance.h"
 #include "shell/tabout.h"
 #include "shell/tdownload.h"
@@ -143,6 +146,32 @@ void SpadesApp::startHost()
     m_host->listen(m_options.port);
     // Port 0 asks for any free port; the own table follows the host there.
     m_table->setHostPort(m_host->port());
+    askRouter();
+}
+
+// A solo table has no arguments and is for this machine alone; the lobby and
+// the command line turn mapping off with "--no-port-mapping" after the three
+// game arguments, the Options menu for every table hosted from now on.
+void SpadesApp::askRouter()
+{
+    if (m_arguments.isEmpty() || m_mapper || !m_options.portMapping)
+        return;
+    const bool wanted = !m_arguments.mid(3).contains(QStringLiteral("--no-port-mapping")) &&
+                        SettingsFile().load(currentSettings()).portMapping;
+    const int port = m_host->port();
+    if (!wanted) {
+        const ReachStatus off = offStatus(port, findLocalAddresses());
+        m_table->showReach(off.text, invitationText(off));
+        return;
+    }
+    PortMapper::Options options;
+    options.request.internalPort = port;
+    options.request.wantedPort = port;
+    m_mapper = std::make_unique<PortMapper>(options);
+    connect(m_mapper.get(), &PortMapper::statusChanged, this, [this](const ReachStatus &status) {
+        m_table->showReach(status.text, invitationText(status));
+    });
+    m_mapper->start();
 }
 
 std::array<QString, 5> SpadesApp::seatNames() const

@@ -13,7 +13,7 @@ libbenchmark-dev libjpeg62-turbo-dev libasound2-dev fonts-dejavu-core fonts-libe
 libminiupnpc-dev libnatpmp-dev"
 case "$mode" in
 test*) packages="$packages liblz4-dev zlib1g-dev desktop-file-utils appstream \
-clang-14 libclang-rt-14-dev xvfb xauth xdotool miniupnpd-nftables nftables iproute2" ;;
+clang-14 libclang-rt-14-dev xvfb xauth xdotool miniupnpd-nftables nftables iproute2 python3" ;;
 sounds) packages="$packages espeak-ng sox" ;;
 esac
 

@@ -13,8 +13,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <fcntl.h>
+#include <memory>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -157,8 +157,9 @@ int main(int argc, char **argv)
             options.request.internalPort = host.port();
             options.request.wantedPort = host.port();
             mapper = std::make_unique<PortMapper>(options);
-            QObject::connect(mapper.get(), &PortMapper::statusChanged,
-                             [](const ReachStatus &reach) { say("reach: " + reach.text.toUtf8()); });
+            QObject::connect(
+                mapper.get(), &PortMapper::statusChanged,
+                [](const ReachStatus &reach) { say("reach: " + reach.text.toUtf8()); });
             mapper->start();
         } else {
             say("reach: " + offStatus(host.port(), findLocalAddresses()).text.toUtf8());

@@ -33,7 +33,8 @@ struct RawClient
     {
     }
     // Takes a connected socket made elsewhere (another network namespace).
-    RawClient(int connected, QByteArray playerName, bool) : fd(connected), name(std::move(playerName))
+    RawClient(int connected, QByteArray playerName, bool)
+        : fd(connected), name(std::move(playerName))
     {
         script.closes = false;
     }

@@ -79,39 +79,59 @@ TEST(ReachStatus, OnlyWaysShownToExistAreNamedAndInvited)
         const char *text;
         QList<ReachAddress> addresses;
     } cases[] = {
-        {mapped("198.51.100.7", 7772), lanOnly, ReachStatus::Way::Router,
+        {mapped("198.51.100.7", 7772),
+         lanOnly,
+         ReachStatus::Way::Router,
          "Friends can join at 198.51.100.7 (the router opened port 7772). At home, friends can "
          "join at 192.168.1.20.",
          {{"198.51.100.7", 7772}, {"192.168.1.20", 7772}}},
-        {mapped("198.51.100.7", 7800), withIpv6, ReachStatus::Way::Router,
+        {mapped("198.51.100.7", 7800),
+         withIpv6,
+         ReachStatus::Way::Router,
          "Friends can join at 198.51.100.7:7800 (port 7772 was taken on the router, so it opened "
          "port 7800). At home, friends can join at 192.168.1.20.",
          {{"198.51.100.7", 7800}, {"2001:db8::20", 7772}, {"192.168.1.20", 7772}}},
-        {mapped("100.64.9.9", 7772), lanOnly, ReachStatus::Way::BehindNat,
+        {mapped("100.64.9.9", 7772),
+         lanOnly,
+         ReachStatus::Way::BehindNat,
          "The router's own outside address 100.64.9.9 is not public: it sits behind another NAT, "
          "and friends outside cannot reach this table this way. At home, friends can join at "
          "192.168.1.20.",
          {{"192.168.1.20", 7772}}},
-        {mapped("192.168.0.2", 7772), lanOnly, ReachStatus::Way::BehindNat, nullptr,
+        {mapped("192.168.0.2", 7772),
+         lanOnly,
+         ReachStatus::Way::BehindNat,
+         nullptr,
          {{"192.168.1.20", 7772}}},
-        {hidden, lanOnly, ReachStatus::Way::BehindNat,
+        {hidden,
+         lanOnly,
+         ReachStatus::Way::BehindNat,
          "The router has no public outside address: it sits behind another NAT, and friends "
          "outside cannot reach this table this way. At home, friends can join at 192.168.1.20.",
          {{"192.168.1.20", 7772}}},
-        {refused, withIpv6, ReachStatus::Way::Ipv6,
+        {refused,
+         withIpv6,
+         ReachStatus::Way::Ipv6,
          "The router did not open the port (UPnP: the router refused the mapping (error 501)). "
          "Friends can join at this machine's IPv6 address 2001:db8::20 if its firewall lets TCP "
          "7772 in. At home, friends can join at 192.168.1.20.",
          {{"2001:db8::20", 7772}, {"192.168.1.20", 7772}}},
-        {nobody, lanOnly, ReachStatus::Way::NotOpened,
+        {nobody,
+         lanOnly,
+         ReachStatus::Way::NotOpened,
          "The router did not open the port (no router answered the UPnP search). At home, "
          "friends can join at 192.168.1.5.",
          {{"192.168.1.5", 7772}}},
-        {garbage, lanOnly, ReachStatus::Way::NotOpened,
+        {garbage,
+         lanOnly,
+         ReachStatus::Way::NotOpened,
          "The router did not open the port (it gave no usable outside address). At home, friends "
          "can join at 192.168.1.20.",
          {{"192.168.1.20", 7772}}},
-        {mapped("198.51.100.7", 0), LocalAddresses{}, ReachStatus::Way::NotOpened, nullptr,
+        {mapped("198.51.100.7", 0),
+         LocalAddresses{},
+         ReachStatus::Way::NotOpened,
+         nullptr,
          {{"192.168.1.20", 7772}}},
     };
     for (const auto &c : cases) {

@@ -4,6 +4,7 @@
 #include "tests/host/raw_client.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
@@ -18,10 +19,10 @@ constexpr int kStatusMs = 5000;
 
 #define SPADES_NEEDS_LAB(lab)                                                                      \
     do {                                                                                           \
-        const std::string why_ = reachtest::labUnavailable();                                     \
+        const std::string why_ = reachtest::labUnavailable();                                      \
         if (!why_.empty())                                                                         \
             GTEST_SKIP() << why_;                                                                  \
-        ASSERT_TRUE((lab).isUp()) << (lab).log().toStdString();                                   \
+        ASSERT_TRUE((lab).isUp()) << (lab).log().toStdString();                                    \
     } while (false)
 
 // The table's first status after asking, within the time a player would wait.
@@ -38,7 +39,8 @@ void playATrickFrom(RouterLab &lab, const char *ns, const char *address, int por
     Clients clients;
     clients.push_back(std::make_unique<RawClient>(fd, "Ann", true));
     RawClient &player = *clients[0];
-    ASSERT_TRUE(hosttest::serve(clients, [&] { return !player.all("CMD_newplayerinfo").isEmpty(); }));
+    ASSERT_TRUE(
+        hosttest::serve(clients, [&] { return !player.all("CMD_newplayerinfo").isEmpty(); }));
     player.send(QByteArray("CMD_startgame+Ann+500+y+y+n+") + kEnd);
     EXPECT_TRUE(hosttest::serve(clients, [&] { return !player.all("CMD_tooktrick").isEmpty(); }));
 }
@@ -107,8 +109,8 @@ TEST(RouterLab, ASecondTableAtHomeGetsAnotherOutsidePortAndIsJoinedThere)
     const QByteArray status = reachOf(second);
     const QByteArray prefix = "reach: Friends can join at 11.22.33.1:";
     ASSERT_TRUE(status.startsWith(prefix)) << status.data();
-    const int port = status.mid(prefix.size(), status.indexOf(' ', prefix.size()) - prefix.size())
-                         .toInt();
+    const int port =
+        status.mid(prefix.size(), status.indexOf(' ', prefix.size()) - prefix.size()).toInt();
     EXPECT_NE(port, 7772);
     EXPECT_GT(port, 0);
     playATrickFrom(lab, "outside", "11.22.33.1", port);
@@ -117,6 +119,51 @@ TEST(RouterLab, ASecondTableAtHomeGetsAnotherOutsidePortAndIsJoinedThere)
     const QByteArray left = lab.forwards();
     EXPECT_TRUE(left.contains("192.168.77.10:7772")) << left.data();
     EXPECT_FALSE(left.contains("192.168.78.10")) << left.data();
+}
+
+} // namespace
+
+namespace {
+
+qint64 peakKilobytes(const LabProcess &table)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(table.process.processId()));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+// A gateway answering discovery and control with replies that never end, are
+// huge, crawl, are garbage, or name no address: the table goes on, its memory
+// stays where it was, and it says the router did not open the port.
+TEST(RouterLab, AHostileRouterOpensNothingAndHoldsNothingUp)
+{
+    for (const char *mode : {"endless", "oversized", "slow", "malformed", "notanaddress"}) {
+        SCOPED_TRACE(mode);
+        RouterLab lab(RouterLab::Upstream::Internet);
+        SPADES_NEEDS_LAB(lab);
+        LabProcess &router = lab.run(
+            "router", QStringLiteral("/usr/bin/python3"),
+            {SPADES_SOURCE_DIR "/tests/reach/hostile_router.py", mode, "192.168.77.1", "30"});
+        ASSERT_TRUE(router.waitForText("ready", 5000))
+            << router.out.data() << router.process.errorString().toStdString()
+            << router.process.state();
+        LabProcess &table = lab.host("home");
+        ASSERT_TRUE(table.waitForText("reach: Asking", 5000));
+        playATrickFrom(lab, "home2", "192.168.77.10", 7772);
+        const QByteArray status = reachOf(table);
+        EXPECT_TRUE(status.startsWith("reach: The router did not open the port ("))
+            << status.data();
+        EXPECT_FALSE(status.contains("<")) << status.data();
+        const qint64 peak = peakKilobytes(table);
+        EXPECT_GT(peak, 0);
+        EXPECT_LT(peak, 100 * 1024);
+        EXPECT_TRUE(table.terminate());
+    }
 }
 
 } // namespace

@@ -8,11 +8,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <arpa/inet.h>
 #include <atomic>
 #include <fcntl.h>
 #include <memory>
 #include <netinet/in.h>
-#include <arpa/inet.h>
 #include <sched.h>
 #include <string>
 #include <sys/socket.h>
@@ -41,9 +41,11 @@ inline std::string labUnavailable()
             return std::string(tool) + " is missing (tools/setup.sh test installs it)";
     }
     QProcess probe;
-    probe.start(QStringLiteral("ip"), {"netns", "add", "spades-probe-" + QString::number(::getpid())});
+    probe.start(QStringLiteral("ip"),
+                {"netns", "add", "spades-probe-" + QString::number(::getpid())});
     if (!probe.waitForFinished(10000) || probe.exitCode() != 0)
-        return "network namespaces cannot be made here: " + probe.readAllStandardError().toStdString();
+        return "network namespaces cannot be made here: " +
+               probe.readAllStandardError().toStdString();
     QProcess::execute(QStringLiteral("ip"),
                       {"netns", "del", "spades-probe-" + QString::number(::getpid())});
     return {};
