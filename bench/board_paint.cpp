@@ -17,7 +17,7 @@ class Silent : public TableRequests
 public:
     void send(const QByteArray &) override {}
     void connectTo(const QString &) override {}
-    void startHost() override {}
+    void startHost(HostReach) override {}
     void openLobbyLink() override {}
     void messageBox(const QString &) override {}
     bool confirm(const QString &) override { return true; }

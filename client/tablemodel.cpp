@@ -14,8 +14,11 @@ template <typename... F> struct Overloaded : F...
 };
 template <typename... F> Overloaded(F...) -> Overloaded<F...>;
 
-// The names the seats show until a player takes them: the computer players'.
+// The seats' own names: seat 1's is the word for the hosting player's own
+// seat, the others' those of the computers that play them.
 const char *const kDefaultNames[TableModel::kSeats] = {"You", "Klot", "Klick", "Kling"};
+// The computer that plays seat 1, as the other tables see it.
+const QLatin1String kSeatOneComputer("Klack");
 const QLatin1String kWaiting("<Waiting>");
 
 } // namespace
@@ -29,6 +32,16 @@ TableModel::TableModel()
 QString TableModel::defaultName(int seat)
 {
     return cards::isSeat(seat) ? QString::fromLatin1(kDefaultNames[seat - 1]) : QString();
+}
+
+QString TableModel::computerName(int seat)
+{
+    return seat == 1 ? QString(kSeatOneComputer) : defaultName(seat);
+}
+
+QString TableModel::nameWhileEmpty(int seat) const
+{
+    return seat == m_myseat ? defaultName(seat) : computerName(seat);
 }
 
 void TableModel::apply(const wire::ToClient &message)
@@ -154,7 +167,7 @@ void TableModel::apply(const wire::ToClient &message)
                        resyncTrick(m.seats);
                        for (int seat = 1; seat <= kSeats; ++seat)
                            if (m_seats[seat].name == kWaiting)
-                               m_seats[seat].name = defaultName(seat);
+                               m_seats[seat].name = nameWhileEmpty(seat);
                    },
                    [](const auto &) {},
                },
@@ -171,7 +184,7 @@ void TableModel::seatJoined(int seat, const QByteArray &name)
     // From the own login on, a seat whose player leaves shows its computer name.
     if (seat == m_myseat)
         for (int s = 1; s <= kSeats; ++s)
-            m_seats[s].fallback = defaultName(s);
+            m_seats[s].fallback = nameWhileEmpty(s);
     if (Seat *s = seatAt(seat))
         s->name = nameFrom(name);
 }
@@ -181,7 +194,7 @@ bool TableModel::othersSeated() const
     for (int seat = 1; seat <= kSeats; ++seat) {
         const QString &name = m_seats[size_t(seat)].name;
         if (seat != m_myseat && name != kWaiting && name != m_seats[size_t(seat)].fallback &&
-            name != defaultName(seat))
+            name != computerName(seat))
             return true;
     }
     return false;
@@ -266,7 +279,7 @@ void TableModel::newGame()
         s.tricks = s.bid = s.played = 0;
         s.hasbid = false;
         if (s.name == kWaiting)
-            s.name = defaultName(int(&s - &m_seats[0]));
+            s.name = nameWhileEmpty(int(&s - &m_seats[0]));
     }
     m_teams.fill({});
     clearHand();

@@ -28,7 +28,7 @@ public:
     {
         QString name = QStringLiteral("<Waiting>"); // what the seat's name label shows
         // What the label falls back to when its player leaves: the seat number
-        // until we know our own seat, then the seat's computer name.
+        // until we know our own seat, then nameWhileEmpty.
         QString fallback;
         int bid = 0; // 0 both before bidding and for Nil
         bool hasbid = false;
@@ -46,8 +46,13 @@ public:
 
     TableModel();
 
-    // The computer player's name of seat 1 to 4, shown while nobody plays it.
+    // The default name of seat 1 to 4: "You" for seat 1, the hosting
+    // player's own, and the computer players' names for the others.
     static QString defaultName(int seat);
+    // The name of the computer player of seat 1 to 4. Seat 1 is the hosting
+    // player's own at a table inside a window, but a table without one lets
+    // the computer play it when its player leaves.
+    static QString computerName(int seat);
     // A player's name as the table shows it: its first kLongestName bytes.
     // A host may send names of 64 KiB, which no seat label can show and
     // every repaint would lay out whole.
@@ -165,6 +170,9 @@ private:
     void cardPlayed(const wire::toClient::HePlayed &m);
     void resyncTrick(const QList<wire::SeatStats> &seats);
     Seat *seatAt(int seat);
+    // What a seat shows while nobody plays it: the own seat its default name,
+    // every other seat its computer's.
+    QString nameWhileEmpty(int seat) const;
 
     QMap<int, QString> m_spies; // watcher lines "n: name" by connection number
     int m_myseat = 0;

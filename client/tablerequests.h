@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host/hostreach.h"
+
 #include <QByteArray>
 #include <QPoint>
 #include <QString>
@@ -21,7 +23,7 @@ public:
     // table shows.
     virtual void connectTo(const QString &host) = 0;
     // Starts this process's game host, before the table connects to it.
-    virtual void startHost() = 0;
+    virtual void startHost(HostReach reach) = 0;
     // Opens the lobby link (127.0.0.1:9001) in the multi-player modes; may
     // throw ESockException, which nothing depends on.
     virtual void openLobbyLink() = 0;

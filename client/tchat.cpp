@@ -55,7 +55,7 @@ public:
         m_table.m_sock->setHostName(host);
         m_table.m_sock->Open();
     }
-    void startHost() override {}
+    void startHost(HostReach) override {}
     void openLobbyLink() override { m_table.m_sock11->Open(); }
     void messageBox(const QString &text) override
     {
@@ -249,7 +249,8 @@ void Tchat::processparams(const QStringList &args)
         emit downloadWanted();
         m_playername = QStringLiteral("You");
         m_hostaddress = QStringLiteral("127.0.0.1");
-        hostpress();
+        // Nobody else is asked to a solo game, so nobody else may come in.
+        hostpress(HostReach::ThisComputer);
         return;
     }
     addlinetochat(QStringLiteral("0+Loading Multi-player Game.. Please Wait."));
@@ -277,9 +278,9 @@ void Tchat::openConnection(const QString &host)
     }
 }
 
-void Tchat::hostpress()
+void Tchat::hostpress(HostReach reach)
 {
-    m_requests->startHost();
+    m_requests->startHost(reach);
     m_logintext = m_playername.toLatin1();
     m_model.setHost();
     m_computersMenu->menuAction()->setVisible(true);

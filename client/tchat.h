@@ -63,7 +63,7 @@ public:
 
     // Start-up modes, called when the window is first shown.
     void processparams(const QStringList &args);
-    void hostpress();
+    void hostpress(HostReach reach = HostReach::Everyone);
     void joinpress();
     // The controls only the table's runner uses: Start, File > "Start Game"
     // and removal of watchers.

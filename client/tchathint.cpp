@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QLineEdit>
 #include <QPainter>
+#include <utility>
 
 namespace {
 
@@ -82,7 +83,12 @@ void Tchat::Hint1Click()
 
 void Tchat::clearHint()
 {
-    delete m_hintMark.data();
+    // Off its card at once; the table holds it until it is deleted.
+    if (QWidget *mark = std::exchange(m_hintMark, nullptr)) {
+        mark->hide();
+        mark->setParent(this);
+        mark->deleteLater();
+    }
 }
 
 // The mark stays while the card is awaited from this seat; the menu item is

@@ -43,7 +43,7 @@ struct Table : TableRequests
 
     void send(const QByteArray &message) override { sent.append({message, window.myseat()}); }
     void connectTo(const QString &) override {}
-    void startHost() override {}
+    void startHost(HostReach) override {}
     void openLobbyLink() override {}
     void messageBox(const QString &) override {}
     bool confirm(const QString &) override { return true; }

@@ -8,7 +8,13 @@ HostRuntime::HostRuntime(std::uint32_t seed, Timing timing, QObject *parent)
     : QObject(parent), m_timing(timing), m_server(*this, seed)
 {
     m_sock1.setPortName("7772");
-    m_sock1.OnAccept = [this](TSock *) { m_server.Sock1Accept(); };
+    for (TSock *listener : {&m_sock1, &m_sock1Ipv6}) {
+        listener->OnAccept = [this](TSock *waiting) {
+            m_waitingOn = waiting;
+            m_server.Sock1Accept();
+            m_waitingOn = nullptr;
+        };
+    }
 
     m_clock.start();
     m_socktimer.setInterval(m_timing.socktimer);
@@ -25,23 +31,36 @@ HostRuntime::HostRuntime(std::uint32_t seed, Timing timing, QObject *parent)
 
 HostRuntime::~HostRuntime()
 {
-    // The sockets close as they are destroyed; nothing may reach the host then.
-    for (TSock *&sock : m_socks) {
+    // The sockets close as their listeners destroy them, after the host has
+    // gone: nothing may reach it from them any more.
+    for (TSock *sock : m_socks) {
         if (sock) {
             sock->OnRead = nullptr;
             sock->OnDisconnect = nullptr;
             sock->OnInfo = nullptr;
-            delete sock;
-            sock = nullptr;
         }
     }
     m_sock1.OnAccept = nullptr;
+    m_sock1Ipv6.OnAccept = nullptr;
 }
 
-void HostRuntime::listen(int port)
+void HostRuntime::listen(int port, HostReach reach)
 {
+    const bool thisComputer = reach == HostReach::ThisComputer;
+    m_sock1.setListenAddress(thisComputer ? QHostAddress(QHostAddress::LocalHost) : QHostAddress());
     m_sock1.setPortName(QString::number(port));
     m_sock1.setListen(true);
+    if (!thisComputer)
+        return;
+    // One socket cannot listen on both loopback addresses; the IPv6 one takes
+    // the port the IPv4 one got.
+    m_sock1Ipv6.setListenAddress(QHostAddress(QHostAddress::LocalHostIPv6));
+    m_sock1Ipv6.setPortName(QString::number(m_sock1.localPort()));
+    try {
+        m_sock1Ipv6.setListen(true);
+    } catch (const ESockException &) {
+        // A computer without IPv6 is reached on 127.0.0.1 alone.
+    }
 }
 
 int HostRuntime::port() const
@@ -51,10 +70,11 @@ int HostRuntime::port() const
 
 bool HostRuntime::accept(int n)
 {
-    if (n < 1 || n > kRecords || !m_sock1.Listen())
+    TSock *listener = m_waitingOn ? m_waitingOn : &m_sock1;
+    if (n < 1 || n > kRecords || !listener->Listen())
         return false;
     TSock *sock = nullptr;
-    if (!m_sock1.Accept(sock) || !sock)
+    if (!listener->Accept(sock) || !sock)
         return false;
     forget(n);
     m_queue.drop(n);

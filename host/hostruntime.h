@@ -2,6 +2,7 @@
 
 #include "host/chatallowance.h"
 #include "host/hostport.h"
+#include "host/hostreach.h"
 #include "host/tserver.h"
 #include "protocol/receivequeue.h"
 #include "protocol/tsock.h"
@@ -50,9 +51,10 @@ public:
     }
     ~HostRuntime() override;
 
-    // Starts listening on all local addresses (0 picks a free port). Throws
-    // ESockException when the port cannot be bound.
-    void listen(int port = 7772);
+    // Starts listening (0 picks a free port) on every local address, or for
+    // this computer only on its loopback addresses. Throws ESockException when
+    // the port cannot be bound.
+    void listen(int port = 7772, HostReach reach = HostReach::Everyone);
     // The port being listened on, 0 when not listening.
     int port() const;
 
@@ -103,7 +105,9 @@ private:
 
     Timing m_timing;
     TSock m_sock1;
-    std::array<TSock *, kRecords + 1> m_socks{};
+    TSock m_sock1Ipv6;                           // a second listener for this computer's ::1
+    TSock *m_waitingOn = nullptr;                // the listener whose connection is being accepted
+    std::array<TSock *, kRecords + 1> m_socks{}; // owned by the listener that accepted them
     FairQueue m_queue;
     std::array<bool, kRecords + 1> m_gone{};
     QTimer m_socktimer;

@@ -59,6 +59,12 @@ public:
         m_hasStacked = true;
     }
 
+    // Who holds number 1. At a table inside a window it is that window's own
+    // table, which runs the table (the default); at a table without a window
+    // (spades-server) it is a remote player like any other.
+    enum class SeatOne { OwnWindow, Remote };
+    void setSeatOne(SeatOne holder) { m_seatOne = holder; }
+
     // The kind of computer player that serves a seat (Classic unless set).
     void setComputerKind(ComputerKind kind) { m_kinds.fill(kind); }
     void setComputerKind(int seat, ComputerKind kind)
@@ -119,6 +125,13 @@ private:
     void kickhim(int from, const wire::toHost::KickHim &m);
     void disconnectsock(int n);
     void departure(int n);
+    // A departed seat 1 of a window's table waits for that window; any other
+    // departed seat is played by the computer until someone takes its number.
+    bool seatWaitsForItsWindow(int seat) const
+    {
+        return seat == 1 && m_seatOne == SeatOne::OwnWindow;
+    }
+    void computerTakesOver(int seat);
     void chat(int from, const wire::toHost::Chat &m);
     void action(int from, const wire::toHost::Action &m);
     void playasound(int from, const wire::toHost::PlayASound &m);
@@ -137,6 +150,7 @@ private:
     void findplayer();
     void starthand();
     void closed(int from, const wire::toHost::Closed &m);
+    void startroundOnceAllClosed();
     void enterPhase(HostPhase phase);
     void armTimer1(int countdown, HostPhase pause);
     void armTrickPause();
@@ -165,6 +179,7 @@ private:
     GameState m_game;
     int m_connectioncount = 0;
     int m_botspeed = kNormal;
+    SeatOne m_seatOne = SeatOne::OwnWindow;
     HostPhase m_phase = HostPhase::NoGame;
     ComputerMove m_computerMove = ComputerMove::None;
     int m_computerSeat = 0;

@@ -177,11 +177,18 @@ void TServer::departure(int n)
     record.name.clear();
     record.justwatching = false;
 
-    // The seat's cards, bid and tricks stay: the computer plays on from there
-    // until someone takes the number. The hosting player's seat just waits.
-    if (!gameOn() || n == 1 || !cards::isSeat(n))
-        return;
-    armComputerIfAwaited(n);
+    if (gameOn() && cards::isSeat(n) && !seatWaitsForItsWindow(n))
+        computerTakesOver(n);
+}
+
+// The seat's cards, bid and tricks stay: the computer plays on from there. A
+// computer seat never holds up the scores between two hands.
+void TServer::computerTakesOver(int seat)
+{
+    if (m_phase == HostPhase::HandPause)
+        startroundOnceAllClosed();
+    else
+        armComputerIfAwaited(seat);
 }
 
 void TServer::chat(int from, const wire::toHost::Chat &m)

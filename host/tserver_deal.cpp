@@ -286,6 +286,13 @@ void TServer::closed(int from, const wire::toHost::Closed &m)
     if (m_phase != HostPhase::HandPause)
         return;
     m_seats[seat].hasclosed = true;
+    startroundOnceAllClosed();
+}
+
+// The scores stay shown until every person at a seat has closed them (or the
+// pause runs out).
+void TServer::startroundOnceAllClosed()
+{
     for (int s = 1; s <= cards::kSeats; ++s) {
         if (m_seats[s].connected && !m_seats[s].hasclosed)
             return;

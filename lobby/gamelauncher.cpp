@@ -21,8 +21,8 @@ bool SystemGameLauncher::start(const QString &program, const QStringList &argume
     m_processFd = int(::syscall(SYS_pidfd_open, pid_t(pid), 0));
 #endif
     if (m_processFd >= 0) {
-        m_notifier = new QSocketNotifier(m_processFd, QSocketNotifier::Read, this);
-        connect(m_notifier, &QSocketNotifier::activated, this, [this] {
+        m_notifier = std::make_unique<QSocketNotifier>(m_processFd, QSocketNotifier::Read);
+        connect(m_notifier.get(), &QSocketNotifier::activated, this, [this] {
             stopWatching();
             emit ended();
         });
@@ -32,8 +32,7 @@ bool SystemGameLauncher::start(const QString &program, const QStringList &argume
 
 void SystemGameLauncher::stopWatching()
 {
-    delete m_notifier;
-    m_notifier = nullptr;
+    m_notifier.reset();
     if (m_processFd >= 0)
         ::close(m_processFd);
     m_processFd = -1;

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QObject>
+#include <QSocketNotifier>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 // Starts the game as a program of its own, which goes on when the lobby
 // closes.
@@ -15,6 +17,9 @@ public:
 
     // False when the program could not be started.
     virtual bool start(const QString &program, const QStringList &arguments) = 0;
+    // Whether the program started last is known to be running: from its start
+    // until `ended`. Always false where the platform cannot tell.
+    virtual bool running() const = 0;
 
 signals:
     // The program started last has ended. Not every platform can tell; where
@@ -33,6 +38,7 @@ public:
     ~SystemGameLauncher() override;
 
     bool start(const QString &program, const QStringList &arguments) override;
+    bool running() const override { return m_notifier != nullptr; }
     // The program started last, 0 before any.
     qint64 processId() const { return m_pid; }
 
@@ -41,5 +47,5 @@ private:
 
     qint64 m_pid = 0;
     int m_processFd = -1;
-    class QSocketNotifier *m_notifier = nullptr;
+    std::unique_ptr<QSocketNotifier> m_notifier;
 };

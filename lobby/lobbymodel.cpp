@@ -188,6 +188,12 @@ bool LobbyModel::launch(const QStringList &arguments, const QString &starting)
         setState(State::Idle, starting);
         return true;
     }
+    // Without the link (another lobby has it), the game is known by its
+    // program alone.
+    if (!m_link->isListening() && m_launcher->running()) {
+        gameRuns();
+        return true;
+    }
     m_startingTimer.start();
     setState(State::Starting, starting);
     return true;
@@ -202,26 +208,38 @@ void LobbyModel::setState(State state, const QString &status)
     emit changed();
 }
 
-void LobbyModel::linksChanged(int links)
+void LobbyModel::gameRuns()
 {
-    if (links > 0 && m_state != State::Playing) {
-        setState(State::Playing, tr("Your game is running. The lobby offers another table "
-                                    "when it ends."));
-    } else if (links == 0 && m_state == State::Playing) {
-        m_reach.clear();
-        m_invitation.clear();
-        setState(State::Idle, tr("Your game has ended. Host or join another table."));
-        emit gameEnded();
-    }
+    setState(State::Playing,
+             tr("Your game is running. The lobby offers another table when it ends."));
 }
 
-// A game that links and then ends is seen through the link; this is for one
-// that ended before it ever linked.
+void LobbyModel::gameOver()
+{
+    m_reach.clear();
+    m_invitation.clear();
+    setState(State::Idle, tr("Your game has ended. Host or join another table."));
+    emit gameEnded();
+}
+
+// A game is over once its link has closed and the program started from here,
+// if it was seen running, has ended: a link may close a moment before its
+// program ends, or after, and a lobby without the link sees the program only.
+void LobbyModel::linksChanged(int links)
+{
+    if (links > 0 && m_state != State::Playing)
+        gameRuns();
+    else if (links == 0 && m_state == State::Playing && !m_launcher->running())
+        gameOver();
+}
+
 void LobbyModel::gameProgramEnded()
 {
     if (m_state == State::Starting)
         setState(State::Idle, tr("Spades closed before its table opened. If Spades is already "
                                  "running, close it and try again."));
+    else if (m_state == State::Playing && m_link->links() == 0)
+        gameOver();
 }
 
 void LobbyModel::load()

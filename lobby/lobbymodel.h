@@ -10,7 +10,8 @@ class LobbyLink;
 
 // The lobby without its window: the player's name and the table to join,
 // the tables joined lately, the game command a choice starts, and whether
-// that game is running (seen through the link the game opens).
+// that game is running (seen through the link the game opens, and through
+// the program started from here).
 //
 // The name, the address and the recent tables live in the settings file
 // "spadeslobby.ini" (section "Lobby") in the program's folder, written
@@ -81,6 +82,8 @@ signals:
 private:
     bool launch(const QStringList &arguments, const QString &starting);
     void setState(State state, const QString &status);
+    void gameRuns();
+    void gameOver();
     void linksChanged(int links);
     void gameProgramEnded();
     void load();

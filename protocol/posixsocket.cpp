@@ -81,15 +81,37 @@ quint16 portOf(const sockaddr_storage &local)
     return ntohs(reinterpret_cast<const sockaddr_in &>(local).sin_port);
 }
 
-// Every address, IPv4 ones as well, on one socket; without IPv6 on this
-// machine, every IPv4 address.
-int listeningSocket(quint16 port)
+namespace {
+
+int boundTo(const QHostAddress &address, quint16 port)
 {
-    int error = 0;
+    sockaddr_storage local{};
+    const socklen_t length = socketAddress(address, port, local);
+    const int fd = newStreamSocket(local.ss_family);
+    if (fd < 0)
+        return -1;
     const int yes = 1;
-    const int no = 0;
-    int fd = newStreamSocket(AF_INET6);
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    if (local.ss_family == AF_INET6)
+        ::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &yes, sizeof yes);
+    if (::bind(fd, reinterpret_cast<sockaddr *>(&local), length) == 0)
+        return fd;
+    ::close(fd);
+    return -1;
+}
+
+} // namespace
+
+// A null address means every address, IPv4 ones as well, on one socket;
+// without IPv6 on this machine, every IPv4 address.
+int listeningSocket(const QHostAddress &address, quint16 port)
+{
+    if (!address.isNull())
+        return boundTo(address, port);
+    const int fd = newStreamSocket(AF_INET6);
     if (fd >= 0) {
+        const int yes = 1;
+        const int no = 0;
         ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
         ::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &no, sizeof no);
         sockaddr_in6 local{};
@@ -98,23 +120,12 @@ int listeningSocket(quint16 port)
         local.sin6_port = htons(port);
         if (::bind(fd, reinterpret_cast<sockaddr *>(&local), sizeof local) == 0)
             return fd;
-        error = errno;
+        const int error = errno;
         ::close(fd);
         if (error != EADDRNOTAVAIL && error != EAFNOSUPPORT)
             return -1;
     }
-    fd = newStreamSocket(AF_INET);
-    if (fd < 0)
-        return -1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(INADDR_ANY);
-    local.sin_port = htons(port);
-    if (::bind(fd, reinterpret_cast<sockaddr *>(&local), sizeof local) == 0)
-        return fd;
-    ::close(fd);
-    return -1;
+    return boundTo(QHostAddress(QHostAddress::AnyIPv4), port);
 }
 
 } // namespace posixsocket

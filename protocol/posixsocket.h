@@ -17,7 +17,8 @@ socklen_t socketAddress(const QHostAddress &address, quint16 port, sockaddr_stor
 // A peer's address as text.
 QString peerText(const sockaddr_storage &peer);
 quint16 portOf(const sockaddr_storage &local);
-// A socket bound to `port` on every local address; -1 when binding fails.
-int listeningSocket(quint16 port);
+// A socket bound to `port` on `address`, or on every local address when
+// `address` is null; -1 when binding fails.
+int listeningSocket(const QHostAddress &address, quint16 port);
 
 } // namespace posixsocket

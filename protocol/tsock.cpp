@@ -80,7 +80,7 @@ void TSock::setListen(bool listen)
         throw ESockException("Listen - Socket Already In Use");
     if (m_socketType == stDatagram)
         throw ESockException("Listen - Cannot Listen On A Datagram Socket");
-    const int fd = posixsocket::listeningSocket(resolvePort());
+    const int fd = posixsocket::listeningSocket(m_listenAddress, resolvePort());
     if (fd < 0)
         throw ESockException("Listen - Error Binding Socket");
     if (::listen(fd, kBacklog) != 0) {
@@ -89,8 +89,8 @@ void TSock::setListen(bool listen)
     }
     m_fd = fd;
     m_listening = true;
-    m_readNotifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
-    connect(m_readNotifier, &QSocketNotifier::activated, this, [this] {
+    m_readNotifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    connect(m_readNotifier.get(), &QSocketNotifier::activated, this, [this] {
         guarded([this] {
             if (OnAccept) {
                 OnAccept(this);
@@ -98,8 +98,9 @@ void TSock::setListen(bool listen)
             }
             // Nobody takes the connection: drop it so the listener does not spin.
             TSock *dropped = nullptr;
-            if (Accept(dropped))
-                delete dropped;
+            if (Accept(dropped)) {
+                const std::unique_ptr<TSock> closedAsItGoes(dropped);
+            }
         });
     });
     info(siListen, "Listening Started");
@@ -175,21 +176,19 @@ void TSock::adoptConnected(int fd, const QString &peer)
 
 void TSock::watch()
 {
-    m_readNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
-    connect(m_readNotifier, &QSocketNotifier::activated, this,
+    m_readNotifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Read);
+    connect(m_readNotifier.get(), &QSocketNotifier::activated, this,
             [this] { guarded([this] { onReadable(); }); });
-    m_writeNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Write, this);
+    m_writeNotifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Write);
     m_writeNotifier->setEnabled(false);
-    connect(m_writeNotifier, &QSocketNotifier::activated, this,
+    connect(m_writeNotifier.get(), &QSocketNotifier::activated, this,
             [this] { guarded([this] { onWritable(); }); });
 }
 
 void TSock::unwatch()
 {
-    delete m_readNotifier;
-    m_readNotifier = nullptr;
-    delete m_writeNotifier;
-    m_writeNotifier = nullptr;
+    m_readNotifier.reset();
+    m_writeNotifier.reset();
 }
 
 // Writability is only interesting while connecting or while bytes wait;

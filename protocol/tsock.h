@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 
@@ -36,7 +37,8 @@ enum TSocketInfo {
 // A non-blocking TCP socket that reports what happens to it as events on the
 // thread's event loop. Only the stream, non-blocking mode is built.
 //
-// A listener takes IPv6 and IPv4 connections on its port. Open takes an IPv4
+// A listener takes IPv6 and IPv4 connections on its port, unless it is given
+// one address to listen on. Open takes an IPv4
 // or IPv6 address or a host name; a name is looked up without waiting for the
 // answer, and its addresses are tried in turn until one connects.
 class TSock : public QObject
@@ -60,6 +62,9 @@ public:
     void setPortName(const QString &port);
     bool Listen() const { return m_listening; }
     void setListen(bool listen);
+    // The one address a listener takes connections on; while it is null (the
+    // default), every local address.
+    void setListenAddress(const QHostAddress &address) { m_listenAddress = address; }
 
     // Events; each may be empty.
     Event OnConnect;
@@ -141,8 +146,9 @@ private:
     QString m_portName;
     QByteArray m_incoming;
     QByteArray m_outgoing;
-    QSocketNotifier *m_readNotifier = nullptr;
-    QSocketNotifier *m_writeNotifier = nullptr;
+    QHostAddress m_listenAddress;
+    std::unique_ptr<QSocketNotifier> m_readNotifier;
+    std::unique_ptr<QSocketNotifier> m_writeNotifier;
     QTimer *m_acceptPause = nullptr; // made on the first failed accept
     HostResolver *m_resolver = nullptr;
     std::optional<int> m_lookup; // the pending lookup's id

@@ -63,7 +63,7 @@ public:
 
     void send(const QByteArray &message) override { own().send(message); }
     void connectTo(const QString &host) override { own().connectTo(host); }
-    void startHost() override { m_app.startHost(); }
+    void startHost(HostReach reach) override { m_app.startHost(reach); }
     void openLobbyLink() override { own().openLobbyLink(); }
     void messageBox(const QString &text) override { m_app.showMessage(text); }
     bool confirm(const QString &question) override { return own().confirm(question); }
@@ -141,15 +141,16 @@ QStringList SpadesApp::joinAddressWithoutPort()
     return arguments;
 }
 
-void SpadesApp::startHost()
+void SpadesApp::startHost(HostReach reach)
 {
-    m_host->listen(m_options.port);
+    m_host->listen(m_options.port, reach);
     // Port 0 asks for any free port; the own table follows the host there.
     m_table->setHostPort(m_host->port());
-    askRouter();
+    if (reach == HostReach::Everyone)
+        askRouter();
 }
 
-// A solo table has no arguments and is for this machine alone; the lobby and
+// A solo table is for this machine alone and is never mapped; the lobby and
 // the command line turn mapping off with "--no-port-mapping" after the three
 // game arguments, the Options menu for every table hosted from now on.
 void SpadesApp::askRouter()

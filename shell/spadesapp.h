@@ -72,7 +72,7 @@ signals:
 private:
     void createWindows();
     void bindTable();
-    void startHost();
+    void startHost(HostReach reach);
     void askRouter();
     QStringList joinAddressWithoutPort();
     void showWindow(const QString &item);

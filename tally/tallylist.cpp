@@ -184,13 +184,14 @@ void Ttallylist::load(const QString &folder)
         // tally starts. One that could not be reached at all is left where it
         // is and not written over at program end.
         const QString keptAs = damaged ? tallyfile::keepAside(m_path) : QString();
-        if (keptAs.isEmpty()) {
-            m_loadFailed = true;
-        } else {
-            error += "\n\nThe damaged tally has been kept as " + QDir::toNativeSeparators(keptAs) +
-                     " and a new tally is started.";
-        }
-        m_prompts->showError(this, error);
+        m_loadFailed = keptAs.isEmpty();
+        const QString happened =
+            m_loadFailed ? "Your tally " + QDir::toNativeSeparators(m_path) +
+                               " could not be read. It is left as it is, and nothing is "
+                               "written to it until Spades starts again."
+                         : "Your tally was damaged. It has been set aside as " +
+                               QDir::toNativeSeparators(keptAs) + " and a new tally is started.";
+        m_prompts->showError(this, happened + "\n\nWhat went wrong: " + error);
         return;
     }
     m_scores = std::move(*table);
@@ -346,7 +347,8 @@ void Ttallylist::removePlayer(QListWidgetItem *item)
     }
     m_scores.removeRow(index + 1);
     m_updating = true;
-    delete m_listboxTally->takeItem(index);
+    // The list gives up the item it takes out; it goes here.
+    std::unique_ptr<QListWidgetItem>(m_listboxTally->takeItem(index)).reset();
     m_updating = false;
     setChecklistChecks();
     showSelectedPlayer();

@@ -1,6 +1,8 @@
 // A Spades table without a window: the game host alone, for a machine with no
 // desktop. The first connection to arrive gets number 1 and acts as the
 // hosting player (it starts games, removes people and sets the bot speed).
+// When that player leaves, the computer plays seat 1 like any other, and the
+// next to take number 1 runs the table.
 #include "host/hostruntime.h"
 #include "host/shuffle.h"
 #include "reach/localaddresses.h"
@@ -141,6 +143,7 @@ int main(int argc, char **argv)
     {
         HostRuntime host(seed, timing);
         host.server().setComputerKind(computers);
+        host.server().setSeatOne(TServer::SeatOne::Remote);
         host.onNote = say;
         host.onAlert = [](const QByteArray &text) { say("alert: " + text); };
         try {

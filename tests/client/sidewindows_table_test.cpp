@@ -73,7 +73,7 @@ TEST_P(LastTrickEverySeat, CardsNamesAndMarks)
     const int own = GetParam();
     login(own);
     startGame();
-    const QString names[] = {"", "You", "Klot", "Klick", "Kling"};
+    const QString names[] = {"", "Klack", "Klot", "Klick", "Kling"};
     const qreal dpr = qApp->devicePixelRatio();
     // Two tricks with different leaders and winners, none of them the own seat
     // in both roles.

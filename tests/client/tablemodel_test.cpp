@@ -104,7 +104,8 @@ TEST(TableModel, KeepsWhatEachSeatShows)
         {{login, "CMD_hebid+3+100+", "CMD_winner+1+"}, 3, "<Waiting> 0 0 0"},
         {{login, "CMD_startgame+Ann+300+y+y+n+"}, 3, "Klick 0 0 0"},
         {{login, "CMD_existingplayers+4+Di", "CMD_startgame+Ann+300+y+y+n+"}, 4, "Di 0 0 0"},
-        {{login, stats}, 1, "You 2 3 17"},
+        {{login, stats}, 1, "Klack 2 3 17"},
+        {{"CMD_sendlogininfo+6", stats}, 1, "Klack 2 3 17"},
         {{login, stats}, 3, "Klick 0NB 1 0"},
         {{login, stats}, 4, "Kling 0 0 0"},
     };
@@ -128,6 +129,15 @@ TEST(TableModel, ALeavingPlayerOrWatcherIsAnnouncedOnce)
     EXPECT_EQ(m.seatName(3), "Klick");
     EXPECT_EQ(m.seatLeft(3), std::nullopt);
     EXPECT_EQ(m.seatLeft(4), std::nullopt) << "nobody sat there";
+
+    // Seat 1 is played by a computer too when its player leaves a table that
+    // runs without a window; only at seat 1 itself is it "You".
+    m = modelAfter({"CMD_sendlogininfo+2", "CMD_newplayerinfo+2+Bob", "CMD_existingplayers+1+Ann"});
+    EXPECT_EQ(m.seatLeft(1), "Ann");
+    EXPECT_EQ(m.seatName(1), "Klack");
+    EXPECT_FALSE(m.othersSeated());
+    m = modelAfter({"CMD_sendlogininfo+1", "CMD_newplayerinfo+1+Ann"});
+    EXPECT_EQ(m.seat(1).fallback, "You");
 
     EXPECT_EQ(m.spyJoined(6, "Zed"), std::nullopt);
     EXPECT_EQ(m.spyJoined(6, "Zoe"), "6: Zed") << "one line per connection, however often told";

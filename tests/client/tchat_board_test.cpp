@@ -53,7 +53,8 @@ TEST_F(TableTest, RotationRenamesEveryFamilyAndKeepsOneControlPerName)
 TEST_F(TableTest, NameHintsAndTeamColoursFollowTheSeat)
 {
     login(2);
-    const char *names[] = {"You", "Klot", "Klick", "Kling"};
+    // Seat 1 is "You" only at seat 1 itself; elsewhere its computer's name.
+    const char *names[] = {"Klack", "Klot", "Klick", "Kling"};
     for (int seat = 1; seat <= 4; ++seat) {
         BoardLabel *label = table->playernameLabel(seat);
         EXPECT_EQ(label->toolTip(), names[seat - 1]);

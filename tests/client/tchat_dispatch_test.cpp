@@ -162,9 +162,9 @@ TEST_F(TableTest, ProcessParamsModes)
         QString line;
     };
     const Case cases[] = {
-        {{}, {"host"}, {"127.0.0.1"}, true, false, "0+Loading Solo Game..Please wait."},
+        {{}, {"this computer"}, {"127.0.0.1"}, true, false, "0+Loading Solo Game..Please wait."},
         {{"Ann", "10.0.0.5", "true"},
-         {"host"},
+         {"everyone"},
          {"127.0.0.1"},
          true,
          true,
@@ -181,7 +181,10 @@ TEST_F(TableTest, ProcessParamsModes)
         SetUp();
         QStringList hostStarts, connects;
         bool lobby = false;
-        requests.onStartHost = [&] { hostStarts.append("host"); };
+        requests.onStartHost = [&] {
+            hostStarts.append(requests.reach == HostReach::ThisComputer ? "this computer"
+                                                                        : "everyone");
+        };
         requests.onConnect = [&](const QString &host) { connects.append(host); };
         requests.onLobby = [&] { lobby = true; };
         table->processparams(c.args);

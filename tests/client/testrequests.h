@@ -6,6 +6,7 @@
 #include <QList>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 class QMenu;
 
@@ -22,6 +23,7 @@ struct TestRequests : TableRequests
     std::function<void(const QString &)> onBox;
     std::function<void(const QString &)> onConnect;
     std::function<void()> onStartHost;
+    std::optional<HostReach> reach; // of the host started last
     std::function<void()> onLobby;
     std::function<void(QMenu *)> onPopup;
 
@@ -41,8 +43,9 @@ struct TestRequests : TableRequests
         else if (own)
             own->connectTo(host);
     }
-    void startHost() override
+    void startHost(HostReach hostReach) override
     {
+        reach = hostReach;
         if (onStartHost)
             onStartHost();
     }

@@ -7,6 +7,7 @@
 #include <QProcessEnvironment>
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <cstring>
 #include <net/if.h>
 #include <netinet/in.h>
@@ -59,37 +60,48 @@ inline bool privateNetworkPossible()
            probe.exitCode() == 0;
 }
 
+inline bool inPrivateNetwork()
+{
+    return qEnvironmentVariableIsSet(kPrivateNetworkVariable);
+}
+
+// Runs a copy of the running test in a new network namespace.
+inline PortPlace runInPrivateNetwork()
+{
+    PortPlace place;
+    const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
+    QProcess copy;
+    copy.setProcessChannelMode(QProcess::MergedChannels);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(kPrivateNetworkVariable), QStringLiteral("1"));
+    copy.setProcessEnvironment(environment);
+    copy.start(QStringLiteral("unshare"),
+               {"--user", "--map-root-user", "--net", QCoreApplication::applicationFilePath(),
+                QStringLiteral("--gtest_filter=%1.%2")
+                    .arg(QString::fromLatin1(test->test_suite_name()),
+                         QString::fromLatin1(test->name()))});
+    const bool ended = copy.waitForFinished(280000);
+    place.where = PortPlace::RanElsewhere;
+    place.passed = ended && copy.exitStatus() == QProcess::NormalExit && copy.exitCode() == 0;
+    place.detail = copy.readAll().toStdString();
+    return place;
+}
+
 // Decides where the running test gets `port` to itself: here, when this
 // process already has a network of its own; else in a copy of this test run
 // in a new network namespace; else here when the port is free. Otherwise the
 // test cannot run on this machine now.
 inline PortPlace claimPort(int port)
 {
-    PortPlace place;
-    if (qEnvironmentVariableIsSet(kPrivateNetworkVariable)) {
+    if (inPrivateNetwork()) {
         bringLoopbackUp();
-        return place;
+        return {};
     }
-    if (privateNetworkPossible()) {
-        const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
-        QProcess copy;
-        copy.setProcessChannelMode(QProcess::MergedChannels);
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QString::fromLatin1(kPrivateNetworkVariable), QStringLiteral("1"));
-        copy.setProcessEnvironment(environment);
-        copy.start(QStringLiteral("unshare"),
-                   {"--user", "--map-root-user", "--net", QCoreApplication::applicationFilePath(),
-                    QStringLiteral("--gtest_filter=%1.%2")
-                        .arg(QString::fromLatin1(test->test_suite_name()),
-                             QString::fromLatin1(test->name()))});
-        const bool ended = copy.waitForFinished(280000);
-        place.where = PortPlace::RanElsewhere;
-        place.passed = ended && copy.exitStatus() == QProcess::NormalExit && copy.exitCode() == 0;
-        place.detail = copy.readAll().toStdString();
-        return place;
-    }
+    if (privateNetworkPossible())
+        return runInPrivateNetwork();
     if (portFree(port))
-        return place;
+        return {};
+    PortPlace place;
     place.where = PortPlace::Unavailable;
     place.detail = "port " + std::to_string(port) +
                    " is in use on this machine (a game may be running) and no private "
@@ -97,13 +109,45 @@ inline PortPlace claimPort(int port)
     return place;
 }
 
+// Like claimPort, for a test that changes the network it runs in: only in a
+// network namespace of its own.
+inline PortPlace claimPrivateNetwork()
+{
+    if (inPrivateNetwork()) {
+        bringLoopbackUp();
+        return {};
+    }
+    if (privateNetworkPossible())
+        return runInPrivateNetwork();
+    PortPlace place;
+    place.where = PortPlace::Unavailable;
+    place.detail = "no private network namespace can be made to test in";
+    return place;
+}
+
+// Gives the loopback device an IPv4 address that is not a loopback address,
+// as another network card would have. Only for a private network, where that
+// address reaches nothing outside.
+inline bool addAddressToLoopback(const char *address)
+{
+    if (!inPrivateNetwork())
+        return false;
+    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    ifreq request{};
+    std::strncpy(request.ifr_name, "lo:1", IFNAMSIZ - 1);
+    auto *local = reinterpret_cast<sockaddr_in *>(&request.ifr_addr);
+    local->sin_family = AF_INET;
+    const bool added = ::inet_pton(AF_INET, address, &local->sin_addr) == 1 &&
+                       ::ioctl(fd, SIOCSIFADDR, &request) == 0;
+    ::close(fd);
+    return added;
+}
+
 } // namespace testsupport
 
-// First statement of a test that needs `port`: the rest of the test runs
-// where it has the port to itself, or the test is skipped with the reason.
-#define SPADES_NEEDS_PORT(port)                                                                    \
+#define SPADES_RUN_AT_(claim)                                                                      \
     do {                                                                                           \
-        const testsupport::PortPlace place_ = testsupport::claimPort(port);                        \
+        const testsupport::PortPlace place_ = (claim);                                             \
         if (place_.where == testsupport::PortPlace::RanElsewhere) {                                \
             EXPECT_TRUE(place_.passed) << place_.detail;                                           \
             return;                                                                                \
@@ -111,3 +155,10 @@ inline PortPlace claimPort(int port)
         if (place_.where == testsupport::PortPlace::Unavailable)                                   \
             GTEST_SKIP() << place_.detail;                                                         \
     } while (false)
+
+// First statement of a test that needs `port`: the rest of the test runs
+// where it has the port to itself, or the test is skipped with the reason.
+#define SPADES_NEEDS_PORT(port) SPADES_RUN_AT_(testsupport::claimPort(port))
+// First statement of a test that changes its network: the rest of the test
+// runs in a network namespace of its own, or the test is skipped.
+#define SPADES_NEEDS_PRIVATE_NETWORK() SPADES_RUN_AT_(testsupport::claimPrivateNetwork())

@@ -136,24 +136,31 @@ TEST(Connections, OneDisconnectPerDepartureNotToTheLeaver)
     EXPECT_TRUE(h.seatRecord(3).name.isEmpty());
 }
 
-TEST(Connections, DepartureOfAnAwaitedSeatSchedulesTheComputerButNotForSeatOne)
+// Seat 1 of a window's table waits for that window; on a table without one,
+// seat 1 is taken over like any other.
+TEST(Connections, DepartureOfAnAwaitedSeatSchedulesTheComputerButSeatOneMayWait)
 {
-    Host h;
-    h.seat(2);
-    h.start();
-    ASSERT_EQ(h.game().bidder, 2);
-    EXPECT_FALSE(h.port.computerTimerRunning()); // a person's seat is waited for
-    h.server.connectionClosed(2);
-    EXPECT_EQ(h.server.computerMove(), ComputerMove::Bid);
-    EXPECT_EQ(h.server.computerSeat(), 2);
-    while (h.game().bidder != 1 && h.port.step()) {
-    }
-    EXPECT_EQ(named(h.take(1), "CMD_hebid").size(), 3); // seats 2, 3 and 4
+    for (const auto seatOne : {TServer::SeatOne::OwnWindow, TServer::SeatOne::Remote}) {
+        const bool remote = seatOne == TServer::SeatOne::Remote;
+        SCOPED_TRACE(remote ? "remote number 1" : "number 1 in the window");
+        Host h;
+        h.server.setSeatOne(seatOne);
+        h.seat(2);
+        h.start();
+        ASSERT_EQ(h.game().bidder, 2);
+        EXPECT_FALSE(h.port.computerTimerRunning()); // a person's seat is waited for
+        h.server.connectionClosed(2);
+        EXPECT_EQ(h.server.computerMove(), ComputerMove::Bid);
+        EXPECT_EQ(h.server.computerSeat(), 2);
+        while (h.game().bidder != 1 && h.port.step()) {
+        }
+        EXPECT_EQ(named(h.take(1), "CMD_hebid").size(), 3); // seats 2, 3 and 4
 
-    ASSERT_EQ(h.game().bidder, 1);
-    h.server.connectionClosed(1);
-    EXPECT_FALSE(h.port.computerTimerRunning());
-    EXPECT_EQ(h.server.computerMove(), ComputerMove::None);
+        ASSERT_EQ(h.game().bidder, 1);
+        h.server.connectionClosed(1);
+        EXPECT_EQ(h.port.computerTimerRunning(), remote);
+        EXPECT_EQ(h.server.computerMove(), remote ? ComputerMove::Bid : ComputerMove::None);
+    }
 }
 
 TEST(Connections, AcceptedButNotLoggedInSeatIsWaitedForUntilItsLoginDeadline)

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <string>
+
 using cardtext::card;
 
 namespace {
@@ -101,10 +104,16 @@ TEST(ExpertCard, PlaysTheClearCardInTheseTightSpots)
 
 struct BidCase
 {
+    const char *name;
     const char *hand;
     int lowest;
     int highest;
 };
+
+void PrintTo(const BidCase &c, std::ostream *os)
+{
+    *os << c.hand;
+}
 
 class ExpertBid : public ::testing::TestWithParam<BidCase>
 {
@@ -121,14 +130,13 @@ TEST_P(ExpertBid, BidsWhatTheHandCanTake)
     EXPECT_LE(bid, GetParam().highest) << GetParam().hand;
 }
 
-INSTANTIATE_TEST_SUITE_P(Hands, ExpertBid,
-                         ::testing::Values(
-                             // nothing but low cards is a Nil
-                             BidCase{"2C 3C 4C 5C 2D 3D 4D 2H 3H 4H 5H 2S 3S", 0, 0},
-                             // top spades and side aces and kings
-                             BidCase{"AS KS QS JS TS AH KH AD KD AC KC 2H 2D", 9, 13},
-                             // an average hand
-                             BidCase{"AS 7S 4S KH 9H 5H QD 8D 3D JC 9C 6C 2C", 2, 4}));
+INSTANTIATE_TEST_SUITE_P(
+    Hands, ExpertBid,
+    ::testing::Values(
+        BidCase{"NothingButLowCardsIsANil", "2C 3C 4C 5C 2D 3D 4D 2H 3H 4H 5H 2S 3S", 0, 0},
+        BidCase{"TopSpadesAndSideAcesAndKings", "AS KS QS JS TS AH KH AD KD AC KC 2H 2D", 9, 13},
+        BidCase{"AnAverageHand", "AS 7S 4S KH 9H 5H QD 8D 3D JC 9C 6C 2C", 2, 4}),
+    [](const ::testing::TestParamInfo<BidCase> &info) { return std::string(info.param.name); });
 
 TEST(ExpertBid, BlindNilComesFromTheScoreNeverFromTheCards)
 {

@@ -133,19 +133,36 @@ TEST(WholeHand, PauseOfThreeTicksAfterATrickAndNoLeadAfterTheLast)
 }
 
 // The next hand starts once every connected seat closed its scores, or after
-// fifteen seconds when one does not.
+// fifteen seconds when one does not; a seat whose player leaves instead is
+// the computer's, which holds nothing up.
 TEST(WholeHand, TheNextHandWaitsForEveryClosedOrFifteenTicks)
 {
-    for (const bool allClose : {true, false}) {
+    const struct
+    {
+        int stays;  // a seat that never closes, 0 for none
+        int leaves; // a seat that never closes and leaves in the pause
+        TServer::SeatOne seatOne;
+        int pause;
+    } cases[] = {
+        {0, 0, TServer::SeatOne::OwnWindow, 0},     {4, 0, TServer::SeatOne::OwnWindow, 15000},
+        {0, 4, TServer::SeatOne::OwnWindow, 0},     {0, 1, TServer::SeatOne::Remote, 0},
+        {3, 4, TServer::SeatOne::OwnWindow, 15000},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << "stays " << c.stays << ", leaves " << c.leaves);
         Table t;
-        t.people[4].closes = allClose;
+        t.host.server.setSeatOne(c.seatOne);
+        for (int seat : {c.stays, c.leaves})
+            t.people[seat].closes = false;
         t.host.start();
-        t.runUntil([&] { return !t.all(1, "CMD_postscores").isEmpty(); });
+        t.runUntil([&] { return !t.all(2, "CMD_postscores").isEmpty(); });
         const std::int64_t scored = t.host.port.now();
-        ASSERT_TRUE(t.runUntil([&] { return t.all(1, "CMD_startround").size() == 2; }));
-        EXPECT_EQ(t.host.port.now() - scored, allClose ? 0 : 15000);
-        EXPECT_EQ(t.all(1, "CMD_startround")[1], "CMD_startround+2+2+");
-        EXPECT_EQ(ints(t.all(1, "CMD_getbid")[4])[0], 3);
+        if (c.leaves != 0)
+            t.host.server.connectionClosed(c.leaves);
+        ASSERT_TRUE(t.runUntil([&] { return t.all(2, "CMD_startround").size() == 2; }));
+        EXPECT_EQ(t.host.port.now() - scored, c.pause);
+        EXPECT_EQ(t.all(2, "CMD_startround")[1], "CMD_startround+2+2+");
+        EXPECT_EQ(ints(t.all(2, "CMD_getbid")[4])[0], 3);
         EXPECT_NE(t.host.server.phase(), HostPhase::HandPause);
     }
 }

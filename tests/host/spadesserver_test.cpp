@@ -117,6 +117,60 @@ TEST(SpadesServer, PeerResetMidHandThenTheServerDiesAndEveryClientEnds)
     }));
 }
 
+bool gotStartingWith(const RawClient &client, const QByteArray &start)
+{
+    return std::any_of(client.script.received.begin(), client.script.received.end(),
+                       [&](const QByteArray &m) { return m.startsWith(start); });
+}
+
+// Number 1 of spades-server is a remote player like any other: when it leaves
+// on its turn, the computer plays its seat from where it stands, and the next
+// to take number 1 runs the table.
+TEST(SpadesServer, WhenNumberOneLeavesTheComputerPlaysItsSeat)
+{
+    const struct
+    {
+        const char *moment;
+        bool annBids;
+        bool annPlays;
+        const char *leaveOn;  // what number 1 leaves at, without answering it
+        const char *playedOn; // what shows that the table went on without it
+    } cases[] = {
+        {"bidding", false, false, "CMD_getbid+1+", "CMD_hebid+1+"},
+        {"card play", true, false, "CMD_nextplayer+1+", "CMD_heplayed+1+"},
+        {"score pause", true, true, "CMD_postscores+", "CMD_startround+2+2+"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.moment);
+        Server server;
+        ASSERT_GT(server.port, 0);
+        Clients clients;
+        for (const char *name : {"Ann", "Bob"})
+            clients.push_back(std::make_unique<RawClient>(server.port, name));
+        RawClient &bob = *clients[1];
+        clients[0]->script.bids = c.annBids;
+        clients[0]->script.autoplay = c.annPlays;
+        bob.script.closes = true;
+        ASSERT_TRUE(serve(clients, [&] { return bob.all("CMD_newplayerinfo").size() == 2; }));
+        clients[0]->send(QByteArray("CMD_botspeed+1+0+") + kEnd);
+        clients[0]->send(QByteArray("CMD_startgame+Ann+500+y+y+n+") + kEnd);
+        ASSERT_TRUE(serve(clients, [&] { return gotStartingWith(*clients[0], c.leaveOn); }));
+        clients.erase(clients.begin());
+
+        EXPECT_TRUE(serve(
+            clients, [&] { return gotStartingWith(bob, c.playedOn); }, 10));
+        EXPECT_EQ(bob.all("CMD_playerdisconnected"),
+                  QList<QByteArray>{"CMD_playerdisconnected+1+Ann"});
+
+        clients.push_back(std::make_unique<RawClient>(server.port, "Cy"));
+        RawClient &cy = *clients.back();
+        ASSERT_TRUE(serve(clients, [&] { return !cy.all("CMD_sendlogininfo").isEmpty(); }));
+        EXPECT_EQ(cy.me(), 1);
+        cy.send(QByteArray("CMD_startgame+Cy+500+y+y+n+") + kEnd);
+        EXPECT_TRUE(serve(clients, [&] { return gotStartingWith(bob, "CMD_startgame+Cy+"); }));
+    }
+}
+
 TEST(SpadesServer, ExpertComputersPlayTheEmptySeats)
 {
     Server server({"--computer", "expert"});

@@ -25,12 +25,20 @@ struct FakeLauncher : GameLauncher
 {
     QList<std::pair<QString, QStringList>> started;
     bool works = true;
+    bool tellsEnd = true; // the platform lets it watch the program
+    bool runs = false;
     bool start(const QString &program, const QStringList &arguments) override
     {
         started.append({program, arguments});
+        runs = works && tellsEnd;
         return works;
     }
-    void end() { emit ended(); }
+    bool running() const override { return runs; }
+    void end()
+    {
+        runs = false;
+        emit ended();
+    }
 };
 
 class Lobby : public ::testing::Test
@@ -180,6 +188,41 @@ TEST_F(Lobby, TheLinkTellsWhileTheGameRunsAndWhenItEnds)
     EXPECT_TRUE(model.status().startsWith("Spades closed before its table opened."));
     link(model);
     EXPECT_TRUE(waitUntil([&] { return model.state() == LobbyModel::State::Playing; }));
+}
+
+// A second lobby on this computer cannot listen for the link: it knows the
+// game it started by the program, where the platform can watch it.
+TEST_F(Lobby, ALobbyWithoutTheLinkFollowsTheProgramItStarted)
+{
+    LobbyModel first(options());
+    ASSERT_TRUE(first.linkListening());
+    LobbyModel::Options o = options();
+    o.linkPort = first.linkPort();
+    o.startingMs = 20;
+    for (const bool tellsEnd : {true, false}) {
+        SCOPED_TRACE(tellsEnd ? "the program is watched" : "the program cannot be watched");
+        m_launcher.tellsEnd = tellsEnd;
+        LobbyModel model(o);
+        ASSERT_FALSE(model.linkListening());
+        QSignalSpy ended(&model, &LobbyModel::gameEnded);
+        model.setName("Bob");
+        model.setAddress("10.0.0.5");
+        ASSERT_TRUE(model.join());
+        if (!tellsEnd) {
+            EXPECT_EQ(model.state(), LobbyModel::State::Starting);
+            ASSERT_TRUE(waitUntil([&] { return model.state() == LobbyModel::State::Idle; }));
+            continue;
+        }
+        EXPECT_EQ(model.state(), LobbyModel::State::Playing);
+        EXPECT_EQ(model.status(),
+                  "Your game is running. The lobby offers another table when it ends.");
+        EXPECT_FALSE(model.host()) << "one game at a time";
+        m_launcher.end();
+        EXPECT_EQ(model.state(), LobbyModel::State::Idle);
+        EXPECT_EQ(model.status(), "Your game has ended. Host or join another table.");
+        EXPECT_EQ(ended.count(), 1);
+        EXPECT_EQ(first.state(), LobbyModel::State::Idle) << "not the first lobby's game";
+    }
 }
 
 TEST_F(Lobby, AStartedGameThatNeverLinksIsGivenUp)

@@ -11,6 +11,7 @@
 #include "shell/tdownload.h"
 #include "shell/thelp.h"
 #include "tally/tallylist.h"
+#include "tests/common/fake_resolver.h"
 #include "tests/common/private_network.h"
 #include "tests/common/test_support.h"
 
@@ -18,6 +19,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -217,4 +219,47 @@ TEST_F(SpadesAppTest, BusyPortStopsHostingWithTheSocketError)
     EXPECT_TRUE(messages.contains("Listen - Error Binding Socket"));
     EXPECT_FALSE(app.sock()->hasSocket()); // the own client never connects
     EXPECT_FALSE(app.table()->ishost());
+}
+
+namespace {
+
+// Whether a connection to address:port is taken; false when it is refused.
+bool reachable(const char *address, int port)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress(QString::fromLatin1(address)), quint16(port));
+    return socket.waitForConnected(5000);
+}
+
+} // namespace
+
+// A solo game is the player's alone: its host takes connections only on this
+// computer's loopback addresses, where a table hosted for others takes them
+// on every address.
+TEST_F(SpadesAppTest, ASoloTableIsReachedFromThisComputerOnly)
+{
+    SPADES_NEEDS_PRIVATE_NETWORK();
+    const char *outside = "10.77.0.1"; // as if on a network card, inside this namespace
+    ASSERT_TRUE(testsupport::addAddressToLoopback(outside));
+    const struct
+    {
+        QStringList arguments;
+        bool fromOutside;
+    } cases[] = {
+        {{}, false},
+        {{"Ann", "127.0.0.1", "true"}, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        SpadesApp app(c.arguments, quiet());
+        app.start();
+        const int port = app.host()->port();
+        ASSERT_GT(port, 0) << messages.join('\n').toStdString();
+        ASSERT_TRUE(waitUntil([&] { return app.table()->myseat() == 1; }));
+        EXPECT_TRUE(reachable("127.0.0.1", port));
+        if (testsupport::ipv6LoopbackWorks()) {
+            EXPECT_TRUE(reachable("::1", port));
+        }
+        EXPECT_EQ(reachable(outside, port), c.fromOutside);
+    }
 }

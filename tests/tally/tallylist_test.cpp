@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -355,9 +356,9 @@ TEST_F(TallyWindow, ADamagedTallyIsKeptAsideAndANewOneStarted)
         f.close();
         open();
         ASSERT_EQ(m_prompts->errors.size(), 1);
-        EXPECT_EQ(m_prompts->errors.first(), cases[i].error +
-                                                 "\n\nThe damaged tally has been kept as " +
-                                                 kept[i] + " and a new tally is started.");
+        EXPECT_EQ(m_prompts->errors.first(), "Your tally was damaged. It has been set aside as " +
+                                                 kept[i] + " and a new tally is started." +
+                                                 "\n\nWhat went wrong: " + cases[i].error);
         EXPECT_FALSE(m_window->loadFailed());
         EXPECT_EQ(text("mylabel_1"), "0");
         for (int k = 0; k <= i; ++k) {
@@ -370,6 +371,23 @@ TEST_F(TallyWindow, ADamagedTallyIsKeptAsideAndANewOneStarted)
         EXPECT_TRUE(m_prompts->errors.isEmpty());
         EXPECT_EQ(text("mylabel_1"), "1");
     }
+}
+
+// A tally that cannot be reached at all is neither moved nor written over.
+TEST_F(TallyWindow, AnUnreadableTallyIsLeftAsItIs)
+{
+    ASSERT_TRUE(QDir().mkpath(tallyPath()));
+    open();
+    ASSERT_EQ(m_prompts->errors.size(), 1);
+    EXPECT_TRUE(m_prompts->errors.first().startsWith(
+        "Your tally " + tallyPath() +
+        " could not be read. It is left as it is, and nothing is written to it until Spades "
+        "starts again.\n\nWhat went wrong: "))
+        << m_prompts->errors.first().toStdString();
+    EXPECT_TRUE(m_window->loadFailed());
+    m_window->addgame("addtomine", 1, kTable);
+    EXPECT_FALSE(m_window->save());
+    EXPECT_TRUE(QFileInfo(tallyPath()).isDir());
 }
 
 TEST_F(TallyWindow, AFailedSaveReportsFalseAndLeavesNothingBehind)
