@@ -221,8 +221,9 @@ void Tchat::buildMenus()
         m_justWatch->setChecked(m_model.watching());
         JustWatch1Click();
     });
-    // Last, so that it takes no letter the items above were known by.
+    // Last, so that they take no letter the items above were known by.
     addPlayableItem(options);
+    addReachItems(file, options);
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     view->setObjectName(QStringLiteral("View1"));

@@ -134,6 +134,13 @@ public:
     // not allow lie under a veil.
     bool showPlayable() const { return m_showPlayable; }
     void setShowPlayable(bool on, bool announce);
+    // Options > "Ask the Router to Open the Port", for the tables this window hosts.
+    bool portMapping() const { return m_portMapping; }
+    void setPortMapping(bool on, bool announce);
+    // How friends reach the hosted table, said in the chat and passed on to the
+    // lobby; File > "Copy Invitation" puts `invitation` on the clipboard.
+    void showReach(const QString &text, const QString &invitation);
+    QString invitation() const { return m_invitation; }
 
     // The parts of the table that other windows work with.
     ChatPanel *chatPanel() const { return m_chat; }
@@ -309,6 +316,7 @@ private:
     void clearHint();
     void hintTableChanged();
     void addPlayableItem(QMenu *options);
+    void addReachItems(QMenu *file, QMenu *options);
     void refreshPlayable();
 
     class OwnRequests;
@@ -394,6 +402,10 @@ private:
     QAction *m_showPlayableItem = nullptr;
     bool m_showPlayable = false;
     QAction *m_justWatch = nullptr;
+    QAction *m_portMappingItem = nullptr;
+    QAction *m_copyInvitation = nullptr;
+    bool m_portMapping = true;
+    QString m_invitation;
     SeatMenu *m_popupKick = nullptr;
     ChatPanel *m_chat = nullptr;
     SoundBoard *m_soundBoard = nullptr;

@@ -22,9 +22,8 @@ void LobbyLink::takeConnections()
             continue;
         }
         ++m_links;
-        // Whatever arrives is not ours to read; it is dropped as it comes.
         link->setReadBufferSize(4096);
-        connect(link, &QTcpSocket::readyRead, link, [link] { link->skip(link->bytesAvailable()); });
+        connect(link, &QTcpSocket::readyRead, this, [this, link] { readLines(link); });
         connect(link, &QTcpSocket::disconnected, this, [this, link] {
             link->deleteLater();
             --m_links;
@@ -32,4 +31,37 @@ void LobbyLink::takeConnections()
         });
         emit linksChanged(m_links);
     }
+}
+
+// Only whole lines of known kinds count; a line longer than the limit cuts the
+// link's words off for good, as nothing honest sends one.
+void LobbyLink::readLines(QTcpSocket *link)
+{
+    while (link->canReadLine()) {
+        const QByteArray raw = link->readLine(kMaxLine + 2);
+        if (!raw.endsWith('\n')) {
+            stopListening(link);
+            return;
+        }
+        const QByteArray line = raw.trimmed();
+        const QString text = QString::fromUtf8(line.mid(line.indexOf(' ') + 1)).simplified();
+        if (line.startsWith("reach ")) {
+            m_reach = text;
+            m_invitation.clear();
+            emit reachChanged(m_reach, m_invitation);
+        } else if (line.startsWith("invite ") && m_invitation.size() < kMaxInviteLinks &&
+                   !text.contains(QLatin1Char(' '))) {
+            m_invitation << text;
+            emit reachChanged(m_reach, m_invitation);
+        }
+    }
+    if (link->bytesAvailable() > kMaxLine)
+        stopListening(link);
+}
+
+void LobbyLink::stopListening(QTcpSocket *link)
+{
+    link->skip(link->bytesAvailable());
+    disconnect(link, &QTcpSocket::readyRead, this, nullptr);
+    connect(link, &QTcpSocket::readyRead, link, [link] { link->skip(link->bytesAvailable()); });
 }

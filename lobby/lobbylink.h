@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QObject>
+#include <QStringList>
 #include <QTcpServer>
 
 // The local port a game started with a name, an address and a mode connects
-// to while it runs. Nothing is said on it: a connection that is open means a
-// game is running, and its close means the game has ended.
+// to while it runs: a connection that is open means a game is running, and
+// its close means the game has ended. A hosting game also says on it how
+// friends reach its table, in lines "reach TEXT" (one status, replacing the
+// last) and "invite LINK"; lines are bounded, and anything else is dropped.
 class LobbyLink : public QObject
 {
     Q_OBJECT
@@ -23,12 +26,21 @@ public:
     quint16 port() const { return m_server.serverPort(); }
     int links() const { return m_links; }
 
+    static constexpr qsizetype kMaxLine = 1024;
+    static constexpr int kMaxInviteLinks = 4;
+
 signals:
     void linksChanged(int links);
+    // The game's latest status line and the invitation links that came with it.
+    void reachChanged(const QString &status, const QStringList &invitation);
 
 private:
     void takeConnections();
+    void readLines(class QTcpSocket *link);
+    void stopListening(QTcpSocket *link);
 
     QTcpServer m_server;
     int m_links = 0;
+    QString m_reach;
+    QStringList m_invitation;
 };

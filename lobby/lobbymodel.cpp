@@ -42,6 +42,12 @@ LobbyModel::LobbyModel(Options options, QObject *parent)
     connect(m_launcher, &GameLauncher::ended, this, &LobbyModel::gameProgramEnded);
     m_link = new LobbyLink(this);
     connect(m_link, &LobbyLink::linksChanged, this, &LobbyModel::linksChanged);
+    connect(m_link, &LobbyLink::reachChanged, this,
+            [this](const QString &status, const QStringList &invitation) {
+                m_reach = status;
+                m_invitation = invitation;
+                emit changed();
+            });
     m_startingTimer.setSingleShot(true);
     m_startingTimer.setInterval(m_options.startingMs);
     connect(&m_startingTimer, &QTimer::timeout, this, [this] {
@@ -122,7 +128,10 @@ QString LobbyModel::addressProblem() const
 QStringList LobbyModel::hostArguments() const
 {
     // The host's own table always connects to this computer.
-    return {m_name.trimmed(), QStringLiteral("127.0.0.1"), QStringLiteral("true")};
+    QStringList arguments{m_name.trimmed(), QStringLiteral("127.0.0.1"), QStringLiteral("true")};
+    if (!m_portMapping)
+        arguments << QStringLiteral("--no-port-mapping");
+    return arguments;
 }
 
 QStringList LobbyModel::joinArguments() const
@@ -207,6 +216,8 @@ void LobbyModel::gameRuns()
 
 void LobbyModel::gameOver()
 {
+    m_reach.clear();
+    m_invitation.clear();
     setState(State::Idle, tr("Your game has ended. Host or join another table."));
     emit gameEnded();
 }
@@ -236,6 +247,8 @@ void LobbyModel::load()
     const IniFile file = IniFile::load(m_options.settingsPath);
     m_name = file.readString(kSection, QStringLiteral("Name"), QString()).left(kMaxNameLength);
     m_address = file.readString(kSection, QStringLiteral("Address"), QString());
+    m_portMapping = file.readString(kSection, QStringLiteral("PortMapping"), QString()) !=
+                    QLatin1String("false");
     for (int i = 1; i <= kRecentTables; ++i) {
         const QString table =
             file.readString(kSection, QStringLiteral("Recent%1").arg(i), QString()).trimmed();
@@ -246,8 +259,11 @@ void LobbyModel::load()
 
 void LobbyModel::save()
 {
-    QList<std::pair<QString, QString>> values{{QStringLiteral("Name"), m_name.trimmed()},
-                                              {QStringLiteral("Address"), m_address.trimmed()}};
+    QList<std::pair<QString, QString>> values{
+        {QStringLiteral("Name"), m_name.trimmed()},
+        {QStringLiteral("Address"), m_address.trimmed()},
+        {QStringLiteral("PortMapping"),
+         m_portMapping ? QStringLiteral("true") : QStringLiteral("false")}};
     for (int i = 1; i <= kRecentTables; ++i)
         values.append({QStringLiteral("Recent%1").arg(i), m_recent.value(i - 1)});
     QString error;

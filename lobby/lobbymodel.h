@@ -45,6 +45,12 @@ public:
     QString address() const { return m_address; }
     void setAddress(const QString &address);
     QStringList recentTables() const { return m_recent; }
+    // Whether a hosted table asks the router to open its port.
+    bool portMapping() const { return m_portMapping; }
+    void setPortMapping(bool on) { m_portMapping = on; }
+    // How friends reach the table this lobby started, as the game says it.
+    QString reach() const { return m_reach; }
+    QString invitation() const { return m_invitation.join(QLatin1Char('\n')); }
 
     State state() const { return m_state; }
     // One line for the player: what is going on, or what is wrong.
@@ -90,6 +96,9 @@ private:
     QString m_name;
     QString m_address;
     QStringList m_recent;
+    bool m_portMapping = true;
+    QString m_reach;
+    QStringList m_invitation;
     State m_state = State::Idle;
     QString m_status;
 };

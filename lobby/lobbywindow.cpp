@@ -2,9 +2,13 @@
 
 #include "lobby/lobbymodel.h"
 
+#include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -41,10 +45,21 @@ LobbyWindow::LobbyWindow(LobbyModel *model, QWidget *parent) : QWidget(parent), 
     auto *hostBox = new QGroupBox(tr("Host a table"));
     auto *hostLayout = new QVBoxLayout(hostBox);
     hostLayout->addWidget(note(tr("Your friends join this computer's address. They must reach "
-                                  "TCP port 7772 here: open it in the firewall, and forward it "
-                                  "on the router for friends outside your home.")));
+                                  "TCP port 7772 here: open it in the firewall. The router is "
+                                  "asked to forward it; your table says what came of that.")));
+    m_portMapping =
+        named(new QCheckBox(tr("Ask the &router to open the port")), "checkbox_portmapping");
+    m_portMapping->setChecked(m_model->portMapping());
+    hostLayout->addWidget(m_portMapping);
+    m_reach = named(note(QString()), "label_reach");
+    hostLayout->addWidget(m_reach);
+    m_copyInvitation = named(new QPushButton(tr("&Copy Invitation")), "button_copyinvitation");
+    auto *hostButtons = new QHBoxLayout;
+    hostButtons->addStretch();
+    hostButtons->addWidget(m_copyInvitation);
     m_host = named(new QPushButton(tr("&Host a Table")), "button_host");
-    hostLayout->addWidget(m_host, 0, Qt::AlignRight);
+    hostButtons->addWidget(m_host);
+    hostLayout->addLayout(hostButtons);
 
     auto *joinBox = new QGroupBox(tr("Join a table"));
     auto *joinLayout = new QVBoxLayout(joinBox);
@@ -83,6 +98,8 @@ LobbyWindow::LobbyWindow(LobbyModel *model, QWidget *parent) : QWidget(parent), 
             m_address->setEditText(m_model->address());
         }
     });
+    connect(m_copyInvitation, &QPushButton::clicked, this,
+            [this] { QGuiApplication::clipboard()->setText(m_model->invitation()); });
     connect(m_address->lineEdit(), &QLineEdit::returnPressed, m_join, &QPushButton::click);
     connect(m_solo, &QPushButton::clicked, this, [this] {
         takeFields();
@@ -98,6 +115,7 @@ void LobbyWindow::takeFields()
 {
     m_model->setName(m_name->text());
     m_model->setAddress(m_address->currentText());
+    m_model->setPortMapping(m_portMapping->isChecked());
 }
 
 void LobbyWindow::refresh()
@@ -107,6 +125,9 @@ void LobbyWindow::refresh()
                              static_cast<QWidget *>(m_solo)})
         control->setEnabled(idle);
     m_status->setText(m_model->status());
+    m_reach->setText(m_model->reach());
+    m_reach->setVisible(!m_model->reach().isEmpty());
+    m_copyInvitation->setVisible(!m_model->invitation().isEmpty());
 }
 
 void LobbyWindow::comeForward()

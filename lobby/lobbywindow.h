@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class LobbyModel;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -29,5 +30,8 @@ private:
     QPushButton *m_host = nullptr;
     QPushButton *m_join = nullptr;
     QPushButton *m_solo = nullptr;
+    QCheckBox *m_portMapping = nullptr;
+    QLabel *m_reach = nullptr;
+    QPushButton *m_copyInvitation = nullptr;
     QLabel *m_status = nullptr;
 };

@@ -139,6 +139,8 @@ SpadesSettings read(const IniFile &file, const SpadesSettings &current)
         readString(file, QStringLiteral("Computers"), QString()) == QLatin1String("Expert");
     s.playableCards =
         readString(file, QStringLiteral("PlayableCards"), QString()) == QLatin1String("true");
+    s.portMapping =
+        readString(file, QStringLiteral("PortMapping"), QString()) != QLatin1String("false");
     return s;
 }
 
@@ -165,6 +167,7 @@ QList<std::pair<QString, QString>> keyValues(const SpadesSettings &s)
         {QStringLiteral("Computers"),
          s.expertComputers ? QStringLiteral("Expert") : QStringLiteral("Classic")},
         {QStringLiteral("PlayableCards"), word(s.playableCards)},
+        {QStringLiteral("PortMapping"), word(s.portMapping)},
     };
 }
 

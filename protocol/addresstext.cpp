@@ -158,4 +158,39 @@ bool plausibleHostName(QStringView text)
     return true;
 }
 
+bool dnsName(QStringView text)
+{
+    if (text.isEmpty() || text.size() > 253 || isDigit(text.front()))
+        return false;
+    for (QStringView label : text.split(QLatin1Char('.'))) {
+        if (label.isEmpty() || label.size() > 63 || label.front() == QLatin1Char('-') ||
+            label.back() == QLatin1Char('-'))
+            return false;
+        for (QChar c : label) {
+            const bool plain =
+                c.unicode() < 0x80 && (c.isLetterOrNumber() || c == QLatin1Char('-'));
+            if (!plain)
+                return false;
+        }
+    }
+    return true;
+}
+
+AddressParts splitPort(QStringView text)
+{
+    if (text.startsWith(QLatin1Char('['))) {
+        const qsizetype close = text.indexOf(QLatin1String("]:"));
+        if (close > 0)
+            return {text.sliced(1, close - 1).toString(), text.sliced(close + 2).toString(), true};
+        if (text.endsWith(QLatin1Char(']')) && text.size() >= 2)
+            return {text.sliced(1, text.size() - 2).toString(), std::nullopt, true};
+        return {text.toString(), std::nullopt};
+    }
+    if (text.count(QLatin1Char(':')) == 1) {
+        const qsizetype colon = text.indexOf(QLatin1Char(':'));
+        return {text.first(colon).toString(), text.sliced(colon + 1).toString()};
+    }
+    return {text.toString(), std::nullopt};
+}
+
 } // namespace addresstext

@@ -35,4 +35,21 @@ std::optional<Ipv6Address> ipv6Address(QStringView text);
 // characters, not empty.
 bool plausibleHostName(QStringView text);
 
+// A name as the domain name system writes it: dot-separated labels of ASCII
+// letters, digits and inner hyphens, each at most 63 long, 253 in all, not
+// starting with a digit (a text that does is read as an address).
+bool dnsName(QStringView text);
+
+// An address as written to join a table, cut where its port begins:
+// "HOST:PORT", "[IPv6]:PORT", or "HOST", "[IPv6]", "IPv6" with no port. A bare
+// IPv6 address never carries a port, since its last group would read as one.
+// Only the cut is made here; the parts are checked by whoever reads them.
+struct AddressParts
+{
+    QString host;                // without the brackets of "[IPv6]"
+    std::optional<QString> port; // the text after the colon, when there is one
+    bool bracketed = false;      // the host stood in square brackets
+};
+AddressParts splitPort(QStringView text);
+
 } // namespace addresstext

@@ -23,7 +23,9 @@ int main(int argc, char **argv)
     // No display name: the window manager would append it to every title
     // ("Spades  — Spades"), and the titles already say whose windows they are.
 
-    SpadesApp spades(arguments, SpadesApp::Options{});
+    SpadesApp::Options options;
+    options.portMapping = true;
+    SpadesApp spades(arguments, options);
     QObject::connect(&guard, &SingleInstance::raiseRequested, spades.table(),
                      [&spades] { SingleInstance::raiseWindow(spades.table()); });
     QObject::connect(&spades, &SpadesApp::finished, &app, &QApplication::quit);

@@ -8,7 +8,11 @@
 #include "client/tchatwiring.h"
 #include "host/shuffle.h"
 #include "platform/settingsfile.h"
+#include "protocol/addresstext.h"
 #include "protocol/tsock.h"
+#include "reach/invitation.h"
+#include "reach/localaddresses.h"
+#include "reach/portmapper.h"
 #include "shell/singleinstance.h"
 #include "shell/tabout.h"
 #include "shell/tdownload.h"
@@ -114,11 +118,27 @@ void SpadesApp::start()
     m_started = true;
     m_table->show();
     try {
-        m_table->processparams(m_arguments);
+        m_table->processparams(joinAddressWithoutPort());
     } catch (const ESockException &error) {
         // Hosting stops here, as it would for any socket failure at start.
         showMessage(QString::fromLatin1(error.what()));
     }
+}
+
+// "spades NAME ADDRESS:PORT join" joins a host that listens on another port
+// than ours, as a router may forward one. The port text is handed to the
+// socket as written, which refuses one that is not a port number.
+QStringList SpadesApp::joinAddressWithoutPort()
+{
+    QStringList arguments = m_arguments;
+    if (arguments.size() < 3 || arguments.at(2) == QLatin1String("true"))
+        return arguments;
+    const addresstext::AddressParts parts = addresstext::splitPort(arguments.at(1));
+    if (parts.port) {
+        arguments[1] = parts.host;
+        sock()->setPortName(*parts.port);
+    }
+    return arguments;
 }
 
 void SpadesApp::startHost(HostReach reach)
@@ -126,6 +146,33 @@ void SpadesApp::startHost(HostReach reach)
     m_host->listen(m_options.port, reach);
     // Port 0 asks for any free port; the own table follows the host there.
     m_table->setHostPort(m_host->port());
+    if (reach == HostReach::Everyone)
+        askRouter();
+}
+
+// A solo table is for this machine alone and is never mapped; the lobby and
+// the command line turn mapping off with "--no-port-mapping" after the three
+// game arguments, the Options menu for every table hosted from now on.
+void SpadesApp::askRouter()
+{
+    if (m_arguments.isEmpty() || m_mapper || !m_options.portMapping)
+        return;
+    const bool wanted = !m_arguments.mid(3).contains(QStringLiteral("--no-port-mapping")) &&
+                        SettingsFile().load(currentSettings()).portMapping;
+    const int port = m_host->port();
+    if (!wanted) {
+        const ReachStatus off = offStatus(port, findLocalAddresses());
+        m_table->showReach(off.text, invitationText(off));
+        return;
+    }
+    PortMapper::Options options;
+    options.request.internalPort = port;
+    options.request.wantedPort = port;
+    m_mapper = std::make_unique<PortMapper>(options);
+    connect(m_mapper.get(), &PortMapper::statusChanged, this, [this](const ReachStatus &status) {
+        m_table->showReach(status.text, invitationText(status));
+    });
+    m_mapper->start();
 }
 
 std::array<QString, 5> SpadesApp::seatNames() const

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+class PortMapper;
 class PresenceMark;
 class SideWindows;
 class TSock;
@@ -33,6 +34,10 @@ public:
         int port = 7772;                   // where the host listens and the table connects
         HostRuntime::Timing timing{};      // host timers (tests shorten them)
         std::optional<std::uint32_t> seed; // the shuffle's seed; the clock when unset
+        // Ask the router to open the port of a hosted table, unless the settings
+        // or the command line say not to (main() turns it on; tests leave it off
+        // or point it at a router of their own).
+        bool portMapping = false;
         // Message boxes go here instead of on screen when set (tests).
         std::function<void(const QString &text)> messageSink;
     };
@@ -68,6 +73,8 @@ private:
     void createWindows();
     void bindTable();
     void startHost(HostReach reach);
+    void askRouter();
+    QStringList joinAddressWithoutPort();
     void showWindow(const QString &item);
     void showMessage(const QString &text);
     void showAlert(const QByteArray &text);
@@ -84,6 +91,8 @@ private:
     std::unique_ptr<Requests> m_requests;
     std::unique_ptr<PresenceMark> m_presence;
     std::unique_ptr<HostRuntime> m_host;
+    // Goes before the host, removing its mapping while the table still stands.
+    std::unique_ptr<PortMapper> m_mapper;
     std::unique_ptr<Thelp> m_help;
     std::unique_ptr<Tdownload> m_download;
     std::unique_ptr<Tabout> m_about;

@@ -47,6 +47,7 @@ SpadesSettings SpadesApp::currentSettings() const
     s.chatterSounds = m_table->playChatterSounds();
     s.expertComputers = m_table->computers() == ComputerKind::Expert;
     s.playableCards = m_table->showPlayable();
+    s.portMapping = m_table->portMapping();
     return s;
 }
 
@@ -65,6 +66,7 @@ void SpadesApp::loadinifile()
     m_table->setPlayChatterSounds(s.chatterSounds);
     m_table->setComputers(s.expertComputers ? ComputerKind::Expert : ComputerKind::Classic, false);
     m_table->setShowPlayable(s.playableCards, false);
+    m_table->setPortMapping(s.portMapping, false);
 }
 
 // Until the file has been read the controls still hold their start-up

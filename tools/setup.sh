@@ -11,11 +11,12 @@ mode="${1:-play}"
 
 packages="cmake ninja-build g++ pkgconf qt6-base-dev libgtest-dev libgmock-dev \
 libbenchmark-dev libjpeg62-turbo-dev libasound2-dev fonts-dejavu-core fonts-liberation2 \
-qt6-websockets-dev libhiredis-dev"
+qt6-websockets-dev libhiredis-dev libminiupnpc-dev libnatpmp-dev"
 case "$mode" in
 package) packages="$packages dpkg-dev debhelper lintian systemd git perl" ;;
 test*) packages="$packages liblz4-dev zlib1g-dev desktop-file-utils appstream \
-clang-14 libclang-rt-14-dev xvfb xauth xdotool iproute2 python3 redis-server" ;;
+clang-14 libclang-rt-14-dev xvfb xauth xdotool iproute2 python3 redis-server \
+miniupnpd-nftables nftables" ;;
 sounds) packages="$packages espeak-ng sox" ;;
 esac
 
@@ -30,15 +31,25 @@ sudo=""
 if [ -n "$missing" ]; then
     echo "Installing:$missing"
     $sudo apt-get update
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing
-    case " $missing " in
-    *" redis-server "*)
-        # The tests start redis-servers of their own on free ports; the
-        # system's, which installing starts where services run, stays off.
-        $sudo systemctl disable --now redis-server >/dev/null 2>&1 ||
-            $sudo service redis-server stop >/dev/null 2>&1 || true
-        ;;
-    esac
+    # Some packages are for the tests, which start their own daemons (the
+    # router's, Redis): installing must neither ask questions nor leave a
+    # service of theirs running on this machine.
+    own_policy=""
+    if [ ! -e /usr/sbin/policy-rc.d ]; then
+        printf '#!/bin/sh\nexit 101\n' | $sudo tee /usr/sbin/policy-rc.d >/dev/null
+        $sudo chmod +x /usr/sbin/policy-rc.d
+        own_policy=1
+    fi
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing || {
+        [ -n "$own_policy" ] && $sudo rm -f /usr/sbin/policy-rc.d
+        exit 1
+    }
+    [ -n "$own_policy" ] && $sudo rm -f /usr/sbin/policy-rc.d
+    if command -v systemctl >/dev/null 2>&1; then
+        for service in miniupnpd redis-server; do
+            $sudo systemctl disable --now "$service" >/dev/null 2>&1 || true
+        done
+    fi
 fi
 
 # The rest of what the packages' build needs is read from debian/control.

@@ -5,6 +5,8 @@
 // next to take number 1 runs the table.
 #include "host/hostruntime.h"
 #include "host/shuffle.h"
+#include "reach/localaddresses.h"
+#include "reach/portmapper.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -14,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -31,10 +34,13 @@ void onSignal(int)
 void usage(std::FILE *to)
 {
     std::fprintf(to, "usage: spades-server [--port N] [--tick MS] [--computer classic|expert]\n"
+                     "                    [--no-port-mapping]\n"
                      "Hosts a Spades table on TCP port N (default 7772).\n"
                      "--tick sets the length of one pause tick (default 1000 ms):\n"
                      "three ticks after each trick, fifteen after each hand.\n"
-                     "--computer chooses the players of empty seats (default classic).\n");
+                     "--computer chooses the players of empty seats (default classic).\n"
+                     "--no-port-mapping does not ask the router (UPnP IGD, NAT-PMP) to\n"
+                     "forward the port to this machine; it is asked by default.\n");
 }
 
 // Lines carry names and texts from the network: they are shown with control
@@ -68,11 +74,16 @@ int main(int argc, char **argv)
     int port = 7772;
     HostRuntime::Timing timing;
     ComputerKind computers = ComputerKind::Classic;
+    bool portMapping = true;
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             usage(stdout);
             return 0;
+        }
+        if (arg == "--no-port-mapping") {
+            portMapping = false;
+            continue;
         }
         if (arg == "--computer" && i + 1 < argc) {
             const QByteArray value = argv[++i];
@@ -143,7 +154,22 @@ int main(int argc, char **argv)
         }
         say("listening on port " + QByteArray::number(host.port()));
         say(QByteArray(nameOf(computers)) + " computer players");
+        std::unique_ptr<PortMapper> mapper;
+        if (portMapping) {
+            PortMapper::Options options;
+            options.request.internalPort = host.port();
+            options.request.wantedPort = host.port();
+            mapper = std::make_unique<PortMapper>(options);
+            QObject::connect(
+                mapper.get(), &PortMapper::statusChanged,
+                [](const ReachStatus &reach) { say("reach: " + reach.text.toUtf8()); });
+            mapper->start();
+        } else {
+            say("reach: " + offStatus(host.port(), findLocalAddresses()).text.toUtf8());
+        }
         status = app.exec();
+        // The mapping goes before the table does, while its lease is still ours.
+        mapper.reset();
     }
     say("stopped");
     ::close(g_signalPipe[0]);

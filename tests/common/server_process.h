@@ -16,7 +16,7 @@ struct ServerProcess
 
     explicit ServerProcess(const QStringList &arguments)
     {
-        process.start(SPADES_SERVER, QStringList{"--port", "0"} + arguments);
+        process.start(SPADES_SERVER, QStringList{"--port", "0", "--no-port-mapping"} + arguments);
         if (!process.waitForStarted(10000))
             return;
         while (!out.contains('\n') && process.waitForReadyRead(10000))

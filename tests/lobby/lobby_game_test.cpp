@@ -30,6 +30,8 @@ TEST(LobbyGame, TheHostedGameLinksWhileItRunsAndTheLobbySeesItEnd)
     if (!model.linkListening())
         GTEST_SKIP() << "port 9001 is in use on this machine";
     model.setName("Ann");
+    // The router of the machine running the tests is not ours to ask.
+    model.setPortMapping(false);
     ASSERT_TRUE(model.host());
     const struct Ender
     {

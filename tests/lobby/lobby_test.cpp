@@ -1,11 +1,14 @@
 // The lobby's fields, the game command each choice starts, and the link
 // through which it sees its game run and end.
 #include "lobby/gamelauncher.h"
+#include "lobby/lobbylink.h"
 #include "lobby/lobbymodel.h"
 #include "lobby/lobbywindow.h"
 #include "tests/common/test_support.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -79,6 +82,7 @@ TEST_F(Lobby, EachChoiceStartsTheGameWithItsArguments)
         {"Bob+Co", "game.example.org", &LobbyModel::join, {"Bob+Co", "game.example.org", "join"}},
         {"", "", &LobbyModel::playSolo, {}},
     };
+    m_launcher.started.clear();
     for (const auto &c : cases) {
         LobbyModel model(options());
         model.setName(c.name);
@@ -89,6 +93,16 @@ TEST_F(Lobby, EachChoiceStartsTheGameWithItsArguments)
         EXPECT_EQ(m_launcher.started[0].first, "/opt/games/spades");
         EXPECT_EQ(m_launcher.started[0].second, c.arguments) << c.address;
     }
+    // Unticked, the hosted table does not ask the router, and the lobby remembers that.
+    {
+        LobbyModel model(options());
+        model.setName("Ann");
+        model.setPortMapping(false);
+        ASSERT_TRUE(model.host());
+        EXPECT_EQ(m_launcher.started.last().second,
+                  QStringList({"Ann", "127.0.0.1", "true", "--no-port-mapping"}));
+    }
+    EXPECT_FALSE(LobbyModel(options()).portMapping());
 }
 
 TEST_F(Lobby, BadFieldsStartNothingAndSayWhy)
@@ -243,6 +257,40 @@ TEST_F(Lobby, TheWindowPassesItsFieldsAndRestsWhileTheGameRuns)
     ASSERT_TRUE(waitUntil([&] { return model.state() == LobbyModel::State::Playing; }));
     for (const char *button : {"button_host", "button_join", "button_solo"})
         EXPECT_FALSE(window.findChild<QPushButton *>(button)->isEnabled()) << button;
+}
+
+} // namespace
+
+namespace {
+
+// What the hosting game says on the link reaches the lobby's window; what no
+// game says (long lines, other words, too many links) does not.
+TEST_F(Lobby, TheGameTellsHowFriendsReachItsTableAndNothingElse)
+{
+    LobbyModel model(options());
+    LobbyWindow window(&model);
+    QTcpSocket *game = link(model);
+    ASSERT_TRUE(waitUntil([&] { return model.state() == LobbyModel::State::Playing; }));
+    game->write("reach Friends can join at 198.51.100.7 (the router opened port 7772).\n"
+                "invite spades://join/198.51.100.7\nshout hello\n"
+                "invite spades://join/192.168.1.20 and more\n");
+    for (int i = 0; i < 6; ++i)
+        game->write("invite spades://join/10.0.0." + QByteArray::number(i) + "\n");
+    ASSERT_TRUE(waitUntil([&] { return model.invitation().count('\n') == 3; }));
+    EXPECT_EQ(model.reach(), "Friends can join at 198.51.100.7 (the router opened port 7772).");
+    EXPECT_EQ(model.invitation(), "spades://join/198.51.100.7\nspades://join/10.0.0.0\n"
+                                  "spades://join/10.0.0.1\nspades://join/10.0.0.2");
+    EXPECT_EQ(window.findChild<QLabel *>("label_reach")->text(), model.reach());
+    window.findChild<QPushButton *>("button_copyinvitation")->click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), model.invitation());
+
+    game->write("reach " + QByteArray(LobbyLink::kMaxLine * 2, 'x') + "\nreach late\n");
+    game->flush();
+    waitUntil([] { return false; }, 300);
+    EXPECT_EQ(model.reach(), "Friends can join at 198.51.100.7 (the router opened port 7772).");
+    game->disconnectFromHost();
+    ASSERT_TRUE(waitUntil([&] { return model.state() == LobbyModel::State::Idle; }));
+    EXPECT_EQ(model.reach(), "");
 }
 
 } // namespace

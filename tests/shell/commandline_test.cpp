@@ -24,7 +24,8 @@ TEST(CommandLine, ANameLikeAToolkitOptionIsStillThePlayersName)
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         environment.insert("SPADES_TRACE_STARTUP", "1");
         spades.setProcessEnvironment(environment);
-        spades.start(QStringLiteral(SPADES_PROGRAM), {name, "127.0.0.1", "true"});
+        spades.start(QStringLiteral(SPADES_PROGRAM),
+                     {name, "127.0.0.1", "true", "--no-port-mapping"});
         QByteArray output;
         while (!output.contains("logged in") && spades.waitForReadyRead(20000))
             output += spades.readAll();

@@ -61,6 +61,39 @@ TEST_F(Joining, AGuestJoinsAHostOverIpv6)
     EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
 }
 
+TEST_F(Joining, AnAddressWithAPortJoinsAHostOnThatPort)
+{
+    SpadesApp host({"Ann", "127.0.0.1", "true"}, quiet(0));
+    host.start();
+    const int port = host.host()->port();
+    ASSERT_TRUE(waitUntil([&] { return host.table()->myseat() == 1; }));
+    const auto &seats = host.host()->server().seats();
+    QStringList addresses{"127.0.0.1:%1", "game.example.org:%1"};
+    if (testsupport::ipv6LoopbackWorks())
+        addresses << "[::1]:%1";
+    for (const QString &address : addresses) {
+        SCOPED_TRACE(address.toStdString());
+        FakeResolver resolver;
+        {
+            // The default port leads nowhere; only the one written can work.
+            SpadesApp guest({"Bob", address.arg(port), "join"}, quiet(1));
+            guest.sock()->setResolver(&resolver);
+            guest.start();
+            if (!resolver.asked.isEmpty()) {
+                EXPECT_EQ(resolver.asked[0].name, "game.example.org");
+                resolver.reply(0, {QHostAddress::LocalHost});
+            }
+            ASSERT_TRUE(waitUntil([&] { return guest.table()->myseat() == 2; }));
+        }
+        ASSERT_TRUE(waitUntil([&] { return !seats[2].connected; }));
+    }
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+
+    SpadesApp badPort({"Bob", "127.0.0.1:70000", "join"}, quiet(port));
+    badPort.start();
+    EXPECT_EQ(messages, QStringList{"Port Lookup - Not A Port Number From 0 To 65535"});
+}
+
 TEST_F(Joining, ANameNeverAnsweredLeavesTheWindowWorking)
 {
     auto resolver = std::make_unique<FakeResolver>();

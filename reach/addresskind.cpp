@@ -1,0 +1,68 @@
+#include "reach/addresskind.h"
+
+#include <QHostAddress>
+
+namespace {
+
+bool within(const QHostAddress &address, const char *network, int bits)
+{
+    return address.isInSubnet(QHostAddress(QString::fromLatin1(network)), bits);
+}
+
+AddressKind classifyV4(const QHostAddress &address)
+{
+    if (address.toIPv4Address() == 0)
+        return AddressKind::Unspecified;
+    if (within(address, "127.0.0.0", 8))
+        return AddressKind::Loopback;
+    if (within(address, "169.254.0.0", 16))
+        return AddressKind::LinkLocal;
+    if (within(address, "10.0.0.0", 8) || within(address, "172.16.0.0", 12) ||
+        within(address, "192.168.0.0", 16))
+        return AddressKind::Private;
+    if (within(address, "100.64.0.0", 10))
+        return AddressKind::Shared;
+    if (within(address, "224.0.0.0", 3)) // multicast and the reserved block above it
+        return AddressKind::Multicast;
+    return AddressKind::Public;
+}
+
+AddressKind classifyV6(const QHostAddress &address)
+{
+    if (address == QHostAddress(QHostAddress::AnyIPv6))
+        return AddressKind::Unspecified;
+    if (address.isLoopback())
+        return AddressKind::Loopback;
+    if (within(address, "fe80::", 10))
+        return AddressKind::LinkLocal;
+    if (within(address, "fc00::", 7))
+        return AddressKind::Private;
+    if (within(address, "ff00::", 8))
+        return AddressKind::Multicast;
+    // Only global unicast is offered; mapped, compatible and other special blocks are not.
+    if (!within(address, "2000::", 3))
+        return AddressKind::NotAnAddress;
+    return AddressKind::Public;
+}
+
+} // namespace
+
+AddressKind classifyAddress(const QString &text)
+{
+    // QHostAddress accepts forms like "1" or "1.2.3" and a scope suffix; a router's
+    // answer must be one plain address.
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty() || trimmed.size() > 45 || trimmed.contains(QLatin1Char('%')))
+        return AddressKind::NotAnAddress;
+    QHostAddress address;
+    if (!address.setAddress(trimmed))
+        return AddressKind::NotAnAddress;
+    if (address.protocol() == QAbstractSocket::IPv4Protocol) {
+        if (trimmed.count(QLatin1Char('.')) != 3)
+            return AddressKind::NotAnAddress;
+        return classifyV4(address);
+    }
+    if (address.protocol() == QAbstractSocket::IPv6Protocol)
+        return classifyV6(address);
+    return AddressKind::NotAnAddress;
+}

@@ -1,0 +1,78 @@
+// The window hosting behind the lab's router: the chat says where friends
+// join, Copy Invitation carries it, and closing the program takes the mapping.
+#include "client/tchat.h"
+#include "routerlab.h"
+#include "shell/spadesapp.h"
+#include "tests/common/test_support.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sched.h>
+#include <unistd.h>
+
+namespace {
+
+// This thread (and the threads and processes it starts) lives in `ns` while
+// the object does.
+struct InNamespace
+{
+    int own = ::open("/proc/self/ns/net", O_RDONLY);
+    bool entered = false;
+
+    explicit InNamespace(const QString &ns)
+    {
+        const int fd = ::open(("/run/netns/" + ns).toLocal8Bit().constData(), O_RDONLY);
+        entered = fd >= 0 && ::setns(fd, CLONE_NEWNET) == 0;
+        if (fd >= 0)
+            ::close(fd);
+    }
+    ~InNamespace()
+    {
+        ::setns(own, CLONE_NEWNET);
+        ::close(own);
+    }
+};
+
+TEST(RouterLab, TheWindowSaysWhereFriendsJoinCopiesItAndRemovesTheMappingOnQuit)
+{
+    reachtest::RouterLab lab(reachtest::RouterLab::Upstream::Internet);
+    const std::string why = reachtest::labUnavailable();
+    if (!why.empty())
+        GTEST_SKIP() << why;
+    ASSERT_TRUE(lab.isUp()) << lab.log().toStdString();
+    ASSERT_TRUE(lab.startRouter(true, true));
+    QTemporaryDir home;
+    qputenv("SPADES_HOME", home.path().toLocal8Bit());
+    {
+        InNamespace inHome(lab.ns("home"));
+        ASSERT_TRUE(inHome.entered);
+        SpadesApp::Options options;
+        options.portMapping = true;
+        options.messageSink = [](const QString &) {};
+        auto app = std::make_unique<SpadesApp>(QStringList{"Ann", "127.0.0.1", "true"}, options);
+        app->start();
+        Tchat *table = app->table();
+        ASSERT_TRUE(testsupport::waitUntil([&] { return !table->invitation().isEmpty(); }, 6000));
+        EXPECT_TRUE(table->chatLines().contains(
+            "0+Friends can join at 11.22.33.1 (the router opened port 7772). At home, friends "
+            "can join at 192.168.77.10."))
+            << table->chatLines().join('\n').toStdString();
+        EXPECT_EQ(table->invitation(), "spades://join/11.22.33.1\nspades://join/192.168.77.10");
+        QAction *copy = table->findChild<QAction *>("CopyInvitation1");
+        ASSERT_NE(copy, nullptr);
+        EXPECT_TRUE(copy->isVisible());
+        copy->trigger();
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), table->invitation());
+        EXPECT_TRUE(lab.forwards().contains("dnat ip to 192.168.77.10:7772"));
+        app.reset(); // the program ends
+    }
+    qunsetenv("SPADES_HOME");
+    EXPECT_EQ(lab.forwards(), "");
+}
+
+} // namespace
