@@ -69,10 +69,13 @@ void nameAfterText(QLabel *label, const QString &prefix = QString())
 {
     if (!label)
         return;
-    if (label->text().isEmpty() && !prefix.isEmpty())
+    // A name cut to fit is read whole.
+    const auto *named = qobject_cast<NameLabel *>(label);
+    const QString text = named ? named->wholeText() : label->text();
+    if (text.isEmpty() && !prefix.isEmpty())
         setName(label, prefix.trimmed() + QStringLiteral(" none"));
     else
-        setName(label, prefix + label->text());
+        setName(label, prefix + text);
 }
 
 } // namespace
@@ -82,7 +85,8 @@ template <typename T> T *AccessibleNames::child(const QObject *parent, const QSt
     if (!parent)
         return nullptr;
     QPointer<QObject> &found = m_found[name];
-    if (!found)
+    // The seat controls take each other's names when the board turns to the own seat.
+    if (!found || found->objectName() != name)
         found = parent->findChild<T *>(name);
     return qobject_cast<T *>(found.data());
 }

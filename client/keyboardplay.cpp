@@ -51,6 +51,34 @@ protected:
 constexpr int kRingMargin = 3;
 const QLatin1String kBidField("edit_bid");
 
+// The chat's own controls on the board: keys pressed there are not moves, and
+// a click there leaves the keys where they are.
+bool isChatControl(const QWidget *widget)
+{
+    for (const QWidget *w = widget; w; w = w->parentWidget()) {
+        const QString name = w->objectName();
+        if (name == QLatin1String("panel_chat") || name == QLatin1String("mychat") ||
+            name == QLatin1String("button_smilies") || name.startsWith(QLatin1String("b_phrase")))
+            return true;
+    }
+    return false;
+}
+
+// Under veils, the nearest card to `at` that may be played; `at` when none may.
+int nearestPlayable(const QList<CardPicture *> &hand, int at)
+{
+    const auto playable = [&](int i) {
+        return i >= 0 && i < int(hand.size()) && !hand.at(i)->dimmed();
+    };
+    for (int d = 1; !playable(at) && d < int(hand.size()); ++d) {
+        if (playable(at + d))
+            at += d;
+        else if (playable(at - d))
+            at -= d;
+    }
+    return at;
+}
+
 bool isTextField(const QWidget *widget)
 {
     if (const auto *line = qobject_cast<const QLineEdit *>(widget))
@@ -69,12 +97,17 @@ KeyboardPlay::KeyboardPlay(const TableView &table, QMenu *seatMenu)
 {
     setObjectName(QStringLiteral("keyboardPlay"));
     QWidget *board = table.board;
-    // Reached with Tab; a mouse click on the table leaves the focus where it was.
+    // Reached with Tab; a click on the table gives it the keys through takeKeys.
     board->setFocusPolicy(Qt::TabFocus);
     // The ring is the board's child like any card; made before the board is
     // watched, it never gets the filter meant for the board's other children.
     m_frame = new FocusRing(board);
     board->installEventFilter(this);
+    for (QObject *child : board->children())
+        if (child->isWidgetType() && child != m_frame)
+            child->installEventFilter(this);
+    // The ring follows the focus to every control of the window.
+    connect(qApp, &QApplication::focusChanged, this, &KeyboardPlay::placeFrame);
     table.window->installEventFilter(this);
     if (auto *edit = table.window->findChild<QLineEdit *>(QStringLiteral("edit_bid")))
         edit->installEventFilter(this);
@@ -109,25 +142,26 @@ bool KeyboardPlay::eventFilter(QObject *watched, QEvent *event)
         }
         break;
     case QEvent::FocusIn:
+        if (auto *card = qobject_cast<CardPicture *>(watched))
+            m_focused = card;
+        placeFrame();
+        break;
     case QEvent::FocusOut:
     case QEvent::Move:
     case QEvent::Show:
-    case QEvent::Hide:
     case QEvent::ZOrderChange:
-        if (qobject_cast<CardPicture *>(watched)) {
-            if (event->type() == QEvent::FocusIn)
-                m_focused = static_cast<CardPicture *>(watched);
-            // Leaving the window keeps the mark; the focus moving elsewhere in
-            // it (the chat) takes it away.
-            const bool focusMoved =
-                event->type() == QEvent::FocusOut &&
-                static_cast<QFocusEvent *>(event)->reason() != Qt::ActiveWindowFocusReason &&
-                static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason;
-            if (focusMoved)
-                m_frame->hide();
-            else
-                placeFrame();
-        }
+        if (qobject_cast<CardPicture *>(watched) || watched == m_table.window->focusWidget())
+            placeFrame();
+        break;
+    case QEvent::Hide:
+        if (watched->parent() == board)
+            keepKeysOnTable(static_cast<QWidget *>(watched));
+        placeFrame();
+        break;
+    case QEvent::MouseButtonPress:
+        if (watched == board ||
+            (watched->parent() == board && !isChatControl(static_cast<QWidget *>(watched))))
+            takeKeys(qobject_cast<CardPicture *>(watched));
         break;
     case QEvent::KeyPress:
         if (watched == board || watched == m_table.window)
@@ -216,7 +250,9 @@ bool KeyboardPlay::handleCardKey(int key)
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Space:
-        if (!m_focused || !hand.contains(m_focused.data()))
+        // Only the card the ring shows is played.
+        if (!m_focused || !hand.contains(m_focused.data()) ||
+            m_table.window->focusWidget() != m_focused)
             return false;
         // The table checks the turn itself, as it does for a click.
         emit cardChosen(m_focused->position());
@@ -274,26 +310,98 @@ void KeyboardPlay::focusSlot(int index)
 
 void KeyboardPlay::placeFrame()
 {
-    CardPicture *card = m_focused.data();
-    if (!card || card->isHidden() || m_table.window->focusWidget() != card) {
+    const QRect around = focusArea();
+    if (around.isEmpty()) {
         m_frame->hide();
         return;
     }
+    m_frame->setGeometry(around.adjusted(-kRingMargin, -kRingMargin, kRingMargin, kRingMargin));
+    m_frame->show();
+    m_frame->raise();
+}
+
+QRect KeyboardPlay::focusArea()
+{
+    QWidget *board = m_table.board;
+    QWidget *focus = m_table.window->focusWidget();
+    if (focus == board) {
+        // The table itself: the felt left of the column of scores and chat.
+        const QWidget *column = board->findChild<QWidget *>(QStringLiteral("panel_teams"));
+        const int right = column ? column->x() : board->width();
+        return QRect(0, 0, right, board->height())
+            .adjusted(2 * kRingMargin, 2 * kRingMargin, -2 * kRingMargin, -2 * kRingMargin);
+    }
+    if (!focus || !board->isAncestorOf(focus) || !focus->isVisibleTo(board))
+        return QRect();
+    const QRect shown(focus->mapTo(board, QPoint(0, 0)), focus->size());
+    auto *card = qobject_cast<CardPicture *>(focus);
     const QList<CardPicture *> hand = handInOrder();
-    const qsizetype at = hand.indexOf(card);
-    if (at >= 0)
-        m_focusIndex = int(at);
+    const qsizetype at = card ? hand.indexOf(card) : -1;
+    if (at < 0)
+        return shown;
+    m_focusIndex = int(at);
     // Only the left strip of a card shows under the next one.
     int width = card->width();
-    if (at >= 0 && at + 1 < hand.size()) {
+    if (at + 1 < hand.size()) {
         const int gap = hand.at(at + 1)->x() - card->x();
         if (gap > 0 && gap < width)
             width = gap;
     }
-    m_frame->setGeometry(QRect(card->x(), card->y(), width, card->height())
-                             .adjusted(-kRingMargin, -kRingMargin, kRingMargin, kRingMargin));
-    m_frame->show();
-    m_frame->raise();
+    return QRect(shown.topLeft(), QSize(width, shown.height()));
+}
+
+int KeyboardPlay::currentSlot() const
+{
+    const QList<CardPicture *> hand = handInOrder();
+    const qsizetype at = m_focused ? hand.indexOf(m_focused.data()) : -1;
+    return at >= 0 ? int(at) : m_focusIndex;
+}
+
+void KeyboardPlay::takeKeys(CardPicture *clicked)
+{
+    const QList<CardPicture *> hand = handInOrder();
+    if (clicked && hand.contains(clicked)) {
+        focusSlot(int(hand.indexOf(clicked)));
+        return;
+    }
+    QWidget *focus = m_table.window->focusWidget();
+    if (focus && focus != m_table.window && playsFromHere(focus))
+        return;
+    if (hand.isEmpty())
+        m_table.board->setFocus(Qt::MouseFocusReason);
+    else
+        focusHand();
+}
+
+void KeyboardPlay::focusHand()
+{
+    const QList<CardPicture *> hand = handInOrder();
+    if (!hand.isEmpty())
+        focusSlot(nearestPlayable(hand, std::clamp(currentSlot(), 0, int(hand.size()) - 1)));
+}
+
+void KeyboardPlay::keepKeysOnTable(QWidget *hidden)
+{
+    // Qt would pass the keys on along the tab chain, often to the chat.
+    QWidget *focus = m_table.window->focusWidget();
+    if (!focus || (focus != hidden && !hidden->isAncestorOf(focus)) || hidden == m_table.board ||
+        !playsFromHere(focus) || qobject_cast<CardPicture *>(focus))
+        return;
+    m_table.board->setFocus(Qt::OtherFocusReason);
+}
+
+void KeyboardPlay::veilsChanged()
+{
+    const QList<CardPicture *> hand = handInOrder();
+    if (!m_focused || !hand.contains(m_focused.data()) || !m_focused->dimmed())
+        return;
+    const int at = nearestPlayable(hand, int(hand.indexOf(m_focused.data())));
+    if (m_table.window->focusWidget() == m_focused) {
+        focusSlot(at);
+    } else {
+        m_focusIndex = at;
+        m_focused = hand.at(at);
+    }
 }
 
 void KeyboardPlay::keepFocusOnHand()
@@ -314,8 +422,9 @@ void KeyboardPlay::keepFocusOnHand()
 
 bool KeyboardPlay::playsFromHere(const QWidget *focus) const
 {
-    return !focus || focus == m_table.window || focus == m_table.board ||
-           qobject_cast<const CardPicture *>(focus) || focus->objectName() == kBidField;
+    if (!focus || focus == m_table.window || focus == m_table.board)
+        return true;
+    return m_table.board->isAncestorOf(focus) && !isChatControl(focus);
 }
 
 bool KeyboardPlay::typingElsewhere() const
@@ -357,21 +466,8 @@ void KeyboardPlay::tableChanged()
         }
     }
     if (own && !m_wasOwnTurn && !typingElsewhere()) {
-        const QList<CardPicture *> hand = handInOrder();
-        int at = m_focused && hand.contains(m_focused.data())
-                     ? int(hand.indexOf(m_focused.data()))
-                     : std::clamp(m_focusIndex, 0, int(hand.size()) - 1);
         // Under veils, the turn starts on the nearest card that may be played.
-        const auto playable = [&](int i) {
-            return i >= 0 && i < int(hand.size()) && !hand.at(i)->dimmed();
-        };
-        for (int d = 1; !playable(at) && d < int(hand.size()); ++d) {
-            if (playable(at + d))
-                at += d;
-            else if (playable(at - d))
-                at -= d;
-        }
-        focusSlot(at);
+        focusHand();
     }
     m_wasBidding = bid;
     m_wasOwnTurn = own;

@@ -29,8 +29,11 @@ public:
     // Called after the table changed: the focus follows the own turn and the
     // card under it.
     void tableChanged();
-    // The board took a new size: the focus ring follows its card.
+    // The board took a new size: the focus ring follows its control.
     void boardResized() { placeFrame(); }
+    // The veils over the hand changed: the ring leaves a card that may not
+    // be played for the nearest one that may.
+    void veilsChanged();
 
 signals:
     // Enter or Space on the own card at this hand position.
@@ -49,9 +52,21 @@ private:
     void moveFocus(int step);
     void focusSlot(int index);
     void placeFrame();
+    // Where the focus shows on the board; empty when it is elsewhere.
+    QRect focusArea();
+    // The slot of the card the keys are on, or were last on.
+    int currentSlot() const;
+    // The keys to that card, or under veils to the nearest that may be played.
+    void focusHand();
+    // A click on the table: the keys go to the hand (to the card clicked),
+    // or to the board when there is no hand, unless the table has them.
+    void takeKeys(CardPicture *clicked);
+    // A control of the table that holds the keys is hidden: the board keeps them.
+    void keepKeysOnTable(QWidget *hidden);
     void keepFocusOnHand();
     // Whether keys pressed with the focus there are moves: the chat shares the
-    // board panel, and its keys are not.
+    // board panel, and its keys are not; every other control of the board's is
+    // the table's.
     bool playsFromHere(const QWidget *focus) const;
     // True while the player is typing somewhere outside the table; the table
     // then leaves the focus where it is.

@@ -572,13 +572,18 @@ void Tchat::playTurnSound()
 
 void Tchat::setStatus(const QString &text)
 {
-    m_labelStatus->setText(text);
+    setStatus(QString(), text);
+}
+
+void Tchat::setStatus(const QString &name, const QString &after)
+{
+    m_labelStatus->setName(name, after);
     emit tableChanged();
 }
 
 QString Tchat::status() const
 {
-    return m_labelStatus->text();
+    return m_labelStatus->wholeText();
 }
 
 void Tchat::button_startClick()

@@ -27,6 +27,7 @@ class BoardLabel;
 class BoardPicture;
 class CardPicture;
 class KeyboardPlay;
+class NameLabel;
 class QAction;
 class QActionGroup;
 class QLabel;
@@ -299,6 +300,8 @@ private:
     void closeQuietly();
     void showMessage(const QString &text);
     void setStatus(const QString &text);
+    // A status line about a player: the name is what gets cut where it is long.
+    void setStatus(const QString &name, const QString &after);
     void playTurnSound();
     bool sendAction(const QString &actionText);
     void hideBidControls();
@@ -372,7 +375,7 @@ private:
     QLabel *m_labelRound = nullptr;
     QLabel *m_labelTotalbids = nullptr;
     QLabel *m_labelTurn = nullptr;
-    QLabel *m_labelStatus = nullptr;
+    NameLabel *m_labelStatus = nullptr;
     QLabel *m_labelPlaytoscore = nullptr;
     QLabel *m_labelBaggin = nullptr;
     QLabel *m_labelBlind = nullptr;

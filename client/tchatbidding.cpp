@@ -46,7 +46,7 @@ void Tchat::showNumberBid(bool visible)
 void Tchat::getbid(const wire::toClient::GetBid &m)
 {
     if (m.bidder != m_model.myseat()) {
-        setStatus(nameOfSeat(m.bidder) + QStringLiteral(" is bidding.."));
+        setStatus(nameOfSeat(m.bidder), QStringLiteral(" is bidding.."));
         playsounds(QStringLiteral("click"));
         return;
     }

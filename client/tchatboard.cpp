@@ -210,9 +210,12 @@ void Tchat::buildTableControls()
                                   QStringLiteral("Total Bids: 0"), {330, 24, 140, 16}, m_board);
     m_labelTurn = tableLabel(QStringLiteral("label_turn"), QStringLiteral("Good Luck!"),
                              {330, 40, 140, 16}, m_board);
-    m_labelStatus = tableLabel(QStringLiteral("label_status"),
-                               QStringLiteral("Welcome To Spades by Velnor Software"),
-                               {8, 458, 462, 20}, m_board);
+    // The status line often names a player.
+    m_labelStatus = new NameLabel(m_board);
+    m_labelStatus->setObjectName(QStringLiteral("label_status"));
+    m_labelStatus->setGeometry(8, 458, 462, 20);
+    m_labelStatus->setStyleSheet(QString::fromLatin1(kLightText));
+    m_labelStatus->setName(QString(), QStringLiteral("Welcome To Spades by Velnor Software"));
     QFont statusFont = m_labelStatus->font();
     statusFont.setBold(true);
     m_labelStatus->setFont(statusFont);

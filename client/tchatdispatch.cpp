@@ -197,7 +197,7 @@ void Tchat::newplayerinfo(int seat, const QByteArray &text)
         addlinetochat(QStringLiteral("0+") + name + QStringLiteral(" is Connected."));
     }
     if (cards::isSeat(seat)) {
-        m_seats->playername[seat]->setText(m_model.seatName(seat));
+        m_seats->playername[seat]->setName(m_model.seatName(seat));
         m_seats->playername[seat]->show();
     } else if (seat > kSeatCount) {
         if (const std::optional<QString> replaced = m_model.spyJoined(seat, name))

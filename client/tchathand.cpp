@@ -174,7 +174,7 @@ void Tchat::tooktrick(const wire::toClient::TookTrick &m)
         m_buttonLast->show();
     m_seats->trickwinner[m.seat]->show();
     m_seats->trickwinner[m.seat]->raise();
-    setStatus(nameOfSeat(m.seat) + QStringLiteral(" took the trick."));
+    setStatus(nameOfSeat(m.seat), QStringLiteral(" took the trick."));
     for (int s = 1; s <= kSeatCount; ++s)
         m_seats->turn[s]->hide();
     emit trickTaken(m.seat);

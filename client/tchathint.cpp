@@ -34,15 +34,39 @@ protected:
         // The card grows and shrinks with the board.
         if (watched == parent() && event->type() == QEvent::Resize)
             setGeometry(parentWidget()->rect());
+        // Moved to another slot, the card shows another strip.
+        if (watched == parent() && event->type() == QEvent::Move)
+            update();
         return false;
     }
 
     void paintEvent(QPaintEvent *) override
     {
-        // Green, so it is not taken for the keyboard's yellow focus ring.
+        // As plain as the keyboard's ring, a light line with a dark one inside,
+        // but green, so that the two are not taken for each other.
+        const QRect strip = shownStrip();
         QPainter painter(this);
-        painter.setPen(QPen(QColor(0, 200, 80), 3));
-        painter.drawRect(rect().adjusted(1, 1, -2, -2));
+        painter.setPen(QPen(QColor(40, 220, 90), 3));
+        painter.drawRect(strip.adjusted(1, 1, -2, -2));
+        painter.setPen(QPen(Qt::black, 1));
+        painter.drawRect(strip.adjusted(3, 3, -4, -4));
+    }
+
+private:
+    // The part of the card that the cards lying over it leave showing.
+    QRect shownStrip() const
+    {
+        const QWidget *card = parentWidget();
+        int width = card->width();
+        const QWidget *hand = card->parentWidget();
+        for (const CardPicture *other :
+             hand->findChildren<CardPicture *>(Qt::FindDirectChildrenOnly)) {
+            const int gap = other->x() - card->x();
+            if (other != card && !other->isHidden() && gap > 0 && gap < width &&
+                other->geometry().intersects(card->geometry()))
+                width = gap;
+        }
+        return QRect(0, 0, width, height());
     }
 };
 

@@ -1,6 +1,7 @@
 // Options > "Show Playable Cards": the cards the host would refuse at the own
 // turn are veiled. The host still referees: a veiled card clicked is offered
 // all the same, and the host's answer says why it is refused.
+#include "client/keyboardplay.h"
 #include "client/playablecards.h"
 #include "client/tchat.h"
 #include "client/tchatwidgets.h"
@@ -33,7 +34,14 @@ void Tchat::refreshPlayable()
 {
     const std::optional<CardSet> allowed =
         m_showPlayable ? playablecards::allowed(m_model) : std::nullopt;
-    for (const std::unique_ptr<CardPicture> &card : m_cards)
-        if (card)
-            card->setDimmed(allowed && (*allowed >> card->card() & 1) == 0);
+    bool changed = false;
+    for (const std::unique_ptr<CardPicture> &card : m_cards) {
+        if (!card)
+            continue;
+        const bool dimmed = allowed && (*allowed >> card->card() & 1) == 0;
+        changed = changed || dimmed != card->dimmed();
+        card->setDimmed(dimmed);
+    }
+    if (changed && m_keyboard)
+        m_keyboard->veilsChanged();
 }

@@ -55,8 +55,8 @@ void Tchat::drawBoard()
 {
     for (int seat = 1; seat <= kSeatCount; ++seat) {
         const TableModel::Seat &s = m_model.seat(seat);
-        m_seats->playername[seat]->setText(s.name);
-        m_seats->playername[seat]->setToolTip(s.fallback);
+        m_seats->playername[seat]->setName(s.name);
+        m_seats->playername[seat]->setPlainToolTip(s.fallback);
         m_seats->bid[seat]->setText(QString::number(s.bid));
         m_seats->tricks[seat]->setText(QString::number(s.tricks));
         m_seats->nil[seat]->setVisible(s.nil);
@@ -147,7 +147,7 @@ void Tchat::getnextplayer(const wire::toClient::NextPlayer &m)
         setStatus(QStringLiteral("Your Turn."));
         playTurnSound();
     } else {
-        setStatus(nameOfSeat(seat) + QStringLiteral("'s turn."));
+        setStatus(nameOfSeat(seat), QStringLiteral("'s turn."));
     }
 }
 
@@ -204,7 +204,7 @@ void Tchat::JustWatch1Click()
 
 void Tchat::openSeatMenu(int labelTag, BoardLabel *label, const QPoint &globalPos)
 {
-    m_popupKick->prepare(labelTag, label->text(), hostRights());
+    m_popupKick->prepare(labelTag, label->wholeText(), hostRights());
     m_requests->popup(m_popupKick, globalPos);
 }
 

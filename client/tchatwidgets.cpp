@@ -3,6 +3,7 @@
 #include "client/accessiblenames.h"
 #include "resources/pictures.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QToolButton>
@@ -76,11 +77,9 @@ void BoardPicture::mousePressEvent(QMouseEvent *event)
 }
 
 BoardLabel::BoardLabel(const QString &name, const QString &text, const QPoint &at, QWidget *parent)
-    : QLabel(parent)
+    : NameLabel(parent)
 {
-    // Player names come from the network: never read as markup.
-    setTextFormat(Qt::PlainText);
-    setText(text);
+    setName(text);
     setObjectName(name);
     move(at);
 }
@@ -89,7 +88,7 @@ void BoardLabel::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::RightButton)
         emit rightClicked(event->globalPosition().toPoint());
-    QLabel::mousePressEvent(event);
+    NameLabel::mousePressEvent(event);
 }
 
 BoardButton::BoardButton(const QString &name, const QString &caption, const QRect &geometry,
@@ -100,7 +99,20 @@ BoardButton::BoardButton(const QString &name, const QString &caption, const QRec
     setText(caption);
     setGeometry(geometry);
     setCursor(Qt::PointingHandCursor);
+    // Reached with Tab; a click leaves the keys with the table.
+    setFocusPolicy(Qt::TabFocus);
     m_baseSize = geometry.size();
+}
+
+void BoardButton::keyPressEvent(QKeyEvent *event)
+{
+    // Return presses the button that shows the focus, not the table's move.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        !event->isAutoRepeat()) {
+        click();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }
 
 void BoardButton::paintEvent(QPaintEvent *)

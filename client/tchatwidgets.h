@@ -1,5 +1,7 @@
 #pragma once
 
+#include "client/namelabel.h"
+
 #include <QAbstractButton>
 #include <QImage>
 #include <QLabel>
@@ -47,8 +49,8 @@ private:
     qreal m_drawnRatio = 0.0;
 };
 
-// A label whose right click opens a menu (the seat names).
-class BoardLabel : public QLabel
+// A seat's name label; its right click opens a menu.
+class BoardLabel : public NameLabel
 {
     Q_OBJECT
 
@@ -74,6 +76,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QSize m_baseSize;

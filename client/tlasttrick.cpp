@@ -1,5 +1,6 @@
 #include "client/tlasttrick.h"
 
+#include "client/namelabel.h"
 #include "client/windowbackground.h"
 #include "resources/panelpictures.h"
 #include "resources/pictures.h"
@@ -31,8 +32,7 @@ Tlasttrick::Tlasttrick(QWidget *parent) : QDialog(parent, Qt::Tool)
         card->setObjectName(QStringLiteral("image_last%1").arg(i + 1));
         card->setGeometry(QRect(kCardAt[i], pictures::kCardSize));
         m_cards[i] = card;
-        auto *name = new QLabel(this);
-        name->setTextFormat(Qt::PlainText); // a player's name
+        auto *name = new NameLabel(this);
         name->setObjectName(QStringLiteral("label_last%1").arg(i + 1));
         name->setGeometry(kNameLeft[i], kNameTop, 80, 16);
         m_names[i] = name;
@@ -121,8 +121,11 @@ void Tlasttrick::recordTrick(const std::array<int, 4> &cards, int winnerSeat, in
 
 void Tlasttrick::showTrick(const QStringList &namesByPosition)
 {
-    for (int i = 0; i < 4; ++i)
-        m_names[i]->setText(namesByPosition.value(i));
+    for (int i = 0; i < 4; ++i) {
+        const QString name = namesByPosition.value(i);
+        m_names[i]->setName(name);
+        m_names[i]->setAccessibleName(name);
+    }
     show();
     raise();
     activateWindow();

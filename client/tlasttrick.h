@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <array>
 
+class NameLabel;
 class QLabel;
 class QTimer;
 
@@ -56,7 +57,7 @@ private:
     void storePosition();
 
     std::array<QLabel *, 4> m_cards{};
-    std::array<QLabel *, 4> m_names{};
+    std::array<NameLabel *, 4> m_names{};
     QLabel *m_winner;
     QLabel *m_lead;
     QTimer *m_settle;

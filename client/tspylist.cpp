@@ -1,5 +1,6 @@
 #include "client/tspylist.h"
 
+#include "client/namelabel.h"
 #include "client/windowbackground.h"
 #include "protocol/fields.h"
 
@@ -8,7 +9,13 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStyle>
 #include <memory>
+
+namespace {
+// Where an item keeps its line whole; the text it shows may be cut.
+constexpr int kWholeLine = Qt::UserRole;
+} // namespace
 
 Tspylist::Tspylist(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint)
@@ -28,6 +35,7 @@ Tspylist::Tspylist(QWidget *parent)
     m_list->setObjectName("listbox_spys");
     m_list->setGeometry(8, 24, 146, 104);
     m_list->setMouseTracking(true);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->viewport()->setMouseTracking(true);
     m_list->viewport()->installEventFilter(this);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -60,13 +68,32 @@ QString Tspylist::spyLine(int seat, const QString &name)
 
 void Tspylist::addLine(const QString &line)
 {
-    m_list->addItem(line);
+    auto *item = new QListWidgetItem(m_list);
+    item->setData(kWholeLine, line);
+    item->setData(Qt::AccessibleTextRole, line);
+    fitLine(item);
+}
+
+void Tspylist::fitLine(QListWidgetItem *item) const
+{
+    const QString line = item->data(kWholeLine).toString();
+    // The style keeps a margin on either side of an item's text.
+    const int margin = m_list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_list);
+    const QString shown =
+        elideName(line, m_list->fontMetrics(), m_list->viewport()->width() - 2 * (margin + 1));
+    item->setText(shown);
+    item->setToolTip(shown == line ? QString() : plainToolTip(line));
+}
+
+QString Tspylist::wholeLine(int row) const
+{
+    return m_list->item(row)->data(kWholeLine).toString();
 }
 
 bool Tspylist::removeLine(const QString &line)
 {
     for (int row = 0; row < m_list->count(); ++row) {
-        if (m_list->item(row)->text() == line) {
+        if (wholeLine(row) == line) {
             std::unique_ptr<QListWidgetItem> taken(m_list->takeItem(row));
             // The rows below moved up; the pointer must be over a line again.
             m_tag = -1;
@@ -80,7 +107,7 @@ QStringList Tspylist::lines() const
 {
     QStringList out;
     for (int row = 0; row < m_list->count(); ++row)
-        out << m_list->item(row)->text();
+        out << wholeLine(row);
     return out;
 }
 
@@ -93,7 +120,7 @@ void Tspylist::popup_kickhimClick()
 {
     if (m_tag < 0 || m_tag >= m_list->count())
         return;
-    const QString line = m_list->item(m_tag)->text();
+    const QString line = wholeLine(m_tag);
     const qsizetype colon = line.indexOf(QLatin1Char(':'));
     if (colon < 0)
         return;
@@ -103,9 +130,11 @@ void Tspylist::popup_kickhimClick()
 
 bool Tspylist::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_list->viewport() && event->type() == QEvent::MouseMove) {
+    if (watched == m_list->viewport() && event->type() == QEvent::MouseMove)
         trackPointer(static_cast<QMouseEvent *>(event)->position().toPoint());
-    }
+    if (watched == m_list->viewport() && event->type() == QEvent::Resize)
+        for (int row = 0; row < m_list->count(); ++row)
+            fitLine(m_list->item(row));
     return QDialog::eventFilter(watched, event);
 }
 

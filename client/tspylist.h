@@ -4,6 +4,7 @@
 #include <QPixmap>
 
 class QAction;
+class QListWidgetItem;
 class QListWidget;
 class QMenu;
 
@@ -41,6 +42,9 @@ protected:
 
 private:
     void trackPointer(const QPoint &atViewport);
+    // Shows the line's start and an ellipsis where the whole does not fit.
+    void fitLine(QListWidgetItem *item) const;
+    QString wholeLine(int row) const;
 
     QListWidget *m_list;
     QMenu *m_menu;

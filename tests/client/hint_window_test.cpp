@@ -57,6 +57,20 @@ TEST_F(HintTest, MarksOneCardTheRulesAllowAndSendsNothing)
         hint()->trigger();
         const QList<CardPicture *> cards = marked();
         ASSERT_EQ(cards.size(), 1);
+        // The frame shows whole on the strip of the card the next one leaves showing.
+        const QList<int> hand = table->model().handInOrder();
+        const qsizetype slot = hand.indexOf(cards.first()->position());
+        const QRect card = cards.first()->geometry();
+        const int strip =
+            slot + 1 < hand.size() ? table->cardAt(hand[slot + 1])->x() - card.x() : card.width();
+        const QImage shown = table->boardPanel()->grab(card).toImage();
+        for (const QPoint &edge :
+             {QPoint(1, card.height() / 2), QPoint(strip - 3, card.height() / 2),
+              QPoint(strip / 2, 1), QPoint(strip / 2, card.height() - 3)}) {
+            const QColor colour = shown.pixelColor(edge);
+            EXPECT_TRUE(colour.green() > 180 && colour.red() < 100 && colour.blue() < 140)
+                << edge.x() << ',' << edge.y() << ' ' << colour.name().toStdString();
+        }
         const int suit = getsuit(cards.first()->card());
         EXPECT_TRUE(c.suit == 0 ? suit != cards::kSpades : suit == c.suit) << suit;
         EXPECT_TRUE(table->status().startsWith("Hint: play the ")) << table->status().toStdString();

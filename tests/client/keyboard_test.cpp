@@ -152,9 +152,12 @@ TEST_F(KeyboardTest, ArrowsWalkTheHandAndEnterPlaysTheFocusedCard)
     EXPECT_EQ(table->findChildren<CardPicture *>().size(), 12);
     EXPECT_EQ(focusedCard(), 7);
     EXPECT_TRUE(ring->isVisible());
-    // The focus going to the chat takes the mark with it.
-    table->findChild<QWidget *>("mychat")->setFocus();
-    EXPECT_FALSE(ring->isVisible());
+    // The focus going to the chat takes the ring with it.
+    QWidget *entry = table->findChild<QWidget *>("mychat");
+    entry->setFocus();
+    EXPECT_TRUE(ring->isVisible());
+    EXPECT_TRUE(ring->geometry().contains(entry->geometry()));
+    EXPECT_FALSE(ring->geometry().intersects(table->cardAt(13)->geometry()));
 }
 
 TEST_F(KeyboardTest, EnterDoesNothingOutOfTurnOrWhileWatching)
