@@ -6,6 +6,7 @@ class LobbyModel;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPushButton;
 
 // The lobby's window: the fields and buttons over a LobbyModel, which does
@@ -18,10 +19,16 @@ class LobbyWindow : public QWidget
 public:
     explicit LobbyWindow(LobbyModel *model, QWidget *parent = nullptr);
 
+    // An invitation: the address is filled in and the window comes forward,
+    // asking for the name when it has none.
+    void openLink(const QString &link);
+
 private:
     void refresh();
     void takeFields();
     void comeForward();
+    QWidget *lanBox();
+    void refreshLanTables();
 
     LobbyModel *m_model;
     QLineEdit *m_name = nullptr;
@@ -30,4 +37,7 @@ private:
     QPushButton *m_join = nullptr;
     QPushButton *m_solo = nullptr;
     QLabel *m_status = nullptr;
+    QListWidget *m_lanTables = nullptr;
+    QLabel *m_lanStatus = nullptr;
+    QPushButton *m_joinLan = nullptr;
 };

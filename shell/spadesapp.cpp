@@ -7,6 +7,7 @@
 #include "client/tchatwidgets.h"
 #include "client/tchatwiring.h"
 #include "host/shuffle.h"
+#include "lan/hostannouncement.h"
 #include "platform/settingsfile.h"
 #include "protocol/addresstext.h"
 #include "protocol/tsock.h"
@@ -143,6 +144,11 @@ void SpadesApp::startHost()
     m_host->listen(m_options.port);
     // Port 0 asks for any free port; the own table follows the host there.
     m_table->setHostPort(m_host->port());
+    // A solo game is nobody else's to join.
+    if (!m_arguments.isEmpty() && !m_announcer) {
+        m_announcer = std::make_unique<TableAnnouncer>();
+        announceHost(*m_host, *m_announcer, m_arguments.at(0));
+    }
 }
 
 std::array<QString, 5> SpadesApp::seatNames() const

@@ -14,6 +14,7 @@
 class PresenceMark;
 class SideWindows;
 class TSock;
+class TableAnnouncer;
 class Tabout;
 class Tchat;
 class Tdownload;
@@ -84,6 +85,8 @@ private:
     class Requests;
     std::unique_ptr<Requests> m_requests;
     std::unique_ptr<PresenceMark> m_presence;
+    // Outlives the host, whose last notes still count seats for it.
+    std::unique_ptr<TableAnnouncer> m_announcer;
     std::unique_ptr<HostRuntime> m_host;
     std::unique_ptr<Thelp> m_help;
     std::unique_ptr<Tdownload> m_download;

@@ -3,10 +3,12 @@
 // hosting player (it starts games, removes people and sets the bot speed).
 #include "host/hostruntime.h"
 #include "host/shuffle.h"
+#include "lan/hostannouncement.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QSocketNotifier>
+#include <QSysInfo>
 
 #include <csignal>
 #include <cstdio>
@@ -128,6 +130,14 @@ int main(int argc, char **argv)
     const auto seed = Lcg::timeOfDaySeed(QDateTime::currentMSecsSinceEpoch());
     int status = 0;
     {
+        // Outlives the host, whose last notes still count seats.
+        TableAnnouncer announcer;
+        QObject::connect(&announcer, &TableAnnouncer::stateChanged, &app, [&announcer] {
+            if (!announcer.problem().isEmpty())
+                say(announcer.problem().toUtf8());
+            else if (!announcer.serviceName().isEmpty())
+                say("shown on the local network as " + announcer.serviceName().toUtf8());
+        });
         HostRuntime host(seed, timing);
         host.server().setComputerKind(computers);
         host.onNote = say;
@@ -140,6 +150,7 @@ int main(int argc, char **argv)
         }
         say("listening on port " + QByteArray::number(host.port()));
         say(QByteArray(nameOf(computers)) + " computer players");
+        announceHost(host, announcer, QSysInfo::machineHostName());
         status = app.exec();
     }
     say("stopped");
