@@ -9,10 +9,11 @@ cd "$(dirname "$0")/.."
 mode="${1:-play}"
 
 packages="cmake ninja-build g++ pkgconf qt6-base-dev libgtest-dev libgmock-dev \
-libbenchmark-dev libjpeg62-turbo-dev libasound2-dev fonts-dejavu-core fonts-liberation2"
+libbenchmark-dev libjpeg62-turbo-dev libasound2-dev libavahi-client-dev fonts-dejavu-core \
+fonts-liberation2"
 case "$mode" in
 test*) packages="$packages liblz4-dev zlib1g-dev desktop-file-utils appstream \
-clang-14 libclang-rt-14-dev xvfb xauth xdotool" ;;
+clang-14 libclang-rt-14-dev xvfb xauth xdotool avahi-daemon dbus iproute2 util-linux" ;;
 sounds) packages="$packages espeak-ng sox" ;;
 esac
 
@@ -27,7 +28,18 @@ if [ -n "$missing" ]; then
     [ "$(id -u)" -ne 0 ] && sudo="sudo"
     echo "Installing:$missing"
     $sudo apt-get update
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing
+    # The local-network tests start their own avahi-daemon; installing it for
+    # them must not start one for the whole machine. policy-rc.d says no to
+    # starting services while the test packages are installed.
+    blocker=""
+    if [ "${mode#test}" != "$mode" ] && [ ! -e /usr/sbin/policy-rc.d ]; then
+        blocker=/usr/sbin/policy-rc.d
+        printf '#!/bin/sh\nexit 101\n' | $sudo tee "$blocker" >/dev/null
+        $sudo chmod 755 "$blocker"
+    fi
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing ||
+        { [ -z "$blocker" ] || $sudo rm -f "$blocker"; exit 1; }
+    [ -z "$blocker" ] || $sudo rm -f "$blocker"
 fi
 
 jobs="$(nproc)"
