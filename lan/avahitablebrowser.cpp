@@ -1,7 +1,6 @@
 #include "lan/avahitablebrowser.h"
 
 #include <QHostAddress>
-#include <QTimer>
 #include <QtEndian>
 #include <avahi-client/client.h>
 #include <avahi-client/lookup.h>
@@ -47,37 +46,23 @@ QString addressText(const AvahiAddress *address, int interface)
 
 AvahiTableBrowser::AvahiTableBrowser(QObject *parent) : TableBrowser(parent)
 {
-    connectClient();
+    connect(&m_session, &AvahiSession::stateChanged, this, &AvahiTableBrowser::clientStateChanged);
+    connect(&m_session, &AvahiSession::noDaemon, this, [this] { setProblem(noDaemon()); });
+    // The browser and resolvers went with the old client.
+    connect(&m_session, &AvahiSession::restarted, this, [this] {
+        m_browser = nullptr;
+        m_entries.clear();
+        emit changed();
+    });
+    m_session.start();
 }
 
-AvahiTableBrowser::~AvahiTableBrowser()
-{
-    dropClient();
-}
+// The session frees the client, and with it the browser and resolvers.
+AvahiTableBrowser::~AvahiTableBrowser() = default;
 
-void AvahiTableBrowser::dropClient()
+void AvahiTableBrowser::clientStateChanged(int state)
 {
-    // Freeing the client frees its browser and resolvers.
-    if (m_client)
-        avahi_client_free(m_client);
-    m_client = nullptr;
-    m_browser = nullptr;
-    m_entries.clear();
-}
-
-void AvahiTableBrowser::connectClient()
-{
-    int error = 0;
-    const auto callback = [](AvahiClient *client, AvahiClientState state, void *self) {
-        static_cast<AvahiTableBrowser *>(self)->clientStateChanged(client, state);
-    };
-    m_client = avahi_client_new(m_poll.api(), AVAHI_CLIENT_NO_FAIL, callback, this, &error);
-    if (!m_client)
-        setProblem(noDaemon());
-}
-
-void AvahiTableBrowser::clientStateChanged(AvahiClient *client, int state)
-{
+    AvahiClient *client = m_session.client();
     switch (state) {
     case AVAHI_CLIENT_S_RUNNING: {
         if (m_browser)
@@ -99,17 +84,6 @@ void AvahiTableBrowser::clientStateChanged(AvahiClient *client, int state)
                            .arg(QString::fromUtf8(avahi_strerror(avahi_client_errno(client)))));
         break;
     }
-    case AVAHI_CLIENT_CONNECTING:
-        setProblem(noDaemon());
-        break;
-    case AVAHI_CLIENT_FAILURE:
-        setProblem(noDaemon());
-        QTimer::singleShot(0, this, [this] {
-            dropClient();
-            emit changed();
-            connectClient();
-        });
-        break;
     default:
         break;
     }
@@ -132,8 +106,9 @@ void AvahiTableBrowser::serviceSeen(int interface, int protocol, int event, cons
         return;
     }
     if (event == AVAHI_BROWSER_FAILURE) {
-        setProblem(QStringLiteral("Tables on your network cannot be found (%1).")
-                       .arg(QString::fromUtf8(avahi_strerror(avahi_client_errno(m_client)))));
+        setProblem(
+            QStringLiteral("Tables on your network cannot be found (%1).")
+                .arg(QString::fromUtf8(avahi_strerror(avahi_client_errno(m_session.client())))));
         return;
     }
     if (event != AVAHI_BROWSER_NEW || m_entries.contains(key) || m_entries.size() >= kMaxEntries)
@@ -148,8 +123,9 @@ void AvahiTableBrowser::serviceSeen(int interface, int protocol, int event, cons
     };
     // The address is asked in the family the service was seen over.
     Entry &entry = m_entries[key];
-    entry.resolver = avahi_service_resolver_new(m_client, interface, protocol, name, type, domain,
-                                                protocol, AvahiLookupFlags(0), callback, this);
+    entry.resolver =
+        avahi_service_resolver_new(m_session.client(), interface, protocol, name, type, domain,
+                                   protocol, AvahiLookupFlags(0), callback, this);
 }
 
 void AvahiTableBrowser::serviceResolved(const Key &key, int event, const void *address,

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "lan/avahisession.h"
 #include "lan/lantable.h"
-#include "lan/qtavahipoll.h"
 
 #include <QMap>
 #include <tuple>
@@ -36,17 +36,14 @@ private:
         std::optional<LanTable> table;
     };
 
-    void connectClient();
-    void dropClient();
-    void clientStateChanged(AvahiClient *client, int state);
+    void clientStateChanged(int state);
     void serviceSeen(int interface, int protocol, int event, const char *name, const char *type,
                      const char *domain);
     void serviceResolved(const Key &key, int event, const void *address, quint16 port,
                          const QList<QByteArray> &txt);
     void setProblem(const QString &problem);
 
-    QtAvahiPoll m_poll;
-    AvahiClient *m_client = nullptr;
+    AvahiSession m_session;
     AvahiServiceBrowser *m_browser = nullptr;
     QMap<Key, Entry> m_entries;
     QString m_problem;

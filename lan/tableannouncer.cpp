@@ -2,7 +2,6 @@
 
 #include "lan/lantable.h"
 
-#include <QTimer>
 #include <avahi-client/client.h>
 #include <avahi-client/publish.h>
 #include <avahi-common/alternative.h>
@@ -39,21 +38,15 @@ QString noDaemon()
 
 } // namespace
 
-TableAnnouncer::TableAnnouncer(QObject *parent) : QObject(parent) {}
-
-TableAnnouncer::~TableAnnouncer()
+TableAnnouncer::TableAnnouncer(QObject *parent) : QObject(parent)
 {
-    dropClient();
+    connect(&m_session, &AvahiSession::stateChanged, this, &TableAnnouncer::clientStateChanged);
+    connect(&m_session, &AvahiSession::noDaemon, this, [this] { setProblem(noDaemon(), false); });
+    // The entry group went with the old client.
+    connect(&m_session, &AvahiSession::restarted, this, [this] { m_group = nullptr; });
 }
 
-void TableAnnouncer::dropClient()
-{
-    // Freeing the client frees its entry group and withdraws the service.
-    if (m_client)
-        avahi_client_free(m_client);
-    m_client = nullptr;
-    m_group = nullptr;
-}
+TableAnnouncer::~TableAnnouncer() = default;
 
 void TableAnnouncer::announce(quint16 port, const QString &hostName, int freeSeats)
 {
@@ -67,13 +60,15 @@ void TableAnnouncer::announce(quint16 port, const QString &hostName, int freeSea
     }
     m_wanted = true;
     m_name = serviceNameFor(m_hostName);
-    if (!m_client) {
-        connectClient();
+    if (!m_session.client()) {
+        m_session.start();
         return;
     }
     if (m_group)
         avahi_entry_group_reset(m_group);
-    publish(m_client);
+    // Otherwise the daemon's running state publishes.
+    if (avahi_client_get_state(m_session.client()) == AVAHI_CLIENT_S_RUNNING)
+        publish(m_session.client());
 }
 
 void TableAnnouncer::setFreeSeats(int freeSeats)
@@ -87,24 +82,15 @@ void TableAnnouncer::setFreeSeats(int freeSeats)
 void TableAnnouncer::withdraw()
 {
     m_wanted = false;
-    dropClient();
+    // Freeing the client frees its entry group and withdraws the service.
+    m_session.stop();
+    m_group = nullptr;
     setProblem(QString(), false);
 }
 
-void TableAnnouncer::connectClient()
+void TableAnnouncer::clientStateChanged(int state)
 {
-    int error = 0;
-    const auto callback = [](AvahiClient *client, AvahiClientState state, void *self) {
-        static_cast<TableAnnouncer *>(self)->clientStateChanged(client, state);
-    };
-    // NO_FAIL: a daemon that is not running yet is waited for, not an error.
-    m_client = avahi_client_new(m_poll.api(), AVAHI_CLIENT_NO_FAIL, callback, this, &error);
-    if (!m_client)
-        setProblem(noDaemon(), false);
-}
-
-void TableAnnouncer::clientStateChanged(AvahiClient *client, int state)
-{
+    AvahiClient *client = m_session.client();
     switch (state) {
     case AVAHI_CLIENT_S_RUNNING:
         if (m_wanted)
@@ -116,19 +102,6 @@ void TableAnnouncer::clientStateChanged(AvahiClient *client, int state)
         if (m_group)
             avahi_entry_group_reset(m_group);
         setProblem(QString(), false);
-        break;
-    case AVAHI_CLIENT_CONNECTING:
-        setProblem(noDaemon(), false);
-        break;
-    case AVAHI_CLIENT_FAILURE:
-        setProblem(noDaemon(), false);
-        // The daemon went away: start over, waiting for it to come back. Not
-        // from inside the client's own callback.
-        QTimer::singleShot(0, this, [this] {
-            dropClient();
-            if (m_wanted)
-                connectClient();
-        });
         break;
     default:
         break;

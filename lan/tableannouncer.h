@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lan/qtavahipoll.h"
+#include "lan/avahisession.h"
 
 #include <QObject>
 #include <QString>
@@ -35,16 +35,13 @@ signals:
     void stateChanged();
 
 private:
-    void connectClient();
-    void clientStateChanged(AvahiClient *client, int state);
+    void clientStateChanged(int state);
     void groupStateChanged(AvahiEntryGroup *group, int state);
     void publish(AvahiClient *client);
-    void dropClient();
     void updateRecord();
     void setProblem(const QString &problem, bool announced);
 
-    QtAvahiPoll m_poll;
-    AvahiClient *m_client = nullptr;
+    AvahiSession m_session;
     AvahiEntryGroup *m_group = nullptr;
     bool m_wanted = false;
     bool m_announced = false;

@@ -1,28 +1,20 @@
 #include "lobby/lobbydoor.h"
 
+#include "platform/localsocket.h"
+
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QStandardPaths>
-#include <QThread>
 #include <QTimer>
 
 namespace {
 
 const QString kName = QStringLiteral("spades-lobby");
 
-QString runtimeFolder()
-{
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
-    return folder;
-}
-
 } // namespace
 
 LobbyDoor::LobbyDoor(const QString &folder, QObject *parent)
-    : QObject(parent), m_folder(folder.isEmpty() ? runtimeFolder() : folder)
+    : QObject(parent), m_folder(folder.isEmpty() ? localsocket::runtimeFolder() : folder)
 {
 }
 
@@ -88,17 +80,5 @@ bool LobbyDoor::handOver(const QString &link) const
     const QByteArray line = link.toUtf8() + '\n';
     if (line.size() > kMaxLine || link.contains(QLatin1Char('\n')))
         return false;
-    // The first lobby may hold the lock and not listen yet; it gets a moment.
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        QLocalSocket socket;
-        socket.connectToServer(socketPath());
-        if (socket.waitForConnected(250)) {
-            socket.write(line);
-            const bool sent = socket.waitForBytesWritten(500);
-            socket.disconnectFromServer();
-            return sent;
-        }
-        QThread::msleep(100);
-    }
-    return false;
+    return localsocket::tell(socketPath(), line);
 }

@@ -62,6 +62,7 @@ TEST(LanLab, ATableOnTheNetworkIsListedWithItsSeatsAndJoinedFromTheList)
 
     // The lobby's side has a bus but no daemon yet: it says so, and finds the
     // table once the daemon is there.
+    const QByteArray systemBus = qgetenv("DBUS_SYSTEM_BUS_ADDRESS");
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", lab.side(1).bus.toUtf8());
     LabLauncher launcher(lab, 1, environment);
     LobbyModel::Options options;
@@ -72,7 +73,8 @@ TEST(LanLab, ATableOnTheNetworkIsListedWithItsSeatsAndJoinedFromTheList)
     LobbyModel lobby(options);
     EXPECT_TRUE(waitUntil([&] { return lobby.lanProblem().contains("not running"); }))
         << lobby.lanProblem().toStdString();
-    ASSERT_TRUE(lab.startAvahi(1));
+    QProcess *avahi = lab.startAvahi(1);
+    ASSERT_TRUE(avahi);
     ASSERT_TRUE(waitUntil([&] { return lobby.lanTables().size() == 1; }, 20000))
         << lobby.lanProblem().toStdString();
     EXPECT_TRUE(lobby.lanProblem().isEmpty());
@@ -91,11 +93,21 @@ TEST(LanLab, ATableOnTheNetworkIsListedWithItsSeatsAndJoinedFromTheList)
         [&] { return !lobby.lanTables().isEmpty() && lobby.lanTables()[0].freeSeats == 3; },
         20000));
 
+    // A daemon that stops and comes back is waited for, and asked again.
+    avahi->terminate();
+    ASSERT_TRUE(avahi->waitForFinished(10000));
+    EXPECT_TRUE(waitUntil([&] { return lobby.lanProblem().contains("not running"); }, 10000));
+    EXPECT_TRUE(lobby.lanTables().isEmpty());
+    ASSERT_TRUE(lab.startAvahi(1));
+    ASSERT_TRUE(waitUntil([&] { return lobby.lanTables().size() == 1; }, 20000))
+        << lobby.lanProblem().toStdString();
+    EXPECT_EQ(lobby.lanTables()[0].freeSeats, 3);
+
     // The table that closes leaves the list.
     server->terminate();
     ASSERT_TRUE(server->waitForFinished(10000));
     EXPECT_TRUE(waitUntil([&] { return lobby.lanTables().isEmpty(); }, 20000));
-    qunsetenv("DBUS_SYSTEM_BUS_ADDRESS");
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", systemBus);
 }
 
 } // namespace

@@ -150,20 +150,20 @@ bool LanLab::startBus(int i)
     return testsupport::waitUntil([&] { return QFileInfo::exists(socket); });
 }
 
-bool LanLab::startAvahi(int i)
+QProcess *LanLab::startAvahi(int i)
 {
     const Side &side = m_sides[i];
     const QString config = m_dir.filePath(QStringLiteral("avahi%1.conf").arg(i));
     if (!writeFile(config, QString::fromLatin1(kAvahiConfig)
                                .arg(QStringLiteral("spadeslab-%1").arg(i), side.link)))
-        return false;
+        return nullptr;
     // A /run of its own, for the daemon's pid file and socket; each exec keeps
     // the pid, so the daemon is the process started here.
     return start(i, "unshare",
                  {"-m", "sh", "-c",
                   "mount -t tmpfs tmpfs /run && mkdir -p /run/avahi-daemon && exec avahi-daemon "
                   "-f " +
-                      config + " --no-drop-root --no-chroot --no-rlimits"}) != nullptr;
+                      config + " --no-drop-root --no-chroot --no-rlimits"});
 }
 
 QProcess *LanLab::start(int i, const QString &program, const QStringList &arguments,

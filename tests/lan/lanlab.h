@@ -30,7 +30,7 @@ public:
     const Side &side(int i) const { return m_sides[i]; }
 
     bool startBus(int i);
-    bool startAvahi(int i);
+    QProcess *startAvahi(int i);
     // A program started inside side i, talking to its bus; stopped with the lab.
     QProcess *start(int i, const QString &program, const QStringList &arguments,
                     const QProcessEnvironment &extra = {});
