@@ -6,8 +6,9 @@
 #include <avahi-common/timeval.h>
 #include <memory>
 
-// Avahi may free a watch or a timeout from inside its own callback, so both
-// are only marked dead there and deleted once the loop is back in control.
+// Avahi may free a watch or a timeout from inside its own callback; then it
+// is only marked dead and deleted once the loop is back in control. Freed
+// anywhere else (as when the program ends) it goes at once.
 struct AvahiWatch : QObject
 {
     int fd = -1;
@@ -15,6 +16,7 @@ struct AvahiWatch : QObject
     AvahiWatchCallback callback = nullptr;
     void *userdata = nullptr;
     bool dead = false;
+    bool firing = false;
     std::unique_ptr<QSocketNotifier> reading;
     std::unique_ptr<QSocketNotifier> writing;
 
@@ -28,8 +30,12 @@ struct AvahiWatch : QObject
         if (dead)
             return;
         happened = event;
+        firing = true;
         callback(this, fd, event, userdata);
-        if (!dead)
+        firing = false;
+        if (dead)
+            deleteLater();
+        else
             happened = AvahiWatchEvent(0);
     }
 };
@@ -40,6 +46,7 @@ struct AvahiTimeout : QObject
     AvahiTimeoutCallback callback = nullptr;
     void *userdata = nullptr;
     bool dead = false;
+    bool firing = false;
 
     void setExpiry(const struct timeval *tv)
     {
@@ -85,7 +92,8 @@ void watchFree(AvahiWatch *watch)
 {
     watch->dead = true;
     watch->want(AvahiWatchEvent(0));
-    watch->deleteLater();
+    if (!watch->firing)
+        delete watch;
 }
 
 AvahiTimeout *timeoutNew(const AvahiPoll *, const struct timeval *tv, AvahiTimeoutCallback callback,
@@ -96,8 +104,13 @@ AvahiTimeout *timeoutNew(const AvahiPoll *, const struct timeval *tv, AvahiTimeo
     timeout->userdata = userdata;
     timeout->timer.setSingleShot(true);
     QObject::connect(&timeout->timer, &QTimer::timeout, timeout, [timeout] {
-        if (!timeout->dead)
-            timeout->callback(timeout, timeout->userdata);
+        if (timeout->dead)
+            return;
+        timeout->firing = true;
+        timeout->callback(timeout, timeout->userdata);
+        timeout->firing = false;
+        if (timeout->dead)
+            timeout->deleteLater();
     });
     timeout->setExpiry(tv);
     return timeout;
@@ -112,7 +125,8 @@ void timeoutFree(AvahiTimeout *timeout)
 {
     timeout->dead = true;
     timeout->timer.stop();
-    timeout->deleteLater();
+    if (!timeout->firing)
+        delete timeout;
 }
 
 } // namespace
