@@ -3,6 +3,7 @@
 #include "chat/chatview.h"
 #include "chat/colourtext.h"
 #include "protocol/hostmessages.h"
+#include "protocol/joinlink.h"
 #include "resources/pictures.h"
 
 #include <QAction>
@@ -11,11 +12,13 @@
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProcess>
 #include <QToolButton>
 
 namespace {
@@ -54,7 +57,17 @@ int smileyIndex(const QString &code)
 bool isLinkWord(const QString &piece)
 {
     return piece.contains(QLatin1String("http://")) || piece.contains(QLatin1String("https://")) ||
-           piece.contains(QLatin1String("www."));
+           piece.contains(QLatin1String("www.")) ||
+           piece.contains(QLatin1String("spades://"), Qt::CaseInsensitive);
+}
+
+// The lobby beside this program, else the one on the PATH.
+bool openInLobby(const QString &link)
+{
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/spades-lobby");
+    const QString program =
+        QFileInfo(beside).isExecutable() ? beside : QStringLiteral("spades-lobby");
+    return QProcess::startDetached(program, {link});
 }
 
 } // namespace
@@ -114,6 +127,7 @@ ChatPanel::ChatPanel(QWidget *boardPanel) : QObject(boardPanel)
     connect(m_smileyButton, &QToolButton::clicked, this, &ChatPanel::button_smiliesClick);
 
     m_openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+    m_openJoinLink = openInLobby;
     m_pickColour = [this](quint32 current) -> std::optional<quint32> {
         const QColor chosen =
             QColorDialog::getColor(colourtext::toQColor(current), m_mychat->window());
@@ -495,6 +509,17 @@ void ChatPanel::mainchatJump(int linkNumber)
         return;
     if (target.endsWith(QLatin1Char(' ')))
         target.chop(1);
+    if (looksLikeJoinLink(target)) {
+        QString why;
+        const std::optional<JoinTarget> table = parseJoinLink(target, &why);
+        if (!table)
+            why = QStringLiteral("Cannot open this invitation. ") + why;
+        else if (!m_openJoinLink || !m_openJoinLink(joinLink(*table)))
+            why = QStringLiteral("Cannot open the Spades lobby.");
+        if (!why.isEmpty() && m_alert)
+            m_alert(why);
+        return;
+    }
     if (target.left(7).toLower() == QLatin1String("http://"))
         target.remove(0, 7);
     // Only web pages: anything else written in a chat is not opened.

@@ -55,6 +55,12 @@ public:
     }
     // How links are opened and how the colour is chosen; tests replace these.
     void setUrlOpener(UrlOpener opener) { m_openUrl = std::move(opener); }
+    // An invitation link goes to the lobby; the link handed over is rebuilt
+    // from what was read, never the text as it came.
+    void setJoinLinkOpener(std::function<bool(const QString &link)> opener)
+    {
+        m_openJoinLink = std::move(opener);
+    }
     void setColourPicker(ColourPicker picker) { m_pickColour = std::move(picker); }
     // Shown when a link cannot be opened; tests replace it.
     void setAlert(std::function<void(const QString &)> alert) { m_alert = std::move(alert); }
@@ -140,6 +146,7 @@ private:
     SendFunction m_send;
     std::function<void()> m_settingsChanged;
     UrlOpener m_openUrl;
+    std::function<bool(const QString &link)> m_openJoinLink;
     ColourPicker m_pickColour;
     std::function<void(const QString &)> m_alert;
 

@@ -1,10 +1,11 @@
 #include "lobby/lobbymodel.h"
 
+#include "lan/avahitablebrowser.h"
 #include "lobby/gamelauncher.h"
 #include "lobby/lobbylink.h"
 #include "platform/inifile.h"
 #include "platform/programfolder.h"
-#include "protocol/addresstext.h"
+#include "protocol/joinlink.h"
 
 #include <QFileInfo>
 
@@ -40,6 +41,8 @@ LobbyModel::LobbyModel(Options options, QObject *parent)
         m_options.gameProgram = defaultGameProgram();
     m_launcher = m_options.launcher ? m_options.launcher : new SystemGameLauncher(this);
     connect(m_launcher, &GameLauncher::ended, this, &LobbyModel::gameProgramEnded);
+    m_browser = m_options.browser ? m_options.browser : new AvahiTableBrowser(this);
+    connect(m_browser, &TableBrowser::changed, this, &LobbyModel::changed);
     m_link = new LobbyLink(this);
     connect(m_link, &LobbyLink::linksChanged, this, &LobbyModel::linksChanged);
     connect(m_link, &LobbyLink::reachChanged, this,
@@ -104,25 +107,21 @@ QString LobbyModel::nameProblem() const
     return {};
 }
 
-QString LobbyModel::addressProblem() const
+// The address field takes an invitation link as well as an address.
+std::optional<JoinTarget> LobbyModel::joinTarget(QString *why) const
 {
     const QString address = m_address.trimmed();
-    if (address.isEmpty())
-        return tr("Type the address or the name of the table's computer.");
-    if (address.size() > kMaxAddressLength)
-        return tr("That address is too long.");
-    if (addresstext::ipv6Address(address))
+    if (looksLikeJoinLink(address))
+        return parseJoinLink(address, why);
+    return parseJoinAddress(address, why);
+}
+
+QString LobbyModel::addressProblem() const
+{
+    QString why;
+    if (joinTarget(&why))
         return {};
-    if (address.contains(QLatin1Char(':')))
-        return tr("That is not an IPv6 address.");
-    if (address.at(0).isDigit()) {
-        if (addresstext::dottedAddress(address))
-            return {};
-        return tr("That is not an address of four numbers from 0 to 255.");
-    }
-    if (!addresstext::plausibleHostName(address) || address.startsWith(QLatin1Char('[')))
-        return tr("That is not a computer's name or address.");
-    return {};
+    return why;
 }
 
 QStringList LobbyModel::hostArguments() const
@@ -136,7 +135,50 @@ QStringList LobbyModel::hostArguments() const
 
 QStringList LobbyModel::joinArguments() const
 {
-    return {m_name.trimmed(), m_address.trimmed(), QStringLiteral("join")};
+    QString address = m_address.trimmed();
+    if (looksLikeJoinLink(address)) {
+        if (const std::optional<JoinTarget> target = joinTarget(nullptr))
+            address = joinAddressText(*target);
+    }
+    return {m_name.trimmed(), address, QStringLiteral("join")};
+}
+
+bool LobbyModel::openLink(const QString &link)
+{
+    QString why;
+    const std::optional<JoinTarget> target = parseJoinLink(link, &why);
+    if (!target) {
+        setState(m_state, why);
+        return false;
+    }
+    m_address = joinAddressText(*target);
+    if (m_state != State::Idle)
+        setState(m_state, tr("Invitation to %1: join it when your game has ended.").arg(m_address));
+    else if (!nameProblem().isEmpty())
+        setState(m_state, tr("Invitation to %1: type your name, then join.").arg(m_address));
+    else
+        setState(m_state, tr("Invitation to %1: press Join Table.").arg(m_address));
+    return true;
+}
+
+QList<LanTable> LobbyModel::lanTables() const
+{
+    return m_browser->tables();
+}
+
+QString LobbyModel::lanProblem() const
+{
+    return m_browser->problem();
+}
+
+bool LobbyModel::joinLanTable(int index)
+{
+    const QList<LanTable> tables = lanTables();
+    if (index < 0 || index >= tables.size())
+        return false;
+    const LanTable &table = tables[index];
+    m_address = joinAddressText({table.address, table.port});
+    return join();
 }
 
 bool LobbyModel::host()
@@ -157,7 +199,7 @@ bool LobbyModel::join()
         setState(m_state, problem);
         return false;
     }
-    const QString address = m_address.trimmed();
+    const QString address = joinArguments().at(1);
     if (m_state == State::Idle) {
         m_recent.removeIf(
             [&](const QString &t) { return !t.compare(address, Qt::CaseInsensitive); });

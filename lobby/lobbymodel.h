@@ -1,5 +1,8 @@
 #pragma once
 
+#include "lan/lantable.h"
+#include "protocol/joinlink.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -7,11 +10,12 @@
 
 class GameLauncher;
 class LobbyLink;
+class TableBrowser;
 
 // The lobby without its window: the player's name and the table to join,
-// the tables joined lately, the game command a choice starts, and whether
-// that game is running (seen through the link the game opens, and through
-// the program started from here).
+// the tables joined lately and those on the local network, the game command
+// a choice starts, and whether that game is running (seen through the link
+// the game opens, and through the program started from here).
 //
 // The name, the address and the recent tables live in the settings file
 // "spadeslobby.ini" (section "Lobby") in the program's folder, written
@@ -30,6 +34,7 @@ public:
         quint16 linkPort = 9001;          // 0 picks a free port (tests)
         GameLauncher *launcher = nullptr; // default: started detached from the lobby
         int startingMs = 60000;           // how long a started game may take to link
+        TableBrowser *browser = nullptr;  // default: the local network's, through Avahi
     };
 
     static constexpr int kRecentTables = 8;
@@ -67,6 +72,18 @@ public:
     QStringList hostArguments() const;
     QStringList joinArguments() const;
 
+    // An invitation link ("spades://join/ADDRESS[:PORT]") fills in the address
+    // to join; the player then joins. False, with the reason in status(), for
+    // anything that is not exactly such a link: nothing of it is used.
+    bool openLink(const QString &link);
+
+    // "Tables on your network": what the browser finds, and why it finds
+    // nothing when it cannot look.
+    QList<LanTable> lanTables() const;
+    QString lanProblem() const;
+    // Joins the table listed at `index` in lanTables().
+    bool joinLanTable(int index);
+
     // Start the game; false (and the reason in status()) when the fields are
     // wrong, a game is already running, or the program cannot be started.
     bool host();
@@ -85,6 +102,7 @@ private:
     void gameRuns();
     void gameOver();
     void linksChanged(int links);
+    std::optional<JoinTarget> joinTarget(QString *why) const;
     void gameProgramEnded();
     void load();
     void save();
@@ -92,6 +110,7 @@ private:
     Options m_options;
     GameLauncher *m_launcher = nullptr;
     LobbyLink *m_link = nullptr;
+    TableBrowser *m_browser = nullptr;
     QTimer m_startingTimer;
     QString m_name;
     QString m_address;

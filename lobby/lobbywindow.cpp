@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -63,7 +64,8 @@ LobbyWindow::LobbyWindow(LobbyModel *model, QWidget *parent) : QWidget(parent), 
 
     auto *joinBox = new QGroupBox(tr("Join a table"));
     auto *joinLayout = new QVBoxLayout(joinBox);
-    joinLayout->addWidget(note(tr("The host's address (IPv4 or IPv6) or computer name:")));
+    joinLayout->addWidget(note(tr("The host's address (IPv4 or IPv6) or computer name, with "
+                                  ":PORT when it is not 7772, or an invitation link:")));
     m_address = named(new QComboBox, "combo_address");
     m_address->setEditable(true);
     m_address->setInsertPolicy(QComboBox::NoInsert);
@@ -82,6 +84,7 @@ LobbyWindow::LobbyWindow(LobbyModel *model, QWidget *parent) : QWidget(parent), 
     layout->addLayout(nameRow);
     layout->addWidget(hostBox);
     layout->addWidget(joinBox);
+    layout->addWidget(lanBox());
     layout->addWidget(m_status);
     layout->addWidget(m_solo, 0, Qt::AlignLeft);
     setMinimumWidth(420);
@@ -111,6 +114,67 @@ LobbyWindow::LobbyWindow(LobbyModel *model, QWidget *parent) : QWidget(parent), 
     refresh();
 }
 
+QWidget *LobbyWindow::lanBox()
+{
+    auto *box = new QGroupBox(tr("Tables on your network"));
+    auto *boxLayout = new QVBoxLayout(box);
+    m_lanTables = named(new QListWidget, "list_lan");
+    m_lanTables->setMaximumHeight(m_lanTables->fontMetrics().lineSpacing() * 5);
+    m_lanStatus = named(note(QString()), "label_lan");
+    m_joinLan = named(new QPushButton(tr("Join &Selected Table")), "button_join_lan");
+    boxLayout->addWidget(m_lanTables);
+    boxLayout->addWidget(m_lanStatus);
+    boxLayout->addWidget(m_joinLan, 0, Qt::AlignRight);
+    const auto joinSelected = [this] {
+        takeFields();
+        if (m_model->joinLanTable(m_lanTables->currentRow()))
+            m_address->setEditText(m_model->address());
+    };
+    connect(m_joinLan, &QPushButton::clicked, this, joinSelected);
+    connect(m_lanTables, &QListWidget::itemActivated, this, joinSelected);
+    connect(m_lanTables, &QListWidget::currentRowChanged, this, [this] { refresh(); });
+    return box;
+}
+
+// The list is rebuilt only when what it shows changed, so that the
+// selection stays where the player put it.
+void LobbyWindow::refreshLanTables()
+{
+    QStringList lines;
+    for (const LanTable &table : m_model->lanTables()) {
+        const QString who = table.hostName.isEmpty() ? table.service : table.hostName;
+        lines << (table.freeSeats == 1 ? tr("%1 - 1 free seat").arg(who)
+                                       : tr("%1 - %2 free seats").arg(who).arg(table.freeSeats));
+    }
+    QStringList shown;
+    for (int i = 0; i < m_lanTables->count(); ++i)
+        shown << m_lanTables->item(i)->text();
+    if (lines != shown) {
+        const int row = m_lanTables->currentRow();
+        m_lanTables->clear();
+        m_lanTables->addItems(lines);
+        if (row >= 0 && row < lines.size())
+            m_lanTables->setCurrentRow(row);
+    }
+    QString status = m_model->lanProblem();
+    if (status.isEmpty() && lines.isEmpty())
+        status = tr("No table on your network yet.");
+    m_lanStatus->setText(status);
+    m_lanStatus->setVisible(!status.isEmpty());
+}
+
+void LobbyWindow::openLink(const QString &link)
+{
+    takeFields();
+    if (m_model->openLink(link))
+        m_address->setEditText(m_model->address());
+    comeForward();
+    if (m_model->name().trimmed().isEmpty())
+        m_name->setFocus();
+    else
+        m_join->setFocus();
+}
+
 void LobbyWindow::takeFields()
 {
     m_model->setName(m_name->text());
@@ -128,6 +192,8 @@ void LobbyWindow::refresh()
     m_reach->setText(m_model->reach());
     m_reach->setVisible(!m_model->reach().isEmpty());
     m_copyInvitation->setVisible(!m_model->invitation().isEmpty());
+    refreshLanTables();
+    m_joinLan->setEnabled(idle && m_lanTables->currentRow() >= 0);
 }
 
 void LobbyWindow::comeForward()

@@ -7,6 +7,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPushButton;
 
 // The lobby's window: the fields and buttons over a LobbyModel, which does
@@ -19,10 +20,16 @@ class LobbyWindow : public QWidget
 public:
     explicit LobbyWindow(LobbyModel *model, QWidget *parent = nullptr);
 
+    // An invitation: the address is filled in and the window comes forward,
+    // asking for the name when it has none.
+    void openLink(const QString &link);
+
 private:
     void refresh();
     void takeFields();
     void comeForward();
+    QWidget *lanBox();
+    void refreshLanTables();
 
     LobbyModel *m_model;
     QLineEdit *m_name = nullptr;
@@ -34,4 +41,7 @@ private:
     QLabel *m_reach = nullptr;
     QPushButton *m_copyInvitation = nullptr;
     QLabel *m_status = nullptr;
+    QListWidget *m_lanTables = nullptr;
+    QLabel *m_lanStatus = nullptr;
+    QPushButton *m_joinLan = nullptr;
 };

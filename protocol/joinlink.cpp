@@ -91,14 +91,19 @@ std::optional<JoinTarget> parseJoinLink(const QString &text, QString *why)
     return target;
 }
 
-QString joinLink(const JoinTarget &target)
+QString joinAddressText(const JoinTarget &target)
 {
     QString address = target.host;
     if (address.contains(QLatin1Char(':')))
         address = QLatin1Char('[') + address + QLatin1Char(']');
     if (target.port != kDefaultPort)
         address += QLatin1Char(':') + QString::number(target.port);
-    const QString link = kPrefix + address;
+    return address;
+}
+
+QString joinLink(const JoinTarget &target)
+{
+    const QString link = kPrefix + joinAddressText(target);
     const std::optional<JoinTarget> back = parseJoinLink(link);
     if (!back || back->host != target.host || back->port != target.port)
         return {};

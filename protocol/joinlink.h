@@ -17,6 +17,10 @@ struct JoinTarget
 // (no host, a port outside 1 to 65535, a name with blanks, an IPv6 zone).
 QString joinLink(const JoinTarget &target);
 
+// The target as the player types it: "198.51.100.7", "table.example.org:7800",
+// "[2001:db8::20]:7800". Read back by parseJoinAddress.
+QString joinAddressText(const JoinTarget &target);
+
 // The table a link leads to; nullopt and the reason in `why` for anything
 // that is not exactly such a link.
 std::optional<JoinTarget> parseJoinLink(const QString &text, QString *why = nullptr);

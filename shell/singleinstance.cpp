@@ -1,11 +1,10 @@
 // One running copy per user.
 #include "shell/singleinstance.h"
 
-#include <QDir>
+#include "platform/localsocket.h"
+
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QStandardPaths>
-#include <QThread>
 #include <QWidget>
 
 namespace {
@@ -35,11 +34,7 @@ SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::runtimeFolder()
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
-    QDir().mkpath(folder);
-    return folder;
+    return localsocket::runtimeFolder();
 }
 
 QString SingleInstance::lockPath() const
@@ -96,19 +91,7 @@ void SingleInstance::listen()
 
 bool SingleInstance::askFirstToRaise() const
 {
-    // The first copy may hold the lock but not listen yet; give it a moment.
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        QLocalSocket socket;
-        socket.connectToServer(serverPath());
-        if (socket.waitForConnected(250)) {
-            socket.write(kRaise);
-            const bool sent = socket.waitForBytesWritten(500);
-            socket.disconnectFromServer();
-            return sent;
-        }
-        QThread::msleep(100);
-    }
-    return false;
+    return localsocket::tell(serverPath(), kRaise);
 }
 
 void SingleInstance::raiseWindow(QWidget *window)

@@ -7,6 +7,7 @@
 #include "client/tchatwidgets.h"
 #include "client/tchatwiring.h"
 #include "host/shuffle.h"
+#include "lan/hostannouncement.h"
 #include "platform/settingsfile.h"
 #include "protocol/addresstext.h"
 #include "protocol/tsock.h"
@@ -146,8 +147,13 @@ void SpadesApp::startHost(HostReach reach)
     m_host->listen(m_options.port, reach);
     // Port 0 asks for any free port; the own table follows the host there.
     m_table->setHostPort(m_host->port());
-    if (reach == HostReach::Everyone)
-        askRouter();
+    if (reach != HostReach::Everyone)
+        return;
+    askRouter();
+    if (!m_arguments.isEmpty() && !m_announcer) {
+        m_announcer = std::make_unique<TableAnnouncer>();
+        announceHost(*m_host, *m_announcer, m_arguments.at(0));
+    }
 }
 
 // A solo table is for this machine alone and is never mapped; the lobby and

@@ -15,6 +15,7 @@ class PortMapper;
 class PresenceMark;
 class SideWindows;
 class TSock;
+class TableAnnouncer;
 class Tabout;
 class Tchat;
 class Tdownload;
@@ -90,6 +91,8 @@ private:
     class Requests;
     std::unique_ptr<Requests> m_requests;
     std::unique_ptr<PresenceMark> m_presence;
+    // Outlives the host, whose last notes still count seats for it.
+    std::unique_ptr<TableAnnouncer> m_announcer;
     std::unique_ptr<HostRuntime> m_host;
     // Goes before the host, removing its mapping while the table still stands.
     std::unique_ptr<PortMapper> m_mapper;

@@ -10,13 +10,13 @@ cd "$(dirname "$0")/.."
 mode="${1:-play}"
 
 packages="cmake ninja-build g++ pkgconf qt6-base-dev libgtest-dev libgmock-dev \
-libbenchmark-dev libjpeg62-turbo-dev libasound2-dev fonts-dejavu-core fonts-liberation2 \
-qt6-websockets-dev libhiredis-dev libminiupnpc-dev libnatpmp-dev"
+libbenchmark-dev libjpeg62-turbo-dev libasound2-dev libavahi-client-dev fonts-dejavu-core \
+fonts-liberation2 qt6-websockets-dev libhiredis-dev libminiupnpc-dev libnatpmp-dev"
 case "$mode" in
 package) packages="$packages dpkg-dev debhelper lintian systemd git perl" ;;
 test*) packages="$packages liblz4-dev zlib1g-dev desktop-file-utils appstream \
-clang-14 libclang-rt-14-dev xvfb xauth xdotool iproute2 python3 redis-server \
-miniupnpd-nftables nftables" ;;
+clang-14 libclang-rt-14-dev xvfb xauth xdotool iproute2 util-linux python3 redis-server \
+miniupnpd-nftables nftables avahi-daemon dbus" ;;
 sounds) packages="$packages espeak-ng sox" ;;
 esac
 
@@ -32,7 +32,7 @@ if [ -n "$missing" ]; then
     echo "Installing:$missing"
     $sudo apt-get update
     # Some packages are for the tests, which start their own daemons (the
-    # router's, Redis): installing must neither ask questions nor leave a
+    # router's, Redis, Avahi): installing must neither ask questions nor leave a
     # service of theirs running on this machine.
     own_policy=""
     if [ ! -e /usr/sbin/policy-rc.d ]; then
@@ -46,7 +46,7 @@ if [ -n "$missing" ]; then
     }
     [ -n "$own_policy" ] && $sudo rm -f /usr/sbin/policy-rc.d
     if command -v systemctl >/dev/null 2>&1; then
-        for service in miniupnpd redis-server; do
+        for service in miniupnpd redis-server avahi-daemon; do
             $sudo systemctl disable --now "$service" >/dev/null 2>&1 || true
         done
     fi

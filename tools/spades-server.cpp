@@ -7,10 +7,12 @@
 #include "host/shuffle.h"
 #include "reach/localaddresses.h"
 #include "reach/portmapper.h"
+#include "lan/hostannouncement.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QSocketNotifier>
+#include <QSysInfo>
 
 #include <csignal>
 #include <cstdio>
@@ -141,6 +143,14 @@ int main(int argc, char **argv)
     const auto seed = Lcg::timeOfDaySeed(QDateTime::currentMSecsSinceEpoch());
     int status = 0;
     {
+        // Outlives the host, whose last notes still count seats.
+        TableAnnouncer announcer;
+        QObject::connect(&announcer, &TableAnnouncer::stateChanged, &app, [&announcer] {
+            if (!announcer.problem().isEmpty())
+                say(announcer.problem().toUtf8());
+            else if (!announcer.serviceName().isEmpty())
+                say("shown on the local network as " + announcer.serviceName().toUtf8());
+        });
         HostRuntime host(seed, timing);
         host.server().setComputerKind(computers);
         host.server().setSeatOne(TServer::SeatOne::Remote);
@@ -167,6 +177,7 @@ int main(int argc, char **argv)
         } else {
             say("reach: " + offStatus(host.port(), findLocalAddresses()).text.toUtf8());
         }
+        announceHost(host, announcer, QSysInfo::machineHostName());
         status = app.exec();
         // The mapping goes before the table does, while its lease is still ours.
         mapper.reset();

@@ -151,6 +151,33 @@ TEST_F(ChatFixture, AFailedOpenSaysSoAndOnlyWebPagesAreOpened)
     EXPECT_EQ(alerts.size(), 2);
 }
 
+TEST_F(ChatFixture, AnInvitationGoesToTheLobbyOnlyWhenItIsExactlyOne)
+{
+    QStringList handed;
+    chat->setJoinLinkOpener([&](const QString &link) {
+        handed << link;
+        return true;
+    });
+    chat->addlinetochat("2+Ann: come SPADES://join/[2001:db8::20]:7800 or spades://join/192.0.2.7 "
+                        "not spades://join/192.0.2.7/x?y=1 nor spades://join/a@192.0.2.7:0",
+                        0);
+    ASSERT_EQ(view()->linkCount(), 4);
+    for (int link = 0; link < 4; ++link)
+        chat->mainchatJump(link);
+    EXPECT_TRUE(opened.isEmpty());
+    // What is handed over is rebuilt from what was read.
+    EXPECT_EQ(handed,
+              (QStringList{"spades://join/[2001:db8::20]:7800", "spades://join/192.0.2.7"}));
+    ASSERT_EQ(alerts.size(), 2);
+    for (const QString &alert : alerts)
+        EXPECT_TRUE(alert.startsWith("Cannot open this invitation.")) << alert.toStdString();
+
+    alerts.clear();
+    chat->setJoinLinkOpener([](const QString &) { return false; });
+    chat->mainchatJump(1);
+    EXPECT_EQ(alerts, QStringList{"Cannot open the Spades lobby."});
+}
+
 TEST_F(ChatFixture, ClickingALinkOpensIt)
 {
     board->show();

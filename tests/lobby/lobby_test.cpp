@@ -1,6 +1,7 @@
 // The lobby's fields, the game command each choice starts, and the link
 // through which it sees its game run and end.
 #include "lobby/gamelauncher.h"
+#include "lobby/lobbydoor.h"
 #include "lobby/lobbylink.h"
 #include "lobby/lobbymodel.h"
 #include "lobby/lobbywindow.h"
@@ -11,6 +12,8 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QLocalSocket>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTcpSocket>
@@ -41,6 +44,20 @@ struct FakeLauncher : GameLauncher
     }
 };
 
+struct FakeBrowser : TableBrowser
+{
+    QList<LanTable> found;
+    QString trouble;
+    QList<LanTable> tables() const override { return found; }
+    QString problem() const override { return trouble; }
+    void set(QList<LanTable> tables, QString problem = {})
+    {
+        found = std::move(tables);
+        trouble = std::move(problem);
+        emit changed();
+    }
+};
+
 class Lobby : public ::testing::Test
 {
 protected:
@@ -51,6 +68,7 @@ protected:
         o.gameProgram = "/opt/games/spades";
         o.linkPort = 0;
         o.launcher = &m_launcher;
+        o.browser = &m_browser;
         return o;
     }
     // Connects as a started game does, and leaves the link open.
@@ -63,6 +81,7 @@ protected:
 
     QTemporaryDir m_home;
     FakeLauncher m_launcher;
+    FakeBrowser m_browser;
 };
 
 TEST_F(Lobby, EachChoiceStartsTheGameWithItsArguments)
@@ -79,6 +98,12 @@ TEST_F(Lobby, EachChoiceStartsTheGameWithItsArguments)
         {"Bob", " 192.168.1.20 ", &LobbyModel::join, {"Bob", "192.168.1.20", "join"}},
         {"Bob", "2001:db8::20", &LobbyModel::join, {"Bob", "2001:db8::20", "join"}},
         {"Bob", "[::1]", &LobbyModel::join, {"Bob", "[::1]", "join"}},
+        {"Bob", "192.168.1.20:7800", &LobbyModel::join, {"Bob", "192.168.1.20:7800", "join"}},
+        {"Bob", "[2001:db8::20]:7800", &LobbyModel::join, {"Bob", "[2001:db8::20]:7800", "join"}},
+        {"Bob",
+         " spades://join/[2001:db8::20]:7800",
+         &LobbyModel::join,
+         {"Bob", "[2001:db8::20]:7800", "join"}},
         {"Bob+Co", "game.example.org", &LobbyModel::join, {"Bob+Co", "game.example.org", "join"}},
         {"", "", &LobbyModel::playSolo, {}},
     };
@@ -122,6 +147,10 @@ TEST_F(Lobby, BadFieldsStartNothingAndSayWhy)
         {"Ann", "10.0.0.256", "That is not an address of four numbers from 0 to 255."},
         {"Ann", "1::2::3", "That is not an IPv6 address."},
         {"Ann", "game host", "That is not a computer's name or address."},
+        {"Ann", "10.0.0.5:0", "That is not a port number from 1 to 65535."},
+        {"Ann", "[game.example.org]:7800", "That is not an IPv6 address."},
+        {"Ann", "spades://join/10.0.0.5/x",
+         "A Spades invitation holds only the table's address and port."},
     };
     for (const auto &c : cases) {
         LobbyModel model(options());
@@ -257,6 +286,95 @@ TEST_F(Lobby, TheWindowPassesItsFieldsAndRestsWhileTheGameRuns)
     ASSERT_TRUE(waitUntil([&] { return model.state() == LobbyModel::State::Playing; }));
     for (const char *button : {"button_host", "button_join", "button_solo"})
         EXPECT_FALSE(window.findChild<QPushButton *>(button)->isEnabled()) << button;
+}
+
+TEST_F(Lobby, AnInvitationFillsInTheAddressOrIsRefusedWhole)
+{
+    LobbyModel model(options());
+    model.setAddress("10.0.0.5");
+    EXPECT_TRUE(model.openLink("spades://join/[2001:db8::20]:7800"));
+    EXPECT_EQ(model.address(), "[2001:db8::20]:7800");
+    EXPECT_EQ(model.status(), "Invitation to [2001:db8::20]:7800: type your name, then join.");
+    model.setName("Bob");
+    EXPECT_TRUE(model.openLink("spades://join/table.example.org"));
+    EXPECT_EQ(model.status(), "Invitation to table.example.org: press Join Table.");
+    for (const char *bad : {"spades://join/10.0.0.9?x=1", "spades://join/10.0.0.9:99999",
+                            "http://10.0.0.9", "10.0.0.9"}) {
+        EXPECT_FALSE(model.openLink(bad)) << bad;
+        EXPECT_EQ(model.address(), "table.example.org") << bad;
+    }
+    EXPECT_EQ(model.status(), "That is not a Spades invitation (spades://join/...).");
+    EXPECT_TRUE(m_launcher.started.isEmpty());
+}
+
+TEST_F(Lobby, TablesOnTheNetworkAreListedAndJoinedWithAClick)
+{
+    LobbyModel model(options());
+    LobbyWindow window(&model);
+    auto *list = window.findChild<QListWidget *>("list_lan");
+    auto *label = window.findChild<QLabel *>("label_lan");
+    auto *join = window.findChild<QPushButton *>("button_join_lan");
+    ASSERT_TRUE(list && label && join);
+    EXPECT_EQ(list->count(), 0);
+    EXPECT_EQ(label->text(), "No table on your network yet.");
+
+    m_browser.set({}, "Tables on your network cannot be found: the Avahi daemon is not running.");
+    EXPECT_EQ(label->text(), m_browser.trouble);
+    EXPECT_FALSE(join->isEnabled());
+
+    m_browser.set({{"Spades table of Ann", "Ann", 3, "192.0.2.9", 7772},
+                   {"Spades table of Cy", "Cy", 1, "fe80::1%veth0", 7800}});
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(0)->text(), "Ann - 3 free seats");
+    EXPECT_EQ(list->item(1)->text(), "Cy - 1 free seat");
+    EXPECT_TRUE(label->isHidden());
+    list->setCurrentRow(1);
+    // A seat taken elsewhere changes the line but not the choice.
+    m_browser.set({{"Spades table of Ann", "Ann", 2, "192.0.2.9", 7772},
+                   {"Spades table of Cy", "Cy", 1, "fe80::1%veth0", 7800}});
+    EXPECT_EQ(list->item(0)->text(), "Ann - 2 free seats");
+    EXPECT_EQ(list->currentRow(), 1);
+
+    window.findChild<QLineEdit *>("edit_name")->setText("Bob");
+    ASSERT_TRUE(join->isEnabled());
+    join->click();
+    ASSERT_EQ(m_launcher.started.size(), 1);
+    EXPECT_EQ(m_launcher.started[0].second, (QStringList{"Bob", "[fe80::1%veth0]:7800", "join"}));
+    EXPECT_EQ(window.findChild<QComboBox *>("combo_address")->currentText(),
+              "[fe80::1%veth0]:7800");
+    EXPECT_FALSE(model.joinLanTable(5));
+}
+
+TEST(LobbyDoor, ALaterLobbyHandsItsLinkToTheFirst)
+{
+    QTemporaryDir runtime;
+    LobbyDoor first(runtime.path());
+    ASSERT_TRUE(first.open());
+    QSignalSpy arrived(&first, &LobbyDoor::linkArrived);
+    LobbyDoor later(runtime.path());
+    EXPECT_FALSE(later.open());
+    EXPECT_TRUE(later.handOver("spades://join/192.0.2.9"));
+    ASSERT_TRUE(waitUntil([&] { return arrived.size() == 1; }));
+    EXPECT_EQ(arrived[0][0].toString(), "spades://join/192.0.2.9");
+
+    // Too long to be a link, a line never ended, more visitors than allowed:
+    // nothing arrives, and the door still works after.
+    EXPECT_FALSE(later.handOver(QString(LobbyDoor::kMaxLine, QLatin1Char('a'))));
+    QList<QLocalSocket *> visitors;
+    for (int i = 0; i < LobbyDoor::kMaxVisitors + 2; ++i) {
+        auto *visitor = new QLocalSocket(&first);
+        visitor->connectToServer(first.socketPath());
+        visitor->write(QByteArray(LobbyDoor::kMaxLine * 2, 'x'));
+        visitors << visitor;
+    }
+    ASSERT_TRUE(waitUntil([&] {
+        return std::all_of(visitors.cbegin(), visitors.cend(), [](QLocalSocket *v) {
+            return v->state() == QLocalSocket::UnconnectedState;
+        });
+    }));
+    EXPECT_EQ(arrived.size(), 1);
+    EXPECT_TRUE(later.handOver("spades://join/192.0.2.10"));
+    ASSERT_TRUE(waitUntil([&] { return arrived.size() == 2; }));
 }
 
 } // namespace

@@ -123,9 +123,10 @@ TEST_F(Install, IconsHaveTheirNamedSizes)
 }
 
 // The game's entry and the lobby's.
+// The lobby takes invitation links: the desktop hands them over as its argument.
 const std::pair<const char *, const char *> kEntries[] = {
     {"net.spadestable.Spades", "spades"},
-    {"net.spadestable.Spades.Lobby", "spades-lobby"},
+    {"net.spadestable.Spades.Lobby", "spades-lobby %u"},
 };
 
 QString entryPath(const char *id)
@@ -146,6 +147,11 @@ TEST_F(Install, DesktopEntriesNameTheInstalledProgramAndIcon)
         EXPECT_TRUE(text.contains(QRegularExpression("^Categories=.*Game;.*CardGame;",
                                                      QRegularExpression::MultilineOption)));
     }
+    QFile lobby(installed(entryPath("net.spadestable.Spades.Lobby")));
+    ASSERT_TRUE(lobby.open(QIODevice::ReadOnly | QIODevice::Text));
+    EXPECT_TRUE(QString::fromUtf8(lobby.readAll())
+                    .contains(QRegularExpression("^MimeType=.*x-scheme-handler/spades;",
+                                                 QRegularExpression::MultilineOption)));
 }
 
 TEST_F(Install, DesktopEntriesValidate)
