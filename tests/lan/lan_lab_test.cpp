@@ -29,6 +29,7 @@ struct LabLauncher : GameLauncher
         game = lab.start(side, program, args, environment);
         return game != nullptr;
     }
+    bool running() const override { return game && game->state() != QProcess::NotRunning; }
 };
 
 QString output(QProcess *process)
