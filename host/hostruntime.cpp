@@ -298,8 +298,10 @@ void HostRuntime::stopLoginTimer(int n)
 
 void HostRuntime::startGraceTimer(int seat, int milliseconds)
 {
-    if (cards::isSeat(seat))
-        m_gracetimers[seat].start(int(qint64(milliseconds) * m_timing.gracePercent / 100));
+    if (!cards::isSeat(seat))
+        return;
+    const qint64 grace = m_timing.graceMs >= 0 ? m_timing.graceMs : milliseconds;
+    m_gracetimers[seat].start(int(grace * m_timing.gracePercent / 100));
 }
 
 void HostRuntime::stopGraceTimer(int seat)

@@ -45,6 +45,7 @@ public:
         int computerPercent = 100; // share of the bot speed actually waited
         int loginPercent = 100;    // share of the login deadline actually waited
         int gracePercent = 100;    // share of a kept seat's grace actually waited
+        int graceMs = -1;          // a kept seat's grace in place of the host's own (-1)
         int chatBytesPerSecond = limits::kChatBytesPerSecond;
         int chatBurstBytes = limits::kChatBurstBytes;
     };

@@ -5,9 +5,9 @@
 // next to take number 1 runs the table.
 #include "host/hostruntime.h"
 #include "host/shuffle.h"
+#include "lan/hostannouncement.h"
 #include "reach/localaddresses.h"
 #include "reach/portmapper.h"
-#include "lan/hostannouncement.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -36,11 +36,13 @@ void onSignal(int)
 void usage(std::FILE *to)
 {
     std::fprintf(to, "usage: spades-server [--port N] [--tick MS] [--computer classic|expert]\n"
-                     "                    [--no-port-mapping]\n"
+                     "                    [--grace SECONDS] [--no-port-mapping]\n"
                      "Hosts a Spades table on TCP port N (default 7772).\n"
                      "--tick sets the length of one pause tick (default 1000 ms):\n"
                      "three ticks after each trick, fifteen after each hand.\n"
                      "--computer chooses the players of empty seats (default classic).\n"
+                     "--grace is how long the seat of a player whose connection was lost\n"
+                     "is kept for them to come back (default 120 s, 0: not kept).\n"
                      "--no-port-mapping does not ask the router (UPnP IGD, NAT-PMP) to\n"
                      "forward the port to this machine; it is asked by default.\n");
 }
@@ -99,21 +101,25 @@ int main(int argc, char **argv)
             continue;
         }
         const bool isPort = arg == "--port";
-        if ((!isPort && arg != "--tick") || i + 1 >= argc) {
+        const bool isGrace = arg == "--grace";
+        if ((!isPort && !isGrace && arg != "--tick") || i + 1 >= argc) {
             usage(stderr);
             return 2;
         }
         const QByteArray value = argv[++i];
         bool ok = false;
         const int number = value.toInt(&ok);
-        const int highest = isPort ? 65535 : 60000;
-        if (!ok || number < (isPort ? 0 : 1) || number > highest) {
+        const int lowest = isPort || isGrace ? 0 : 1;
+        const int highest = isPort ? 65535 : isGrace ? 3600 : 60000;
+        if (!ok || number < lowest || number > highest) {
             std::fprintf(stderr, "spades-server: bad value '%s' for %s\n", value.constData(),
                          arg.constData());
             return 2;
         }
         if (isPort)
             port = number;
+        else if (isGrace)
+            timing.graceMs = number * 1000;
         else
             timing.timer1 = number;
     }

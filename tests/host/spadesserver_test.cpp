@@ -124,8 +124,8 @@ bool gotStartingWith(const RawClient &client, const QByteArray &start)
 }
 
 // Number 1 of spades-server is a remote player like any other: when it leaves
-// on its turn, the computer plays its seat from where it stands, and the next
-// to take number 1 runs the table.
+// on its turn, the computer plays its seat from where it stands, and once its
+// seat is no longer kept for it, the next to take number 1 runs the table.
 TEST(SpadesServer, WhenNumberOneLeavesTheComputerPlaysItsSeat)
 {
     const struct
@@ -142,7 +142,7 @@ TEST(SpadesServer, WhenNumberOneLeavesTheComputerPlaysItsSeat)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.moment);
-        Server server;
+        Server server({"--grace", "1"});
         ASSERT_GT(server.port, 0);
         Clients clients;
         for (const char *name : {"Ann", "Bob"})
@@ -162,6 +162,9 @@ TEST(SpadesServer, WhenNumberOneLeavesTheComputerPlaysItsSeat)
         EXPECT_EQ(bob.all("CMD_playerdisconnected"),
                   QList<QByteArray>{"CMD_playerdisconnected+1+Ann"});
 
+        // Seat 1 is kept for Ann for the grace (a second here), then freed.
+        const auto freed = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+        serve(clients, [&] { return std::chrono::steady_clock::now() > freed; });
         clients.push_back(std::make_unique<RawClient>(server.port, "Cy"));
         RawClient &cy = *clients.back();
         ASSERT_TRUE(serve(clients, [&] { return !cy.all("CMD_sendlogininfo").isEmpty(); }));
