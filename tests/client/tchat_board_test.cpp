@@ -309,7 +309,7 @@ TEST_F(TableTest, NumberOneOfAJoinedTableRunsIt)
         SetUp();
         int hosting = 0;
         QObject::connect(table.get(), &Tchat::hosting, [&hosting] { ++hosting; });
-        table->processparams({"Ann", "10.0.0.5", "false"});
+        table->processparams({"Ann", "192.0.2.105", "false"});
         EXPECT_FALSE(shown("button_start"));
         feed("CMD_sendlogininfo+" + QByteArray::number(seat));
         sent.clear();

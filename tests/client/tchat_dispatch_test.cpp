@@ -7,7 +7,7 @@ namespace {
 
 TEST_F(TableTest, LoginAnswersWithVersionNameAndSecondTerminator)
 {
-    table->processparams({"Ann+Bo", "10.0.0.5", "false"});
+    table->processparams({"Ann+Bo", "192.0.2.105", "false"});
     feed("CMD_sendlogininfo+3");
     ASSERT_EQ(sent.size(), 1);
     EXPECT_EQ(sent[0], QByteArray("CMD_logininfo+3+1.0.6+Ann+Bo\xFF\xFF"));
@@ -163,19 +163,24 @@ TEST_F(TableTest, ProcessParamsModes)
     };
     const Case cases[] = {
         {{}, {"this computer"}, {"127.0.0.1"}, true, false, "0+Loading Solo Game..Please wait."},
-        {{"Ann", "10.0.0.5", "true"},
+        {{"Ann", "192.0.2.105", "true"},
          {"everyone"},
          {"127.0.0.1"},
          true,
          true,
          "0+Loading Multi-player Game.. Please Wait."},
-        {{"Ann", "10.0.0.5", "True"},
+        {{"Ann", "192.0.2.105", "True"},
          {},
-         {"10.0.0.5"},
+         {"192.0.2.105"},
          false,
          true,
          "0+Loading Multi-player Game.. Please Wait."},
-        {{"Ann", "10.0.0.5"}, {}, {}, false, false, "0+Loading Multi-player Game.. Please Wait."},
+        {{"Ann", "192.0.2.105"},
+         {},
+         {},
+         false,
+         false,
+         "0+Loading Multi-player Game.. Please Wait."},
     };
     for (const Case &c : cases) {
         SetUp();

@@ -91,10 +91,10 @@ TEST_P(Stores, triesAreCountedPerWindow)
 {
     CoordinatorStore &store = subject->store();
     for (int i = 1; i <= 5; ++i)
-        EXPECT_EQ(store.countTry("join:1.2.3.4", kShortMs), i);
-    EXPECT_EQ(store.countTry("join:1.2.3.5", kShortMs), 1);
+        EXPECT_EQ(store.countTry("join:192.0.2.4", kShortMs), i);
+    EXPECT_EQ(store.countTry("join:192.0.2.5", kShortMs), 1);
     subject->pass(kShortMs + 50);
-    EXPECT_EQ(store.countTry("join:1.2.3.4", kShortMs), 1);
+    EXPECT_EQ(store.countTry("join:192.0.2.4", kShortMs), 1);
 }
 
 TEST_P(Stores, relaysAreListedWhileTheyAnnounceThemselves)

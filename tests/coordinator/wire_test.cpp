@@ -75,15 +75,15 @@ TEST(CoordinatorMessages, roundTripAndRefuseWhatDoesNotFit)
     for (const QByteArray &line : QList<QByteArray>{
              QByteArray("host 0 " + key + " -"), "host 7772 " + key.toUpper() + " -",
              "host 7772 " + key + " 7KQ2-M9XD", "host 7772 " + key + " - name.example:1",
-             "host 7772 " + key + " - 1.2.3.4:1 1.2.3.4:2 1.2.3.4:3 1.2.3.4:4 1.2.3.4:5",
+             "host 7772 " + key + " - 192.0.2.4:1 192.0.2.4:2 192.0.2.4:3 192.0.2.4:4 192.0.2.4:5",
              "host 7772 " + key, "beat now", "join", "join 7KQ2M9XD extra", "join  7KQ2M9XD",
              "join 7KQ2M9XD ", "JOIN 7KQ2M9XD", "join 7KQ2\tM9XD", QByteArray(2000, 'j'),
              QByteArray("join 7KQ2\0M9XD", 14)})
         EXPECT_EQ(decodeToCoordinator(line), std::nullopt) << line.constData();
-    for (const QByteArray &line :
-         QList<QByteArray>{QByteArray("hosted 7kq2m9xd"), "reach maybe", "reach direct",
-                           "open 1.2.3.4:5 short", "relay 1.2.3.4:0 " + key,
-                           "relay bad_name:5 " + key, "direct [1.2.3.4]:5", "direct 1.2.3.4:65536"})
+    for (const QByteArray &line : QList<QByteArray>{
+             QByteArray("hosted 7kq2m9xd"), "reach maybe", "reach direct", "open 192.0.2.4:5 short",
+             "relay 192.0.2.4:0 " + key, "relay bad_name:5 " + key, "direct [192.0.2.4]:5",
+             "direct 192.0.2.4:65536"})
         EXPECT_EQ(decodeFromCoordinator(line), std::nullopt) << line.constData();
     // A reason is shown, never obeyed: control bytes become question marks.
     EXPECT_EQ(decodeFromCoordinator("refused go\x1b[2Jaway"),
@@ -141,7 +141,7 @@ TEST(Endpoint, takesAddressesAndNamesOnly)
     for (const char *bad : {"[::1]7772", "[nonsense]:1", "::1:7772", "host:", ":7772", "a b:1",
                             "host:-1", "host:0x10"})
         EXPECT_EQ(Endpoint::parse(bad), std::nullopt) << bad;
-    for (const char *local : {"127.0.0.1", "10.1.2.3", "192.168.0.1", "100.64.1.1", "::1",
+    for (const char *local : {"127.0.0.1", "10.77.0.1", "192.168.0.1", "100.64.1.1", "::1",
                               "fe80::1", "fd00::1", "2001:db8::1", "169.254.1.1", "203.0.113.9"})
         EXPECT_FALSE(reach::isGlobal(QHostAddress(local))) << local;
     for (const char *global : {"81.2.69.142", "2a01:4f8::1"})

@@ -94,7 +94,7 @@ TEST_F(Lobby, EachChoiceStartsTheGameWithItsArguments)
         QStringList arguments;
     } cases[] = {
         {"Ann", "", &LobbyModel::host, {"Ann", "127.0.0.1", "true"}},
-        {" Ann ", "10.0.0.5", &LobbyModel::host, {"Ann", "127.0.0.1", "true"}},
+        {" Ann ", "192.0.2.105", &LobbyModel::host, {"Ann", "127.0.0.1", "true"}},
         {"Bob", " 192.168.1.20 ", &LobbyModel::join, {"Bob", "192.168.1.20", "join"}},
         {"Bob", "2001:db8::20", &LobbyModel::join, {"Bob", "2001:db8::20", "join"}},
         {"Bob", "[::1]", &LobbyModel::join, {"Bob", "[::1]", "join"}},
@@ -138,18 +138,18 @@ TEST_F(Lobby, BadFieldsStartNothingAndSayWhy)
         const char *address;
         const char *problem;
     } cases[] = {
-        {"  ", "10.0.0.5", "Type your name first."},
-        {"A\tnn", "10.0.0.5", "Your name holds a character that cannot be shown."},
-        {"Łukasz", "10.0.0.5",
+        {"  ", "192.0.2.105", "Type your name first."},
+        {"A\tnn", "192.0.2.105", "Your name holds a character that cannot be shown."},
+        {"Łukasz", "192.0.2.105",
          "The table can show only Western European letters; \"Ł\" is not "
          "one."},
         {"Ann", "", "Type the address or the name of the table's computer."},
         {"Ann", "10.0.0.256", "That is not an address of four numbers from 0 to 255."},
         {"Ann", "1::2::3", "That is not an IPv6 address."},
         {"Ann", "game host", "That is not a computer's name or address."},
-        {"Ann", "10.0.0.5:0", "That is not a port number from 1 to 65535."},
+        {"Ann", "192.0.2.105:0", "That is not a port number from 1 to 65535."},
         {"Ann", "[game.example.org]:7800", "That is not an IPv6 address."},
-        {"Ann", "spades://join/10.0.0.5/x",
+        {"Ann", "spades://join/192.0.2.105/x",
          "A Spades invitation holds only the table's address and port."},
     };
     for (const auto &c : cases) {
@@ -174,8 +174,8 @@ TEST_F(Lobby, NameAddressAndRecentTablesAreRemembered)
         LobbyModel model(options());
         EXPECT_TRUE(model.name().isEmpty());
         model.setName("Ann");
-        for (const char *address : {"a.example.org", "10.0.0.5", "::1", "A.example.org", "h1", "h2",
-                                    "h3", "h4", "h5", "h6"}) {
+        for (const char *address : {"a.example.org", "192.0.2.105", "::1", "A.example.org", "h1",
+                                    "h2", "h3", "h4", "h5", "h6"}) {
             model.setAddress(address);
             ASSERT_TRUE(model.join());
             m_launcher.end(); // each game ends before it links
@@ -235,7 +235,7 @@ TEST_F(Lobby, ALobbyWithoutTheLinkFollowsTheProgramItStarted)
         ASSERT_FALSE(model.linkListening());
         QSignalSpy ended(&model, &LobbyModel::gameEnded);
         model.setName("Bob");
-        model.setAddress("10.0.0.5");
+        model.setAddress("192.0.2.105");
         ASSERT_TRUE(model.join());
         if (!tellsEnd) {
             EXPECT_EQ(model.state(), LobbyModel::State::Starting);
@@ -276,12 +276,12 @@ TEST_F(Lobby, TheWindowPassesItsFieldsAndRestsWhileTheGameRuns)
     auto *status = window.findChild<QLabel *>("label_status");
     ASSERT_TRUE(name && address && join && status);
     name->setText("Bob");
-    address->setEditText("10.0.0.5");
+    address->setEditText("192.0.2.105");
     join->click();
     ASSERT_EQ(m_launcher.started.size(), 1);
-    EXPECT_EQ(m_launcher.started[0].second, (QStringList{"Bob", "10.0.0.5", "join"}));
-    EXPECT_EQ(address->itemText(0), "10.0.0.5");
-    EXPECT_EQ(status->text(), "Joining 10.0.0.5...");
+    EXPECT_EQ(m_launcher.started[0].second, (QStringList{"Bob", "192.0.2.105", "join"}));
+    EXPECT_EQ(address->itemText(0), "192.0.2.105");
+    EXPECT_EQ(status->text(), "Joining 192.0.2.105...");
     link(model);
     ASSERT_TRUE(waitUntil([&] { return model.state() == LobbyModel::State::Playing; }));
     for (const char *button : {"button_host", "button_join", "button_solo"})
@@ -291,15 +291,15 @@ TEST_F(Lobby, TheWindowPassesItsFieldsAndRestsWhileTheGameRuns)
 TEST_F(Lobby, AnInvitationFillsInTheAddressOrIsRefusedWhole)
 {
     LobbyModel model(options());
-    model.setAddress("10.0.0.5");
+    model.setAddress("192.0.2.105");
     EXPECT_TRUE(model.openLink("spades://join/[2001:db8::20]:7800"));
     EXPECT_EQ(model.address(), "[2001:db8::20]:7800");
     EXPECT_EQ(model.status(), "Invitation to [2001:db8::20]:7800: type your name, then join.");
     model.setName("Bob");
     EXPECT_TRUE(model.openLink("spades://join/table.example.org"));
     EXPECT_EQ(model.status(), "Invitation to table.example.org: press Join Table.");
-    for (const char *bad : {"spades://join/10.0.0.9?x=1", "spades://join/10.0.0.9:99999",
-                            "http://10.0.0.9", "10.0.0.9"}) {
+    for (const char *bad : {"spades://join/192.0.2.109?x=1", "spades://join/192.0.2.109:99999",
+                            "http://192.0.2.109", "192.0.2.109"}) {
         EXPECT_FALSE(model.openLink(bad)) << bad;
         EXPECT_EQ(model.address(), "table.example.org") << bad;
     }
@@ -393,11 +393,11 @@ TEST_F(Lobby, TheGameTellsHowFriendsReachItsTableAndNothingElse)
                 "invite spades://join/198.51.100.7\nshout hello\n"
                 "invite spades://join/192.168.1.20 and more\n");
     for (int i = 0; i < 6; ++i)
-        game->write("invite spades://join/10.0.0." + QByteArray::number(i) + "\n");
+        game->write("invite spades://join/192.0.2.10" + QByteArray::number(i) + "\n");
     ASSERT_TRUE(waitUntil([&] { return model.invitation().count('\n') == 3; }));
     EXPECT_EQ(model.reach(), "Friends can join at 198.51.100.7 (the router opened port 7772).");
-    EXPECT_EQ(model.invitation(), "spades://join/198.51.100.7\nspades://join/10.0.0.0\n"
-                                  "spades://join/10.0.0.1\nspades://join/10.0.0.2");
+    EXPECT_EQ(model.invitation(), "spades://join/198.51.100.7\nspades://join/192.0.2.100\n"
+                                  "spades://join/192.0.2.101\nspades://join/192.0.2.102");
     EXPECT_EQ(window.findChild<QLabel *>("label_reach")->text(), model.reach());
     window.findChild<QPushButton *>("button_copyinvitation")->click();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), model.invitation());

@@ -33,14 +33,14 @@ TEST(AddressText, AddressesAreFourNumbersUpTo255)
         std::optional<quint32> address;
     } cases[] = {
         {"127.0.0.1", 0x7F000001u},
-        {"10.0.0.5", 0x0A000005u},
+        {"192.0.2.105", 0xC0000269u},
         {"255.255.255.255", 0xFFFFFFFFu},
         {"0.0.0.0", 0u},
         {"127.1", {}},
         {"127.0.0.1x", {}},
         {"127.0.0.1 x", {}},
         {"256.0.0.1", {}},
-        {"1.2.3.4.5", {}},
+        {"192.0.2.4.5", {}},
         {"1..3.4", {}},
         {"1.2.3.", {}},
         {"0x7f.0.0.1", {}},
@@ -59,7 +59,7 @@ TEST(AddressText, Ipv6AddressesAreEightHexGroups)
     using Bytes = std::array<quint8, 16>;
     const Bytes loopback{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
     const Bytes doc{0x20, 0x01, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x12, 0x34};
-    const Bytes mapped{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xff, 0xff, 10, 0, 0, 5};
+    const Bytes mapped{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xff, 0xff, 192, 0, 2, 105};
     const Bytes full{0, 1, 0, 2, 0, 3, 0, 4, 0, 5, 0, 6, 0, 7, 0, 8};
     const struct
     {
@@ -72,7 +72,7 @@ TEST(AddressText, Ipv6AddressesAreEightHexGroups)
         {"0:0:0:0:0:0:0:1", loopback},
         {"2001:DB8::1234", doc},
         {"2001:0db8:0000::0:1234", doc},
-        {"::ffff:10.0.0.5", mapped},
+        {"::ffff:192.0.2.105", mapped},
         {"1:2:3:4:5:6:7:8", full},
         {"::", Bytes{}},
         {"fe80::1%eth0", Bytes{0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}, "eth0"},
@@ -87,7 +87,7 @@ TEST(AddressText, Ipv6AddressesAreEightHexGroups)
         {"12345::1", {}},
         {"g::1", {}},
         {"::1.2.3", {}},
-        {"1.2.3.4::1", {}},
+        {"192.0.2.4::1", {}},
         {"[::1", {}},
         {"::1]", {}},
         {"[::1]:7772", {}},

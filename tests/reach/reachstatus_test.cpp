@@ -16,7 +16,7 @@ TEST(AddressKind, RouterAnswersAreClassifiedOnlyWhenTheyAreOneWholeAddress)
     } cases[] = {
         {"198.51.100.7", AddressKind::Public},
         {" 11.22.33.1 ", AddressKind::Public},
-        {"10.1.2.3", AddressKind::Private},
+        {"10.77.0.1", AddressKind::Private},
         {"172.16.0.1", AddressKind::Private},
         {"172.31.255.255", AddressKind::Private},
         {"172.32.0.1", AddressKind::Public},
@@ -31,14 +31,14 @@ TEST(AddressKind, RouterAnswersAreClassifiedOnlyWhenTheyAreOneWholeAddress)
         {"2001:db8::20", AddressKind::Public},
         {"fd00::1", AddressKind::Private},
         {"fe80::1", AddressKind::LinkLocal},
-        {"::ffff:1.2.3.4", AddressKind::NotAnAddress},
+        {"::ffff:192.0.2.4", AddressKind::NotAnAddress},
         {"", AddressKind::NotAnAddress},
         {"1", AddressKind::NotAnAddress},
         {"1.2.3", AddressKind::NotAnAddress},
-        {"1.2.3.4.5", AddressKind::NotAnAddress},
+        {"192.0.2.4.5", AddressKind::NotAnAddress},
         {"256.1.1.1", AddressKind::NotAnAddress},
         {"fe80::1%eth0", AddressKind::NotAnAddress},
-        {"<b>1.2.3.4</b>", AddressKind::NotAnAddress},
+        {"<b>192.0.2.4</b>", AddressKind::NotAnAddress},
         {"example.org", AddressKind::NotAnAddress},
     };
     for (const auto &c : cases)

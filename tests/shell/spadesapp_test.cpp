@@ -83,7 +83,7 @@ TEST_F(SpadesAppTest, SoloStartHostsOn7772AndSeatsTheOwnClient)
 
 TEST_F(SpadesAppTest, OneOrTwoArgumentsStayIdle)
 {
-    SpadesApp app({"Ann", "10.0.0.5"}, quiet());
+    SpadesApp app({"Ann", "192.0.2.105"}, quiet());
     app.start();
     EXPECT_EQ(app.host()->port(), 0);
     EXPECT_FALSE(app.sock()->hasSocket());
@@ -155,7 +155,7 @@ TEST_F(SpadesAppTest, WritesBeforeTheSettingsWereReadKeepTheRestOfTheFile)
     const QByteArray saved = "[Spades]\r\nTop=40\r\nWidth=900\r\nTextcolor=clRed\r\n"
                              "Textsize=14\r\nBotspeed=200\r\nPlaysounds=true\r\n";
     writeSettings(saved);
-    SpadesApp app({"Ann", "10.0.0.5"}, quiet()); // idle: never connects
+    SpadesApp app({"Ann", "192.0.2.105"}, quiet()); // idle: never connects
     app.start();
     app.table()->move(200, 150);
     const struct
@@ -189,7 +189,7 @@ TEST_F(SpadesAppTest, ClosingTheTableEndsTheProgramWithItsOpenWindows)
         [](SpadesApp &app) { emit app.download()->exitRequested(); },
     };
     for (const auto &closeTable : closings) {
-        SpadesApp app({"Ann", "10.0.0.5"}, quiet());
+        SpadesApp app({"Ann", "192.0.2.105"}, quiet());
         app.start();
         QSignalSpy ended(&app, &SpadesApp::finished);
         for (const char *item : {"ViewTally1", "Content1", "About1", "LastTrick1", "SpyList1"})
