@@ -143,6 +143,26 @@ bool TSock::Accept(TSock *&newSock)
         info(siAccept, "Could Not Accept Connection");
         return false;
     }
+    newSock = acceptedSock(fd, posixsocket::peerText(peer));
+    info(siAccept, "Created New TSock Structure");
+    return true;
+}
+
+bool TSock::AcceptConnected(int fd, const QString &peer, TSock *&newSock)
+{
+    if (fd < 0)
+        return false;
+    if (!m_listening) {
+        ::close(fd);
+        throw ESockException("Accept - Socket Not In Listening Mode");
+    }
+    newSock = acceptedSock(fd, peer);
+    info(siAccept, "Created New TSock Structure");
+    return true;
+}
+
+TSock *TSock::acceptedSock(int fd, const QString &peer)
+{
     posixsocket::setNonBlocking(fd);
     auto *accepted = new TSock(this);
     accepted->OnRead = OnRead;
@@ -150,10 +170,24 @@ bool TSock::Accept(TSock *&newSock)
     accepted->OnDisconnect = OnDisconnect;
     accepted->OnInfo = OnInfo;
     accepted->m_portName = m_portName;
-    accepted->adoptConnected(fd, posixsocket::peerText(peer));
-    newSock = accepted;
-    info(siAccept, "Created New TSock Structure");
-    return true;
+    accepted->adoptConnected(fd, peer);
+    return accepted;
+}
+
+void TSock::OpenConnected(int fd, const QString &peer)
+{
+    if (m_fd >= 0 || m_lookup)
+        Close();
+    if (fd < 0)
+        return;
+    posixsocket::setNonBlocking(fd);
+    adoptConnected(fd, peer);
+    QPointer<TSock> self(this);
+    info(siConnect, "Non-Blocking Socket Connected");
+    if (self && OnConnect)
+        OnConnect(this);
+    if (self)
+        sendStep();
 }
 
 void TSock::pauseAccepting()

@@ -86,6 +86,13 @@ public:
     bool Open();
     // Accepts the waiting connection into a new socket (owned by this one).
     bool Accept(TSock *&newSock);
+    // A connection made elsewhere (a relay's paired socket) taken by this
+    // listener as if it had accepted it: the new socket is owned by this one
+    // and has its events. Takes ownership of fd even when it fails.
+    bool AcceptConnected(int fd, const QString &peer, TSock *&newSock);
+    // A connection made elsewhere taken as if Open had made it: whatever this
+    // socket held is closed first, then OnConnect runs. Takes ownership of fd.
+    void OpenConnected(int fd, const QString &peer);
     // Queues text and sends what the platform takes now.
     void Send(const QByteArray &text);
     // Everything received and not yet taken.
@@ -129,6 +136,7 @@ private:
 
     void info(TSocketInfo kind, const QByteArray &msg);
     void adoptConnected(int fd, const QString &peer);
+    TSock *acceptedSock(int fd, const QString &peer);
     void watch();
     void unwatch();
     void updateWriteInterest();

@@ -6,6 +6,7 @@
 
 #include <QSocketNotifier>
 #include <QTimer>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -126,6 +127,40 @@ TEST(TSock, ReceivePathCutsChunksIntoMessages)
     // Two terminators in a row hold an empty message, which is not kept.
     EXPECT_EQ(server.messages, (QList<QByteArray>{"CMD_a+1", "CMD_b+2", "CMD_c+3", "CMD_d+4"}));
     ::close(fd);
+}
+
+// A connection made elsewhere (as a relay hands one over) behaves like one
+// the sockets made themselves: the listener's events on one end, OnConnect
+// and queued sends on the other.
+TEST(TSock, ConnectionsMadeElsewhereAreTakenOverOnBothEnds)
+{
+    int ends[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, ends), 0);
+    Server server;
+    TSock *taken = nullptr;
+    ASSERT_TRUE(server.listener.AcceptConnected(ends[0], "relay 192.0.2.7", taken));
+    ASSERT_NE(taken, nullptr);
+    EXPECT_EQ(taken->HostName(), "relay 192.0.2.7");
+    QByteArray atHost;
+    taken->OnRead = [&](TSock *s, int) { atHost += s->Receive(); };
+
+    Client c(server.port());
+    c.sock.OpenConnected(ends[1], "relay");
+    EXPECT_TRUE(c.sock.Connected());
+    EXPECT_EQ(c.rec.events.count("connect"), 1);
+    c.sock.Send("CMD_a+1" + T);
+    taken->Send("CMD_b+2" + T);
+    QByteArray atClient;
+    c.sock.OnRead = [&](TSock *s, int) { atClient += s->Receive(); };
+    ASSERT_TRUE(waitUntil([&] { return atHost.size() == 8 && atClient.size() == 8; }));
+    EXPECT_EQ(atHost, "CMD_a+1" + T);
+    EXPECT_EQ(atClient, "CMD_b+2" + T);
+
+    // Not a listener: the descriptor is closed, not leaked.
+    TSock idle;
+    const int spare = ::dup(ends[1]);
+    EXPECT_THROW(idle.AcceptConnected(spare, "x", taken), ESockException);
+    EXPECT_EQ(::fcntl(spare, F_GETFD), -1);
 }
 
 TEST(TSock, SendBeforeConnectCompletesIsDeliveredOnceConnected)

@@ -170,8 +170,13 @@ public:
         if (!config.waitForFinished(10000) || config.exitCode() != 0)
             return false;
         const QString file = QString::fromLocal8Bit(config.readAll()).trimmed();
-        LabProcess &router = run("router", QStringLiteral("/usr/sbin/miniupnpd"),
-                                 {"-d", "-f", file, "-P", "/tmp/" + m_name + "/miniupnpd.pid"});
+        // In the foreground miniupnpd also logs to syslog, which falls back to
+        // /dev/console; a VM's serial console stalls the whole machine while
+        // it writes, so the router gets a console of its own that goes nowhere.
+        LabProcess &router = run(
+            "router", QStringLiteral("/usr/bin/unshare"),
+            {"-m", "sh", "-c", "mount --bind /dev/null /dev/console && exec \"$0\" \"$@\"",
+             "/usr/sbin/miniupnpd", "-d", "-f", file, "-P", "/tmp/" + m_name + "/miniupnpd.pid"});
         const char *ready = upnp ? "HTTP listening" : "NAT-PMP";
         return router.waitForText(ready, 5000);
     }
