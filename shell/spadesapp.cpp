@@ -142,6 +142,13 @@ QStringList SpadesApp::joinAddressWithoutPort()
     return arguments;
 }
 
+QString SpadesApp::coordinatorSetting() const
+{
+    const QStringList options = m_arguments.mid(3);
+    const qsizetype at = options.indexOf(QStringLiteral("--coordinator"));
+    return at >= 0 && at + 1 < options.size() ? options.at(at + 1) : QString();
+}
+
 void SpadesApp::startHost(HostReach reach)
 {
     m_host->listen(m_options.port, reach);

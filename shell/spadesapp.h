@@ -76,6 +76,9 @@ private:
     void startHost(HostReach reach);
     void askRouter();
     QStringList joinAddressWithoutPort();
+    // The coordinator given after the three game arguments as
+    // "--coordinator HOST[:PORT]"; empty when none was given.
+    QString coordinatorSetting() const;
     void showWindow(const QString &item);
     void showMessage(const QString &text);
     void showAlert(const QByteArray &text);
