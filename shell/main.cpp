@@ -1,4 +1,5 @@
 #include "client/tchat.h"
+#include "protocol/terminationsignals.h"
 #include "shell/singleinstance.h"
 #include "shell/spadesapp.h"
 #include "shell/startuptrace.h"
@@ -16,6 +17,9 @@ int main(int argc, char **argv)
         arguments << QString::fromLocal8Bit(argv[i]);
     int toolkitArgc = 1;
     QApplication app(toolkitArgc, argv);
+    // Ended by the system or a terminal, the program still takes its router
+    // mapping back and leaves its seat cleanly.
+    quitOnTerminationSignals(app);
     SingleInstance guard;
     if (!guard.tryAcquire())
         return 0; // the running copy has been asked to come to the front

@@ -1,22 +1,20 @@
 #pragma once
 
-// What spades-coordinator and spades-relay share: reading their options, the
-// store they name, and a clean stop on SIGTERM and SIGINT.
+// What spades-coordinator and spades-relay share: reading their options and
+// the store they name; both stop cleanly on signals (terminationsignals.h).
 #include "coordinator/endpoint.h"
 #include "coordinator/memorystore.h"
 #include "coordinator/redisstore.h"
+#include "protocol/terminationsignals.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QHash>
 #include <QRandomGenerator>
-#include <QSocketNotifier>
 #include <QStringList>
 
-#include <csignal>
 #include <cstdio>
 #include <memory>
-#include <unistd.h>
 
 namespace service {
 
@@ -67,26 +65,6 @@ inline std::unique_ptr<CoordinatorStore> storeOption(const QHash<QString, QStrin
     if (endpoint)
         return std::make_unique<RedisStore>(endpoint->host, endpoint->port);
     return std::make_unique<RedisStore>(text, 6379);
-}
-
-inline int g_signalPipe[2] = {-1, -1};
-
-inline void onSignal(int)
-{
-    const char byte = 1;
-    // Nothing else is safe here; the event loop does the rest.
-    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
-}
-
-// SIGTERM and SIGINT end the event loop, so destructors unregister.
-inline void quitOnSignals(QCoreApplication &app)
-{
-    if (::pipe(g_signalPipe) != 0)
-        return;
-    auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QCoreApplication::quit(); });
-    std::signal(SIGTERM, onSignal);
-    std::signal(SIGINT, onSignal);
 }
 
 inline void say(const QByteArray &line)

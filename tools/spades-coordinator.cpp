@@ -97,6 +97,6 @@ int main(int argc, char **argv)
         }
         service::say("relay on port " + QByteArray::number(relay->port()));
     }
-    service::quitOnSignals(app);
+    quitOnTerminationSignals(app);
     return app.exec();
 }

@@ -39,6 +39,6 @@ int main(int argc, char **argv)
         return 1;
     }
     service::say("listening on port " + QByteArray::number(relay.port()));
-    service::quitOnSignals(app);
+    quitOnTerminationSignals(app);
     return app.exec();
 }

@@ -75,4 +75,28 @@ TEST(RouterLab, TheWindowSaysWhereFriendsJoinCopiesItAndRemovesTheMappingOnQuit)
     EXPECT_EQ(lab.forwards(), "");
 }
 
+// Ended by SIGTERM (a logout, `kill`), the program still removes its mapping.
+TEST(RouterLab, TheWindowProgramEndedBySigtermRemovesItsMapping)
+{
+    reachtest::RouterLab lab(reachtest::RouterLab::Upstream::Internet);
+    const std::string why = reachtest::labUnavailable();
+    if (!why.empty())
+        GTEST_SKIP() << why;
+    ASSERT_TRUE(lab.isUp()) << lab.log().toStdString();
+    ASSERT_TRUE(lab.startRouter(true, true));
+    QTemporaryDir home;
+    qputenv("SPADES_HOME", home.path().toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", home.path().toLocal8Bit());
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    reachtest::LabProcess &window =
+        lab.run("home", QStringLiteral(SPADES_PROGRAM), {"Ann", "127.0.0.1", "true"});
+    qunsetenv("SPADES_HOME");
+    qunsetenv("XDG_RUNTIME_DIR");
+    EXPECT_TRUE(testsupport::waitUntil(
+        [&] { return lab.forwards().contains("dnat ip to 192.168.77.10:7772"); }, 8000))
+        << window.out.toStdString();
+    EXPECT_TRUE(window.terminate()) << window.out.toStdString();
+    EXPECT_EQ(lab.forwards(), "");
+}
+
 } // namespace
