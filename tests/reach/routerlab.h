@@ -4,6 +4,7 @@
 // started by the test and stopped by their process ids.
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -200,6 +201,13 @@ public:
         rules.start(labScript(), {"rules", m_name});
         rules.waitForFinished(10000);
         return rules.readAll();
+    }
+
+    // miniupnpd's lease file: one line per mapping, its end as a time stamp.
+    QByteArray leases() const
+    {
+        QFile file("/tmp/" + m_name + "/leases");
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
 private:

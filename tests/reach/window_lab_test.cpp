@@ -1,6 +1,7 @@
 // The window hosting behind the lab's router: the chat says where friends
 // join, Copy Invitation carries it, and closing the program takes the mapping.
 #include "client/tchat.h"
+#include "reach/portmapper.h"
 #include "routerlab.h"
 #include "shell/spadesapp.h"
 #include "tests/common/test_support.h"
@@ -73,6 +74,39 @@ TEST(RouterLab, TheWindowSaysWhereFriendsJoinCopiesItAndRemovesTheMappingOnQuit)
     }
     qunsetenv("SPADES_HOME");
     EXPECT_EQ(lab.forwards(), "");
+}
+
+// A short lease is renewed before it ends, by the same way it was granted:
+// the router's lease file shows a later end while the forward stays.
+TEST(RouterLab, ALeaseIsRenewedBeforeItEnds)
+{
+    const std::string why = reachtest::labUnavailable();
+    if (!why.empty())
+        GTEST_SKIP() << why;
+    for (const bool upnp : {true, false}) {
+        SCOPED_TRACE(upnp ? "UPnP" : "NAT-PMP");
+        reachtest::RouterLab lab(reachtest::RouterLab::Upstream::Internet);
+        ASSERT_TRUE(lab.isUp()) << lab.log().toStdString();
+        ASSERT_TRUE(lab.startRouter(upnp, !upnp));
+        std::unique_ptr<PortMapper> mapper;
+        {
+            InNamespace inHome(lab.ns("home"));
+            ASSERT_TRUE(inHome.entered);
+            PortMapper::Options options;
+            options.request.leaseSeconds = 8;
+            mapper = std::make_unique<PortMapper>(options);
+        }
+        mapper->start();
+        ASSERT_TRUE(testsupport::waitUntil([&] { return !lab.leases().isEmpty(); }, 6000));
+        const QByteArray first = lab.leases();
+        // Renewed halfway: within about 5 s, well before the 8 s are up.
+        EXPECT_TRUE(testsupport::waitUntil(
+            [&] { return !lab.leases().isEmpty() && lab.leases() != first; }, 7000))
+            << first.toStdString();
+        EXPECT_TRUE(lab.forwards().contains("dnat ip to 192.168.77.10:7772"));
+        mapper.reset();
+        EXPECT_EQ(lab.forwards(), "");
+    }
 }
 
 // Ended by SIGTERM (a logout, `kill`), the program still removes its mapping.
