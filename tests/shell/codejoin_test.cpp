@@ -11,11 +11,11 @@
 #include "relay/relayserver.h"
 #include "shell/spadesapp.h"
 #include "tests/common/test_support.h"
+#include "tests/shell/quiet_apps.h"
 
 #include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <list>
 
@@ -48,12 +48,12 @@ struct Bridge
 
 enum class Way { Direct, Relayed, RelayedButTheTableNeverComes };
 
-class CodeJoin : public ::testing::Test
+class CodeJoin : public QuietApps
 {
 protected:
     void SetUp() override
     {
-        qputenv("SPADES_HOME", m_home.path().toLocal8Bit());
+        QuietApps::SetUp();
         m_clock.start();
         m_coordinator = std::make_unique<CoordinatorServer>("c1", m_store);
         ASSERT_TRUE(m_coordinator->listen(QHostAddress::LocalHost, 0));
@@ -64,15 +64,6 @@ protected:
         m_host = std::make_unique<SpadesApp>(QStringList{"Ann", "127.0.0.1", "true"}, quiet(0));
         m_host->start();
         ASSERT_TRUE(waitUntil([&] { return m_host->table()->myseat() == 1; }));
-    }
-    void TearDown() override { qunsetenv("SPADES_HOME"); }
-
-    SpadesApp::Options quiet(int port)
-    {
-        SpadesApp::Options options;
-        options.port = port;
-        options.messageSink = [this](const QString &text) { messages << text; };
-        return options;
     }
     QString coordinator() const { return "127.0.0.1:" + QString::number(m_coordinator->port()); }
 
@@ -103,7 +94,6 @@ protected:
     }
     const SeatRecord &seat(int n) const { return m_host->host()->server().seats()[n]; }
 
-    QTemporaryDir m_home;
     QElapsedTimer m_clock;
     MemoryStore m_store{[this] { return m_clock.elapsed(); }};
     std::unique_ptr<CoordinatorServer> m_coordinator;
@@ -112,7 +102,6 @@ protected:
     std::unique_ptr<CoordinatorClient> m_lister;
     std::list<Bridge> m_bridges;
     int relayRequests = 0;
-    QStringList messages;
 };
 
 TEST_F(CodeJoin, AGuestJoinsByCodeStraightOrThroughTheRelayAndLogsIn)
