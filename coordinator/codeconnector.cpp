@@ -43,20 +43,15 @@ void CodeConnector::cancel()
     m_sock.clear();
 }
 
-bool CodeConnector::busy() const
-{
-    return m_client || m_dialer;
-}
-
 void CodeConnector::connectTo(TSock &sock, const QString &code)
 {
     cancel();
     const std::optional<QByteArray> canonical = invite::normalize(code.toLatin1());
-    m_shown = canonical ? QString::fromLatin1(invite::display(*canonical)) : code;
     if (!canonical) {
         emit failed(QString::fromLatin1(CoordinatorClient::kNotACode));
         return;
     }
+    m_shown = QString::fromLatin1(invite::display(*canonical));
     if (m_coordinators.isEmpty()) {
         emit failed(QString::fromLatin1(kNoCoordinatorSet));
         return;

@@ -34,8 +34,6 @@ public:
     // answer or be destroyed, which drops it.
     void connectTo(TSock &sock, const QString &code);
     void cancel();
-    // Asking or dialling a relay; false once the socket has been handed on.
-    bool busy() const;
 
 signals:
     // A line for the player about what is going on.
