@@ -1,6 +1,6 @@
 #include "coordinator/coordinatorcore.h"
 
-#include "coordinator/invitecode.h"
+#include "protocol/invitecode.h"
 
 #include <QCryptographicHash>
 #include <algorithm>

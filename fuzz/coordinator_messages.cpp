@@ -3,7 +3,7 @@
 // relay preambles and answers, typed codes and a table's first bytes. Whatever
 // decodes must encode to bytes that decode to the same value again.
 #include "coordinator/coordinatormessages.h"
-#include "coordinator/invitecode.h"
+#include "protocol/invitecode.h"
 #include "coordinator/relaypreamble.h"
 #include "coordinator/tablegreeting.h"
 

@@ -1,4 +1,4 @@
-#include "coordinator/invitecode.h"
+#include "protocol/invitecode.h"
 #include "core_fixture.h"
 
 #include <gtest/gtest.h>
