@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QVBoxLayout>
 
 namespace {
@@ -200,6 +201,27 @@ void LobbyWindow::refresh()
     m_copyInvitation->setVisible(!m_model->invitation().isEmpty());
     refreshLanTables();
     m_joinLan->setEnabled(idle && m_lanTables->currentRow() >= 0);
+    fitHeight();
+}
+
+void LobbyWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    fitHeight();
+}
+
+void LobbyWindow::fitHeight()
+{
+    QLayout *box = layout();
+    if (!box || !box->hasHeightForWidth())
+        return;
+    box->invalidate();
+    const int needed = box->totalHeightForWidth(width());
+    if (needed <= 0 || needed == minimumHeight())
+        return;
+    setMinimumHeight(needed);
+    if (height() < needed)
+        resize(width(), needed);
 }
 
 void LobbyWindow::comeForward()

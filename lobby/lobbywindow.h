@@ -24,7 +24,13 @@ public:
     // asking for the name when it has none.
     void openLink(const QString &link);
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
+    // Wrapped notes need more lines the narrower the window is: the window
+    // never gets shorter than its layout needs at its width.
+    void fitHeight();
     void refresh();
     void takeFields();
     void comeForward();

@@ -9,6 +9,7 @@
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -497,6 +498,17 @@ TEST_F(Lobby, TheGameTellsHowFriendsReachItsTableAndNothingElse)
     EXPECT_EQ(model.invitation(), "spades://join/198.51.100.7\nspades://join/192.0.2.100\n"
                                   "spades://join/192.0.2.101\nspades://join/192.0.2.102");
     EXPECT_EQ(window.findChild<QLabel *>("label_reach")->text(), model.reach());
+    // At its narrowest, the window gives every wrapped note the lines it needs.
+    window.resize(window.minimumWidth(), 100);
+    window.show();
+    ASSERT_TRUE(waitUntil([&] { return window.isVisible(); }));
+    QCoreApplication::processEvents();
+    for (const QLabel *label : window.findChildren<QLabel *>()) {
+        if (label->isVisible() && label->wordWrap()) {
+            EXPECT_GE(label->height(), label->heightForWidth(label->width()))
+                << label->text().toStdString();
+        }
+    }
     window.findChild<QPushButton *>("button_copyinvitation")->click();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), model.invitation());
 
