@@ -29,6 +29,8 @@ TableListing::TableListing(const QString &coordinators, QObject *parent) : QObje
 
 TableListing::~TableListing()
 {
+    // Whoever showed the state may be gone already.
+    blockSignals(true);
     stop();
 }
 

@@ -15,35 +15,11 @@ namespace {
 using hosttest::Clients;
 using hosttest::kEnd;
 using hosttest::RawClient;
+using reachtest::InNamespace;
 using reachtest::LabProcess;
 using reachtest::RouterLab;
 
 constexpr char kCoordinator[] = "11.22.33.2:7773";
-
-// Sockets made while it lives belong to namespace `ns`; the thread returns
-// to its own namespace afterwards.
-class InNamespace
-{
-public:
-    explicit InNamespace(const QString &ns) : m_own(::open("/proc/self/ns/net", O_RDONLY))
-    {
-        const int inside = ::open(("/run/netns/" + ns).toLocal8Bit().constData(), O_RDONLY);
-        m_entered = inside >= 0 && ::setns(inside, CLONE_NEWNET) == 0;
-        if (inside >= 0)
-            ::close(inside);
-    }
-    ~InNamespace()
-    {
-        if (m_entered)
-            ::setns(m_own, CLONE_NEWNET);
-        ::close(m_own);
-    }
-    bool entered() const { return m_entered; }
-
-private:
-    int m_own;
-    bool m_entered = false;
-};
 
 // What the coordinator answers a joiner in `ns` for `code`.
 struct Answer
@@ -57,7 +33,7 @@ struct Answer
 Answer askFor(const QString &ns, const QByteArray &code)
 {
     InNamespace inside(ns);
-    EXPECT_TRUE(inside.entered());
+    EXPECT_TRUE(inside.entered);
     Answer answer;
     bool answered = false;
     CoordinatorClient client({kCoordinator});
