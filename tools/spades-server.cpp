@@ -100,8 +100,10 @@ int main(int argc, char **argv)
             continue;
         }
         if (arg == "--coordinator" && i + 1 < argc) {
-            coordinator = QString::fromLocal8Bit(argv[++i]);
-            if (CoordinatorClient::urlOf(coordinator.section(',', 0, 0)).isEmpty()) {
+            // Empty means none, as the service passes an unset one.
+            coordinator = QString::fromLocal8Bit(argv[++i]).trimmed();
+            if (!coordinator.isEmpty() &&
+                CoordinatorClient::urlOf(coordinator.section(',', 0, 0)).isEmpty()) {
                 std::fprintf(stderr, "spades-server: bad value '%s' for --coordinator\n", argv[i]);
                 return 2;
             }
