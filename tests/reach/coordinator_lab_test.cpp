@@ -2,7 +2,7 @@
 // behind two NATs is joined by code through the relay, one behind a router
 // that maps its port is joined by code directly, and each says which.
 #include "routerlab.h"
-#include "tests/common/test_support.h"
+#include "tests/common/coordinator_join.h"
 #include "tests/host/raw_client.h"
 
 #include "coordinator/coordinatorclient.h"
@@ -22,38 +22,11 @@ using reachtest::RouterLab;
 constexpr char kCoordinator[] = "11.22.33.2:7773";
 
 // What the coordinator answers a joiner in `ns` for `code`.
-struct Answer
-{
-    std::optional<Endpoint> direct;
-    std::optional<Endpoint> relay;
-    QByteArray ticket;
-    QString refused;
-};
-
-Answer askFor(const QString &ns, const QByteArray &code)
+testsupport::JoinAnswer askFor(const QString &ns, const QByteArray &code)
 {
     InNamespace inside(ns);
     EXPECT_TRUE(inside.entered);
-    Answer answer;
-    bool answered = false;
-    CoordinatorClient client({kCoordinator});
-    QObject::connect(&client, &CoordinatorClient::joinDirect, [&](const Endpoint &table) {
-        answer.direct = table;
-        answered = true;
-    });
-    QObject::connect(&client, &CoordinatorClient::joinViaRelay,
-                     [&](const Endpoint &relay, const QByteArray &ticket) {
-                         answer.relay = relay;
-                         answer.ticket = ticket;
-                         answered = true;
-                     });
-    QObject::connect(&client, &CoordinatorClient::refused, [&](const QString &reason) {
-        answer.refused = reason;
-        answered = true;
-    });
-    client.join(QString::fromLatin1(code));
-    EXPECT_TRUE(testsupport::waitUntil([&] { return answered; }, 10000));
-    return answer;
+    return testsupport::askCoordinator(kCoordinator, code);
 }
 
 // A connection from `ns` to the table behind the relay, paired by `ticket`.
@@ -125,7 +98,8 @@ TEST(CoordinatorLab, TablesAreJoinedByCodeDirectlyOrThroughTheRelay)
         // Two players outside join with the code as it was read to them.
         Clients clients;
         for (const char *name : {"Ann", "Bob"}) {
-            const Answer answer = askFor(lab.ns("outside"), listed.code.toLower());
+            const testsupport::JoinAnswer answer = askFor(lab.ns("outside"), listed.code.toLower());
+            ASSERT_TRUE(answer.answered);
             ASSERT_EQ(answer.refused, QString());
             ASSERT_EQ(bool(answer.relay), c.relayed);
             const int fd = c.relayed ? throughRelay(lab.ns("outside"), *answer.relay, answer.ticket)
