@@ -204,6 +204,8 @@ void SpadesApp::listWithCoordinator()
     m_listing->onRelayed = [this](int fd, const QString &peer) { m_host->takeRelayed(fd, peer); };
     connect(m_listing.get(), &TableListing::changed, this,
             [this] { showReach(m_listing->text()); });
+    connect(m_listing.get(), &TableListing::note, this,
+            [this](const QString &line) { m_table->addlinetochat(QStringLiteral("0+") + line); });
 }
 
 void SpadesApp::reachFound(const ReachStatus &status)
