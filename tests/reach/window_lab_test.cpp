@@ -104,7 +104,7 @@ TEST(RouterLab, ALeaseIsRenewedBeforeItEnds)
         ASSERT_TRUE(lab.startRouter(upnp, !upnp));
         std::unique_ptr<PortMapper> mapper;
         {
-            InNamespace inHome(lab.ns("home"));
+            reachtest::InNamespace inHome(lab.ns("home"));
             ASSERT_TRUE(inHome.entered);
             PortMapper::Options options;
             options.request.leaseSeconds = 8;
