@@ -59,9 +59,16 @@ QUrl CoordinatorClient::urlOf(const QString &setting)
 
 void CoordinatorClient::host(quint16 port, const QList<Endpoint> &candidates)
 {
+    const bool relisting = m_hosting && m_listed;
     m_hosting = true;
     m_listing = toCoordinator::Host{port, m_key, std::nullopt,
                                     candidates.first(qMin(candidates.size(), kMostCandidates))};
+    if (relisting && m_socket) {
+        // A listing is made once per connection: the table comes back on a
+        // new one with its code and key, and the new ways in are checked.
+        m_socket->close();
+        return;
+    }
     if (m_socket && m_socket->state() == QAbstractSocket::ConnectedState)
         opened();
     else if (!m_socket)
@@ -127,6 +134,8 @@ void CoordinatorClient::opened()
 void CoordinatorClient::lost()
 {
     m_beat.stop();
+    if (m_socket && m_hosting && m_socket->error() != QAbstractSocket::UnknownSocketError)
+        emit unreachable(m_socket->errorString());
     if (m_socket) {
         disconnect(m_socket, nullptr, this, nullptr);
         m_socket->deleteLater();

@@ -32,6 +32,8 @@ public:
 
     QByteArray code() const { return m_code; }
     bool isHosting() const { return m_hosting; }
+    // A connection to a coordinator is open or closing.
+    bool hasConnection() const { return m_socket != nullptr; }
     // Which coordinator of the list is (or was last) in use.
     int current() const { return m_current; }
     void setBeatInterval(int ms) { m_beat.setInterval(ms); }
@@ -48,6 +50,9 @@ signals:
     void joinDirect(const Endpoint &table);
     void joinViaRelay(const Endpoint &relay, const QByteArray &ticket);
     void refused(const QString &reason);
+    // While hosting: the coordinator in use could not be reached or went away;
+    // the client keeps trying the list in turn.
+    void unreachable(const QString &why);
 
 private:
     void open();

@@ -4,6 +4,7 @@
 
 #include <QRandomGenerator>
 #include <cstdio>
+#include <unistd.h>
 #include <utility>
 
 HostRuntime::HostRuntime(std::uint32_t seed, Timing timing, QObject *parent)
@@ -80,14 +81,37 @@ int HostRuntime::port() const
     return m_sock1.Listen() ? m_sock1.localPort() : 0;
 }
 
+void HostRuntime::takeRelayed(int fd, const QString &peer)
+{
+    if (fd < 0)
+        return;
+    if (!m_sock1.Listen()) {
+        ::close(fd);
+        return;
+    }
+    event([&] {
+        m_relayed = Relayed{fd, peer};
+        m_server.Sock1Accept();
+        // Not taken: the host had no number for it or gave up on it.
+        if (m_relayed)
+            ::close(m_relayed->fd);
+        m_relayed.reset();
+    });
+}
+
 bool HostRuntime::accept(int n)
 {
     TSock *listener = m_waitingOn ? m_waitingOn : &m_sock1;
     if (n < 1 || n > kRecords || !listener->Listen())
         return false;
     TSock *sock = nullptr;
-    if (!listener->Accept(sock) || !sock)
+    if (m_relayed) {
+        const Relayed relayed = *std::exchange(m_relayed, std::nullopt);
+        if (!listener->AcceptConnected(relayed.fd, relayed.peer, sock) || !sock)
+            return false;
+    } else if (!listener->Accept(sock) || !sock) {
         return false;
+    }
     forget(n);
     m_queue.drop(n);
     m_gone[n] = false;

@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 // The game host on real sockets and timers: the listening socket `Sock1`, one
 // TSock per connection, the receive path into one queue per connection served
@@ -63,6 +64,10 @@ public:
     void listen(int port = 7772, HostReach reach = HostReach::Everyone);
     // The port being listened on, 0 when not listening.
     int port() const;
+    // A connection made elsewhere (a relay's paired socket) comes in as if the
+    // listener had accepted it: the host numbers it, greets it or turns it
+    // away. The fd is the host's from here on; one it does not take is closed.
+    void takeRelayed(int fd, const QString &peer);
 
     TServer &server() { return m_server; }
     const TServer &server() const { return m_server; }
@@ -135,8 +140,14 @@ private:
 
     Timing m_timing;
     TSock m_sock1;
-    TSock m_sock1Ipv6;                           // a second listener for this computer's ::1
-    TSock *m_waitingOn = nullptr;                // the listener whose connection is being accepted
+    TSock m_sock1Ipv6;            // a second listener for this computer's ::1
+    TSock *m_waitingOn = nullptr; // the listener whose connection is being accepted
+    struct Relayed
+    {
+        int fd = -1;
+        QString peer;
+    };
+    std::optional<Relayed> m_relayed;            // the relayed connection being accepted
     std::array<TSock *, kRecords + 1> m_socks{}; // owned by the listener that accepted them
     FairQueue m_queue;
     std::array<bool, kRecords + 1> m_gone{};

@@ -15,6 +15,7 @@
 #include "reach/invitation.h"
 #include "reach/localaddresses.h"
 #include "reach/portmapper.h"
+#include "reach/tablelisting.h"
 #include "shell/singleinstance.h"
 #include "shell/tabout.h"
 #include "shell/tdownload.h"
@@ -112,6 +113,8 @@ void SpadesApp::endWithTable()
     if (m_ended)
         return;
     m_ended = true;
+    if (m_listing)
+        m_listing->stop();
     for (QWidget *window : std::initializer_list<QWidget *>{m_tally.get(), m_about.get(),
                                                             m_download.get(), m_help.get()})
         window->close();
@@ -163,6 +166,7 @@ void SpadesApp::startHost(HostReach reach)
     m_table->setHostPort(m_host->port());
     if (reach != HostReach::Everyone)
         return;
+    listWithCoordinator();
     askRouter();
     if (!m_arguments.isEmpty() && !m_announcer) {
         m_announcer = std::make_unique<TableAnnouncer>();
@@ -175,24 +179,58 @@ void SpadesApp::startHost(HostReach reach)
 // game arguments, the Options menu for every table hosted from now on.
 void SpadesApp::askRouter()
 {
-    if (m_arguments.isEmpty() || m_mapper || !m_options.portMapping)
+    if (m_arguments.isEmpty() || m_mapper)
         return;
+    const int port = m_host->port();
+    if (!m_options.portMapping) {
+        if (m_listing)
+            m_listing->list(quint16(port), offStatus(port, findLocalAddresses()));
+        return;
+    }
     const bool wanted = !m_arguments.mid(3).contains(QStringLiteral("--no-port-mapping")) &&
                         SettingsFile().load(currentSettings()).portMapping;
-    const int port = m_host->port();
     if (!wanted) {
-        const ReachStatus off = offStatus(port, findLocalAddresses());
-        m_table->showReach(off.text, invitationText(off));
+        reachFound(offStatus(port, findLocalAddresses()));
         return;
     }
     PortMapper::Options options;
     options.request.internalPort = port;
     options.request.wantedPort = port;
     m_mapper = std::make_unique<PortMapper>(options);
-    connect(m_mapper.get(), &PortMapper::statusChanged, this, [this](const ReachStatus &status) {
-        m_table->showReach(status.text, invitationText(status));
-    });
+    connect(m_mapper.get(), &PortMapper::statusChanged, this, &SpadesApp::reachFound);
     m_mapper->start();
+}
+
+// With "--coordinator HOST[:PORT]" after the game arguments the table is
+// listed under an invite code; without it nothing is sent to any coordinator.
+void SpadesApp::listWithCoordinator()
+{
+    if (m_listing || coordinatorSetting().isEmpty())
+        return;
+    m_listing = std::make_unique<TableListing>(coordinatorSetting());
+    m_listing->onRelayed = [this](int fd, const QString &peer) { m_host->takeRelayed(fd, peer); };
+    connect(m_listing.get(), &TableListing::changed, this,
+            [this] { showReach(m_listing->text()); });
+    connect(m_listing.get(), &TableListing::note, this,
+            [this](const QString &line) { m_table->addlinetochat(QStringLiteral("0+") + line); });
+}
+
+void SpadesApp::reachFound(const ReachStatus &status)
+{
+    m_reach = status;
+    showReach(status.text);
+    // The router's answer comes first: it may add a way in to list.
+    if (m_listing && status.way != ReachStatus::Way::Asking)
+        m_listing->list(quint16(m_host->port()), status);
+}
+
+void SpadesApp::showReach(const QString &text)
+{
+    QStringList invitation = m_listing ? m_listing->invitationLines() : QStringList();
+    const QString links = invitationText(m_reach);
+    if (!links.isEmpty())
+        invitation << links;
+    m_table->showReach(text, invitation.join(QLatin1Char('\n')));
 }
 
 std::array<QString, 5> SpadesApp::seatNames() const

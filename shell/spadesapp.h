@@ -2,6 +2,7 @@
 
 #include "host/hostruntime.h"
 #include "platform/spadessettings.h"
+#include "reach/reachstatus.h"
 
 #include <QObject>
 #include <QRect>
@@ -13,6 +14,7 @@
 
 class CodeConnector;
 class PortMapper;
+class TableListing;
 class PresenceMark;
 class SideWindows;
 class TSock;
@@ -76,6 +78,10 @@ private:
     void bindTable();
     void startHost(HostReach reach);
     void askRouter();
+    void listWithCoordinator();
+    void reachFound(const ReachStatus &status);
+    // The reach status line and invitation, the coordinator's part first.
+    void showReach(const QString &text);
     QStringList joinAddressWithoutPort();
     // The coordinator given after the three game arguments as
     // "--coordinator HOST[:PORT]"; empty when none was given.
@@ -104,6 +110,9 @@ private:
     std::unique_ptr<HostRuntime> m_host;
     // Goes before the host, removing its mapping while the table still stands.
     std::unique_ptr<PortMapper> m_mapper;
+    // Goes before the host too: no relayed connection arrives for it after.
+    std::unique_ptr<TableListing> m_listing;
+    ReachStatus m_reach; // what the router (or its absence) last said
     std::unique_ptr<Thelp> m_help;
     std::unique_ptr<Tdownload> m_download;
     std::unique_ptr<Tabout> m_about;

@@ -48,10 +48,13 @@ inline std::optional<quint16> portOption(const QHash<QString, QString> &values, 
     return quint16(port);
 }
 
-// An address to listen on: every address when none is given.
+// An address to listen on: every address, IPv4 and IPv6, when none is given
+// (a parsed "::" would listen on IPv6 alone and turn IPv4 tables away).
 inline std::optional<QHostAddress> listenOption(const QHash<QString, QString> &values)
 {
-    const QHostAddress address(values.value("listen", "::"));
+    if (!values.contains("listen"))
+        return QHostAddress(QHostAddress::Any);
+    const QHostAddress address(values.value("listen"));
     if (address.isNull())
         return std::nullopt;
     return address;

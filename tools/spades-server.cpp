@@ -3,14 +3,18 @@
 // hosting player (it starts games, removes people and sets the bot speed).
 // When that player leaves, the computer plays seat 1 like any other, and the
 // next to take number 1 runs the table.
+#include "coordinator/coordinatorclient.h"
+#include "coordinator/invitecode.h"
 #include "host/hostruntime.h"
 #include "host/shuffle.h"
 #include "lan/hostannouncement.h"
 #include "reach/localaddresses.h"
 #include "reach/portmapper.h"
+#include "reach/tablelisting.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QSocketNotifier>
 #include <QSysInfo>
 
@@ -37,6 +41,7 @@ void usage(std::FILE *to)
 {
     std::fprintf(to, "usage: spades-server [--port N] [--tick MS] [--computer classic|expert]\n"
                      "                    [--grace SECONDS] [--no-port-mapping]\n"
+                     "                    [--coordinator HOST[:PORT]]\n"
                      "Hosts a Spades table on TCP port N (default 7772).\n"
                      "--tick sets the length of one pause tick (default 1000 ms):\n"
                      "three ticks after each trick, fifteen after each hand.\n"
@@ -44,7 +49,11 @@ void usage(std::FILE *to)
                      "--grace is how long the seat of a player whose connection was lost\n"
                      "is kept for them to come back (default 120 s, 0: not kept).\n"
                      "--no-port-mapping does not ask the router (UPnP IGD, NAT-PMP) to\n"
-                     "forward the port to this machine; it is asked by default.\n");
+                     "forward the port to this machine; it is asked by default.\n"
+                     "--coordinator lists the table with a coordinator (port 7773 unless\n"
+                     "given; several separated by commas) under an invite code: friends\n"
+                     "join with the code, directly when the coordinator can reach this\n"
+                     "table, otherwise through its relay. None is used unless given.\n");
 }
 
 // Lines carry names and texts from the network: they are shown with control
@@ -79,6 +88,7 @@ int main(int argc, char **argv)
     HostRuntime::Timing timing;
     ComputerKind computers = ComputerKind::Classic;
     bool portMapping = true;
+    QString coordinator;
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -87,6 +97,16 @@ int main(int argc, char **argv)
         }
         if (arg == "--no-port-mapping") {
             portMapping = false;
+            continue;
+        }
+        if (arg == "--coordinator" && i + 1 < argc) {
+            // Empty means none, as the service passes an unset one.
+            coordinator = QString::fromLocal8Bit(argv[++i]).trimmed();
+            if (!coordinator.isEmpty() &&
+                CoordinatorClient::urlOf(coordinator.section(',', 0, 0)).isEmpty()) {
+                std::fprintf(stderr, "spades-server: bad value '%s' for --coordinator\n", argv[i]);
+                return 2;
+            }
             continue;
         }
         if (arg == "--computer" && i + 1 < argc) {
@@ -170,21 +190,42 @@ int main(int argc, char **argv)
         }
         say("listening on port " + QByteArray::number(host.port()));
         say(QByteArray(nameOf(computers)) + " computer players");
+        TableListing listing(coordinator);
+        listing.onRelayed = [&host](int fd, const QString &peer) { host.takeRelayed(fd, peer); };
+        QByteArray shownCode;
+        QObject::connect(&listing, &TableListing::changed, &app, [&] {
+            if (!listing.code().isEmpty() && listing.code() != shownCode) {
+                shownCode = listing.code();
+                say("code: " + invite::display(shownCode));
+            }
+            say("reach: " + listing.text().toUtf8());
+        });
+        QObject::connect(&listing, &TableListing::note, &app,
+                         [](const QString &line) { say(line.toUtf8()); });
+        const auto reached = [&listing, &host](const ReachStatus &reach) {
+            say("reach: " + reach.text.toUtf8());
+            // The router's answer comes first: it may add a way in.
+            if (reach.way != ReachStatus::Way::Asking)
+                listing.list(quint16(host.port()), reach);
+        };
         std::unique_ptr<PortMapper> mapper;
         if (portMapping) {
             PortMapper::Options options;
             options.request.internalPort = host.port();
             options.request.wantedPort = host.port();
             mapper = std::make_unique<PortMapper>(options);
-            QObject::connect(
-                mapper.get(), &PortMapper::statusChanged,
-                [](const ReachStatus &reach) { say("reach: " + reach.text.toUtf8()); });
+            QObject::connect(mapper.get(), &PortMapper::statusChanged, &app, reached);
             mapper->start();
         } else {
-            say("reach: " + offStatus(host.port(), findLocalAddresses()).text.toUtf8());
+            reached(offStatus(host.port(), findLocalAddresses()));
         }
         announceHost(host, announcer, QSysInfo::machineHostName());
         status = app.exec();
+        // The coordinator hears the table is gone; a second is enough for
+        // that goodbye, and the listing lapses by itself otherwise.
+        listing.stop();
+        for (const QDeadlineTimer deadline(1000); listing.closing() && !deadline.hasExpired();)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
         // The mapping goes before the table does, while its lease is still ours.
         mapper.reset();
     }

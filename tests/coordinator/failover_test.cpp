@@ -1,3 +1,4 @@
+#include "../common/coordinator_join.h"
 #include "../common/redis_process.h"
 #include "../common/server_process.h"
 #include "../common/service_process.h"
@@ -63,37 +64,11 @@ struct SimulatedHost
     }
 };
 
-// Asks a coordinator for a code and gives the answer.
-struct JoinAnswer
-{
-    std::optional<Endpoint> direct;
-    std::optional<Endpoint> relay;
-    QByteArray ticket;
-    QString refused;
-};
+using testsupport::JoinAnswer;
 
 JoinAnswer ask(quint16 coordinator, const QByteArray &code)
 {
-    CoordinatorClient client({"127.0.0.1:" + QString::number(coordinator)});
-    JoinAnswer answer;
-    bool done = false;
-    QObject::connect(&client, &CoordinatorClient::joinDirect, [&](const Endpoint &table) {
-        answer.direct = table;
-        done = true;
-    });
-    QObject::connect(&client, &CoordinatorClient::joinViaRelay,
-                     [&](const Endpoint &relay, const QByteArray &ticket) {
-                         answer.relay = relay;
-                         answer.ticket = ticket;
-                         done = true;
-                     });
-    QObject::connect(&client, &CoordinatorClient::refused, [&](const QString &why) {
-        answer.refused = why;
-        done = true;
-    });
-    client.join(QString::fromLatin1(code));
-    waitUntil([&] { return done; }, 10000);
-    return answer;
+    return testsupport::askCoordinator("127.0.0.1:" + QString::number(coordinator), code);
 }
 
 // Joins through the relay as a table would, and logs in; the table's greeting

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <sys/socket.h>
 
 using namespace hosttest;
 
@@ -95,3 +96,44 @@ TEST(HostRuntime, TenthConnectionIsTurnedAway)
 }
 
 } // namespace
+
+// A relay's paired socket comes in like an accepted one: it logs in when a
+// number is free and is sent CMD_full and closed when none is; a host that is
+// not listening closes it at once. Either way the far end sees how it ended.
+TEST(HostRuntime, RelayedConnectionsAreTakenLikeAcceptedOnes)
+{
+    const struct
+    {
+        int alreadyIn;
+        bool listening;
+        bool loggedIn;
+        QList<QByteArray> lastWords;
+    } cases[] = {
+        {0, true, true, {}},
+        {3, true, true, {}},
+        {9, true, false, {"CMD_full+"}},
+        {0, false, false, {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.alreadyIn);
+        RuntimeTable t;
+        for (int i = 0; i < c.alreadyIn; ++i)
+            t.join("P");
+        HostRuntime idle(1);
+        HostRuntime &host = c.listening ? t.host : idle;
+        int pair[2];
+        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
+        auto relayed = std::make_unique<SocketSeat>("Far", pair[1]);
+        host.takeRelayed(pair[0], QStringLiteral("relay 192.0.2.9:7774"));
+        if (c.loggedIn) {
+            ASSERT_TRUE(testsupport::waitUntil(
+                [&] { return !relayed->all("CMD_newplayerinfo").isEmpty(); }));
+            EXPECT_EQ(relayed->number, c.alreadyIn + 1);
+            EXPECT_EQ(t.host.server().seats()[relayed->number].name, "Far");
+            continue;
+        }
+        ASSERT_TRUE(testsupport::waitUntil([&] { return relayed->closedByHost; }));
+        EXPECT_EQ(relayed->script.received, c.lastWords);
+        EXPECT_EQ(t.host.server().connectioncount(), c.alreadyIn);
+    }
+}

@@ -23,6 +23,18 @@ struct SocketSeat
     {
         sock.setHostName("127.0.0.1");
         sock.setPortName(QString::number(port));
+        answerAs(name);
+        sock.Open();
+    }
+    // Over a socket connected elsewhere, as a relay hands one over.
+    SocketSeat(const QByteArray &name, int connected)
+    {
+        answerAs(name);
+        sock.OpenConnected(connected, QStringLiteral("relay"));
+    }
+
+    void answerAs(const QByteArray &name)
+    {
         sock.OnRead = [this, name](TSock *s, int) {
             if (!buffer.append(s->Receive()))
                 return;
@@ -41,7 +53,6 @@ struct SocketSeat
             if (kind == siClose)
                 closedByHost = true;
         };
-        sock.Open();
     }
 
     QList<QByteArray> all(const char *name) const { return named(script.received, name); }

@@ -78,6 +78,28 @@ inline int connectFrom(const QString &ns, const char *address, int port)
     return fd;
 }
 
+// Sockets this thread makes while the object lives belong to namespace `ns`
+// (and so do the processes it starts); then the thread goes back.
+struct InNamespace
+{
+    int own = ::open("/proc/self/ns/net", O_RDONLY);
+    bool entered = false;
+
+    explicit InNamespace(const QString &ns)
+    {
+        const int fd = ::open(("/run/netns/" + ns).toLocal8Bit().constData(), O_RDONLY);
+        entered = fd >= 0 && ::setns(fd, CLONE_NEWNET) == 0;
+        if (fd >= 0)
+            ::close(fd);
+    }
+    ~InNamespace()
+    {
+        if (entered)
+            ::setns(own, CLONE_NEWNET);
+        ::close(own);
+    }
+};
+
 // A program in one of the lab's namespaces; killed by its id when the test ends.
 struct LabProcess
 {

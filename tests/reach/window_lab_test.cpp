@@ -1,5 +1,6 @@
 // The window hosting behind the lab's router: the chat says where friends
-// join, Copy Invitation carries it, and closing the program takes the mapping.
+// join (and under which code), Copy Invitation carries it, and closing the
+// program takes the mapping.
 #include "client/tchat.h"
 #include "reach/portmapper.h"
 #include "routerlab.h"
@@ -12,68 +13,81 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sched.h>
-#include <unistd.h>
-
 namespace {
 
-// This thread (and the threads and processes it starts) lives in `ns` while
-// the object does.
-struct InNamespace
-{
-    int own = ::open("/proc/self/ns/net", O_RDONLY);
-    bool entered = false;
-
-    explicit InNamespace(const QString &ns)
-    {
-        const int fd = ::open(("/run/netns/" + ns).toLocal8Bit().constData(), O_RDONLY);
-        entered = fd >= 0 && ::setns(fd, CLONE_NEWNET) == 0;
-        if (fd >= 0)
-            ::close(fd);
-    }
-    ~InNamespace()
-    {
-        ::setns(own, CLONE_NEWNET);
-        ::close(own);
-    }
-};
-
+// With a coordinator outside, the table is listed too: the chat says its code
+// and that the coordinator reached it directly, and the invitation carries it.
 TEST(RouterLab, TheWindowSaysWhereFriendsJoinCopiesItAndRemovesTheMappingOnQuit)
 {
-    reachtest::RouterLab lab(reachtest::RouterLab::Upstream::Internet);
     const std::string why = reachtest::labUnavailable();
     if (!why.empty())
         GTEST_SKIP() << why;
-    ASSERT_TRUE(lab.isUp()) << lab.log().toStdString();
-    ASSERT_TRUE(lab.startRouter(true, true));
-    QTemporaryDir home;
-    qputenv("SPADES_HOME", home.path().toLocal8Bit());
-    {
-        InNamespace inHome(lab.ns("home"));
-        ASSERT_TRUE(inHome.entered);
-        SpadesApp::Options options;
-        options.portMapping = true;
-        options.messageSink = [](const QString &) {};
-        auto app = std::make_unique<SpadesApp>(QStringList{"Ann", "127.0.0.1", "true"}, options);
-        app->start();
-        Tchat *table = app->table();
-        ASSERT_TRUE(testsupport::waitUntil([&] { return !table->invitation().isEmpty(); }, 6000));
-        EXPECT_TRUE(table->chatLines().contains(
-            "0+Friends can join at 11.22.33.1 (the router opened port 7772). At home, friends "
-            "can join at 192.168.77.10."))
-            << table->chatLines().join('\n').toStdString();
-        EXPECT_EQ(table->invitation(), "spades://join/11.22.33.1\nspades://join/192.168.77.10");
-        QAction *copy = table->findChild<QAction *>("CopyInvitation1");
-        ASSERT_NE(copy, nullptr);
-        EXPECT_TRUE(copy->isVisible());
-        copy->trigger();
-        EXPECT_EQ(QGuiApplication::clipboard()->text(), table->invitation());
-        EXPECT_TRUE(lab.forwards().contains("dnat ip to 192.168.77.10:7772"));
-        app.reset(); // the program ends
+    for (const bool listed : {false, true}) {
+        SCOPED_TRACE(listed);
+        reachtest::RouterLab lab(reachtest::RouterLab::Upstream::Internet);
+        ASSERT_TRUE(lab.isUp()) << lab.log().toStdString();
+        ASSERT_TRUE(lab.startRouter(true, true));
+        QStringList arguments{"Ann", "127.0.0.1", "true"};
+        if (listed) {
+            reachtest::LabProcess &coordinator =
+                lab.run("outside", QStringLiteral(SPADES_COORDINATOR), {"--port", "7773"});
+            ASSERT_TRUE(coordinator.waitForText("listening on port", 5000));
+            arguments << "--coordinator"
+                      << "11.22.33.2";
+        }
+        QTemporaryDir home;
+        qputenv("SPADES_HOME", home.path().toLocal8Bit());
+        {
+            reachtest::InNamespace inHome(lab.ns("home"));
+            ASSERT_TRUE(inHome.entered);
+            SpadesApp::Options options;
+            options.portMapping = true;
+            options.messageSink = [](const QString &) {};
+            auto app = std::make_unique<SpadesApp>(arguments, options);
+            app->start();
+            Tchat *table = app->table();
+            // The latest line that starts so.
+            const auto said = [table](const QString &start) {
+                const QStringList lines = table->chatLines();
+                for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
+                    if (line->startsWith(start))
+                        return *line;
+                }
+                return QString();
+            };
+            const QString direct = "0+Invite code ";
+            ASSERT_TRUE(testsupport::waitUntil(
+                [&] {
+                    return !table->invitation().isEmpty() &&
+                           (!listed || said(direct).contains("directly at"));
+                },
+                10000))
+                << table->chatLines().join('\n').toStdString();
+            EXPECT_TRUE(table->chatLines().contains(
+                "0+Friends can join at 11.22.33.1 (the router opened port 7772). At home, "
+                "friends can join at 192.168.77.10."))
+                << table->chatLines().join('\n').toStdString();
+            QString invitation = "spades://join/11.22.33.1\nspades://join/192.168.77.10";
+            if (listed) {
+                const QString code = said(direct).mid(direct.size(), 9);
+                EXPECT_EQ(said(direct).toStdString(), (direct + code +
+                                                       ": friends join with the code, directly at "
+                                                       "11.22.33.1:7772.")
+                                                          .toStdString());
+                invitation = "spades://code/" + code + "\n" + code + "\n" + invitation;
+            }
+            EXPECT_EQ(table->invitation(), invitation);
+            QAction *copy = table->findChild<QAction *>("CopyInvitation1");
+            ASSERT_NE(copy, nullptr);
+            EXPECT_TRUE(copy->isVisible());
+            copy->trigger();
+            EXPECT_EQ(QGuiApplication::clipboard()->text(), table->invitation());
+            EXPECT_TRUE(lab.forwards().contains("dnat ip to 192.168.77.10:7772"));
+            app.reset(); // the program ends
+        }
+        qunsetenv("SPADES_HOME");
+        EXPECT_EQ(lab.forwards(), "");
     }
-    qunsetenv("SPADES_HOME");
-    EXPECT_EQ(lab.forwards(), "");
 }
 
 // A short lease is renewed before it ends, by the same way it was granted:
@@ -90,7 +104,7 @@ TEST(RouterLab, ALeaseIsRenewedBeforeItEnds)
         ASSERT_TRUE(lab.startRouter(upnp, !upnp));
         std::unique_ptr<PortMapper> mapper;
         {
-            InNamespace inHome(lab.ns("home"));
+            reachtest::InNamespace inHome(lab.ns("home"));
             ASSERT_TRUE(inHome.entered);
             PortMapper::Options options;
             options.request.leaseSeconds = 8;
