@@ -1,8 +1,8 @@
 #include "reach/tablelisting.h"
 
 #include "coordinator/coordinatorclient.h"
-#include "coordinator/invitecode.h"
 #include "coordinator/relaydialer.h"
+#include "protocol/invitecode.h"
 
 #include <unistd.h>
 #include <utility>

@@ -4,10 +4,10 @@
 // When that player leaves, the computer plays seat 1 like any other, and the
 // next to take number 1 runs the table.
 #include "coordinator/coordinatorclient.h"
-#include "coordinator/invitecode.h"
 #include "host/hostruntime.h"
 #include "host/shuffle.h"
 #include "lan/hostannouncement.h"
+#include "protocol/invitecode.h"
 #include "reach/localaddresses.h"
 #include "reach/portmapper.h"
 #include "reach/tablelisting.h"

@@ -3,9 +3,9 @@
 #include "tests/common/test_support.h"
 
 #include "coordinator/coordinatorserver.h"
-#include "coordinator/invitecode.h"
 #include "coordinator/memorystore.h"
 #include "host/hostruntime.h"
+#include "protocol/invitecode.h"
 #include "reach/tablelisting.h"
 
 #include <QElapsedTimer>
