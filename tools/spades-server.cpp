@@ -8,6 +8,7 @@
 #include "host/shuffle.h"
 #include "lan/hostannouncement.h"
 #include "protocol/invitecode.h"
+#include "protocol/terminationsignals.h"
 #include "reach/localaddresses.h"
 #include "reach/portmapper.h"
 #include "reach/tablelisting.h"
@@ -15,27 +16,12 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDeadlineTimer>
-#include <QSocketNotifier>
 #include <QSysInfo>
 
-#include <csignal>
 #include <cstdio>
-#include <cstring>
-#include <fcntl.h>
 #include <memory>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
-
-int g_signalPipe[2] = {-1, -1};
-
-void onSignal(int)
-{
-    const char byte = 1;
-    // Nothing else is safe here; the event loop does the rest.
-    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
-}
 
 void usage(std::FILE *to)
 {
@@ -146,25 +132,8 @@ int main(int argc, char **argv)
 
     QCoreApplication app(argc, argv);
 
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) {
-        std::perror("spades-server: socketpair");
-        return 1;
-    }
-    ::fcntl(g_signalPipe[1], F_SETFL, O_NONBLOCK);
-    QSocketNotifier signalNotifier(g_signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [&] {
-        char byte;
-        [[maybe_unused]] const ssize_t got = ::read(g_signalPipe[0], &byte, 1);
-        app.quit();
-    });
-    struct sigaction action;
-    std::memset(&action, 0, sizeof action);
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
+    // SIGINT and SIGTERM end the loop; the table then closes in order.
+    quitOnTerminationSignals(app);
 
     const auto seed = Lcg::timeOfDaySeed(QDateTime::currentMSecsSinceEpoch());
     int status = 0;
@@ -230,7 +199,5 @@ int main(int argc, char **argv)
         mapper.reset();
     }
     say("stopped");
-    ::close(g_signalPipe[0]);
-    ::close(g_signalPipe[1]);
     return status;
 }
