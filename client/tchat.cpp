@@ -157,6 +157,13 @@ Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
     m_sock11->setObjectName(QStringLiteral("Sock11"));
     m_sock11->setHostName(QStringLiteral("127.0.0.1"));
     m_sock11->setPortName(QStringLiteral("9001"));
+    // The lobby that started this game gave it a token to show first, so that
+    // the lobby believes only its own game (lobby/lobbylink.h).
+    m_sock11->OnConnect = [](TSock *sock) {
+        const QByteArray token = qgetenv("SPADES_LOBBY_TOKEN");
+        if (!token.isEmpty() && token.size() <= 64)
+            sock->Send("hello " + token + '\n');
+    };
     m_ownRequests = std::make_unique<OwnRequests>(*this);
     m_requests = m_ownRequests.get();
 

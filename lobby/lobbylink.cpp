@@ -1,6 +1,7 @@
 #include "lobby/lobbylink.h"
 
 #include <QTcpSocket>
+#include <QTimer>
 
 LobbyLink::LobbyLink(QObject *parent) : QObject(parent)
 {
@@ -13,24 +14,50 @@ bool LobbyLink::listen(quint16 port)
     return m_server.listen(QHostAddress::LocalHost, port);
 }
 
+namespace {
+const char kTrusted[] = "lobbyLinkTrusted";
+} // namespace
+
 void LobbyLink::takeConnections()
 {
     while (QTcpSocket *link = m_server.nextPendingConnection()) {
-        if (m_links >= kMaxLinks) {
+        if (m_links + m_waiting >= kMaxLinks) {
             link->abort();
             link->deleteLater();
             continue;
         }
-        ++m_links;
         link->setReadBufferSize(4096);
         connect(link, &QTcpSocket::readyRead, this, [this, link] { readLines(link); });
         connect(link, &QTcpSocket::disconnected, this, [this, link] {
             link->deleteLater();
-            --m_links;
-            emit linksChanged(m_links);
+            if (link->property(kTrusted).toBool()) {
+                --m_links;
+                emit linksChanged(m_links);
+            } else {
+                --m_waiting;
+            }
         });
-        emit linksChanged(m_links);
+        if (m_token.isEmpty()) {
+            trust(link);
+            continue;
+        }
+        ++m_waiting;
+        QTimer::singleShot(kHelloMs, link, [link] {
+            if (!link->property(kTrusted).toBool())
+                link->abort();
+        });
     }
+}
+
+void LobbyLink::trust(QTcpSocket *link)
+{
+    if (link->property(kTrusted).toBool())
+        return;
+    if (!m_token.isEmpty())
+        --m_waiting;
+    link->setProperty(kTrusted, true);
+    ++m_links;
+    emit linksChanged(m_links);
 }
 
 // Only whole lines of known kinds count; a line longer than the limit cuts the
@@ -44,6 +71,15 @@ void LobbyLink::readLines(QTcpSocket *link)
             return;
         }
         const QByteArray line = raw.trimmed();
+        if (!link->property(kTrusted).toBool()) {
+            // The first line proves the game is one this lobby started.
+            if (line != "hello " + m_token) {
+                link->abort();
+                return;
+            }
+            trust(link);
+            continue;
+        }
         const QString text = QString::fromUtf8(line.mid(line.indexOf(' ') + 1)).simplified();
         if (line.startsWith("reach ")) {
             m_reach = text;

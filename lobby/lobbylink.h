@@ -9,6 +9,12 @@
 // its close means the game has ended. A hosting game also says on it how
 // friends reach its table, in lines "reach TEXT" (one status, replacing the
 // last) and "invite LINK"; lines are bounded, and anything else is dropped.
+//
+// Any local program, or a web page posting to the port, could connect too.
+// So a link counts only once its first line is "hello TOKEN" with the token
+// this lobby gave the games it starts (in their environment, kTokenVariable);
+// a link that does not say it within kHelloMs is closed. Without a token set,
+// every link counts.
 class LobbyLink : public QObject
 {
     Q_OBJECT
@@ -28,6 +34,10 @@ public:
 
     static constexpr qsizetype kMaxLine = 1024;
     static constexpr int kMaxInviteLinks = 4;
+    static constexpr int kHelloMs = 5000;
+    static constexpr char kTokenVariable[] = "SPADES_LOBBY_TOKEN";
+
+    void setToken(const QByteArray &token) { m_token = token; }
 
 signals:
     void linksChanged(int links);
@@ -38,9 +48,12 @@ private:
     void takeConnections();
     void readLines(class QTcpSocket *link);
     void stopListening(QTcpSocket *link);
+    void trust(QTcpSocket *link);
 
     QTcpServer m_server;
-    int m_links = 0;
+    QByteArray m_token;
+    int m_links = 0;   // links that count
+    int m_waiting = 0; // links that have not said hello yet
     QString m_reach;
     QStringList m_invitation;
 };

@@ -9,6 +9,7 @@
 #include "protocol/joinlink.h"
 
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QUrl>
 
 namespace {
@@ -46,6 +47,11 @@ LobbyModel::LobbyModel(Options options, QObject *parent)
     m_browser = m_options.browser ? m_options.browser : new AvahiTableBrowser(this);
     connect(m_browser, &TableBrowser::changed, this, &LobbyModel::changed);
     m_link = new LobbyLink(this);
+    // The games this lobby starts inherit the token and show it on their link.
+    m_linkToken = QByteArray::number(QRandomGenerator::system()->generate64(), 16) +
+                  QByteArray::number(QRandomGenerator::system()->generate64(), 16);
+    m_link->setToken(m_linkToken);
+    qputenv(LobbyLink::kTokenVariable, m_linkToken);
     connect(m_link, &LobbyLink::linksChanged, this, &LobbyModel::linksChanged);
     connect(m_link, &LobbyLink::reachChanged, this,
             [this](const QString &status, const QStringList &invitation) {

@@ -62,6 +62,8 @@ public:
     // Whether a hosted table asks the router to open its port.
     bool portMapping() const { return m_portMapping; }
     void setPortMapping(bool on) { m_portMapping = on; }
+    // What a game this lobby started says first on its link.
+    QByteArray linkToken() const { return m_linkToken; }
     // How friends reach the table this lobby started, as the game says it.
     QString reach() const { return m_reach; }
     QString invitation() const { return m_invitation.join(QLatin1Char('\n')); }
@@ -129,6 +131,7 @@ private:
     QString m_coordinator;
     QStringList m_recent;
     bool m_portMapping = true;
+    QByteArray m_linkToken;
     QString m_reach;
     QStringList m_invitation;
     State m_state = State::Idle;

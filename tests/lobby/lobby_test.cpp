@@ -77,6 +77,7 @@ protected:
     {
         auto *socket = new QTcpSocket(&model);
         socket->connectToHost(QHostAddress::LocalHost, model.linkPort());
+        socket->write("hello " + model.linkToken() + '\n');
         return socket;
     }
 
@@ -482,6 +483,26 @@ namespace {
 
 // What the hosting game says on the link reaches the lobby's window; what no
 // game says (long lines, other words, too many links) does not.
+// Any local program or web page can reach the port: only a link that first
+// shows this lobby's token is its game, and only its lines are shown.
+TEST_F(Lobby, ALinkWithoutTheLobbysTokenIsNotBelieved)
+{
+    LobbyModel model(options());
+    ASSERT_FALSE(model.linkToken().isEmpty());
+    for (const QByteArray &first :
+         {QByteArray("reach Friends can join at 192.0.2.66.\n"), QByteArray("hello wrong\n"),
+          "POST / HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\nhello " + model.linkToken() + '\n'}) {
+        QTcpSocket stranger;
+        stranger.connectToHost(QHostAddress::LocalHost, model.linkPort());
+        ASSERT_TRUE(stranger.waitForConnected(2000));
+        stranger.write(first + "reach Friends can join at 192.0.2.66.\ninvite spades://join/x\n");
+        EXPECT_TRUE(waitUntil([&] { return stranger.state() != QAbstractSocket::ConnectedState; }))
+            << first.constData();
+        EXPECT_EQ(model.reach(), "");
+        EXPECT_NE(model.state(), LobbyModel::State::Playing);
+    }
+}
+
 TEST_F(Lobby, TheGameTellsHowFriendsReachItsTableAndNothingElse)
 {
     LobbyModel model(options());
