@@ -26,8 +26,10 @@ public:
     explicit LobbyDoor(const QString &folder = QString(), QObject *parent = nullptr);
     ~LobbyDoor() override;
 
-    // True when this lobby is the first and now takes links; false when
-    // another lobby holds the door.
+    // False when another lobby holds the door: hand the link over to it.
+    // True when this lobby opens its own window: it is the first (and takes
+    // links, unless its socket cannot listen), or the runtime folder cannot be
+    // used at all; a later lobby then opens its own window with its link.
     bool open();
     // Gives a link to the lobby that holds the door; false when it cannot be
     // reached.
