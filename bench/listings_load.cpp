@@ -6,14 +6,17 @@
 // filters, and one whose rules no table has (the coordinator then looks at
 // its most listings), taking turns between the coordinators. Then it lists
 // more tables, up to MANY, beating every 10 seconds, asks again and reads each
-// coordinator's memory.
+// coordinator's memory. The tables run in a second copy of this program, so
+// the lobbies' event loop does not wait on thousands of table sockets.
 //   bench_listings_load [tables] [queries] [many]      (default 1000, 2000, 10000)
 #include "bench/service_bench.h"
 #include "coordinator/coordinatormessages.h"
 
 #include <QRandomGenerator>
+#include <QSocketNotifier>
 #include <QWebSocket>
 #include <array>
+#include <unistd.h>
 
 namespace {
 
@@ -164,23 +167,68 @@ void askPages(const char *label, const std::array<QUrl, 2> &urls, int queries)
                     bench::percentile(times[k], 50), bench::percentile(times[k], 99));
 
     // Every listed table once, paging from the start.
-    Lobby &lobby = *lobbies.front();
     coord::toCoordinator::Tables query;
     int seen = 0;
-    do {
+    for (size_t page = 0;; ++page) {
+        Lobby &lobby = *lobbies[page % lobbies.size()];
         if (!lobby.ask(query))
             break;
         seen += lobby.tables;
         query.after = *lobby.next;
-    } while (query.after);
+        if (!query.after)
+            break;
+    }
     std::printf("%s: paging from the start shows %d tables\n", label, seen);
 }
 
 } // namespace
 
+// The tables' side: lists TABLES, says so, beats; on "more" lists up to MANY.
+int runHosts(QCoreApplication &app, const std::array<QUrl, 2> &urls, int tables, int many)
+{
+    Hosts hosts;
+    const auto listUpTo = [&](int count) {
+        while (int(hosts.sockets.size()) < count) {
+            hosts.add(urls[hosts.sockets.size() % 2]);
+            if (hosts.sockets.size() % 100 == 0)
+                testsupport::waitUntil(
+                    [&] { return hosts.listed + 50 >= int(hosts.sockets.size()); }, 10000);
+        }
+        testsupport::waitUntil([&] { return hosts.listed == count; }, 60000);
+        std::printf("listed %d\n", hosts.listed);
+    };
+    listUpTo(tables);
+    // The first tables beat every second, the rest every 10 s, spread out.
+    QTimer beat;
+    int tick = 0;
+    QObject::connect(&beat, &QTimer::timeout, [&] {
+        ++tick;
+        for (int i = 0; i < int(hosts.sockets.size()); ++i) {
+            if (i < tables ? i % 10 == tick % 10 : i % 100 == tick % 100)
+                hosts.beat(i);
+        }
+    });
+    beat.start(100);
+    QSocketNotifier input(0, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, [&] {
+        char line[16] = {};
+        if (::read(0, line, sizeof line - 1) <= 0) {
+            input.setEnabled(false);
+            app.quit();
+            return;
+        }
+        listUpTo(many);
+    });
+    return app.exec();
+}
+
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    if (argc == 6 && QByteArray(argv[1]) == "--hosts")
+        return runHosts(app, {QUrl(argv[2]), QUrl(argv[3])}, std::atoi(argv[4]),
+                        std::atoi(argv[5]));
     const int tables = argc > 1 ? std::atoi(argv[1]) : 1000;
     const int queries = argc > 2 ? std::atoi(argv[2]) : 2000;
     const int many = argc > 3 ? std::atoi(argv[3]) : 10000;
@@ -219,36 +267,29 @@ int main(int argc, char **argv)
     };
     memory("before");
 
-    Hosts hosts;
-    const auto listUpTo = [&](int count) {
-        while (int(hosts.sockets.size()) < count) {
-            hosts.add(urls[hosts.sockets.size() % 2]);
-            if (hosts.sockets.size() % 100 == 0)
-                testsupport::waitUntil(
-                    [&] { return hosts.listed + 50 >= int(hosts.sockets.size()); }, 10000);
-        }
-        testsupport::waitUntil([&] { return hosts.listed == count; }, 60000);
+    bench::Service hosts(QCoreApplication::applicationFilePath(),
+                         {"--hosts", urls[0].toString(), urls[1].toString(),
+                          QString::number(tables), QString::number(many)},
+                         0);
+    QByteArray said;
+    const auto listed = [&](int count) {
+        const QByteArray line = "listed " + QByteArray::number(count) + '\n';
+        testsupport::waitUntil(
+            [&] {
+                said += hosts.process.readAllStandardOutput();
+                return said.contains(line);
+            },
+            600000);
+        std::printf("%s", said.constData());
+        said.clear();
+        testsupport::waitUntil([] { return false; }, 3000);
     };
-    listUpTo(tables);
-    // The first tables beat every second, the rest every 10 s, spread out.
-    QTimer beat;
-    int tick = 0;
-    QObject::connect(&beat, &QTimer::timeout, [&] {
-        ++tick;
-        for (int i = 0; i < int(hosts.sockets.size()); ++i) {
-            if (i < tables ? i % 10 == tick % 10 : i % 100 == tick % 100)
-                hosts.beat(i);
-        }
-    });
-    beat.start(100);
-    testsupport::waitUntil([] { return false; }, 3000);
-    std::printf("%d tables listed and beating\n", hosts.listed);
+    listed(tables);
     memory("with them");
     askPages("listed", urls, queries);
 
-    listUpTo(many);
-    testsupport::waitUntil([] { return false; }, 3000);
-    std::printf("%d tables listed and beating\n", hosts.listed);
+    hosts.process.write("more\n");
+    listed(many);
     memory("with them");
     askPages("many listed", urls, queries / 4);
     memory("after the pages");

@@ -1,5 +1,6 @@
 #include "coordinator/publiclisting.h"
 
+#include "coordinator/endpoint.h"
 #include "coordinator/invitecode.h"
 
 #include <array>
@@ -27,21 +28,6 @@ std::optional<bool> flagOf(QByteArrayView value)
 QByteArray number(int value)
 {
     return QByteArray::number(value);
-}
-
-std::optional<int> numberOf(QByteArrayView value, int lowest, int highest)
-{
-    if (value.isEmpty() || value.size() > 5)
-        return std::nullopt;
-    int result = 0;
-    for (const char c : value) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        result = result * 10 + (c - '0');
-    }
-    if (result < lowest || result > highest)
-        return std::nullopt;
-    return result;
 }
 
 // The value of a word "key=value", when the word has that key.
@@ -157,14 +143,14 @@ std::optional<PublicListing> PublicListing::fromTableWords(const QList<QByteArra
         v[i] = *value;
     }
     const std::optional<QString> name = listingname::decode(v[0]);
-    const std::optional<int> target = numberOf(v[1], 1, kHighestTarget);
+    const std::optional<int> target = decimalIn(v[1], 1, kHighestTarget);
     const std::optional<bool> sandbag = flagOf(v[2]);
     const std::optional<bool> blind = flagOf(v[3]);
     const std::optional<bool> startclub = flagOf(v[4]);
     const std::optional<bool> computers = flagOf(v[5]);
-    const std::optional<int> seated = numberOf(v[6], 0, kSeats);
-    const std::optional<int> free = numberOf(v[7], 0, kSeats);
-    const std::optional<int> watchers = numberOf(v[8], 0, kMostWatchers);
+    const std::optional<int> seated = decimalIn(v[6], 0, kSeats);
+    const std::optional<int> free = decimalIn(v[7], 0, kSeats);
+    const std::optional<int> watchers = decimalIn(v[8], 0, kMostWatchers);
     const std::optional<bool> started = flagOf(v[9]);
     if (!name || !target || !sandbag || !blind || !startclub || !computers || !seated || !free ||
         !watchers || !started || *seated + *free > kSeats)
@@ -247,7 +233,7 @@ QList<QByteArray> ListingFilter::words() const
 bool ListingFilter::take(QByteArrayView word)
 {
     if (const auto value = valueOf(word, "playtoscore")) {
-        const std::optional<int> target = numberOf(*value, 1, PublicListing::kHighestTarget);
+        const std::optional<int> target = decimalIn(*value, 1, PublicListing::kHighestTarget);
         if (playtoscore || !target)
             return false;
         playtoscore = target;
