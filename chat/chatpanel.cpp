@@ -511,10 +511,10 @@ void ChatPanel::mainchatJump(int linkNumber)
         target.chop(1);
     if (looksLikeJoinLink(target)) {
         QString why;
-        const std::optional<JoinTarget> table = parseJoinLink(target, &why);
-        if (!table)
+        const std::optional<Invitation> invitation = parseInvitationLink(target, &why);
+        if (!invitation)
             why = QStringLiteral("Cannot open this invitation. ") + why;
-        else if (!m_openJoinLink || !m_openJoinLink(joinLink(*table)))
+        else if (!m_openJoinLink || !m_openJoinLink(invitationLink(*invitation)))
             why = QStringLiteral("Cannot open the Spades lobby.");
         if (!why.isEmpty() && m_alert)
             m_alert(why);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "client/namelabel.h"
+#include "chat/namelabel.h"
 
 #include <QAbstractButton>
 #include <QImage>

@@ -1,6 +1,6 @@
 #include "client/tlasttrick.h"
 
-#include "client/namelabel.h"
+#include "chat/namelabel.h"
 #include "client/windowbackground.h"
 #include "resources/panelpictures.h"
 #include "resources/pictures.h"

@@ -1,6 +1,6 @@
 #include "client/tspylist.h"
 
-#include "client/namelabel.h"
+#include "chat/namelabel.h"
 #include "client/windowbackground.h"
 #include "protocol/fields.h"
 

@@ -1,6 +1,6 @@
 #include "coordinator/coordinatorclient.h"
 
-#include "coordinator/invitecode.h"
+#include "protocol/invitecode.h"
 
 #include <QRandomGenerator>
 #include <QWebSocket>

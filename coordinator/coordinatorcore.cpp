@@ -1,6 +1,6 @@
 #include "coordinator/coordinatorcore.h"
 
-#include "coordinator/invitecode.h"
+#include "protocol/invitecode.h"
 
 #include <QCryptographicHash>
 #include <algorithm>
@@ -160,7 +160,9 @@ void CoordinatorCore::handle(int n, Connection &connection, const toCoordinator:
             record.direct = listed->direct;
             m_store.putTable(code, record, m_limits.tableTtlMs);
         } else if (!m_store.claimTable(code, record, m_limits.tableTtlMs)) {
-            refuse(n, refusal::kCodeTaken);
+            // A store that failed on the way says nothing about the code: the
+            // host must keep it and try again, not give it up.
+            refuse(n, m_store.isUp() ? refusal::kCodeTaken : refusal::kStoreDown);
             return;
         }
     } else {
@@ -172,8 +174,18 @@ void CoordinatorCore::handle(int n, Connection &connection, const toCoordinator:
         code = *claimed;
     }
     const auto earlier = m_hostOf.constFind(code);
-    if (earlier != m_hostOf.cend() && *earlier != n)
+    if (earlier != m_hostOf.cend() && *earlier != n) {
         drop(*earlier);
+        // Erasing the earlier connection may have moved this one in the table.
+        listUnder(n, m_connections[n], code, record, host);
+        return;
+    }
+    listUnder(n, connection, code, record, host);
+}
+
+void CoordinatorCore::listUnder(int n, Connection &connection, const QByteArray &code,
+                                const TableRecord &record, const toCoordinator::Host &host)
+{
     connection.code = code;
     connection.keyHash = record.keyHash;
     m_hostOf.insert(code, n);
@@ -277,11 +289,13 @@ void CoordinatorCore::handle(int n, Connection &connection, const toCoordinator:
     }
     const std::optional<TableRecord> listed = m_store.table(join.code);
     if (!listed) {
-        refuse(n, refusal::kNoSuchTable);
+        refuse(n, m_store.isUp() ? refusal::kNoSuchTable : refusal::kStoreDown);
         return;
     }
-    if (!listed->direct.isEmpty()) {
-        m_port.send(n, fromCoordinator::Direct{*Endpoint::parse(listed->direct)}.encode());
+    // The record may come from another coordinator; a direct address that
+    // does not read as one is no way in.
+    if (const std::optional<Endpoint> direct = Endpoint::parse(listed->direct)) {
+        m_port.send(n, fromCoordinator::Direct{*direct}.encode());
         return;
     }
     QList<RelayEntry> relays = m_store.relays();
@@ -301,6 +315,10 @@ void CoordinatorCore::handle(int n, Connection &connection, const toCoordinator:
 
     const QByteArray ticket = secret();
     m_store.putTicket(ticket, join.code + ' ' + relay.id, m_limits.ticketTtlMs);
+    if (!m_store.isUp()) {
+        refuse(n, refusal::kStoreDown); // a ticket no relay would find
+        return;
+    }
     const fromCoordinator::Open open{*Endpoint::parse(relay.address), ticket};
     const OpenFor request{join.code, open};
     if (listed->owner == m_id)

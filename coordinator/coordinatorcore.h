@@ -82,6 +82,8 @@ private:
     };
 
     void handle(int n, Connection &connection, const coord::toCoordinator::Host &host);
+    void listUnder(int n, Connection &connection, const QByteArray &code, const TableRecord &record,
+                   const coord::toCoordinator::Host &host);
     void handle(int n, Connection &connection, const coord::toCoordinator::Beat &beat);
     void handle(int n, Connection &connection, const coord::toCoordinator::Leave &leave);
     void handle(int n, Connection &connection, const coord::toCoordinator::Join &join);

@@ -1,6 +1,6 @@
 #include "coordinator/coordinatormessages.h"
 
-#include "coordinator/invitecode.h"
+#include "protocol/invitecode.h"
 
 namespace coord {
 

@@ -13,7 +13,10 @@ CoordinatorServer::CoordinatorServer(QByteArray id, CoordinatorStore &store,
       m_core((m_clock.start(), std::move(id)), *this, store, limits)
 {
     m_tick.setInterval(1000);
-    connect(&m_tick, &QTimer::timeout, this, [this] { m_core.tick(); });
+    connect(&m_tick, &QTimer::timeout, this, [this] {
+        m_core.tick();
+        closeNonReaders();
+    });
 }
 
 CoordinatorServer::~CoordinatorServer()
@@ -32,6 +35,14 @@ bool CoordinatorServer::listen(const QHostAddress &address, quint16 port,
         m_server->setSslConfiguration(*tls);
     m_server->setHandshakeTimeout(std::chrono::milliseconds(5000));
     connect(m_server.get(), &QWebSocketServer::newConnection, this, &CoordinatorServer::accept);
+    // Out of descriptors the server stops accepting; it tries again shortly
+    // instead of staying deaf until restarted.
+    connect(m_server.get(), &QWebSocketServer::acceptError, this, [this] {
+        QTimer::singleShot(kAcceptPauseMs, this, [this] {
+            if (m_server)
+                m_server->resumeAccepting();
+        });
+    });
     return m_server->listen(address, port);
 }
 
@@ -68,7 +79,7 @@ void CoordinatorServer::accept()
         connect(socket, &QWebSocket::textMessageReceived, this,
                 [this, n](const QString &text) { m_core.received(n, text.toUtf8()); });
         // Nothing in this protocol is binary.
-        connect(socket, &QWebSocket::binaryMessageReceived, this, [this, n] { close(n); });
+        connect(socket, &QWebSocket::binaryMessageReceived, this, [this, n] { cutOff(n); });
         connect(socket, &QWebSocket::disconnected, this, [this, n] { gone(n); });
         m_core.connected(n, socket->peerAddress());
         if (!m_tick.isActive())
@@ -78,17 +89,46 @@ void CoordinatorServer::accept()
 
 void CoordinatorServer::gone(int n)
 {
+    if (QWebSocket *socket = forget(n)) {
+        socket->deleteLater();
+        m_core.disconnected(n);
+    }
+}
+
+QWebSocket *CoordinatorServer::forget(int n)
+{
     QWebSocket *socket = m_sockets.take(n);
     if (!socket)
-        return;
+        return nullptr;
+    disconnect(socket, nullptr, this, nullptr);
     const QByteArray block = socket->property("block").toByteArray();
     if (--m_perBlock[block] <= 0)
         m_perBlock.remove(block);
-    disconnect(socket, nullptr, this, nullptr);
-    socket->deleteLater();
-    m_core.disconnected(n);
     if (m_sockets.isEmpty())
         m_tick.stop();
+    return socket;
+}
+
+// Pongs are sent by the socket itself, unasked of the core: a peer that pings
+// without reading is found here, by what waits for it.
+void CoordinatorServer::closeNonReaders()
+{
+    QList<int> stuck;
+    for (auto it = m_sockets.cbegin(); it != m_sockets.cend(); ++it) {
+        if (it.value()->bytesToWrite() > m_serverLimits.unsentBytes)
+            stuck.append(it.key());
+    }
+    for (const int n : stuck)
+        cutOff(n);
+}
+
+// Closes a connection the core did not ask to close, and tells it.
+void CoordinatorServer::cutOff(int n)
+{
+    if (!m_sockets.contains(n))
+        return;
+    close(n);
+    m_core.disconnected(n);
 }
 
 void CoordinatorServer::send(int n, const QByteArray &line)
@@ -99,7 +139,7 @@ void CoordinatorServer::send(int n, const QByteArray &line)
     if (socket->bytesToWrite() > m_serverLimits.unsentBytes) {
         // A peer that does not read what it asked for is not served further.
         QMetaObject::invokeMethod(
-            this, [this, n] { close(n); }, Qt::QueuedConnection);
+            this, [this, n] { cutOff(n); }, Qt::QueuedConnection);
         return;
     }
     socket->sendTextMessage(QString::fromLatin1(line));
@@ -107,18 +147,10 @@ void CoordinatorServer::send(int n, const QByteArray &line)
 
 void CoordinatorServer::close(int n)
 {
-    QWebSocket *socket = m_sockets.value(n);
-    if (!socket)
-        return;
-    disconnect(socket, nullptr, this, nullptr);
-    m_sockets.remove(n);
-    const QByteArray block = socket->property("block").toByteArray();
-    if (--m_perBlock[block] <= 0)
-        m_perBlock.remove(block);
-    socket->abort();
-    socket->deleteLater();
-    if (m_sockets.isEmpty())
-        m_tick.stop();
+    if (QWebSocket *socket = forget(n)) {
+        socket->abort();
+        socket->deleteLater();
+    }
 }
 
 void CoordinatorServer::probe(int n, const Endpoint &candidate)

@@ -50,6 +50,11 @@ private:
 
     void accept();
     void gone(int n);
+    // Takes connection n out of the books; its socket, or null when unknown.
+    QWebSocket *forget(int n);
+    void closeNonReaders();
+    void cutOff(int n);
+    static constexpr int kAcceptPauseMs = 1000;
 
     CoordinatorServerLimits m_serverLimits;
     QElapsedTimer m_clock;

@@ -1,5 +1,7 @@
 #include "coordinator/endpoint.h"
 
+#include "protocol/addresskind.h"
+
 namespace {
 
 bool isNameCharacter(char c)
@@ -94,26 +96,11 @@ namespace reach {
 
 bool isGlobal(const QHostAddress &address)
 {
-    if (address.isNull() || address.isLoopback() || address.isMulticast() ||
-        address.isLinkLocal() || address.isUniqueLocalUnicast() || address.isSiteLocal() ||
-        address.isBroadcast())
-        return false;
+    // A peer of a dual-stack socket shows as an IPv4-mapped IPv6 address.
     bool isV4 = false;
     const quint32 v4 = address.toIPv4Address(&isV4);
-    if (isV4) {
-        const auto in = [v4](quint32 net, int bits) {
-            return (v4 >> (32 - bits)) == (net >> (32 - bits));
-        };
-        return !(in(0x00000000, 8) || in(0x0A000000, 8) || in(0x64400000, 10) ||
-                 in(0xAC100000, 12) || in(0xC0A80000, 16) || in(0xC0000200, 24) ||
-                 in(0xC6120000, 15) || in(0xC6336400, 24) || in(0xCB007100, 24) ||
-                 in(0xF0000000, 4));
-    }
-    // Global unicast is 2000::/3, less the documentation prefix.
-    const Q_IPV6ADDR v6 = address.toIPv6Address();
-    if ((v6[0] & 0xE0) != 0x20)
-        return false;
-    return !(v6[0] == 0x20 && v6[1] == 0x01 && v6[2] == 0x0D && v6[3] == 0xB8);
+    const QHostAddress plain = isV4 ? QHostAddress(v4) : address;
+    return classifyAddress(plain.toString()) == AddressKind::Public;
 }
 
 QByteArray blockOf(const QHostAddress &address)

@@ -28,10 +28,10 @@ std::optional<int> decimalIn(QByteArrayView text, int lowest, int highest);
 
 namespace reach {
 
-// Whether an address can be reached from anywhere: not loopback, private,
-// shared, link-local or documentation space. The coordinator connects back only
-// to such addresses, or to the very address a host is seen from, so it can not
-// be made to knock on doors inside its own network.
+// Whether an address can be reached from anywhere: a public address by
+// classifyAddress (not loopback, private, shared, link-local or reserved). The coordinator connects
+// back only to such addresses, or to the very address a host is seen from, so it can not be made to
+// knock on doors inside its own network.
 bool isGlobal(const QHostAddress &address);
 // The block one address stands for when counting tries: an IPv4 address alone,
 // an IPv6 address with its /64, since one home holds a whole /64.

@@ -24,6 +24,9 @@ redisContext *connectTo(const QByteArray &host, int port, int timeoutMs)
         redisFree(context);
         return nullptr;
     }
+    // A subscription only ever reads: without keepalive a server that
+    // vanished behind a firewall would leave it waiting for good.
+    redisEnableKeepAlive(context);
     return context;
 }
 

@@ -9,6 +9,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 RelayDialer::RelayDialer(QObject *parent) : QObject(parent)
 {
@@ -32,6 +33,7 @@ void RelayDialer::reset()
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
+    m_answer.clear();
     m_deadline.stop();
 }
 
@@ -115,25 +117,30 @@ void RelayDialer::writable()
 
 void RelayDialer::readable()
 {
-    char head[relay::kLongestLine + 1];
-    const ssize_t seen = ::recv(m_fd, head, sizeof head, MSG_PEEK);
-    if (seen <= 0) {
-        if (seen < 0 && (errno == EAGAIN || errno == EINTR))
+    // The answer is taken a byte at a time: a byte past its line is the
+    // table's, and a partial line must not leave bytes that wake us at once.
+    char byte = 0;
+    for (;;) {
+        const ssize_t got = ::recv(m_fd, &byte, 1, 0);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0 && errno == EAGAIN)
             return;
-        fail(QStringLiteral("The relay closed the connection."));
-        return;
-    }
-    const QByteArrayView bytes(head, seen);
-    const qsizetype end = bytes.indexOf('\n');
-    if (end < 0) {
-        if (seen > relay::kLongestLine)
+        if (got <= 0) {
+            fail(QStringLiteral("The relay closed the connection."));
+            return;
+        }
+        if (byte == '\n')
+            break;
+        m_answer.append(byte);
+        if (m_answer.size() > relay::kLongestLine) {
             fail(QStringLiteral("The relay answered nonsense."));
-        return;
+            return;
+        }
     }
-    // Take the answer line and nothing after it: that is the table's.
-    [[maybe_unused]] const ssize_t taken = ::recv(m_fd, head, size_t(end + 1), 0);
+    const QByteArray line = std::exchange(m_answer, QByteArray());
     QByteArray why;
-    const std::optional<bool> ok = relay::decodeAnswer(bytes.first(end), &why);
+    const std::optional<bool> ok = relay::decodeAnswer(line, &why);
     if (!ok) {
         fail(QStringLiteral("The relay answered nonsense."));
         return;

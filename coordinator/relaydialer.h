@@ -40,6 +40,7 @@ private:
 
     Endpoint m_relay;
     QByteArray m_preamble;
+    QByteArray m_answer; // the relay's answer line so far
     int m_fd = -1;
     QSocketNotifier *m_notifier = nullptr;
     QTimer m_deadline;

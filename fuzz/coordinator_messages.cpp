@@ -4,7 +4,7 @@
 // listings as the store hands them back. Whatever decodes must encode to bytes
 // that decode to the same value again, within the longest line.
 #include "coordinator/coordinatormessages.h"
-#include "coordinator/invitecode.h"
+#include "protocol/invitecode.h"
 #include "coordinator/relaypreamble.h"
 #include "coordinator/tablegreeting.h"
 

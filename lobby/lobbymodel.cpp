@@ -5,9 +5,11 @@
 #include "lobby/lobbylink.h"
 #include "platform/inifile.h"
 #include "platform/programfolder.h"
+#include "protocol/invitecode.h"
 #include "protocol/joinlink.h"
 
 #include <QFileInfo>
+#include <QUrl>
 
 namespace {
 
@@ -107,21 +109,59 @@ QString LobbyModel::nameProblem() const
     return {};
 }
 
-// The address field takes an invitation link as well as an address.
-std::optional<JoinTarget> LobbyModel::joinTarget(QString *why) const
+// The address field takes an invitation link or a code as well as an address.
+std::optional<Invitation> LobbyModel::joinTarget(QString *why) const
 {
     const QString address = m_address.trimmed();
     if (looksLikeJoinLink(address))
-        return parseJoinLink(address, why);
-    return parseJoinAddress(address, why);
+        return parseInvitationLink(address, why);
+    if (const std::optional<QByteArray> code = invite::typedInField(address.toUtf8()))
+        return Invitation{std::nullopt, *code};
+    const std::optional<JoinTarget> table = parseJoinAddress(address, why);
+    return table ? std::optional(Invitation{table, {}}) : std::nullopt;
 }
 
 QString LobbyModel::addressProblem() const
 {
     QString why;
-    if (joinTarget(&why))
+    const std::optional<Invitation> target = joinTarget(&why);
+    if (!target)
+        return why;
+    if (!target->code.isEmpty() && m_coordinator.trimmed().isEmpty())
+        return tr("Joining by code needs a coordinator: type its address in the Coordinator "
+                  "field first.");
+    if (!target->code.isEmpty())
+        return coordinatorProblem();
+    return {};
+}
+
+QString LobbyModel::coordinatorProblem() const
+{
+    const QString coordinator = m_coordinator.trimmed();
+    if (coordinator.isEmpty())
         return {};
-    return why;
+    const QString wrong = tr("That is not a coordinator's address: type a name or address, "
+                             "with :PORT when it is not 7773, or a ws:// or wss:// address.");
+    if (coordinator.size() > kMaxAddressLength || hasControlCharacter(coordinator) ||
+        coordinator.contains(QLatin1Char(' ')))
+        return wrong;
+    if (coordinator.startsWith(QLatin1String("ws://")) ||
+        coordinator.startsWith(QLatin1String("wss://"))) {
+        const QUrl url(coordinator, QUrl::StrictMode);
+        return url.isValid() && !url.host().isEmpty() && url.userInfo().isEmpty() ? QString()
+                                                                                  : wrong;
+    }
+    return parseJoinAddress(coordinator) ? QString() : wrong;
+}
+
+// A table listed under a code, and a player joining by one, both find the
+// coordinator on the game's command line.
+QStringList LobbyModel::coordinatorArguments() const
+{
+    const QString coordinator = m_coordinator.trimmed();
+    if (coordinator.isEmpty() || !coordinatorProblem().isEmpty())
+        return {};
+    return {QStringLiteral("--coordinator"), coordinator};
 }
 
 QStringList LobbyModel::hostArguments() const
@@ -130,29 +170,38 @@ QStringList LobbyModel::hostArguments() const
     QStringList arguments{m_name.trimmed(), QStringLiteral("127.0.0.1"), QStringLiteral("true")};
     if (!m_portMapping)
         arguments << QStringLiteral("--no-port-mapping");
-    return arguments;
+    return arguments + coordinatorArguments();
 }
 
 QStringList LobbyModel::joinArguments() const
 {
     QString address = m_address.trimmed();
-    if (looksLikeJoinLink(address)) {
-        if (const std::optional<JoinTarget> target = joinTarget(nullptr))
-            address = joinAddressText(*target);
-    }
-    return {m_name.trimmed(), address, QStringLiteral("join")};
+    const std::optional<Invitation> target = joinTarget(nullptr);
+    if (target && target->table)
+        address = looksLikeJoinLink(address) ? joinAddressText(*target->table) : address;
+    else if (target)
+        address = QString::fromLatin1(invite::display(target->code));
+    QStringList arguments{m_name.trimmed(), address, QStringLiteral("join")};
+    if (target && !target->code.isEmpty())
+        arguments << coordinatorArguments();
+    return arguments;
 }
 
 bool LobbyModel::openLink(const QString &link)
 {
     QString why;
-    const std::optional<JoinTarget> target = parseJoinLink(link, &why);
+    const std::optional<Invitation> target = parseInvitationLink(link, &why);
     if (!target) {
         setState(m_state, why);
         return false;
     }
-    m_address = joinAddressText(*target);
-    if (m_state != State::Idle)
+    m_address = target->table ? joinAddressText(*target->table)
+                              : QString::fromLatin1(invite::display(target->code));
+    if (!target->table && m_coordinator.trimmed().isEmpty())
+        setState(m_state, tr("Invitation to %1: joining by code needs a coordinator; type its "
+                             "address in the Coordinator field, then join.")
+                              .arg(m_address));
+    else if (m_state != State::Idle)
         setState(m_state, tr("Invitation to %1: join it when your game has ended.").arg(m_address));
     else if (!nameProblem().isEmpty())
         setState(m_state, tr("Invitation to %1: type your name, then join.").arg(m_address));
@@ -183,7 +232,10 @@ bool LobbyModel::joinLanTable(int index)
 
 bool LobbyModel::host()
 {
-    if (const QString problem = nameProblem(); !problem.isEmpty()) {
+    QString problem = nameProblem();
+    if (problem.isEmpty())
+        problem = coordinatorProblem();
+    if (!problem.isEmpty()) {
         setState(m_state, problem);
         return false;
     }
@@ -289,6 +341,7 @@ void LobbyModel::load()
     const IniFile file = IniFile::load(m_options.settingsPath);
     m_name = file.readString(kSection, QStringLiteral("Name"), QString()).left(kMaxNameLength);
     m_address = file.readString(kSection, QStringLiteral("Address"), QString());
+    m_coordinator = file.readString(kSection, QStringLiteral("Coordinator"), QString());
     m_portMapping = file.readString(kSection, QStringLiteral("PortMapping"), QString()) !=
                     QLatin1String("false");
     for (int i = 1; i <= kRecentTables; ++i) {
@@ -304,6 +357,7 @@ void LobbyModel::save()
     QList<std::pair<QString, QString>> values{
         {QStringLiteral("Name"), m_name.trimmed()},
         {QStringLiteral("Address"), m_address.trimmed()},
+        {QStringLiteral("Coordinator"), m_coordinator.trimmed()},
         {QStringLiteral("PortMapping"),
          m_portMapping ? QStringLiteral("true") : QStringLiteral("false")}};
     for (int i = 1; i <= kRecentTables; ++i)

@@ -17,7 +17,12 @@ class TableBrowser;
 // a choice starts, and whether that game is running (seen through the link
 // the game opens, and through the program started from here).
 //
-// The name, the address and the recent tables live in the settings file
+// The address field takes a table's address, an invitation link, or the
+// code a coordinator lists a table under ("7KQ2-M9XD"); a code needs the
+// coordinator setting, which hosting passes on too. Nothing is sent to a
+// coordinator while that setting is empty.
+//
+// The name, the address, the coordinator and the recent tables live in the settings file
 // "spadeslobby.ini" (section "Lobby") in the program's folder, written
 // whenever a game is started.
 class LobbyModel : public QObject
@@ -50,6 +55,10 @@ public:
     QString address() const { return m_address; }
     void setAddress(const QString &address);
     QStringList recentTables() const { return m_recent; }
+    // Where tables are listed under codes: "host", "host:port", or a ws:// or
+    // wss:// URL; empty for none.
+    QString coordinator() const { return m_coordinator; }
+    void setCoordinator(const QString &coordinator) { m_coordinator = coordinator; }
     // Whether a hosted table asks the router to open its port.
     bool portMapping() const { return m_portMapping; }
     void setPortMapping(bool on) { m_portMapping = on; }
@@ -67,14 +76,16 @@ public:
     // What is wrong with the fields, or an empty text when nothing is.
     QString nameProblem() const;
     QString addressProblem() const;
+    QString coordinatorProblem() const;
 
     // The arguments each way to play starts the game with.
     QStringList hostArguments() const;
     QStringList joinArguments() const;
 
-    // An invitation link ("spades://join/ADDRESS[:PORT]") fills in the address
-    // to join; the player then joins. False, with the reason in status(), for
-    // anything that is not exactly such a link: nothing of it is used.
+    // An invitation link ("spades://join/ADDRESS[:PORT]" or
+    // "spades://code/CODE") fills in the address or code to join; the player
+    // then joins. False, with the reason in status(), for anything that is not
+    // exactly such a link: nothing of it is used.
     bool openLink(const QString &link);
 
     // "Tables on your network": what the browser finds, and why it finds
@@ -102,7 +113,8 @@ private:
     void gameRuns();
     void gameOver();
     void linksChanged(int links);
-    std::optional<JoinTarget> joinTarget(QString *why) const;
+    std::optional<Invitation> joinTarget(QString *why) const;
+    QStringList coordinatorArguments() const;
     void gameProgramEnded();
     void load();
     void save();
@@ -114,6 +126,7 @@ private:
     QTimer m_startingTimer;
     QString m_name;
     QString m_address;
+    QString m_coordinator;
     QStringList m_recent;
     bool m_portMapping = true;
     QString m_reach;

@@ -42,6 +42,10 @@ LobbyWindow::LobbyWindow(LobbyModel *model, QWidget *parent) : QWidget(parent), 
     m_name->setMaxLength(LobbyModel::kMaxNameLength);
     auto *nameRow = new QFormLayout;
     nameRow->addRow(tr("Your &name:"), m_name);
+    m_coordinator = named(new QLineEdit(m_model->coordinator()), "edit_coordinator");
+    m_coordinator->setMaxLength(LobbyModel::kMaxAddressLength);
+    m_coordinator->setPlaceholderText(tr("none: needed to join by code"));
+    nameRow->addRow(tr("C&oordinator:"), m_coordinator);
 
     auto *hostBox = new QGroupBox(tr("Host a table"));
     auto *hostLayout = new QVBoxLayout(hostBox);
@@ -65,7 +69,8 @@ LobbyWindow::LobbyWindow(LobbyModel *model, QWidget *parent) : QWidget(parent), 
     auto *joinBox = new QGroupBox(tr("Join a table"));
     auto *joinLayout = new QVBoxLayout(joinBox);
     joinLayout->addWidget(note(tr("The host's address (IPv4 or IPv6) or computer name, with "
-                                  ":PORT when it is not 7772, or an invitation link:")));
+                                  ":PORT when it is not 7772, an invitation link, or the "
+                                  "table's code (7KQ2-M9XD):")));
     m_address = named(new QComboBox, "combo_address");
     m_address->setEditable(true);
     m_address->setInsertPolicy(QComboBox::NoInsert);
@@ -179,6 +184,7 @@ void LobbyWindow::takeFields()
 {
     m_model->setName(m_name->text());
     m_model->setAddress(m_address->currentText());
+    m_model->setCoordinator(m_coordinator->text());
     m_model->setPortMapping(m_portMapping->isChecked());
 }
 

@@ -33,6 +33,7 @@ private:
 
     LobbyModel *m_model;
     QLineEdit *m_name = nullptr;
+    QLineEdit *m_coordinator = nullptr;
     QComboBox *m_address = nullptr;
     QPushButton *m_host = nullptr;
     QPushButton *m_join = nullptr;

@@ -1,11 +1,13 @@
 #include "protocol/joinlink.h"
 
 #include "protocol/addresstext.h"
+#include "protocol/invitecode.h"
 
 namespace {
 
 const QString kScheme = QStringLiteral("spades:");
 const QString kPrefix = QStringLiteral("spades://join/");
+const QString kCodePrefix = QStringLiteral("spades://code/");
 constexpr int kDefaultPort = 7772;
 // Far more than the longest name and port; a longer text is refused unread.
 constexpr qsizetype kMaxLinkLength = 300;
@@ -21,6 +23,22 @@ std::nullopt_t refuse(QString *why, const QString &reason)
 bool isPlainAscii(QChar c)
 {
     return c.unicode() > 0x20 && c.unicode() < 0x7F;
+}
+
+// Paths, queries, fragments, user names and escapes have no place in an
+// invitation; a link holding one is not used at all.
+bool holdsOnlyOnePart(const QString &part)
+{
+    for (QChar c : part) {
+        if (!isPlainAscii(c) || QStringLiteral("/?#@%\\").contains(c))
+            return false;
+    }
+    return true;
+}
+
+bool startsWithAfterScheme(const QString &link, const QString &prefix)
+{
+    return link.sliced(kScheme.size()).startsWith(prefix.sliced(kScheme.size()));
 }
 
 } // namespace
@@ -69,17 +87,13 @@ std::optional<JoinTarget> parseJoinLink(const QString &text, QString *why)
         return refuse(why, QStringLiteral("That link is too long to be a Spades invitation."));
     if (!link.startsWith(kScheme, Qt::CaseInsensitive))
         return refuse(why, QStringLiteral("That is not a Spades invitation (spades://join/...)."));
-    if (!link.sliced(kScheme.size()).startsWith(kPrefix.sliced(kScheme.size())))
+    if (!startsWithAfterScheme(link, kPrefix))
         return refuse(why, QStringLiteral("A Spades invitation reads spades://join/ and the "
                                           "table's address."));
     const QString address = link.sliced(kPrefix.size());
-    for (QChar c : address) {
-        // Paths, queries, fragments, user names and escapes have no place in
-        // an invitation; a link holding one is not used at all.
-        if (!isPlainAscii(c) || QStringLiteral("/?#@%\\").contains(c))
-            return refuse(why, QStringLiteral("A Spades invitation holds only the table's "
-                                              "address and port."));
-    }
+    if (!holdsOnlyOnePart(address))
+        return refuse(why, QStringLiteral("A Spades invitation holds only the table's "
+                                          "address and port."));
     QString problem;
     const std::optional<JoinTarget> target = parseJoinAddress(address, &problem);
     if (!target)
@@ -108,4 +122,34 @@ QString joinLink(const JoinTarget &target)
     if (!back || back->host != target.host || back->port != target.port)
         return {};
     return link;
+}
+
+std::optional<Invitation> parseInvitationLink(const QString &text, QString *why)
+{
+    const QString link = text.trimmed();
+    const bool ours =
+        link.size() <= kMaxLinkLength && link.startsWith(kScheme, Qt::CaseInsensitive);
+    if (!ours || startsWithAfterScheme(link, kPrefix)) {
+        const std::optional<JoinTarget> table = parseJoinLink(link, why);
+        return table ? std::optional(Invitation{table, {}}) : std::nullopt;
+    }
+    if (!startsWithAfterScheme(link, kCodePrefix))
+        return refuse(why, QStringLiteral("A Spades invitation reads spades://join/ and the "
+                                          "table's address, or spades://code/ and its code."));
+    const QString code = link.sliced(kCodePrefix.size());
+    if (!holdsOnlyOnePart(code))
+        return refuse(why, QStringLiteral("A Spades invitation holds only the table's code."));
+    const std::optional<QByteArray> canonical = invite::normalize(code.toLatin1());
+    if (!canonical)
+        return refuse(why, QStringLiteral("This invitation is broken: That is not an invitation "
+                                          "code."));
+    return Invitation{std::nullopt, *canonical};
+}
+
+QString invitationLink(const Invitation &invitation)
+{
+    if (invitation.table)
+        return joinLink(*invitation.table);
+    const std::optional<QByteArray> code = invite::normalize(invitation.code);
+    return code && *code == invitation.code ? QString::fromLatin1(invite::link(*code)) : QString();
 }

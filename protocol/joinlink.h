@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <optional>
 
@@ -24,6 +25,23 @@ QString joinAddressText(const JoinTarget &target);
 // The table a link leads to; nullopt and the reason in `why` for anything
 // that is not exactly such a link.
 std::optional<JoinTarget> parseJoinLink(const QString &text, QString *why = nullptr);
+
+// What an invitation link leads to: a table by its address
+// ("spades://join/...") or by the code a coordinator lists it under
+// ("spades://code/7KQ2-M9XD"). Exactly one of the two is set.
+struct Invitation
+{
+    std::optional<JoinTarget> table;
+    QByteArray code; // canonical, "7KQ2M9XD"
+};
+
+// Either kind of link, read as strictly as parseJoinLink: case, dashes and
+// the letters people mistake for digits in a code are taken as a typed code
+// takes them, and anything else refuses the whole link with the reason.
+std::optional<Invitation> parseInvitationLink(const QString &text, QString *why = nullptr);
+
+// The link that reads back as the invitation; empty when there is none.
+QString invitationLink(const Invitation &invitation);
 
 // Whether the text is meant as a link of ours (it names our scheme), so that
 // a refusal can say what is wrong with it instead of taking it as an address.

@@ -1,6 +1,6 @@
 #include "reach/localaddresses.h"
 
-#include "reach/addresskind.h"
+#include "protocol/addresskind.h"
 
 #include <QNetworkInterface>
 

@@ -1,6 +1,6 @@
 #include "reach/reachstatus.h"
 
-#include "reach/addresskind.h"
+#include "protocol/addresskind.h"
 
 #include <QCoreApplication>
 

@@ -24,6 +24,10 @@ RelayPair::RelayPair(QTcpSocket *a, QTcpSocket *b, const RelayLimits &limits, QO
     connect(m_b, &QTcpSocket::disconnected, this, [this] { closed(m_b, m_a); });
     connect(m_a, &QTcpSocket::errorOccurred, this, [this] { closed(m_a, m_b); });
     connect(m_b, &QTcpSocket::errorOccurred, this, [this] { closed(m_b, m_a); });
+}
+
+void RelayPair::start()
+{
     // Bytes that came with or after a preamble are waiting already.
     pump(m_a, m_b);
     pump(m_b, m_a);

@@ -17,6 +17,9 @@ class RelayPair : public QObject
     Q_OBJECT
 public:
     RelayPair(QTcpSocket *a, QTcpSocket *b, const RelayLimits &limits, QObject *parent);
+    // Sends on what both sides sent before they were paired; call once the
+    // caller listens for `finished`, which this may already bring.
+    void start();
 
 signals:
     void finished();

@@ -23,6 +23,10 @@ RelayServer::RelayServer(QByteArray id, CoordinatorStore &store, RelayLimits lim
 {
     m_server.setMaxPendingConnections(64);
     connect(&m_server, &QTcpServer::pendingConnectionAvailable, this, &RelayServer::accept);
+    // Out of descriptors the server stops accepting; it tries again shortly
+    // instead of staying deaf until restarted.
+    connect(&m_server, &QTcpServer::acceptError, this,
+            [this] { QTimer::singleShot(1000, this, [this] { m_server.resumeAccepting(); }); });
     m_announce.setInterval(m_limits.announceMs);
     connect(&m_announce, &QTimer::timeout, this, &RelayServer::announce);
 }
@@ -140,6 +144,7 @@ void RelayServer::admit(QTcpSocket *socket, const Preamble &preamble)
     ++m_pairs;
     auto *pair = new RelayPair(socket, other, m_limits, this);
     connect(pair, &RelayPair::finished, this, [this] { --m_pairs; });
+    pair->start();
 }
 
 void RelayServer::refuse(QTcpSocket *socket, const char *why)

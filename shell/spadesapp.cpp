@@ -6,6 +6,7 @@
 #include "client/tchat.h"
 #include "client/tchatwidgets.h"
 #include "client/tchatwiring.h"
+#include "coordinator/codeconnector.h"
 #include "host/shuffle.h"
 #include "lan/hostannouncement.h"
 #include "platform/settingsfile.h"
@@ -63,7 +64,13 @@ public:
     explicit Requests(SpadesApp &app) : m_app(app) {}
 
     void send(const QByteArray &message) override { own().send(message); }
-    void connectTo(const QString &host) override { own().connectTo(host); }
+    void connectTo(const QString &host) override
+    {
+        if (m_app.joinsByCode(host))
+            m_app.connectByCode(host);
+        else
+            own().connectTo(host);
+    }
     void startHost(HostReach reach) override { m_app.startHost(reach); }
     void openLobbyLink() override { own().openLobbyLink(); }
     void messageBox(const QString &text) override { m_app.showMessage(text); }

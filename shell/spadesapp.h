@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+class CodeConnector;
 class PortMapper;
 class PresenceMark;
 class SideWindows;
@@ -79,6 +80,10 @@ private:
     // The coordinator given after the three game arguments as
     // "--coordinator HOST[:PORT]"; empty when none was given.
     QString coordinatorSetting() const;
+    // Joining by an invite code (spadesapp_code.cpp).
+    bool joinsByCode(const QString &address) const;
+    void connectByCode(const QString &code);
+    void codeJoinFailed(const QString &why);
     void showWindow(const QString &item);
     void showMessage(const QString &text);
     void showAlert(const QByteArray &text);
@@ -104,6 +109,8 @@ private:
     std::unique_ptr<Tabout> m_about;
     std::unique_ptr<Ttallylist> m_tally;
     std::unique_ptr<Tchat> m_table;
+    // Goes before the table, whose socket it may be about to connect.
+    std::unique_ptr<CodeConnector> m_codeConnector;
     SideWindows *m_side = nullptr; // belongs to the table window
     QRect m_storedBox;             // all zero until the settings are first read
     bool m_settingsRead = false;

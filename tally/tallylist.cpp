@@ -1,5 +1,7 @@
 #include "tally/tallylist.h"
 
+#include "chat/namelabel.h"
+
 #include "platform/programfolder.h"
 #include "protocol/cards.h"
 #include "tally/tallyfile.h"
@@ -99,8 +101,11 @@ void Ttallylist::buildControls()
     player->setObjectName(QStringLiteral("panel_player"));
     player->setFrameShape(QFrame::StyledPanel);
     player->setGeometry(8, 88, 208, 150);
-    m_hisnametop = makeLabel(player, QStringLiteral("XX's Tally"), QRect(6, 6, 196, 20),
-                             QStringLiteral("label_hisnametop"));
+    // The chosen player's name, cut to its start where it does not fit.
+    m_hisnametop = new NameLabel(player);
+    m_hisnametop->setObjectName(QStringLiteral("label_hisnametop"));
+    m_hisnametop->setGeometry(6, 6, 196, 20);
+    m_hisnametop->setName(QStringLiteral("XX"), QStringLiteral("'s Tally"));
     m_hisnametop->setAlignment(Qt::AlignCenter);
     QFont bold = m_hisnametop->font();
     bold.setBold(true);
@@ -108,8 +113,10 @@ void Ttallylist::buildControls()
     makeLabel(player, QStringLiteral("Total"), QRect(118, 32, 40, 18));
     makeLabel(player, QStringLiteral("Session"), QRect(158, 32, 48, 18));
     makeLabel(player, QStringLiteral("Number of Games"), QRect(6, 54, 112, 18));
-    m_hisname = makeLabel(player, QStringLiteral("XX Wins:"), QRect(6, 76, 112, 18),
-                          QStringLiteral("label_hisname"));
+    m_hisname = new NameLabel(player);
+    m_hisname->setObjectName(QStringLiteral("label_hisname"));
+    m_hisname->setGeometry(6, 76, 112, 18);
+    m_hisname->setName(QStringLiteral("XX"), QStringLiteral(" Wins:"));
     makeLabel(player, QStringLiteral("Your Wins:"), QRect(6, 98, 112, 18));
     makeLabel(player, QStringLiteral("Neither Won:"), QRect(6, 120, 112, 18));
     for (int n = 1; n <= 8; ++n) {
@@ -228,8 +235,8 @@ void Ttallylist::showPlayerRow(int row)
     for (int n = 1; n <= 8; ++n)
         m_label[n]->setText(m_scores.cell(n, row));
     const QString name = m_scores.cell(0, row);
-    m_hisname->setText(name + " Wins:");
-    m_hisnametop->setText(name + "'s Tally");
+    m_hisname->setName(name, QStringLiteral(" Wins:"));
+    m_hisnametop->setName(name, QStringLiteral("'s Tally"));
 }
 
 int Ttallylist::tallyRowOf(const QString &name) const

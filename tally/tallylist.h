@@ -7,6 +7,7 @@
 #include <array>
 #include <memory>
 
+class NameLabel;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
@@ -98,8 +99,8 @@ private:
 
     std::array<QLabel *, 5> m_mylabel{};
     std::array<QLabel *, 9> m_label{};
-    QLabel *m_hisname = nullptr;
-    QLabel *m_hisnametop = nullptr;
+    NameLabel *m_hisname = nullptr;
+    NameLabel *m_hisnametop = nullptr;
     QListWidget *m_checklist = nullptr;
     QListWidget *m_listboxTally = nullptr;
     QPushButton *m_reset = nullptr;

@@ -67,7 +67,22 @@ int main(int argc, char **argv)
                           "queries-per-minute", "relay-port", "relay-address"});
     const auto port = values ? service::portOption(*values, "port", 7773) : std::nullopt;
     const auto relayPort = values ? service::portOption(*values, "relay-port", 0) : std::nullopt;
-    if (!values || !port || !relayPort) {
+    const auto address = values ? service::listenOption(*values) : std::nullopt;
+    const auto perAddress =
+        values ? service::countOption(*values, "per-address", 16) : std::nullopt;
+    const auto joins =
+        values ? service::countOption(*values, "joins-per-minute", 30) : std::nullopt;
+    const auto hosts =
+        values ? service::countOption(*values, "hosts-per-minute", 10) : std::nullopt;
+    const auto listings =
+        values ? service::countOption(*values, "listings-per-minute", 60) : std::nullopt;
+    const auto queries =
+        values ? service::countOption(*values, "queries-per-minute", 120) : std::nullopt;
+    const auto id = values ? service::idOption(*values) : std::nullopt;
+    const auto relayAddress =
+        values ? service::advertisedOption(*values, "relay-address") : std::nullopt;
+    if (!values || !port || !relayPort || !address || !perAddress || !joins || !hosts ||
+        !listings || !queries || !id || !relayAddress) {
         usage(stderr);
         return 2;
     }
@@ -76,29 +91,37 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "spades-coordinator: cannot read the certificate and key\n");
         return 1;
     }
-    const QHostAddress address(values->value("listen", "::"));
     std::unique_ptr<CoordinatorStore> store = service::storeOption(*values);
+    if (!store) {
+        std::fprintf(stderr, "spades-coordinator: cannot find the Redis server %s\n",
+                     qPrintable(values->value("redis")));
+        return 1;
+    }
+    // The relay in this process, if any, shares the descriptors.
+    const bool withRelay = values->contains("relay-port");
+    const int budget = service::connectionBudget() / (withRelay ? 2 : 1);
     CoordinatorServerLimits serverLimits;
-    serverLimits.perAddress = values->value("per-address", "16").toInt();
-    const QByteArray id = service::idOption(*values);
+    serverLimits.perAddress = *perAddress;
+    serverLimits.connections = std::min(serverLimits.connections, budget);
     CoordinatorLimits limits;
-    limits.joinsPerMinute = values->value("joins-per-minute", "30").toInt();
-    limits.hostsPerMinute = values->value("hosts-per-minute", "10").toInt();
-    limits.listingsPerMinute = values->value("listings-per-minute", "60").toInt();
-    limits.queriesPerMinute = values->value("queries-per-minute", "120").toInt();
-    CoordinatorServer server(id, *store, limits, serverLimits);
-    if (!server.listen(address, *port, tls)) {
+    limits.joinsPerMinute = *joins;
+    limits.hostsPerMinute = *hosts;
+    limits.listingsPerMinute = *listings;
+    limits.queriesPerMinute = *queries;
+    CoordinatorServer server(*id, *store, limits, serverLimits);
+    if (!server.listen(*address, *port, tls)) {
         std::fprintf(stderr, "spades-coordinator: %s\n", qPrintable(server.errorString()));
         return 1;
     }
     service::say("listening on port " + QByteArray::number(server.port()));
 
     std::unique_ptr<RelayServer> relay;
-    if (values->contains("relay-port")) {
+    if (withRelay) {
         RelayLimits relayLimits;
         relayLimits.perAddress = serverLimits.perAddress;
-        relay = std::make_unique<RelayServer>(id + "-relay", *store, relayLimits);
-        if (!relay->listen(address, *relayPort, values->value("relay-address").toLatin1())) {
+        relayLimits.connections = std::min(relayLimits.connections, budget);
+        relay = std::make_unique<RelayServer>(*id + "-relay", *store, relayLimits);
+        if (!relay->listen(*address, *relayPort, *relayAddress)) {
             std::fprintf(stderr, "spades-coordinator: the relay cannot listen\n");
             return 1;
         }

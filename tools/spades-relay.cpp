@@ -25,16 +25,27 @@ int main(int argc, char **argv)
     const auto values = service::options(
         app.arguments(), {"port", "listen", "redis", "id", "address", "per-address"});
     const auto port = values ? service::portOption(*values, "port", 7774) : std::nullopt;
-    if (!values || !port || !values->contains("redis")) {
+    const auto address = values ? service::listenOption(*values) : std::nullopt;
+    const auto perAddress =
+        values ? service::countOption(*values, "per-address", 16) : std::nullopt;
+    const auto id = values ? service::idOption(*values) : std::nullopt;
+    const auto advertised = values ? service::advertisedOption(*values, "address") : std::nullopt;
+    if (!values || !port || !values->contains("redis") || !address || !perAddress || !id ||
+        !advertised) {
         usage(stderr);
         return 2;
     }
     std::unique_ptr<CoordinatorStore> store = service::storeOption(*values);
+    if (!store) {
+        std::fprintf(stderr, "spades-relay: cannot find the Redis server %s\n",
+                     qPrintable(values->value("redis")));
+        return 1;
+    }
     RelayLimits limits;
-    limits.perAddress = values->value("per-address", "16").toInt();
-    RelayServer relay(service::idOption(*values), *store, limits);
-    if (!relay.listen(QHostAddress(values->value("listen", "::")), *port,
-                      values->value("address").toLatin1())) {
+    limits.perAddress = *perAddress;
+    limits.connections = std::min(limits.connections, service::connectionBudget());
+    RelayServer relay(*id, *store, limits);
+    if (!relay.listen(*address, *port, *advertised)) {
         std::fprintf(stderr, "spades-relay: cannot listen on port %d\n", int(*port));
         return 1;
     }

@@ -159,16 +159,17 @@ TEST_F(ChatFixture, AnInvitationGoesToTheLobbyOnlyWhenItIsExactlyOne)
         return true;
     });
     chat->addlinetochat("2+Ann: come SPADES://join/[2001:db8::20]:7800 or spades://join/192.0.2.7 "
-                        "not spades://join/192.0.2.7/x?y=1 nor spades://join/a@192.0.2.7:0",
+                        "not spades://join/192.0.2.7/x?y=1 nor spades://join/a@192.0.2.7:0 "
+                        "or spades://code/7kq2-m9xd but not spades://code/7KQ2-M9XD/x",
                         0);
-    ASSERT_EQ(view()->linkCount(), 4);
-    for (int link = 0; link < 4; ++link)
+    ASSERT_EQ(view()->linkCount(), 6);
+    for (int link = 0; link < 6; ++link)
         chat->mainchatJump(link);
     EXPECT_TRUE(opened.isEmpty());
     // What is handed over is rebuilt from what was read.
-    EXPECT_EQ(handed,
-              (QStringList{"spades://join/[2001:db8::20]:7800", "spades://join/192.0.2.7"}));
-    ASSERT_EQ(alerts.size(), 2);
+    EXPECT_EQ(handed, (QStringList{"spades://join/[2001:db8::20]:7800", "spades://join/192.0.2.7",
+                                   "spades://code/7KQ2-M9XD"}));
+    ASSERT_EQ(alerts.size(), 3);
     for (const QString &alert : alerts)
         EXPECT_TRUE(alert.startsWith("Cannot open this invitation.")) << alert.toStdString();
 

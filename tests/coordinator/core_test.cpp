@@ -1,4 +1,4 @@
-#include "coordinator/invitecode.h"
+#include "protocol/invitecode.h"
 #include "core_fixture.h"
 
 #include <gtest/gtest.h>
@@ -132,6 +132,61 @@ TEST_F(Coordinators, aTableStaysListedWhileItBeatsAndGoesWhenItStopsOrLeaves)
     EXPECT_EQ(join(*a, 4, second), QByteArray("refused ") + refusal::kNoSuchTable);
     a->received(3, "beat");
     EXPECT_EQ(port.lastTo(3), QByteArray("refused ") + refusal::kNotHosting);
+}
+
+// A host whose own link dropped comes back to the same coordinator before
+// its old connection is found dead: the new one takes the code over.
+TEST_F(Coordinators, aHostBackOnANewConnectionTakesItsCodeOver)
+{
+    for (int n = 100; n < 400; ++n) // enough others that the table grows and moves
+        a->connected(n, kJoiner);
+    const QByteArray code = hostRelayed(*a, 1);
+    EXPECT_EQ(host(*a, 2, "host 7772 " + kKey + ' ' + code), code);
+    EXPECT_TRUE(port.closed.contains(1));
+    a->received(2, "beat");
+    EXPECT_NE(port.lastTo(2), QByteArray("refused ") + refusal::kNotHosting);
+    EXPECT_EQ(a->connections(), 300 + 1);
+}
+
+// A store that fails on the way says nothing about a code: neither "taken"
+// (the host would give its code up) nor "no such table".
+TEST(CoordinatorStoreDown, isNeverTakenForAnAnswerAboutTheCode)
+{
+    // Up when asked first; the next lookup fails, and from then on it is down.
+    struct FailingStore : MemoryStore
+    {
+        using MemoryStore::MemoryStore;
+        bool failing = false;
+        bool failed = false;
+        bool isUp() override { return !failed; }
+        bool claimTable(const QByteArray &code, const TableRecord &record, qint64 ttl) override
+        {
+            failed = failed || failing;
+            return !failed && MemoryStore::claimTable(code, record, ttl);
+        }
+        std::optional<TableRecord> table(const QByteArray &code) override
+        {
+            failed = failed || failing;
+            return failed ? std::nullopt : MemoryStore::table(code);
+        }
+    };
+    RecordingPort port;
+    FailingStore store{[&port] { return port.clock; }};
+    CoordinatorCore core("A", port, store);
+    core.connected(1, kHome);
+    core.received(1, "host 7772 " + kKey + " -");
+    const auto hosted = decodeFromCoordinator(port.lastTo(1));
+    ASSERT_TRUE(hosted && std::holds_alternative<fromCoordinator::Hosted>(*hosted));
+    const QByteArray code = std::get<fromCoordinator::Hosted>(*hosted).code;
+    core.disconnected(1);
+    for (const QByteArray &line : {"host 7772 " + kKey + ' ' + code, "join " + code}) {
+        store.failing = true;
+        store.failed = false;
+        core.connected(2, kHome);
+        core.received(2, line);
+        EXPECT_EQ(port.lastTo(2), QByteArray("refused ") + refusal::kStoreDown) << line.constData();
+        core.disconnected(2);
+    }
 }
 
 TEST_F(Coordinators, guessingCodesIsCutShortPerAddress)

@@ -2,7 +2,7 @@
 #include "../common/test_support.h"
 #include "coordinator/coordinatorclient.h"
 #include "coordinator/coordinatorserver.h"
-#include "coordinator/invitecode.h"
+#include "protocol/invitecode.h"
 #include "coordinator/memorystore.h"
 
 #include <QElapsedTimer>

@@ -1,5 +1,5 @@
 #include "coordinator/coordinatormessages.h"
-#include "coordinator/invitecode.h"
+#include "protocol/invitecode.h"
 #include "coordinator/relaypreamble.h"
 #include "coordinator/tablegreeting.h"
 

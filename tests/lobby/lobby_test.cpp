@@ -146,7 +146,7 @@ TEST_F(Lobby, BadFieldsStartNothingAndSayWhy)
         {"Ann", "", "Type the address or the name of the table's computer."},
         {"Ann", "10.0.0.256", "That is not an address of four numbers from 0 to 255."},
         {"Ann", "1::2::3", "That is not an IPv6 address."},
-        {"Ann", "game host", "That is not a computer's name or address."},
+        {"Ann", "the game host", "That is not a computer's name or address."},
         {"Ann", "192.0.2.105:0", "That is not a port number from 1 to 65535."},
         {"Ann", "[game.example.org]:7800", "That is not an IPv6 address."},
         {"Ann", "spades://join/192.0.2.105/x",
@@ -305,6 +305,104 @@ TEST_F(Lobby, AnInvitationFillsInTheAddressOrIsRefusedWhole)
     }
     EXPECT_EQ(model.status(), "That is not a Spades invitation (spades://join/...).");
     EXPECT_TRUE(m_launcher.started.isEmpty());
+}
+
+// A code goes to the coordinator the player set; without one nothing is sent
+// anywhere, and a name that merely looks like a code is still a name.
+TEST_F(Lobby, ACodeJoinsThroughTheCoordinatorSetHere)
+{
+    const QString needsOne = "Joining by code needs a coordinator: type its address in the "
+                             "Coordinator field first.";
+    const QString wrong = "That is not a coordinator's address: type a name or address, with "
+                          ":PORT when it is not 7773, or a ws:// or wss:// address.";
+    const struct
+    {
+        const char *coordinator;
+        const char *address;
+        bool (LobbyModel::*choice)();
+        QStringList arguments; // empty: refused with `problem`
+        QString problem{};
+    } cases[] = {
+        {"coord.example.org",
+         " 7kq2-m9xd ",
+         &LobbyModel::join,
+         {"Bob", "7KQ2-M9XD", "join", "--coordinator", "coord.example.org"}},
+        {" 192.0.2.9:7800 ",
+         "7KQ2 M9XD",
+         &LobbyModel::join,
+         {"Bob", "7KQ2-M9XD", "join", "--coordinator", "192.0.2.9:7800"}},
+        {"wss://coord.example.org/spades",
+         "spades://code/7KQ2M9XD",
+         &LobbyModel::join,
+         {"Bob", "7KQ2-M9XD", "join", "--coordinator", "wss://coord.example.org/spades"}},
+        {"coord.example.org", "computer", &LobbyModel::join, {"Bob", "computer", "join"}},
+        {"coord.example.org",
+         "beef-cafe:7772",
+         &LobbyModel::join,
+         {"Bob", "beef-cafe:7772", "join"}},
+        {"coord.example.org",
+         "",
+         &LobbyModel::host,
+         {"Bob", "127.0.0.1", "true", "--coordinator", "coord.example.org"}},
+        {"", "7KQ2-M9XD", &LobbyModel::host, {"Bob", "127.0.0.1", "true"}},
+        {"", "7KQ2-M9XD", &LobbyModel::join, {}, needsOne},
+        {"  ", "spades://code/7KQ2-M9XD", &LobbyModel::join, {}, needsOne},
+        {"coord example", "7KQ2-M9XD", &LobbyModel::join, {}, wrong},
+        {"ws://ann@coord.example.org", "7KQ2-M9XD", &LobbyModel::join, {}, wrong},
+        {"ws://", "7KQ2-M9XD", &LobbyModel::join, {}, wrong},
+        {"coord.example.org:0", "", &LobbyModel::host, {}, wrong},
+        {"coord.example.org",
+         "spades://code/7KQ2-M9X",
+         &LobbyModel::join,
+         {},
+         "This invitation is broken: That is not an invitation code."},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.coordinator) + " | " + c.address);
+        LobbyModel model(options());
+        model.setName("Bob");
+        model.setCoordinator(c.coordinator);
+        model.setAddress(c.address);
+        m_launcher.started.clear();
+        EXPECT_EQ((model.*c.choice)(), !c.arguments.isEmpty());
+        if (c.arguments.isEmpty()) {
+            EXPECT_TRUE(m_launcher.started.isEmpty());
+            EXPECT_EQ(model.status(), c.problem);
+            continue;
+        }
+        ASSERT_EQ(m_launcher.started.size(), 1);
+        EXPECT_EQ(m_launcher.started[0].second, c.arguments);
+    }
+    LobbyModel model(options());
+    model.setName("Bob");
+    model.setCoordinator(" coord.example.org ");
+    ASSERT_TRUE(model.host());
+    EXPECT_EQ(LobbyModel(options()).coordinator(), "coord.example.org") << "remembered";
+}
+
+TEST_F(Lobby, ACodeInvitationFillsInTheCodeAndSaysWhatIsMissing)
+{
+    LobbyModel model(options());
+    model.setName("Bob");
+    ASSERT_TRUE(model.openLink("spades://code/7kq2m9xd"));
+    EXPECT_EQ(model.address(), "7KQ2-M9XD");
+    EXPECT_EQ(model.status(), "Invitation to 7KQ2-M9XD: joining by code needs a coordinator; "
+                              "type its address in the Coordinator field, then join.");
+    model.setCoordinator("coord.example.org");
+    ASSERT_TRUE(model.openLink("spades://code/7KQ2-M9XD"));
+    EXPECT_EQ(model.status(), "Invitation to 7KQ2-M9XD: press Join Table.");
+    EXPECT_FALSE(model.openLink("spades://code/7KQ2-M9XD?x"));
+    EXPECT_FALSE(model.openLink("spades://table/7KQ2-M9XD"));
+    EXPECT_EQ(model.status(), "A Spades invitation reads spades://join/ and the table's "
+                              "address, or spades://code/ and its code.");
+    EXPECT_EQ(model.address(), "7KQ2-M9XD");
+
+    LobbyWindow window(&model);
+    window.findChild<QLineEdit *>("edit_coordinator")->setText("192.0.2.9");
+    window.findChild<QPushButton *>("button_join")->click();
+    ASSERT_EQ(m_launcher.started.size(), 1);
+    EXPECT_EQ(m_launcher.started[0].second,
+              (QStringList{"Bob", "7KQ2-M9XD", "join", "--coordinator", "192.0.2.9"}));
 }
 
 TEST_F(Lobby, TablesOnTheNetworkAreListedAndJoinedWithAClick)

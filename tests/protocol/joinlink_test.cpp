@@ -1,8 +1,10 @@
 // Join addresses and invitation links are read strictly: a text is either
 // exactly an address with an optional port, or it is refused with a reason.
 #include "protocol/addresstext.h"
+#include "protocol/invitecode.h"
 #include "protocol/joinlink.h"
 
+#include <cctype>
 #include <gtest/gtest.h>
 
 namespace {
@@ -180,6 +182,102 @@ TEST(JoinLink, EveryLinkBuiltReadsBackAsItsTarget)
     };
     for (const JoinTarget &target : unreadable)
         EXPECT_EQ(joinLink(target), QString()) << target.host.toStdString();
+}
+
+TEST(InvitationLink, ACodeLinkCarriesOnlyACode)
+{
+    struct Case
+    {
+        const char16_t *text;
+        const char *code; // nullptr: refused; "" a join link
+    };
+    const Case cases[] = {
+        {u"spades://code/7KQ2-M9XD", "7KQ2M9XD"},
+        {u" SPADES://code/7kq2m9xd\n", "7KQ2M9XD"},
+        {u"spades://code/7KQ2-M9-XD", "7KQ2M9XD"},
+        {u"spades://code/IL0O-UUAB", "1100VVAB"},
+        {u"spades://join/198.51.100.7", ""},
+        {u"spades://CODE/7KQ2-M9XD", nullptr},
+        {u"spades://code/", nullptr},
+        {u"spades://code/7KQ2-M9X", nullptr},
+        {u"spades://code/7KQ2-M9XDA", nullptr},
+        {u"spades://code/7KQ2-M9XD/", nullptr},
+        {u"spades://code/7KQ2-M9XD?join=1", nullptr},
+        {u"spades://code/7KQ2-M9XD#x", nullptr},
+        {u"spades://code/ann@7KQ2-M9XD", nullptr},
+        {u"spades://code/7KQ2%2DM9XD", nullptr},
+        {u"spades://code/7KQ2 M9XD", nullptr},
+        {u"spades://code/7KQ2-M9X\u0110", nullptr},
+        {u"spades://code/7KQ2_M9XD", nullptr},
+        {u"spades://code/198.51.100.7", nullptr},
+        {u"spades://code/--------7KQ2M9XD", "7KQ2M9XD"},
+        {u"spades://code/-------------------------7KQ2M9XD", nullptr},
+        {u"spades://codes/7KQ2-M9XD", nullptr},
+        {u"spades://code7KQ2-M9XD", nullptr},
+        {u"spades://table/7KQ2-M9XD", nullptr},
+        {u"spades://join/7KQ2-M9XD/x", nullptr},
+        {u"http://code/7KQ2-M9XD", nullptr},
+    };
+    for (const Case &c : cases) {
+        const QString text = QString::fromUtf16(c.text);
+        QString why;
+        const std::optional<Invitation> read = parseInvitationLink(text, &why);
+        if (!c.code) {
+            EXPECT_FALSE(read) << text.toStdString();
+            EXPECT_FALSE(why.isEmpty()) << text.toStdString();
+            continue;
+        }
+        ASSERT_TRUE(read) << text.toStdString() << ": " << why.toStdString();
+        EXPECT_EQ(read->code, QByteArray(c.code)) << text.toStdString();
+        EXPECT_EQ(bool(read->table), !*c.code) << text.toStdString();
+        EXPECT_EQ(parseInvitationLink(invitationLink(*read))->code, read->code);
+    }
+    EXPECT_EQ(invitationLink({std::nullopt, "7KQ2M9XD"}),
+              QStringLiteral("spades://code/7KQ2-M9XD"));
+    EXPECT_EQ(invitationLink({std::nullopt, "7kq2m9xd"}), QString()) << "only canonical codes";
+    EXPECT_EQ(invitationLink({}), QString());
+    EXPECT_FALSE(parseInvitationLink(QStringLiteral("spades://code/") + QString(100000, 'A')));
+}
+
+// A field that takes an address takes a code only in the shape a code is
+// shown in, so no computer's name is ever sent to a coordinator as a code and
+// no code is ever looked up as a name.
+TEST(InvitationCode, AFieldTakesACodeOnlyInItsShownShape)
+{
+    struct Case
+    {
+        const char *typed;
+        const char *code; // nullptr: an address, not a code
+    };
+    const Case cases[] = {
+        {"7KQ2-M9XD", "7KQ2M9XD"},
+        {" 7kq2-m9xd ", "7KQ2M9XD"},
+        {"7KQ2 M9XD", "7KQ2M9XD"},
+        {"ILOU-ilou", "110V110V"},
+        {"7KQ2M9XD", nullptr},
+        {"computer", nullptr},
+        {"kitchen1", nullptr},
+        {"beef-cafe.", nullptr},
+        {"beef-cafe:7772", nullptr},
+        {"beef-cafe.local", nullptr},
+        {"ann-laptop", nullptr},
+        {"7KQ2--M9XD", nullptr},
+        {"7KQ2-M9X", nullptr},
+        {"7KQ-2M9XD", nullptr},
+        {"-7KQ2M9XD", nullptr},
+        {"7KQ2_M9XD", nullptr},
+        {"198.51.1-0.7", nullptr},
+        {"2001:db8::20", nullptr},
+        {"", nullptr},
+    };
+    for (const Case &c : cases) {
+        const std::optional<QByteArray> code = invite::typedInField(c.typed);
+        EXPECT_EQ(code.value_or("none"), QByteArray(c.code ? c.code : "none")) << c.typed;
+        // A name that is not a code there stays a name, read as before.
+        if (!c.code && std::isalpha(static_cast<unsigned char>(c.typed[0]))) {
+            EXPECT_TRUE(parseJoinAddress(QString::fromLatin1(c.typed))) << c.typed;
+        }
+    }
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // What the table says about reaching it, from what the router answered.
-#include "reach/addresskind.h"
+#include "protocol/addresskind.h"
 #include "reach/leaseplan.h"
 #include "reach/reachstatus.h"
 
@@ -7,6 +7,9 @@
 
 namespace {
 
+// Public addresses here are 11.22.33.0/24 (the router lab's outside range,
+// which exists only inside its namespaces) and 2a01:4f8::/32; they are only
+// classified and written, never sent to. Documentation ranges are reserved.
 TEST(AddressKind, RouterAnswersAreClassifiedOnlyWhenTheyAreOneWholeAddress)
 {
     const struct
@@ -14,8 +17,12 @@ TEST(AddressKind, RouterAnswersAreClassifiedOnlyWhenTheyAreOneWholeAddress)
         const char *text;
         AddressKind kind;
     } cases[] = {
-        {"198.51.100.7", AddressKind::Public},
+        {"11.22.33.7", AddressKind::Public},
         {" 11.22.33.1 ", AddressKind::Public},
+        {"198.51.100.7", AddressKind::Reserved},
+        {"203.0.113.9", AddressKind::Reserved},
+        {"198.19.0.1", AddressKind::Reserved},
+        {"0.1.2.3", AddressKind::Reserved},
         {"10.77.0.1", AddressKind::Private},
         {"172.16.0.1", AddressKind::Private},
         {"172.31.255.255", AddressKind::Private},
@@ -28,7 +35,8 @@ TEST(AddressKind, RouterAnswersAreClassifiedOnlyWhenTheyAreOneWholeAddress)
         {"127.0.0.1", AddressKind::Loopback},
         {"0.0.0.0", AddressKind::Unspecified},
         {"239.255.255.250", AddressKind::Multicast},
-        {"2001:db8::20", AddressKind::Public},
+        {"2a01:4f8::20", AddressKind::Public},
+        {"2001:db8::20", AddressKind::Reserved},
         {"fd00::1", AddressKind::Private},
         {"fe80::1", AddressKind::LinkLocal},
         {"::ffff:192.0.2.4", AddressKind::NotAnAddress},
@@ -60,7 +68,7 @@ RouterAnswer mapped(const char *outside, int port)
 TEST(ReachStatus, OnlyWaysShownToExistAreNamedAndInvited)
 {
     const LocalAddresses lanOnly{QStringLiteral("192.168.1.5"), {}};
-    const LocalAddresses withIpv6{QStringLiteral("192.168.1.5"), QStringLiteral("2001:db8::20")};
+    const LocalAddresses withIpv6{QStringLiteral("192.168.1.5"), QStringLiteral("2a01:4f8::20")};
     RouterAnswer refused;
     refused.method = RouterAnswer::Method::Upnp;
     refused.failure = QStringLiteral("UPnP: the router refused the mapping (error 501)");
@@ -79,18 +87,18 @@ TEST(ReachStatus, OnlyWaysShownToExistAreNamedAndInvited)
         const char *text;
         QList<ReachAddress> addresses;
     } cases[] = {
-        {mapped("198.51.100.7", 7772),
+        {mapped("11.22.33.7", 7772),
          lanOnly,
          ReachStatus::Way::Router,
-         "Friends can join at 198.51.100.7 (the router opened port 7772). At home, friends can "
+         "Friends can join at 11.22.33.7 (the router opened port 7772). At home, friends can "
          "join at 192.168.1.20.",
-         {{"198.51.100.7", 7772}, {"192.168.1.20", 7772}}},
-        {mapped("198.51.100.7", 7800),
+         {{"11.22.33.7", 7772}, {"192.168.1.20", 7772}}},
+        {mapped("11.22.33.7", 7800),
          withIpv6,
          ReachStatus::Way::Router,
-         "Friends can join at 198.51.100.7:7800 (port 7772 was taken on the router, so it opened "
+         "Friends can join at 11.22.33.7:7800 (port 7772 was taken on the router, so it opened "
          "port 7800). At home, friends can join at 192.168.1.20.",
-         {{"198.51.100.7", 7800}, {"2001:db8::20", 7772}, {"192.168.1.20", 7772}}},
+         {{"11.22.33.7", 7800}, {"2a01:4f8::20", 7772}, {"192.168.1.20", 7772}}},
         {mapped("100.64.9.9", 7772),
          lanOnly,
          ReachStatus::Way::BehindNat,
@@ -113,9 +121,9 @@ TEST(ReachStatus, OnlyWaysShownToExistAreNamedAndInvited)
          withIpv6,
          ReachStatus::Way::Ipv6,
          "The router did not open the port (UPnP: the router refused the mapping (error 501)). "
-         "Friends can join at this machine's IPv6 address 2001:db8::20 if its firewall lets TCP "
+         "Friends can join at this machine's IPv6 address 2a01:4f8::20 if its firewall lets TCP "
          "7772 in. At home, friends can join at 192.168.1.20.",
-         {{"2001:db8::20", 7772}, {"192.168.1.20", 7772}}},
+         {{"2a01:4f8::20", 7772}, {"192.168.1.20", 7772}}},
         {nobody,
          lanOnly,
          ReachStatus::Way::NotOpened,
@@ -128,7 +136,12 @@ TEST(ReachStatus, OnlyWaysShownToExistAreNamedAndInvited)
          "The router did not open the port (it gave no usable outside address). At home, friends "
          "can join at 192.168.1.20.",
          {{"192.168.1.20", 7772}}},
-        {mapped("198.51.100.7", 0),
+        {mapped("203.0.113.9", 7772), // reserved: no way in, though "mapped"
+         lanOnly,
+         ReachStatus::Way::NotOpened,
+         nullptr,
+         {{"192.168.1.20", 7772}}},
+        {mapped("11.22.33.7", 0),
          LocalAddresses{},
          ReachStatus::Way::NotOpened,
          nullptr,
@@ -146,7 +159,7 @@ TEST(ReachStatus, OnlyWaysShownToExistAreNamedAndInvited)
 
 TEST(ReachStatus, AnAnswerCarriedBetweenProcessesIsWholeOrNothing)
 {
-    RouterAnswer answer = mapped("198.51.100.7", 7801);
+    RouterAnswer answer = mapped("11.22.33.7", 7801);
     answer.failure = QStringLiteral("line one\nline two");
     answer.controlUrl = QStringLiteral("http://192.168.1.1:5000/ctl/IPConn");
     const RouterAnswer back = decodeAnswer(encodeAnswer(answer));

@@ -6,9 +6,9 @@
 #include "shell/tabout.h"
 #include "tests/common/fake_resolver.h"
 #include "tests/common/test_support.h"
+#include "tests/shell/quiet_apps.h"
 
 #include <QAction>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -17,22 +17,7 @@ using testsupport::waitUntil;
 
 namespace {
 
-class Joining : public ::testing::Test
-{
-protected:
-    void SetUp() override { qputenv("SPADES_HOME", m_home.path().toLocal8Bit()); }
-    void TearDown() override { qunsetenv("SPADES_HOME"); }
-    SpadesApp::Options quiet(int port)
-    {
-        SpadesApp::Options options;
-        options.port = port;
-        options.messageSink = [this](const QString &text) { messages << text; };
-        return options;
-    }
-
-    QTemporaryDir m_home;
-    QStringList messages;
-};
+using Joining = QuietApps;
 
 TEST_F(Joining, AGuestJoinsAHostOverIpv6)
 {

@@ -1,3 +1,4 @@
+#include "chat/namelabel.h"
 #include "tally/lzrw1.h"
 #include "tally/tallyfile.h"
 #include "tally/tallylist.h"
@@ -162,14 +163,24 @@ TEST_F(TallyWindow, WonAndLostGamesCreditThePlayersPresent)
     EXPECT_EQ(text("label_1"), "3");
 }
 
-// Names come from the network: a name that is markup is shown as it is.
-TEST_F(TallyWindow, AMarkupNameIsShownAsItIs)
+// Names come from the network: a name that is markup is shown as it is, and
+// one too long for its place shows its start, an ellipsis and the words after it.
+TEST_F(TallyWindow, AMarkupOrOverlongNameIsShownAsTextThatFits)
 {
-    const QString evil = R"(<img src="x"><b>Eve</b>)";
+    const QString evil = R"(<img src="x"><b>Eve</b>)" + QString(40, QLatin1Char('W'));
     m_window->viewTally(1, {"", "You", evil, "Cid", "Dee"});
     follow(evil);
     list("listbox_tally")->setCurrentRow(0);
-    EXPECT_EQ(text("label_hisnametop"), evil + "'s Tally");
+    for (const char *name : {"label_hisnametop", "label_hisname"}) {
+        auto *label = m_window->findChild<NameLabel *>(name);
+        ASSERT_NE(label, nullptr) << name;
+        EXPECT_TRUE(label->wholeText().startsWith(evil)) << name;
+        EXPECT_TRUE(label->text().startsWith("<img")) << name;
+        EXPECT_TRUE(label->text().contains(QChar(0x2026))) << name;
+        EXPECT_TRUE(
+            label->text().endsWith(name == std::string("label_hisname") ? " Wins:" : "'s Tally"));
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width()) << name;
+    }
     for (const QLabel *label : m_window->findChildren<QLabel *>())
         EXPECT_TRUE(label->textFormat() == Qt::PlainText || !Qt::mightBeRichText(label->text()))
             << label->objectName().toStdString();

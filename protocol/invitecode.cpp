@@ -1,4 +1,4 @@
-#include "coordinator/invitecode.h"
+#include "protocol/invitecode.h"
 
 namespace invite {
 
@@ -57,6 +57,19 @@ std::optional<QByteArray> normalize(QByteArrayView typed)
     if (code.size() != kLength)
         return std::nullopt;
     return code;
+}
+
+std::optional<QByteArray> typedInField(QByteArrayView typed)
+{
+    const QByteArrayView text = typed.trimmed();
+    constexpr int kHalf = kLength / 2;
+    if (text.size() != kLength + 1 || (text[kHalf] != '-' && text[kHalf] != ' '))
+        return std::nullopt;
+    for (int i = 0; i < text.size(); ++i) {
+        if (i != kHalf && !symbolOf(text[i]))
+            return std::nullopt;
+    }
+    return normalize(text);
 }
 
 QByteArray display(QByteArrayView code)

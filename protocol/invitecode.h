@@ -17,6 +17,12 @@ constexpr char kAlphabet[] = "0123456789ABCDEFGHJKMNPQRSTVWXYZ";
 QByteArray fromBits(quint64 bits);
 // The canonical code for what someone typed, or nothing when it is no code.
 std::optional<QByteArray> normalize(QByteArrayView typed);
+// The canonical code when a field that also takes a computer's name or
+// address holds a code: four symbols, one dash or space, four symbols, as a
+// code is shown. Eight symbols in a row ("computer", "kitchen1") are a name
+// there, and a name with a port or a final dot never has the code's shape,
+// so any computer can still be named.
+std::optional<QByteArray> typedInField(QByteArrayView typed);
 // How a code is shown: "7KQ2-M9XD".
 QByteArray display(QByteArrayView code);
 // The link that joins with a code: "spades://code/7KQ2-M9XD".

@@ -1,4 +1,4 @@
-#include "client/namelabel.h"
+#include "chat/namelabel.h"
 
 #include <QEvent>
 #include <QFontMetrics>

@@ -12,6 +12,7 @@ enum class AddressKind {
     LinkLocal, // 169.254/16, fe80::/10
     Private,   // 10/8, 172.16/12, 192.168/16, fc00::/7
     Shared,    // 100.64/10, carrier-grade NAT
+    Reserved,  // documentation, benchmarking and "this network" blocks: never on the internet
     Multicast,
     Public,
 };

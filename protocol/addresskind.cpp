@@ -1,4 +1,4 @@
-#include "reach/addresskind.h"
+#include "protocol/addresskind.h"
 
 #include <QHostAddress>
 
@@ -22,6 +22,10 @@ AddressKind classifyV4(const QHostAddress &address)
         return AddressKind::Private;
     if (within(address, "100.64.0.0", 10))
         return AddressKind::Shared;
+    if (within(address, "0.0.0.0", 8) || within(address, "192.0.0.0", 24) ||
+        within(address, "192.0.2.0", 24) || within(address, "198.18.0.0", 15) ||
+        within(address, "198.51.100.0", 24) || within(address, "203.0.113.0", 24))
+        return AddressKind::Reserved;
     if (within(address, "224.0.0.0", 3)) // multicast and the reserved block above it
         return AddressKind::Multicast;
     return AddressKind::Public;
@@ -39,6 +43,8 @@ AddressKind classifyV6(const QHostAddress &address)
         return AddressKind::Private;
     if (within(address, "ff00::", 8))
         return AddressKind::Multicast;
+    if (within(address, "2001:db8::", 32))
+        return AddressKind::Reserved;
     // Only global unicast is offered; mapped, compatible and other special blocks are not.
     if (!within(address, "2000::", 3))
         return AddressKind::NotAnAddress;
