@@ -1,7 +1,7 @@
 #include "coordinator/publiclisting.h"
 
 #include "coordinator/endpoint.h"
-#include "coordinator/invitecode.h"
+#include "protocol/invitecode.h"
 
 #include <array>
 
