@@ -14,19 +14,6 @@
 
 namespace {
 
-// Sleeps in the event loop until something arrives, so an answer is seen the
-// moment it comes and its time is not rounded up to a polling step.
-bool awaitAnswer(const std::function<bool()> &done, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    QTimer wake; // checks the deadline when nothing else comes
-    wake.start(50);
-    while (!done() && clock.elapsed() < timeoutMs)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    return done();
-}
-
 void measure(const char *label, const QStringList &extra, int tables, int joins)
 {
     bench::Service coordinator(SPADES_COORDINATOR,
@@ -89,7 +76,7 @@ void measure(const char *label, const QStringList &extra, int tables, int joins)
         answers.clear();
         clock.start();
         joiner.sendTextMessage(QString::fromLatin1("join " + codes[i % codes.size()]));
-        if (!awaitAnswer([&] { return !answers.isEmpty(); }, 5000))
+        if (!bench::awaitAnswer([&] { return !answers.isEmpty(); }, 5000))
             break;
         times.push_back(double(clock.nsecsElapsed()) / 1e6);
         relayed += answers.front().startsWith("relay ");

@@ -7,12 +7,16 @@
 #include "tests/common/test_support.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -37,6 +41,19 @@ inline double percentile(std::vector<double> values, double p)
     std::sort(values.begin(), values.end());
     const size_t at = std::min(values.size() - 1, size_t(p / 100.0 * double(values.size())));
     return values[at];
+}
+
+// Sleeps in the event loop until something arrives, so an answer is seen the
+// moment it comes and its time is not rounded up to a polling step.
+inline bool awaitAnswer(const std::function<bool()> &done, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QTimer wake; // checks the deadline when nothing else comes
+    wake.start(50);
+    while (!done() && clock.elapsed() < timeoutMs)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return done();
 }
 
 // A program that prints "listening on port N" (and perhaps more lines).

@@ -42,14 +42,25 @@ void CoordinatorCore::connected(int n, const QHostAddress &peer)
 
 void CoordinatorCore::disconnected(int n)
 {
-    const auto found = m_connections.constFind(n);
-    if (found == m_connections.cend())
+    const auto found = m_connections.find(n);
+    if (found == m_connections.end())
         return;
-    // The listing stays until it expires: a host that lost its coordinator
-    // comes back through another one with the same code.
-    if (!found->code.isEmpty())
+    // The code stays until it expires: a host that lost its coordinator comes
+    // back through another one with the same code. Strangers, though, are
+    // shown only tables that are here, unless the table has moved on and
+    // listed itself through another coordinator already.
+    if (!found->code.isEmpty()) {
         m_hostOf.remove(found->code);
+        if (found->listing)
+            unlist(*found, stillOwns(*found));
+    }
     m_connections.erase(found);
+}
+
+bool CoordinatorCore::stillOwns(const Connection &connection)
+{
+    const std::optional<TableRecord> listed = m_store.table(connection.code);
+    return listed && listed->keyHash == connection.keyHash && listed->owner == m_id;
 }
 
 void CoordinatorCore::drop(int n)
@@ -214,11 +225,13 @@ void CoordinatorCore::probeDone(int n, const Endpoint &candidate, bool greeted)
 
 void CoordinatorCore::settleReach(int n, Connection &connection)
 {
-    relist(connection);
+    const TableRecord record = relist(connection);
+    if (connection.listing)
+        publish(connection, record);
     m_port.send(n, fromCoordinator::Reach{connection.found}.encode());
 }
 
-void CoordinatorCore::relist(const Connection &connection)
+TableRecord CoordinatorCore::relist(const Connection &connection)
 {
     TableRecord record{connection.keyHash, m_id, {}};
     if (connection.found)
@@ -229,6 +242,7 @@ void CoordinatorCore::relist(const Connection &connection)
             record.direct = listed->direct;
     }
     m_store.putTable(connection.code, record, m_limits.tableTtlMs);
+    return record;
 }
 
 void CoordinatorCore::handle(int n, Connection &connection, const toCoordinator::Beat &)
@@ -240,12 +254,15 @@ void CoordinatorCore::handle(int n, Connection &connection, const toCoordinator:
     const std::optional<TableRecord> listed = m_store.table(connection.code);
     if (listed && listed->keyHash != connection.keyHash) {
         // The code lapsed and another table took it: this host must start over.
+        unlist(connection, false);
         m_hostOf.remove(connection.code);
         connection.code.clear();
         refuse(n, refusal::kCodeTaken);
         return;
     }
-    relist(connection);
+    const TableRecord record = relist(connection);
+    if (connection.listing)
+        publish(connection, record);
 }
 
 void CoordinatorCore::handle(int n, Connection &connection, const toCoordinator::Leave &)
@@ -255,8 +272,10 @@ void CoordinatorCore::handle(int n, Connection &connection, const toCoordinator:
         return;
     }
     const std::optional<TableRecord> listed = m_store.table(connection.code);
-    if (listed && listed->keyHash == connection.keyHash)
+    const bool owned = listed && listed->keyHash == connection.keyHash;
+    if (owned)
         m_store.dropTable(connection.code);
+    unlist(connection, owned);
     m_hostOf.remove(connection.code);
     connection.code.clear();
     connection.probesPending = 0;
@@ -331,4 +350,9 @@ void CoordinatorCore::tick()
     }
     for (const int n : silent)
         drop(n);
+    for (Connection &connection : m_connections) {
+        if (connection.pending)
+            writePendingListing(connection);
+    }
+    walkListings();
 }

@@ -27,6 +27,16 @@ struct CoordinatorLimits
     // tables by guessing forty-bit codes takes some 70 years on average.
     int joinsPerMinute = 30;
     int hostsPerMinute = 10;
+    // A table's public listing is written at most once in this time; what it
+    // says in between is coalesced into its latest word, written when the
+    // time is up. An address (its tables together) may have this many
+    // listings written a minute, and ask for this many pages of tables.
+    qint64 listingGapMs = 5000;
+    int listingsPerMinute = 60;
+    int queriesPerMinute = 120;
+    // Listings in one page, and listings looked at to fill one at most.
+    int pageSize = 50;
+    int scanBudget = 1000;
 };
 
 // The coordinator as a state machine without I/O: it lists tables under
@@ -66,6 +76,9 @@ private:
         QByteArray keyHash;
         int probesPending = 0;
         std::optional<Endpoint> found;
+        std::optional<PublicListing> listing; // as the store has it
+        std::optional<PublicListing> pending; // newer, waiting for its turn
+        std::optional<qint64> listingWrittenAt;
     };
 
     void handle(int n, Connection &connection, const coord::toCoordinator::Host &host);
@@ -74,12 +87,20 @@ private:
     void handle(int n, Connection &connection, const coord::toCoordinator::Beat &beat);
     void handle(int n, Connection &connection, const coord::toCoordinator::Leave &leave);
     void handle(int n, Connection &connection, const coord::toCoordinator::Join &join);
+    void handle(int n, Connection &connection, const coord::toCoordinator::List &list);
+    void handle(int n, Connection &connection, const coord::toCoordinator::Unlist &unlist);
+    void handle(int n, Connection &connection, const coord::toCoordinator::Tables &tables);
+    void writePendingListing(Connection &connection);
+    void publish(Connection &connection, const TableRecord &record);
+    void unlist(Connection &connection, bool fromStore);
+    bool stillOwns(const Connection &connection);
+    void walkListings();
     void refuse(int n, const char *reason);
     void drop(int n);
     bool withinAllowance(Connection &connection);
     bool tooManyTries(const Connection &connection, const char *kind, int perMinute);
     std::optional<QByteArray> claimNewCode(const TableRecord &record);
-    void relist(const Connection &connection);
+    TableRecord relist(const Connection &connection);
     void settleReach(int n, Connection &connection);
     void openForHost(const QByteArray &line);
     QByteArray secret();
@@ -90,4 +111,6 @@ private:
     CoordinatorLimits m_limits;
     QHash<int, Connection> m_connections;
     QHash<QByteArray, int> m_hostOf; // code -> connection listing it here
+    QByteArray m_walkedTo;           // how far the walk over the listings has come
+    qint64 m_nextWalk = 0;
 };

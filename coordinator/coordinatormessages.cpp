@@ -6,6 +6,9 @@ namespace coord {
 
 namespace {
 
+// The most words a line has: a public table's, with its code and way in.
+constexpr int kMostWords = 13;
+
 // The words of a line, or nothing when it is too long, empty, or holds
 // anything but printable ASCII words separated by single spaces.
 std::optional<QList<QByteArrayView>> wordsOf(QByteArrayView line, int most)
@@ -46,6 +49,21 @@ QByteArray line(const char *name, const QList<QByteArray> &words)
     return out;
 }
 
+std::optional<toCoordinator::Tables> tablesOf(const QList<QByteArrayView> &words)
+{
+    toCoordinator::Tables tables;
+    for (const QByteArrayView word : words) {
+        if (word.startsWith("after=") && !tables.after) {
+            tables.after = canonicalCode(word.sliced(6));
+            if (!tables.after)
+                return std::nullopt;
+        } else if (!tables.filter.take(word)) {
+            return std::nullopt;
+        }
+    }
+    return tables;
+}
+
 } // namespace
 
 bool isSecret(QByteArrayView word)
@@ -80,6 +98,21 @@ QByteArray Join::encode() const
 {
     return line(kName, {code});
 }
+QByteArray List::encode() const
+{
+    return line(kName, {listing.tableWords()});
+}
+QByteArray Unlist::encode() const
+{
+    return kName;
+}
+QByteArray Tables::encode() const
+{
+    QList<QByteArray> words = filter.words();
+    if (after)
+        words.append("after=" + *after);
+    return line(kName, words);
+}
 
 } // namespace toCoordinator
 
@@ -109,18 +142,26 @@ QByteArray Refused::encode() const
 {
     return line(kName, {reason});
 }
+QByteArray Table::encode() const
+{
+    return line(kName, {listing.serialize()});
+}
+QByteArray Page::encode() const
+{
+    return line(kName, {next.value_or("-")});
+}
 
 } // namespace fromCoordinator
 
 std::optional<ToCoordinator> decodeToCoordinator(QByteArrayView text)
 {
     using namespace toCoordinator;
-    const auto words = wordsOf(text, 4 + kMostCandidates);
+    const auto words = wordsOf(text, kMostWords);
     if (!words)
         return std::nullopt;
     const QByteArrayView name = words->front();
     const qsizetype count = words->size();
-    if (name == Host::kName && count >= 4) {
+    if (name == Host::kName && count >= 4 && count <= 4 + kMostCandidates) {
         Host host;
         const std::optional<quint16> port = Endpoint::parsePort(words->at(1));
         if (!port || !isSecret(words->at(2)))
@@ -151,6 +192,17 @@ std::optional<ToCoordinator> decodeToCoordinator(QByteArrayView text)
             return std::nullopt;
         return Join{*code};
     }
+    if (name == List::kName) {
+        const std::optional<PublicListing> listing =
+            PublicListing::fromTableWords(words->sliced(1));
+        if (!listing)
+            return std::nullopt;
+        return List{*listing};
+    }
+    if (name == Unlist::kName && count == 1)
+        return Unlist{};
+    if (name == Tables::kName)
+        return tablesOf(words->sliced(1));
     return std::nullopt;
 }
 
@@ -184,10 +236,24 @@ std::optional<FromCoordinator> decodeFromCoordinator(QByteArrayView text)
         }
         return Refused{reason};
     }
-    const auto words = wordsOf(text, 3);
+    const auto words = wordsOf(text, kMostWords);
     if (!words)
         return std::nullopt;
     const QByteArrayView name = words->front();
+    if (name == Table::kName) {
+        const std::optional<PublicListing> listing = PublicListing::fromWords(words->sliced(1));
+        if (!listing)
+            return std::nullopt;
+        return Table{*listing};
+    }
+    if (name == Page::kName && words->size() == 2) {
+        if (words->at(1) == "-")
+            return Page{};
+        const std::optional<QByteArray> next = canonicalCode(words->at(1));
+        if (!next)
+            return std::nullopt;
+        return Page{next};
+    }
     if (name == Hosted::kName && words->size() == 2) {
         const std::optional<QByteArray> code = canonicalCode(words->at(1));
         if (!code)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "coordinator/endpoint.h"
+#include "coordinator/publiclisting.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -70,6 +71,33 @@ struct Join
     bool operator==(const Join &) const = default;
 };
 
+// The table lists itself publicly, or says what changed: the whole listing
+// but its code and way in, which the coordinator adds.
+struct List
+{
+    static constexpr char kName[] = "list";
+    PublicListing listing;
+    QByteArray encode() const;
+    bool operator==(const List &) const = default;
+};
+// The table no longer wants strangers; its code still works.
+struct Unlist
+{
+    static constexpr char kName[] = "unlist";
+    QByteArray encode() const;
+    bool operator==(const Unlist &) const = default;
+};
+// A lobby asks for one page of the public tables that pass the filter, in
+// code order, starting after the code `after`.
+struct Tables
+{
+    static constexpr char kName[] = "tables";
+    ListingFilter filter;
+    std::optional<QByteArray> after; // canonical
+    QByteArray encode() const;
+    bool operator==(const Tables &) const = default;
+};
+
 } // namespace toCoordinator
 
 namespace fromCoordinator {
@@ -125,13 +153,32 @@ struct Refused
     bool operator==(const Refused &) const = default;
 };
 
+// One public table of a page.
+struct Table
+{
+    static constexpr char kName[] = "table";
+    PublicListing listing;
+    QByteArray encode() const;
+    bool operator==(const Table &) const = default;
+};
+// Ends a page: where the next one starts, or nothing when this was the last.
+struct Page
+{
+    static constexpr char kName[] = "page";
+    std::optional<QByteArray> next; // canonical
+    QByteArray encode() const;
+    bool operator==(const Page &) const = default;
+};
+
 } // namespace fromCoordinator
 
 using ToCoordinator = std::variant<toCoordinator::Host, toCoordinator::Beat, toCoordinator::Leave,
-                                   toCoordinator::Join>;
+                                   toCoordinator::Join, toCoordinator::List, toCoordinator::Unlist,
+                                   toCoordinator::Tables>;
 using FromCoordinator =
     std::variant<fromCoordinator::Hosted, fromCoordinator::Reach, fromCoordinator::Open,
-                 fromCoordinator::Direct, fromCoordinator::ViaRelay, fromCoordinator::Refused>;
+                 fromCoordinator::Direct, fromCoordinator::ViaRelay, fromCoordinator::Refused,
+                 fromCoordinator::Table, fromCoordinator::Page>;
 
 std::optional<ToCoordinator> decodeToCoordinator(QByteArrayView line);
 std::optional<FromCoordinator> decodeFromCoordinator(QByteArrayView line);

@@ -26,6 +26,25 @@ struct RelayEntry
     bool operator==(const RelayEntry &) const = default;
 };
 
+// A public listing as the store keeps it: the text is the coordinators' own
+// (PublicListing::serialize), but other processes write it, so it is parsed
+// again before anything believes it.
+struct StoredListing
+{
+    QByteArray code;
+    QByteArray text;
+    bool operator==(const StoredListing &) const = default;
+};
+
+// A stretch of the listings in code order: those still listed, the last code
+// looked at (where the next stretch starts), and whether the store ends here.
+struct ListingStretch
+{
+    QList<StoredListing> found;
+    QByteArray last;
+    bool end = true;
+};
+
 // Everything coordinators and relays share. Each entry expires by itself, so
 // nothing stays behind a process that dies; the Redis store lets any number of
 // coordinators share it, the memory store serves one process.
@@ -43,6 +62,14 @@ public:
     virtual void putTable(const QByteArray &code, const TableRecord &record, qint64 ttlMs) = 0;
     virtual std::optional<TableRecord> table(const QByteArray &code) = 0;
     virtual void dropTable(const QByteArray &code) = 0;
+
+    // Public listings, by code, each kept until it is not put again in time.
+    virtual void putListing(const QByteArray &code, const QByteArray &text, qint64 ttlMs) = 0;
+    virtual void dropListing(const QByteArray &code) = 0;
+    // Looks at up to `count` listings in code order, from the first code after
+    // `after` (from the start when it is empty). Listings that lapsed are not
+    // given, and are forgotten on the way.
+    virtual ListingStretch listings(const QByteArray &after, int count) = 0;
 
     // A relay ticket: what it stands for, until it is used once or expires.
     virtual void putTicket(const QByteArray &ticket, const QByteArray &value, qint64 ttlMs) = 0;

@@ -45,7 +45,7 @@ std::optional<Endpoint> Endpoint::parse(QByteArrayView text)
     return Endpoint{host.toByteArray(), *number};
 }
 
-std::optional<quint16> Endpoint::parsePort(QByteArrayView text)
+std::optional<int> decimalIn(QByteArrayView text, int lowest, int highest)
 {
     if (text.isEmpty() || text.size() > 5)
         return std::nullopt;
@@ -55,9 +55,15 @@ std::optional<quint16> Endpoint::parsePort(QByteArrayView text)
             return std::nullopt;
         number = number * 10 + (c - '0');
     }
-    if (number < 1 || number > 65535)
+    if (number < lowest || number > highest)
         return std::nullopt;
-    return quint16(number);
+    return number;
+}
+
+std::optional<quint16> Endpoint::parsePort(QByteArrayView text)
+{
+    const std::optional<int> port = decimalIn(text, 1, 65535);
+    return port ? std::optional<quint16>(quint16(*port)) : std::nullopt;
 }
 
 Endpoint Endpoint::of(const QHostAddress &address, quint16 port)

@@ -23,6 +23,9 @@ struct Endpoint
     bool operator==(const Endpoint &) const = default;
 };
 
+// Up to five decimal digits, from `lowest` to `highest`; nothing else.
+std::optional<int> decimalIn(QByteArrayView text, int lowest, int highest);
+
 namespace reach {
 
 // Whether an address can be reached from anywhere: a public address by

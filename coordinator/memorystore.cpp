@@ -32,6 +32,7 @@ void MemoryStore::sweep()
         return;
     m_nextSweep = now + kSweepEveryMs;
     m_entries.removeIf([now](const auto &entry) { return entry.value().expiresAt <= now; });
+    m_listings.removeIf([now](const auto &entry) { return entry.value().expiresAt <= now; });
 }
 
 bool MemoryStore::claimTable(const QByteArray &code, const TableRecord &record, qint64 ttlMs)
@@ -56,6 +57,36 @@ std::optional<TableRecord> MemoryStore::table(const QByteArray &code)
 void MemoryStore::dropTable(const QByteArray &code)
 {
     m_entries.remove("table:" + code);
+}
+
+void MemoryStore::putListing(const QByteArray &code, const QByteArray &text, qint64 ttlMs)
+{
+    sweep();
+    m_listings.insert(code, Entry{text, m_clock() + ttlMs});
+}
+
+void MemoryStore::dropListing(const QByteArray &code)
+{
+    m_listings.remove(code);
+}
+
+ListingStretch MemoryStore::listings(const QByteArray &after, int count)
+{
+    sweep();
+    const qint64 now = m_clock();
+    ListingStretch stretch;
+    auto it = after.isEmpty() ? m_listings.begin() : m_listings.upperBound(after);
+    for (int looked = 0; it != m_listings.end() && looked < count; ++looked) {
+        stretch.last = it.key();
+        if (it->expiresAt <= now) {
+            it = m_listings.erase(it);
+            continue;
+        }
+        stretch.found.append(StoredListing{it.key(), it->value});
+        ++it;
+    }
+    stretch.end = it == m_listings.end();
+    return stretch;
 }
 
 void MemoryStore::putTicket(const QByteArray &ticket, const QByteArray &value, qint64 ttlMs)

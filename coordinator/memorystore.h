@@ -3,6 +3,7 @@
 #include "coordinator/coordinatorstore.h"
 
 #include <QHash>
+#include <QMap>
 #include <functional>
 
 // The store in this process's memory, on a clock it is given: the coordinator
@@ -17,6 +18,9 @@ public:
     void putTable(const QByteArray &code, const TableRecord &record, qint64 ttlMs) override;
     std::optional<TableRecord> table(const QByteArray &code) override;
     void dropTable(const QByteArray &code) override;
+    void putListing(const QByteArray &code, const QByteArray &text, qint64 ttlMs) override;
+    void dropListing(const QByteArray &code) override;
+    ListingStretch listings(const QByteArray &after, int count) override;
     void putTicket(const QByteArray &ticket, const QByteArray &value, qint64 ttlMs) override;
     std::optional<QByteArray> ticket(const QByteArray &ticket) override;
     std::optional<QByteArray> takeTicket(const QByteArray &ticket) override;
@@ -28,7 +32,7 @@ public:
     void listen(const QByteArray &id, std::function<void(const QByteArray &)> handler) override;
 
     // Entries held, expired ones included until they are next swept.
-    qsizetype size() const { return m_entries.size(); }
+    qsizetype size() const { return m_entries.size() + m_listings.size(); }
 
 private:
     struct Entry
@@ -42,6 +46,7 @@ private:
 
     std::function<qint64()> m_clock;
     QHash<QByteArray, Entry> m_entries;
+    QMap<QByteArray, Entry> m_listings; // by code: pages follow its order
     QHash<QByteArray, std::function<void(const QByteArray &)>> m_listeners;
     qint64 m_nextSweep = 0;
 };

@@ -220,6 +220,73 @@ void RedisStore::dropTable(const QByteArray &code)
     runOne({"DEL", kPrefix + "table:" + code});
 }
 
+// A listing is the key "spades:listing:CODE" with an expiry, and its code a
+// member of the sorted set "spades:listings" with every score 0, which Redis
+// keeps in code order. A page is ZRANGEBYLEX from just past the cursor: a
+// table that comes, goes or is refreshed moves no other, so paging neither
+// repeats nor skips one that stays listed, and a page costs O(log N + page).
+// SCAN would walk every key of the store (tries, tickets) in no fixed order,
+// may repeat keys, and takes COUNT only as a hint.
+//
+// A member outlives its key when the listing lapses (its coordinator died).
+// A page forgets each such member it meets, checking inside Redis that the
+// key is still gone so a listing put back meanwhile stays; the coordinators
+// walk the whole set now and then, so the set holds no more than what lapsed
+// since the last walk.
+namespace {
+
+const QByteArray kListings = kPrefix + "listings";
+const QByteArray kListing = kPrefix + "listing:";
+const QByteArray kForgetLapsed = "for _, code in ipairs(ARGV) do "
+                                 "if redis.call('EXISTS', KEYS[1] .. code) == 0 then "
+                                 "redis.call('ZREM', KEYS[2], code) end end return 0";
+
+} // namespace
+
+void RedisStore::putListing(const QByteArray &code, const QByteArray &text, qint64 ttlMs)
+{
+    run({{"SET", kListing + code, text, "PX", ms(ttlMs)}, {"ZADD", kListings, "0", code}});
+}
+
+void RedisStore::dropListing(const QByteArray &code)
+{
+    run({{"DEL", kListing + code}, {"ZREM", kListings, code}});
+}
+
+ListingStretch RedisStore::listings(const QByteArray &after, int count)
+{
+    ListingStretch stretch;
+    count = qMax(1, count);
+    const Reply codes =
+        runOne({"ZRANGEBYLEX", kListings, after.isEmpty() ? QByteArray("-") : '(' + after, "+",
+                "LIMIT", "0", QByteArray::number(count)});
+    if (!codes || codes->type != REDIS_REPLY_ARRAY || codes->elements == 0)
+        return stretch;
+    QList<QByteArray> get{"MGET"};
+    for (size_t i = 0; i < codes->elements; ++i)
+        get.append(kListing +
+                   QByteArray(codes->element[i]->str, qsizetype(codes->element[i]->len)));
+    const Reply values = runOne(get);
+    if (!values || values->type != REDIS_REPLY_ARRAY || values->elements != codes->elements)
+        return stretch;
+    QList<QByteArray> lapsed{"EVAL", kForgetLapsed, "2", kListing, kListings};
+    for (size_t i = 0; i < codes->elements; ++i) {
+        const QByteArray code(codes->element[i]->str, qsizetype(codes->element[i]->len));
+        const redisReply *value = values->element[i];
+        if (value->type == REDIS_REPLY_STRING)
+            stretch.found.append(
+                StoredListing{code, QByteArray(value->str, qsizetype(value->len))});
+        else
+            lapsed.append(code);
+        stretch.last = code;
+    }
+    if (lapsed.size() > 5)
+        runOne(lapsed);
+    // A full stretch may be the last; the next call then finds nothing.
+    stretch.end = codes->elements < size_t(count);
+    return stretch;
+}
+
 void RedisStore::putTicket(const QByteArray &ticket, const QByteArray &value, qint64 ttlMs)
 {
     runOne({"SET", kPrefix + "ticket:" + ticket, value, "PX", ms(ttlMs)});

@@ -28,6 +28,9 @@ public:
     void putTable(const QByteArray &code, const TableRecord &record, qint64 ttlMs) override;
     std::optional<TableRecord> table(const QByteArray &code) override;
     void dropTable(const QByteArray &code) override;
+    void putListing(const QByteArray &code, const QByteArray &text, qint64 ttlMs) override;
+    void dropListing(const QByteArray &code) override;
+    ListingStretch listings(const QByteArray &after, int count) override;
     void putTicket(const QByteArray &ticket, const QByteArray &value, qint64 ttlMs) override;
     std::optional<QByteArray> ticket(const QByteArray &ticket) override;
     std::optional<QByteArray> takeTicket(const QByteArray &ticket) override;

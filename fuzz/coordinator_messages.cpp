@@ -1,7 +1,8 @@
 // Decodes arbitrary bytes as everything a coordinator or a relay reads from
 // strangers: lines to and from a coordinator, lines between coordinators,
-// relay preambles and answers, typed codes and a table's first bytes. Whatever
-// decodes must encode to bytes that decode to the same value again.
+// relay preambles and answers, typed codes, a table's first bytes, and public
+// listings as the store hands them back. Whatever decodes must encode to bytes
+// that decode to the same value again, within the longest line.
 #include "coordinator/coordinatormessages.h"
 #include "protocol/invitecode.h"
 #include "coordinator/relaypreamble.h"
@@ -38,7 +39,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     if (const auto message = coord::decodeFromCoordinator(input)) {
         const QByteArray again = encode(*message);
+        if (std::holds_alternative<coord::fromCoordinator::Table>(*message))
+            check(again.size() <= coord::kLongestLine);
         check(coord::decodeFromCoordinator(again) == message);
+    }
+    if (const auto listing = PublicListing::parse(input)) {
+        check(listing->name.size() <= 2 * PublicListing::kLongestName);
+        check(listing->seated + listing->free <= PublicListing::kSeats);
+        check(PublicListing::parse(listing->serialize()) == listing);
+    }
+    if (const auto name = listingname::decode(input)) {
+        check(!name->isEmpty() && listingname::plain(*name) == *name);
+        check(listingname::decode(listingname::encode(*name)) == name);
     }
     if (const auto request = coord::OpenFor::decode(input))
         check(coord::OpenFor::decode(request->encode()) == request);

@@ -18,6 +18,7 @@ void usage(std::FILE *to)
                  "usage: spades-coordinator [--port N] [--listen ADDRESS] [--redis HOST[:PORT]]\n"
                  "          [--id NAME] [--tls-cert FILE --tls-key FILE] [--per-address N]\n"
                  "          [--joins-per-minute N] [--hosts-per-minute N]\n"
+                 "          [--listings-per-minute N] [--queries-per-minute N]\n"
                  "          [--relay-port N [--relay-address HOST:PORT]]\n"
                  "Serves tables and joiners on port N (default 7773; 0 picks a free one).\n"
                  "--redis shares tables, codes, tickets and relays with other coordinators;\n"
@@ -26,6 +27,9 @@ void usage(std::FILE *to)
                  "--per-address caps the connections one address may hold (default 16).\n"
                  "--joins-per-minute and --hosts-per-minute cap the codes one address may try\n"
                  "and the tables it may list in a minute (defaults 30 and 10).\n"
+                 "--listings-per-minute and --queries-per-minute cap the public listings one\n"
+                 "address may have written and the pages of them it may ask for in a minute\n"
+                 "(defaults 60 and 120).\n"
                  "--relay-port runs a relay in this process, announced as --relay-address\n"
                  "(default: this machine's loopback address and the relay's port).\n");
 }
@@ -59,7 +63,8 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const auto values = service::options(
         app.arguments(), {"port", "listen", "redis", "id", "tls-cert", "tls-key", "per-address",
-                          "joins-per-minute", "hosts-per-minute", "relay-port", "relay-address"});
+                          "joins-per-minute", "hosts-per-minute", "listings-per-minute",
+                          "queries-per-minute", "relay-port", "relay-address"});
     const auto port = values ? service::portOption(*values, "port", 7773) : std::nullopt;
     const auto relayPort = values ? service::portOption(*values, "relay-port", 0) : std::nullopt;
     const auto address = values ? service::listenOption(*values) : std::nullopt;
@@ -69,11 +74,15 @@ int main(int argc, char **argv)
         values ? service::countOption(*values, "joins-per-minute", 30) : std::nullopt;
     const auto hosts =
         values ? service::countOption(*values, "hosts-per-minute", 10) : std::nullopt;
+    const auto listings =
+        values ? service::countOption(*values, "listings-per-minute", 60) : std::nullopt;
+    const auto queries =
+        values ? service::countOption(*values, "queries-per-minute", 120) : std::nullopt;
     const auto id = values ? service::idOption(*values) : std::nullopt;
     const auto relayAddress =
         values ? service::advertisedOption(*values, "relay-address") : std::nullopt;
-    if (!values || !port || !relayPort || !address || !perAddress || !joins || !hosts || !id ||
-        !relayAddress) {
+    if (!values || !port || !relayPort || !address || !perAddress || !joins || !hosts ||
+        !listings || !queries || !id || !relayAddress) {
         usage(stderr);
         return 2;
     }
@@ -97,6 +106,8 @@ int main(int argc, char **argv)
     CoordinatorLimits limits;
     limits.joinsPerMinute = *joins;
     limits.hostsPerMinute = *hosts;
+    limits.listingsPerMinute = *listings;
+    limits.queriesPerMinute = *queries;
     CoordinatorServer server(*id, *store, limits, serverLimits);
     if (!server.listen(*address, *port, tls)) {
         std::fprintf(stderr, "spades-coordinator: %s\n", qPrintable(server.errorString()));

@@ -115,6 +115,38 @@ TEST_P(Stores, relaysAreListedWhileTheyAnnounceThemselves)
     EXPECT_EQ(store.relays(), (QList<RelayEntry>{{"r2", "127.0.0.1:2", 0}}));
 }
 
+TEST_P(Stores, listingsArePagedInCodeOrderAndLapse)
+{
+    CoordinatorStore &store = subject->store();
+    const auto codesOf = [](const ListingStretch &stretch) {
+        QList<QByteArray> codes;
+        for (const StoredListing &listing : stretch.found)
+            codes.append(listing.code);
+        return codes;
+    };
+    for (const char *code : {"CODE0004", "CODE0001", "CODE0003", "CODE0002", "CODE0005"})
+        store.putListing(code, QByteArray("text of ") + code, 60000);
+    store.putListing("CODE0003", "short-lived", kShortMs);
+    store.putListing("CODE0005", "short-lived", kShortMs);
+    store.dropListing("CODE0004");
+    ListingStretch first = store.listings({}, 2);
+    EXPECT_EQ(codesOf(first), (QList<QByteArray>{"CODE0001", "CODE0002"}));
+    EXPECT_EQ(first.found.front().text, "text of CODE0001");
+    EXPECT_EQ(first.last, "CODE0002");
+    EXPECT_FALSE(first.end);
+    EXPECT_EQ(codesOf(store.listings("CODE0002", 10)), (QList<QByteArray>{"CODE0003", "CODE0005"}));
+    EXPECT_TRUE(store.listings("CODE0002", 10).end);
+
+    subject->pass(kShortMs + 50);
+    const ListingStretch rest = store.listings("CODE0002", 10);
+    EXPECT_EQ(codesOf(rest), QList<QByteArray>{}) << "lapsed listings are not given";
+    EXPECT_TRUE(rest.end);
+    // Put back after it lapsed, a listing is in its place again.
+    store.putListing("CODE0003", "back", 60000);
+    EXPECT_EQ(codesOf(store.listings({}, 10)),
+              (QList<QByteArray>{"CODE0001", "CODE0002", "CODE0003"}));
+}
+
 TEST_P(Stores, linesReachTheCoordinatorTheyAreFor)
 {
     CoordinatorStore &store = subject->store();
