@@ -83,6 +83,7 @@ public:
 private:
     // HostPort
     bool accept(int n) override;
+    QByteArray originOf(int n) const override;
     void send(int n, const QByteArray &bytes) override;
     void close(int n) override;
     void startTimer1() override;
@@ -138,6 +139,7 @@ private:
     TSock m_sock1Ipv6;                           // a second listener for this computer's ::1
     TSock *m_waitingOn = nullptr;                // the listener whose connection is being accepted
     std::array<TSock *, kRecords + 1> m_socks{}; // owned by the listener that accepted them
+    std::array<QByteArray, kRecords + 1> m_origins{};
     FairQueue m_queue;
     std::array<bool, kRecords + 1> m_gone{};
     QTimer m_socktimer;
