@@ -12,7 +12,6 @@ SeatMenu::SeatMenu(QWidget *parent) : QMenu(parent)
     connect(m_remove, &QAction::triggered, this, [this] { emit removeRequested(m_tag); });
     connect(m_setWatch, &QAction::triggered, this, [this] { emit watchRequested(m_tag, 1); });
     connect(m_unsetWatch, &QAction::triggered, this, [this] { emit watchRequested(m_tag, 2); });
-    addSeparator();
     m_mute = addAction(QString());
     m_mute->setObjectName("popup_mute");
     m_mute->setVisible(false);
@@ -24,6 +23,7 @@ void SeatMenu::offerMute(const QString &name, const QString &itemText)
     m_muteName = name;
     m_mute->setText(itemText);
     m_mute->setVisible(!itemText.isEmpty());
+    m_mute->setEnabled(!itemText.isEmpty());
 }
 
 void SeatMenu::prepare(int labelTag, const QString &labelText, bool ishost)

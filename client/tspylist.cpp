@@ -149,6 +149,7 @@ void Tspylist::prepareMenu()
     m_muteName = watcher ? watcher->second : QString();
     m_mute->setText(text);
     m_mute->setVisible(!text.isEmpty());
+    m_mute->setEnabled(!text.isEmpty());
 }
 
 bool Tspylist::eventFilter(QObject *watched, QEvent *event)
