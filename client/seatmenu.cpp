@@ -12,6 +12,18 @@ SeatMenu::SeatMenu(QWidget *parent) : QMenu(parent)
     connect(m_remove, &QAction::triggered, this, [this] { emit removeRequested(m_tag); });
     connect(m_setWatch, &QAction::triggered, this, [this] { emit watchRequested(m_tag, 1); });
     connect(m_unsetWatch, &QAction::triggered, this, [this] { emit watchRequested(m_tag, 2); });
+    m_mute = addAction(QString());
+    m_mute->setObjectName("popup_mute");
+    m_mute->setVisible(false);
+    connect(m_mute, &QAction::triggered, this, [this] { emit muteToggled(m_muteName); });
+}
+
+void SeatMenu::offerMute(const QString &name, const QString &itemText)
+{
+    m_muteName = name;
+    m_mute->setText(itemText);
+    m_mute->setVisible(!itemText.isEmpty());
+    m_mute->setEnabled(!itemText.isEmpty());
 }
 
 void SeatMenu::prepare(int labelTag, const QString &labelText, bool ishost)

@@ -20,15 +20,22 @@ public:
     QAction *removeItem() const { return m_remove; }
     QAction *setWatchItem() const { return m_setWatch; }
     QAction *unsetWatchItem() const { return m_unsetWatch; }
+    QAction *muteItem() const { return m_mute; }
+    // The player's own muting of the seat's name (ChatMutes::itemText), for
+    // everyone at the table; an empty text hides the item.
+    void offerMute(const QString &name, const QString &itemText);
 
 signals:
     void removeRequested(int tag);
     // mode 1 watch, 2 play again
     void watchRequested(int tag, int mode);
+    void muteToggled(const QString &name);
 
 private:
     QAction *m_remove;
     QAction *m_setWatch;
     QAction *m_unsetWatch;
+    QAction *m_mute;
     int m_tag = 0;
+    QString m_muteName;
 };

@@ -68,6 +68,12 @@ SideWindows::SideWindows(QWidget *mainWindow, PhraseButtons *phraseButtons, Tabl
         if (m_table.kick)
             m_table.kick(seat);
     });
+    if (m_table.muteItemText)
+        m_spylist->setMuteOffer(m_table.muteItemText);
+    connect(m_spylist, &Tspylist::muteToggled, this, [this](const QString &name) {
+        if (m_table.toggleMute)
+            m_table.toggleMute(name);
+    });
 }
 
 void SideWindows::showGameStart()

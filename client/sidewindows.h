@@ -36,6 +36,10 @@ public:
         std::function<void(int seat)> kick;
         // A preference kept in the settings file changed.
         std::function<void()> writeSettings;
+        // The player's own muting of a watcher (Tspylist::MuteOffer) and
+        // the choice of it.
+        std::function<QString(int n, const QString &name)> muteItemText;
+        std::function<void(const QString &name)> toggleMute;
     };
 
     // The windows belong to `mainWindow`; the editor works on the table's

@@ -237,6 +237,16 @@ QStringList TableModel::forgetPeople()
     return lines;
 }
 
+std::optional<QString> TableModel::nameOfConnection(int n) const
+{
+    if (cards::isSeat(n))
+        return m_seats[size_t(n)].name;
+    const auto line = m_spies.constFind(n);
+    if (line == m_spies.constEnd())
+        return std::nullopt;
+    return line->mid(QString::number(n).size() + 2); // after "n: "
+}
+
 bool TableModel::spyLeft(int n, const QString &name)
 {
     const auto line = m_spies.constFind(n);

@@ -71,6 +71,9 @@ public:
     std::optional<QString> spyJoined(int n, const QString &name);
     // Whether the watcher's line was listed; it is not any more.
     bool spyLeft(int n, const QString &name);
+    // The name the table shows for connection n: a seat's label or a listed
+    // watcher's name; none for a number it shows nobody under.
+    std::optional<QString> nameOfConnection(int n) const;
     // Back after a lost connection, the host names everyone again: the other
     // seats show their fallback and the watchers are forgotten until then.
     // Gives the watchers' lines that were listed.

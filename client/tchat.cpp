@@ -288,6 +288,7 @@ void Tchat::processparams(const QStringList &args)
 
 void Tchat::openConnection(const QString &host)
 {
+    m_mutes.clear(); // a new table; a reconnect to this one does not come here
     try {
         m_requests->connectTo(host);
     } catch (const ESockException &e) {

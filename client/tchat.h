@@ -1,5 +1,6 @@
 #pragma once
 
+#include "client/chatmutes.h"
 #include "client/scoresheet.h"
 #include "client/tablemodel.h"
 #include "client/tablerequests.h"
@@ -115,6 +116,12 @@ public:
     QString seatname(int seat) const { return TableModel::defaultName(seat); }
     // The most recent chat lines, as given to addlinetochat.
     const QStringList &chatLines() const { return m_chatLines; }
+    // The names muted in this window's chat (tchatmutes.cpp): the menu item
+    // for connection n shown under name (empty where none is offered), and
+    // the choice of it.
+    const ChatMutes &mutes() const { return m_mutes; }
+    QString muteItemText(int n, const QString &name) const;
+    void toggleMute(const QString &name);
 
     // Options the other windows read or set.
     int botSpeed() const;
@@ -362,6 +369,7 @@ private:
     bool m_toldHandFull = false;
 
     QStringList m_chatLines;
+    ChatMutes m_mutes;
 
     // Widgets.
     QWidget *m_board = nullptr;

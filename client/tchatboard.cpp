@@ -129,6 +129,7 @@ void Tchat::buildChat()
 
     m_popupKick = new SeatMenu(this);
     connect(m_popupKick, &SeatMenu::removeRequested, this, &Tchat::kicking);
+    connect(m_popupKick, &SeatMenu::muteToggled, this, &Tchat::toggleMute);
     connect(m_popupKick, &SeatMenu::watchRequested, this, [this](int tag, int mode) {
         if (auto message =
                 watchrequests::seatWatch(m_model.loggedin(), m_model.myseat(), tag, mode))

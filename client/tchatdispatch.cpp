@@ -228,10 +228,14 @@ void Tchat::playerdisconnected(const wire::toClient::PlayerDisconnected &m)
 
 void Tchat::chatrecieved(int n, const QByteArray &line)
 {
+    if (m_mutes.hides(n, m_model.myseat(), m_model.nameOfConnection(n)))
+        return;
     m_chat->chatrecieved(n, line);
 }
 
 void Tchat::playasound(const wire::toClient::PlayASound &m)
 {
+    if (m_mutes.hides(m.n, m_model.myseat(), m_model.nameOfConnection(m.n)))
+        return;
     m_soundBoard->playasound(m);
 }

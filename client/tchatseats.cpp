@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <algorithm>
 
 QString nameLabelStyle(const QColor &colour)
 {
@@ -205,6 +206,9 @@ void Tchat::JustWatch1Click()
 void Tchat::openSeatMenu(int labelTag, BoardLabel *label, const QPoint &globalPos)
 {
     m_popupKick->prepare(labelTag, label->wholeText(), hostRights());
+    const int seat = int(std::find(m_seats->playername.begin(), m_seats->playername.end(), label) -
+                         m_seats->playername.begin());
+    m_popupKick->offerMute(label->wholeText(), muteItemText(seat, label->wholeText()));
     m_requests->popup(m_popupKick, globalPos);
 }
 

@@ -13,6 +13,10 @@ SideWindows *attachSideWindows(Tchat &table)
     access.playedCard = [&table](int seat) { return table.model().seat(seat).played; };
     access.kick = [&table](int seat) { table.kicking(seat); };
     access.writeSettings = [&table] { emit table.settingsChanged(); };
+    access.muteItemText = [&table](int n, const QString &name) {
+        return table.muteItemText(n, name);
+    };
+    access.toggleMute = [&table](const QString &name) { table.toggleMute(name); };
     auto *windows = new SideWindows(&table, table.phraseButtons(), access);
 
     QObject::connect(&table, &Tchat::gameStartWanted, windows, &SideWindows::showGameStart);

@@ -45,8 +45,13 @@ Tspylist::Tspylist(QWidget *parent)
     m_kick->setObjectName("popup_kickhim");
     m_kick->setEnabled(false);
     connect(m_kick, &QAction::triggered, this, &Tspylist::popup_kickhimClick);
+    m_mute = m_menu->addAction(QString());
+    m_mute->setObjectName("popup_mute");
+    m_mute->setVisible(false);
+    connect(m_mute, &QAction::triggered, this, [this] { emit muteToggled(m_muteName); });
     connect(m_list, &QListWidget::customContextMenuRequested, this, [this](const QPoint &at) {
         trackPointer(at);
+        prepareMenu();
         m_menu->popup(m_list->viewport()->mapToGlobal(at));
     });
 
@@ -116,16 +121,35 @@ void Tspylist::setHosting(bool hosting)
     m_kick->setEnabled(hosting);
 }
 
-void Tspylist::popup_kickhimClick()
+std::optional<std::pair<int, QString>> Tspylist::watcherUnderPointer() const
 {
     if (m_tag < 0 || m_tag >= m_list->count())
-        return;
+        return std::nullopt;
     const QString line = wholeLine(m_tag);
     const qsizetype colon = line.indexOf(QLatin1Char(':'));
     if (colon < 0)
-        return;
-    if (const std::optional<int> seat = wire::toInt(line.left(colon).toLatin1()))
-        emit kickRequested(*seat);
+        return std::nullopt;
+    const std::optional<int> seat = wire::toInt(line.left(colon).toLatin1());
+    if (!seat)
+        return std::nullopt;
+    return std::pair{*seat, line.mid(colon + 2)}; // "n: name"
+}
+
+void Tspylist::popup_kickhimClick()
+{
+    if (const auto watcher = watcherUnderPointer())
+        emit kickRequested(watcher->first);
+}
+
+void Tspylist::prepareMenu()
+{
+    const auto watcher = watcherUnderPointer();
+    const QString text =
+        watcher && m_muteOffer ? m_muteOffer(watcher->first, watcher->second) : QString();
+    m_muteName = watcher ? watcher->second : QString();
+    m_mute->setText(text);
+    m_mute->setVisible(!text.isEmpty());
+    m_mute->setEnabled(!text.isEmpty());
 }
 
 bool Tspylist::eventFilter(QObject *watched, QEvent *event)

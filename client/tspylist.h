@@ -2,6 +2,9 @@
 
 #include <QDialog>
 #include <QPixmap>
+#include <functional>
+#include <optional>
+#include <utility>
 
 class QAction;
 class QListWidgetItem;
@@ -32,10 +35,18 @@ public:
     int hoverIndex() const { return m_tag; }
 
     void popup_kickhimClick();
+    // The player's own muting of a watcher's name: the item's text for the
+    // watcher at n shown under name, empty where none is offered.
+    using MuteOffer = std::function<QString(int n, const QString &name)>;
+    void setMuteOffer(MuteOffer offer) { m_muteOffer = std::move(offer); }
+    QAction *muteItem() const { return m_mute; }
+    // Fills the menu for the line under the pointer.
+    void prepareMenu();
 
 signals:
     // The hosting player chose to remove the watcher at this seat.
     void kickRequested(int seat);
+    void muteToggled(const QString &name);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -45,9 +56,14 @@ private:
     // Shows the line's start and an ellipsis where the whole does not fit.
     void fitLine(QListWidgetItem *item) const;
     QString wholeLine(int row) const;
+    // The number and name of the line under the pointer.
+    std::optional<std::pair<int, QString>> watcherUnderPointer() const;
 
     QListWidget *m_list;
     QMenu *m_menu;
     QAction *m_kick;
+    QAction *m_mute;
+    MuteOffer m_muteOffer;
+    QString m_muteName;
     int m_tag = -1;
 };

@@ -105,12 +105,7 @@ bool isGlobal(const QHostAddress &address)
 
 QByteArray blockOf(const QHostAddress &address)
 {
-    bool isV4 = false;
-    const quint32 v4 = address.toIPv4Address(&isV4);
-    if (isV4)
-        return QHostAddress(v4).toString().toLatin1();
-    const Q_IPV6ADDR v6 = address.toIPv6Address();
-    return QByteArray(reinterpret_cast<const char *>(v6.c), 8).toHex() + "/64";
+    return addressBlock(address);
 }
 
 } // namespace reach

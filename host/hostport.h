@@ -14,6 +14,16 @@ public:
     // Accepts the waiting connection as number n (1..10). Returns false when
     // the platform refuses it; nothing is then held under that number.
     virtual bool accept(int n) = 0;
+    // The address block (addressBlock) connection n, just accepted, comes
+    // from, by which the host keeps a player it removed away from the table.
+    // Empty when n has no address of its own: a connection carried by a relay
+    // shows the relay's address, which everyone it carries shares, so keeping
+    // that away would turn friends away with the one removed.
+    virtual QByteArray originOf(int n) const
+    {
+        Q_UNUSED(n);
+        return {};
+    }
     // Queues bytes for connection n.
     virtual void send(int n, const QByteArray &bytes) = 0;
     // Closes connection n. The host runs the departure itself, so the port

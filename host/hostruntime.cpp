@@ -1,5 +1,6 @@
 #include "host/hostruntime.h"
 
+#include "protocol/addresskind.h"
 #include "protocol/wirecodec.h"
 
 #include <QRandomGenerator>
@@ -117,7 +118,15 @@ bool HostRuntime::accept(int n)
     m_gone[n] = false;
     m_chat[n] = ChatAllowance{};
     bind(n, sock);
+    // Only a connection this host accepted itself has its peer's address;
+    // one carried by a relay is taken without it (HostPort::originOf).
+    m_origins[n] = addressBlock(sock->HostName());
     return true;
+}
+
+QByteArray HostRuntime::originOf(int n) const
+{
+    return n >= 1 && n <= kRecords ? m_origins[n] : QByteArray();
 }
 
 void HostRuntime::bind(int n, TSock *sock)
@@ -144,11 +153,13 @@ void HostRuntime::renumber(int from, int to)
     m_chat[to] = std::exchange(m_chat[from], ChatAllowance{});
     m_pending[to] = std::exchange(m_pending[from], QByteArray());
     m_gone[to] = std::exchange(m_gone[from], false);
+    m_origins[to] = std::exchange(m_origins[from], QByteArray());
 }
 
 void HostRuntime::forget(int n)
 {
     m_pending[n].clear();
+    m_origins[n].clear();
     TSock *old = m_socks[n];
     m_socks[n] = nullptr;
     if (!old)

@@ -88,6 +88,7 @@ public:
 private:
     // HostPort
     bool accept(int n) override;
+    QByteArray originOf(int n) const override;
     void send(int n, const QByteArray &bytes) override;
     void close(int n) override;
     void startTimer1() override;
@@ -149,6 +150,7 @@ private:
     };
     std::optional<Relayed> m_relayed;            // the relayed connection being accepted
     std::array<TSock *, kRecords + 1> m_socks{}; // owned by the listener that accepted them
+    std::array<QByteArray, kRecords + 1> m_origins{};
     FairQueue m_queue;
     std::array<bool, kRecords + 1> m_gone{};
     QTimer m_socktimer;

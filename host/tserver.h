@@ -4,6 +4,7 @@
 #include "host/hostphase.h"
 #include "host/hostport.h"
 #include "host/hoststate.h"
+#include "host/removedaddresses.h"
 #include "host/seatknowledge.h"
 #include "host/shuffle.h"
 #include "protocol/hostmessages.h"
@@ -36,7 +37,12 @@
 //
 // A seat whose player's connection is lost during a game (not one the hosting
 // player removed) is played by the computer and kept for that player for
-// kSeatGraceMs: newcomers get other numbers meanwhile. Each seated player
+// kSeatGraceMs: newcomers get other numbers meanwhile.
+//
+// The address of a connection the hosting player removes is kept away until
+// the host closes: a new connection from it is turned away as from a full
+// table, the refusal every table understands. The hosting player's own
+// address is never kept away. Each seated player
 // holds a secret ticket (CMD_seatticket) with which a new connection takes
 // the seat back within that time (CMD_rejoin), as a newcomer would take it.
 class TServer
@@ -104,6 +110,7 @@ public:
     bool seatKept(int seat) const { return cards::isSeat(seat) && m_kept[seat]; }
     // The computer move pending and its seat (0 when none).
     ComputerMove computerMove() const { return m_computerMove; }
+    const RemovedAddresses &removedAddresses() const { return m_removed; }
     int computerSeat() const { return m_computerSeat; }
 
 private:
@@ -135,6 +142,8 @@ private:
     void bringUpToDate(int n);
     void justwatch(int from, const wire::toHost::JustWatch &m);
     void kickhim(int from, const wire::toHost::KickHim &m);
+    void keepAway(int n);
+    bool keptAway(int n) const { return m_removed.holds(m_origins[n]); }
     void disconnectsock(int n);
     enum class Leaving { Lost, Removed };
     void departure(int n, Leaving how);
@@ -208,6 +217,9 @@ private:
     ComputerMove m_computerMove = ComputerMove::None;
     int m_computerSeat = 0;
     std::array<bool, kRecords + 1> m_awaitingLogin{};
+    // Where each connection came from (HostPort::originOf), as last accepted.
+    std::array<QByteArray, kRecords + 1> m_origins{};
+    RemovedAddresses m_removed;
     // Each seat's ticket (empty when none stands) and whether the seat is
     // kept for its holder; one rejoin per connection.
     std::array<QByteArray, cards::kSeats + 1> m_tickets{};

@@ -38,6 +38,13 @@ int TServer::Sock1Accept()
         note("a waiting connection could not be accepted");
         return 0;
     }
+    m_origins[n] = m_port.originOf(n);
+    if (keptAway(n)) {
+        m_port.send(n, Full{}.encode());
+        m_port.close(n);
+        note("connection refused: its address was removed from the table");
+        return 0;
+    }
     if (grows)
         m_connectioncount = n;
     SeatRecord &record = m_seats[n];
@@ -135,8 +142,19 @@ void TServer::kickhim(int from, const wire::toHost::KickHim &m)
 {
     if (from != 1 || m.n != 1)
         return;
-    if (m.victim <= kMaxConnections && m_seats[m.victim].connected)
+    if (m.victim <= kMaxConnections && m_seats[m.victim].connected) {
+        keepAway(m.victim);
         disconnectsock(m.victim);
+    }
+}
+
+// The hosting player's own table comes back from its address after a lost
+// connection, so whoever shares it (the same computer, the same home) stays
+// welcome.
+void TServer::keepAway(int n)
+{
+    if (n != 1 && m_origins[n] != m_origins[1])
+        m_removed.add(m_origins[n]);
 }
 
 void TServer::disconnectsock(int n)

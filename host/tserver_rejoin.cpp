@@ -7,6 +7,8 @@
 #include "protocol/message.h"
 #include "protocol/seatticket.h"
 
+#include <utility>
+
 // A new ticket at every seating: one seen before (by a sniffer of an older
 // connection, or replayed) no longer stands.
 void TServer::giveTicket(int seat)
@@ -99,6 +101,7 @@ void TServer::moveConnection(int from, int seat)
     m_seats[from].connected = false;
     m_seats[from].name.clear();
     m_port.renumber(from, seat);
+    m_origins[seat] = std::exchange(m_origins[from], QByteArray());
     SeatRecord &record = m_seats[seat];
     record.connected = true;
     record.name.clear();

@@ -7,7 +7,13 @@ bool VirtualPort::accept(int n)
     if (refuseAccepts || n < 1 || n > 10)
         return false;
     open[n] = true;
+    m_origins[n] = waitingFrom;
     return true;
+}
+
+QByteArray VirtualPort::originOf(int n) const
+{
+    return n >= 1 && n <= 10 ? m_origins[n] : QByteArray();
 }
 
 void VirtualPort::send(int n, const QByteArray &bytes)
@@ -79,6 +85,7 @@ void VirtualPort::renumber(int from, int to)
         return;
     open[to] = open[from];
     open[from] = false;
+    m_origins[to] = std::exchange(m_origins[from], QByteArray());
     renumbered << std::pair{from, to};
 }
 

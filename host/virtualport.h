@@ -28,6 +28,7 @@ public:
     void attach(TServer *server) { m_server = server; }
 
     bool accept(int n) override;
+    QByteArray originOf(int n) const override;
     void send(int n, const QByteArray &bytes) override;
     void close(int n) override;
     void startTimer1() override;
@@ -69,6 +70,7 @@ public:
     bool refuseAccepts = false;      // the platform refuses waiting connections
     int timer1Interval = 1000;       // ms between pause-timer ticks
     std::optional<int> hostBotSpeed; // the hosting table's own bot speed
+    QByteArray waitingFrom;          // the address block the next connections come from
 
     // Records.
     std::vector<Sent> log;                 // every message, in sending order
@@ -83,6 +85,7 @@ private:
 
     TServer *m_server = nullptr;
     std::array<QList<QByteArray>, 11> m_inbox;
+    std::array<QByteArray, 11> m_origins;
     std::int64_t m_now = 0;
     std::int64_t m_timer1Due = -1;
     std::int64_t m_computerDue = -1;

@@ -72,3 +72,20 @@ AddressKind classifyAddress(const QString &text)
         return classifyV6(address);
     return AddressKind::NotAnAddress;
 }
+
+QByteArray addressBlock(const QHostAddress &address)
+{
+    if (address.isNull())
+        return {};
+    bool isV4 = false;
+    const quint32 v4 = address.toIPv4Address(&isV4);
+    if (isV4)
+        return QHostAddress(v4).toString().toLatin1();
+    const Q_IPV6ADDR v6 = address.toIPv6Address();
+    return QByteArray(reinterpret_cast<const char *>(v6.c), 8).toHex() + "/64";
+}
+
+QByteArray addressBlock(const QString &text)
+{
+    return addressBlock(QHostAddress(text));
+}

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+
+class QHostAddress;
 
 // What an address a router reports (or the machine has) is good for. A router
 // outside address in a private or shared range means the router itself sits
@@ -32,3 +35,10 @@ inline bool isBehindAnotherNat(AddressKind kind)
 {
     return kind == AddressKind::Private || kind == AddressKind::Shared;
 }
+
+// The block an address stands for when counting or keeping someone away: an
+// IPv4 address alone (also one written as IPv4-mapped IPv6), an IPv6 address
+// by its /64, since one home holds a whole /64 and picks new addresses in it
+// at will. Empty for text that is not one address.
+QByteArray addressBlock(const QHostAddress &address);
+QByteArray addressBlock(const QString &text);

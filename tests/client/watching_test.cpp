@@ -157,3 +157,22 @@ TEST(WatchRequests, Messages)
 }
 
 } // namespace
+
+TEST_F(SpyListFixture, MuteFollowsThePointerWithTheWatchersWholeName)
+{
+    QStringList offered, toggled;
+    spies.setMuteOffer([&](int n, const QString &name) {
+        offered << QString::number(n) + '=' + name;
+        return n == 6 ? QString() : "Mute " + name;
+    });
+    QObject::connect(&spies, &Tspylist::muteToggled, [&](const QString &name) { toggled << name; });
+    spies.addSpy(5, "Ann: the 2nd");
+    spies.addSpy(6, "Me");
+    for (int row : {0, 1, -1}) {
+        hover(row);
+        spies.prepareMenu();
+        spies.muteItem()->trigger();
+    }
+    EXPECT_EQ(offered, QStringList({"5=Ann: the 2nd", "6=Me"}));
+    EXPECT_EQ(toggled, QStringList({"Ann: the 2nd"}));
+}

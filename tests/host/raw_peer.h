@@ -26,9 +26,9 @@ struct RawPeer
     bool eof = false;
 
     // A small receive buffer makes a peer that stops reading fill up soon.
-    explicit RawPeer(int port, int receiveBuffer = 0)
+    explicit RawPeer(int port, int receiveBuffer = 0, quint32 from = 0)
     {
-        fd = testsupport::connectLoopback(port, receiveBuffer);
+        fd = testsupport::connectLoopback(port, receiveBuffer, from);
         if (fd < 0)
             return;
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);

@@ -1,5 +1,6 @@
 // Port and address texts are read strictly; a socket refuses to open on a text
 // that is not exactly a port or an address, and says which.
+#include "protocol/addresskind.h"
 #include "protocol/addresstext.h"
 #include "protocol/tsock.h"
 
@@ -139,3 +140,24 @@ TEST(AddressText, ASocketRefusesToOpenOnABadText)
 }
 
 } // namespace
+
+// A dual-stack listener sees IPv4 peers as IPv4-mapped IPv6: cutting those to
+// a /64 would make one removed player keep every IPv4 player away.
+TEST(AddressText, BlocksAreTheIpv4AddressOrTheIpv6Slash64)
+{
+    const struct
+    {
+        const char *address;
+        QByteArray block;
+    } cases[] = {
+        {"203.0.113.7", "203.0.113.7"},
+        {"::ffff:203.0.113.7", "203.0.113.7"},
+        {"2001:db8:0:ab::1", "20010db8000000ab/64"},
+        {"2001:db8:0:ab:ffff::9", "20010db8000000ab/64"},
+        {"2001:db8:0:ac::1", "20010db8000000ac/64"},
+        {"", ""},
+        {"not an address", ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(addressBlock(QString::fromLatin1(c.address)), c.block) << c.address;
+}
