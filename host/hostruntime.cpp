@@ -106,7 +106,8 @@ bool HostRuntime::accept(int n)
     if (n < 1 || n > kRecords || !listener->Listen())
         return false;
     TSock *sock = nullptr;
-    if (m_relayed) {
+    const bool relayed = m_relayed.has_value();
+    if (relayed) {
         const Relayed relayed = *std::exchange(m_relayed, std::nullopt);
         if (!listener->AcceptConnected(relayed.fd, relayed.peer, sock) || !sock)
             return false;
@@ -120,7 +121,7 @@ bool HostRuntime::accept(int n)
     bind(n, sock);
     // Only a connection this host accepted itself has its peer's address;
     // one carried by a relay is taken without it (HostPort::originOf).
-    m_origins[n] = addressBlock(sock->HostName());
+    m_origins[n] = relayed ? QByteArray() : addressBlock(sock->HostName());
     return true;
 }
 
