@@ -146,9 +146,12 @@ void Tchat::sendloginfo(const wire::toClient::SendLoginInfo &m)
         for (const QString &line : m_model.forgetPeople())
             emit spyLeft(line);
         // The hand comes again as it stands now: the computer may have
-        // played from it meanwhile.
+        // played from it meanwhile, and bid for it. Controls for a bid asked
+        // before the loss go too; the host asks again if the bid is still due.
         destroyCards();
         m_model.clearHand();
+        hideBidControls();
+        m_flippedcards->hide();
     }
     m_chat->setMySeat(m_model.myseat());
     m_chat->setLoggedIn(true);

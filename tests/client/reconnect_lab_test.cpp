@@ -113,12 +113,20 @@ TEST(ReconnectLab, ALostPlayerGetsItsSeatBackAndANewcomerDoesNot)
     std::printf("back in the seat %lld ms after the link came up\n",
                 static_cast<long long>(clock.elapsed()));
     EXPECT_EQ(table.myseat(), 2);
+    int held = 0;
     ASSERT_TRUE(testsupport::waitUntil([&] {
-        int held = 0;
+        held = 0;
         for (const int card : host.server().seats()[2].hand)
             held += card != 0;
-        return held == bo.handSize() && held > 0;
-    }));
+        // Back in a hand dealt meanwhile, before its bid, with Blind Nil on:
+        // the cards lie face down until Bo chooses.
+        const bool faceDown = bo.visible("image_flippedcards") && bo.handSize() == 0;
+        return held > 0 && (held == bo.handSize() || (faceDown && held == 13));
+    })) << "host holds "
+        << held << ", table shows " << bo.handSize() << ", phase " << int(host.server().phase())
+        << ", round " << host.server().game().roundnumber << ", table's round "
+        << table.model().round() << ", face down " << bo.visible("image_flippedcards")
+        << ", bid shown " << bo.visible("button_dobid");
     const auto &hand = host.server().seats()[2].hand;
     for (const int position : table.handSlots()) {
         if (position > 0) {
