@@ -60,6 +60,15 @@ void ChatDocument::addPicture(int image)
     m_firstDirty = std::min(m_firstDirty, int(m_paragraphs.size()) - 1);
 }
 
+void ChatDocument::setLastAuthor(const QString &author)
+{
+    if (m_paragraphs.empty())
+        return;
+    QString &last = m_paragraphs.back().author;
+    m_characters += author.size() - last.size();
+    last = author;
+}
+
 void ChatDocument::clear()
 {
     m_items.clear();
@@ -76,6 +85,7 @@ ChatDocument::Dropped ChatDocument::dropOldest(int maxItems, qsizetype maxCharac
     while (count < paragraphCount() &&
            (itemCount() - items > maxItems || m_characters - characters > maxCharacters)) {
         const Paragraph &para = m_paragraphs[size_t(count)];
+        characters += para.author.size();
         for (int i = para.firstItem; i < para.firstItem + para.itemCount; ++i)
             characters += charactersOf(m_items[size_t(i)]);
         items += para.itemCount;

@@ -50,6 +50,7 @@ public:
         int y = 0;
         int height = 0;
         bool laidOut = false;
+        QString author; // who wrote the line, as the owner of the view names them
         std::vector<Line> lines;
         std::vector<Fragment> fragments;
     };
@@ -71,10 +72,13 @@ public:
 
     void addText(const QString &text, int style, int link, bool newParagraph);
     void addPicture(int image);
+    // The author of the last paragraph; it goes with the paragraph.
+    void setLastAuthor(const QString &author);
     void clear();
 
     // Drops the oldest paragraphs until at most `maxItems` items with at most
-    // `maxCharacters` characters are left (a picture counts as one). Says how
+    // `maxCharacters` characters are left (a picture counts as one, and a
+    // paragraph's author counts with its text). Says how
     // many paragraphs went and how high they stood when last laid out.
     struct Dropped
     {

@@ -200,9 +200,19 @@ void ChatPanel::buildMenus()
     m_scrollChatOff1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     m_scrollChatOff1->setShortcutContext(Qt::WidgetShortcut);
     connect(m_scrollChatOff1, &QAction::triggered, this, &ChatPanel::ScrollChatOff1Click);
+    m_authorSeparator = m_popupMainchat->addSeparator();
+    m_authorItem = addItem(m_popupMainchat.get(), QString());
+    m_authorItem->setObjectName(QStringLiteral("popup_author"));
+    connect(m_authorItem, &QAction::triggered, this, [this] {
+        if (!m_menuAuthor.isEmpty())
+            emit authorItemChosen(m_menuAuthor);
+    });
+    prepareMainchatMenu(QPoint(-1, -1));
     m_mainchat->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_mainchat, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &pos) { m_popupMainchat->popup(m_mainchat->mapToGlobal(pos)); });
+    connect(m_mainchat, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        prepareMainchatMenu(m_mainchat->viewport()->mapFrom(m_mainchat, pos));
+        m_popupMainchat->popup(m_mainchat->mapToGlobal(pos));
+    });
 
     m_popupMychat = std::make_unique<QMenu>();
     m_popupMychat->setObjectName(QStringLiteral("popup_mychat"));
@@ -220,6 +230,18 @@ void ChatPanel::buildMenus()
         item->setData(code);
         connect(item, &QAction::triggered, this, [this, code] { MenuItem17Click(code); });
     }
+}
+
+void ChatPanel::prepareMainchatMenu(const QPoint &viewportPos)
+{
+    const QString author = m_mainchat->authorAt(viewportPos);
+    const QString text =
+        author.isEmpty() || !m_authorItemText ? QString() : m_authorItemText(author);
+    m_menuAuthor = text.isEmpty() ? QString() : author;
+    m_authorItem->setText(text);
+    for (QAction *item : {m_authorSeparator, m_authorItem})
+        item->setVisible(!text.isEmpty());
+    m_authorItem->setEnabled(!text.isEmpty());
 }
 
 void ChatPanel::setSmileyImages(const QList<QPixmap> &images)
@@ -413,15 +435,16 @@ void ChatPanel::sendit()
 
 // ---- receiving and rendering ----
 
-void ChatPanel::chatrecieved(int n, const QByteArray &line)
+void ChatPanel::chatrecieved(int n, const QByteArray &line, const QString &author)
 {
     const QString text = QString::number(n) + QLatin1Char('+') + QString::fromLatin1(line);
     const qsizetype bar = text.indexOf(QLatin1Char('|'));
     if (bar < 0) {
-        addlinetochat(text, colourtext::kRed);
+        addlinetochat(text, colourtext::kRed, author);
         return;
     }
-    addlinetochat(text.left(bar), colourtext::fromTextOr(text.mid(bar + 1), colourtext::kRed));
+    addlinetochat(text.left(bar), colourtext::fromTextOr(text.mid(bar + 1), colourtext::kRed),
+                  author);
 }
 
 QString ChatPanel::cutLongLine(const QString &line)
@@ -439,7 +462,7 @@ QString ChatPanel::cutLongLine(const QString &line)
     return line.left(end) + QStringLiteral(" \u2026");
 }
 
-void ChatPanel::addlinetochat(const QString &whole, quint32 colour)
+void ChatPanel::addlinetochat(const QString &whole, quint32 colour, const QString &author)
 {
     const QString line = cutLongLine(whole);
     const qsizetype plus = line.indexOf(QLatin1Char('+'));
@@ -463,6 +486,7 @@ void ChatPanel::addlinetochat(const QString &whole, quint32 colour)
         body = body.mid(colon + 1);
     }
     m_mainchat->addText(head + QLatin1Char(' '), style, true);
+    m_mainchat->setLastAuthor(author);
 
     for (qsizetype code = body.indexOf(QLatin1String(":)#")); code >= 0;
          code = body.indexOf(QLatin1String(":)#"))) {

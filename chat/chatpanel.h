@@ -86,14 +86,16 @@ public:
     void setSmileyImages(const QList<QPixmap> &images);
 
     // One chat line "N+body" in a colour; N = 0 is a status line. A line
-    // longer than kLongestLine characters shows its start and " …".
-    void addlinetochat(const QString &line, quint32 colour);
+    // longer than kLongestLine characters shows its start and " …". The
+    // author is who wrote it, as the owner names them (empty for nobody): the
+    // view's menu offers the author item on the line.
+    void addlinetochat(const QString &line, quint32 colour, const QString &author = {});
     // Hundreds of words; a host may relay lines of 128 KiB, which would take
     // the view long to lay out and fill it with one line.
     static constexpr qsizetype kLongestLine = 2000;
     static QString cutLongLine(const QString &line);
     // A relayed chat or action line: its number N and "body|colour text".
-    void chatrecieved(int n, const QByteArray &line);
+    void chatrecieved(int n, const QByteArray &line, const QString &author = {});
     void sendit();
     // An action line ("says: ..." or the text of "/me ...") in the own colour.
     void sendAction(const QString &actionText) { send(Line::Action, actionText); }
@@ -106,6 +108,18 @@ public:
 
     // Addresses of the links the view still shows, oldest first.
     QStringList linkTargets() const;
+
+    // The item the view's menu offers for the author of the line under the
+    // pointer: its text for that author, empty where none is offered.
+    using AuthorItemText = std::function<QString(const QString &author)>;
+    void setAuthorItemText(AuthorItemText text) { m_authorItemText = std::move(text); }
+    QAction *authorItem() const { return m_authorItem; }
+    // Fills the view's menu for a point of the view's viewport.
+    void prepareMainchatMenu(const QPoint &viewportPos);
+
+signals:
+    // The author item was chosen for the line's author.
+    void authorItemChosen(const QString &author);
 
 public slots:
     void TextColor1Click();
@@ -142,6 +156,10 @@ private:
     QAction *m_scrollChatOff2 = nullptr;
     QAction *m_clearMainChat = nullptr;
     QAction *m_clearMainChat2 = nullptr;
+    QAction *m_authorSeparator = nullptr;
+    QAction *m_authorItem = nullptr;
+    QString m_menuAuthor;
+    AuthorItemText m_authorItemText;
 
     SendFunction m_send;
     std::function<void()> m_settingsChanged;

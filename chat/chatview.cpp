@@ -120,6 +120,20 @@ void ChatView::addPicture(int imageIndex)
     m_doc.addPicture(std::max(imageIndex, 0));
 }
 
+void ChatView::setLastAuthor(const QString &author)
+{
+    m_doc.setLastAuthor(author);
+}
+
+QString ChatView::authorAt(const QPoint &viewportPos) const
+{
+    const QPoint at = toDocument(viewportPos);
+    const int p = m_doc.paragraphAt(at.y());
+    if (at.y() < 0 || p >= m_doc.paragraphCount())
+        return {};
+    return m_doc.paragraph(p).author;
+}
+
 // Drops down to three quarters of the bounds, so that dropping is rare.
 void ChatView::keepInBounds()
 {
@@ -251,6 +265,15 @@ QRect ChatView::linkRect(int linkNumber) const
         }
     }
     return {};
+}
+
+QRect ChatView::paragraphRect(int paragraph) const
+{
+    if (paragraph < 0 || paragraph >= m_doc.paragraphCount())
+        return {};
+    const ChatDocument::Paragraph &para = m_doc.paragraph(paragraph);
+    return QRect(m_margin, kTopMargin - verticalScrollBar()->value() + para.y,
+                 viewport()->width() - 2 * m_margin, para.height);
 }
 
 int ChatView::linkAt(const QPoint &viewportPos) const

@@ -55,6 +55,12 @@ public:
     // Appending. An item continuing the paragraph of an empty view starts one.
     void addText(const QString &text, int style, bool newParagraph);
     void addPicture(int imageIndex);
+    // Who wrote the last paragraph, in words of the view's owner; empty for
+    // nobody in particular. It goes when the paragraph goes.
+    void setLastAuthor(const QString &author);
+    // The author of the paragraph at a point of the viewport; empty where
+    // no paragraph is.
+    QString authorAt(const QPoint &viewportPos) const;
 
     // Lays out what changed since the last call and updates the scroll range.
     void format();
@@ -92,6 +98,8 @@ public:
 
     // Where a link item is drawn in viewport coordinates (empty when not shown).
     QRect linkRect(int linkNumber) const;
+    // Where a paragraph is drawn in viewport coordinates, shown or not.
+    QRect paragraphRect(int paragraph) const;
 
 signals:
     void jump(int linkNumber);

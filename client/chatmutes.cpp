@@ -1,5 +1,10 @@
 #include "client/chatmutes.h"
 
+#include "chat/namelabel.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+
 namespace {
 const QString kWaiting = QStringLiteral("<Waiting>");
 } // namespace
@@ -23,7 +28,8 @@ bool ChatMutes::canMute(int n, int myseat, const QString &name)
 
 QString ChatMutes::itemText(const QString &name) const
 {
-    QString shown = name;
+    const QFontMetrics metrics(QApplication::font("QMenu"));
+    QString shown = elideName(name, metrics, metrics.averageCharWidth() * kShownNameCharacters);
     shown.replace(QLatin1Char('&'), QLatin1String("&&"));
     return (isMuted(name) ? QStringLiteral("Unmute ") : QStringLiteral("Mute ")) + shown;
 }

@@ -38,8 +38,10 @@ public:
     // person other than ourselves, not a seat nobody holds.
     static bool canMute(int n, int myseat, const QString &name);
     // "Mute NAME" or "Unmute NAME" for a menu: the name shown as it is, its
-    // "&" doubled so that it is no accelerator.
+    // "&" doubled so that it is no accelerator, and cut to its start and an
+    // ellipsis where it is much wider than a name usually is.
     QString itemText(const QString &name) const;
+    static constexpr int kShownNameCharacters = 24; // of average width
 
 private:
     QStringList m_names;

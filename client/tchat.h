@@ -118,7 +118,8 @@ public:
     const QStringList &chatLines() const { return m_chatLines; }
     // The names muted in this window's chat (tchatmutes.cpp): the menu item
     // for connection n shown under name (empty where none is offered), and
-    // the choice of it.
+    // the choice of it. A chat line offers the item for the name it was
+    // shown under, whatever that connection is called since.
     const ChatMutes &mutes() const { return m_mutes; }
     QString muteItemText(int n, const QString &name) const;
     void toggleMute(const QString &name);
@@ -281,6 +282,8 @@ protected:
 
 private:
     bool othersAgree(const QString &question);
+    // Whether connection n, shown under name, is a person the player may mute.
+    bool offersMute(int n, const QString &name) const;
     struct SeatFamilies;
 
     void buildMenus();

@@ -116,6 +116,8 @@ void Tchat::buildChat()
     m_chat = new ChatPanel(m_board);
     m_chat->setSendFunction([this](const QByteArray &message) { send(message); });
     m_chat->setSettingsChanged([this] { emit settingsChanged(); });
+    m_chat->setAuthorItemText([this](const QString &name) { return m_mutes.itemText(name); });
+    connect(m_chat, &ChatPanel::authorItemChosen, this, &Tchat::toggleMute);
 
     m_phrases = new PhraseButtons(m_board);
     m_phrases->setSendAction([this](const QString &actionText) { return sendAction(actionText); });

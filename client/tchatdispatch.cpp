@@ -231,9 +231,11 @@ void Tchat::playerdisconnected(const wire::toClient::PlayerDisconnected &m)
 
 void Tchat::chatrecieved(int n, const QByteArray &line)
 {
-    if (m_mutes.hides(n, m_model.myseat(), m_model.nameOfConnection(n)))
+    const std::optional<QString> name = m_model.nameOfConnection(n);
+    if (m_mutes.hides(n, m_model.myseat(), name))
         return;
-    m_chat->chatrecieved(n, line);
+    // The line keeps the name it came under: names change, numbers move on.
+    m_chat->chatrecieved(n, line, name && offersMute(n, *name) ? *name : QString());
 }
 
 void Tchat::playasound(const wire::toClient::PlayASound &m)

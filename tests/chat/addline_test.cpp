@@ -301,3 +301,35 @@ TEST_F(ChatFixture, AVeryLongLineShowsItsStart)
         EXPECT_TRUE(chat->linkTargets().isEmpty());
     }
 }
+
+// The view's menu offers the author item for the line under the pointer: a
+// line keeps the author it was added with, and a line the pane refuses does
+// not give its author to the line before.
+TEST_F(ChatFixture, TheMenuOffersTheItemForTheAuthorOfTheLineUnderThePointer)
+{
+    QStringList chosen;
+    chat->setAuthorItemText(
+        [](const QString &author) { return author == "Quiet" ? QString() : "Mute " + author; });
+    QObject::connect(chat, &ChatPanel::authorItemChosen, [&](const QString &a) { chosen << a; });
+    chat->addlinetochat("0+Bob is Connected.", 0);
+    chatrecieved("2+Bob chats: hi|clRed");
+    chat->chatrecieved(2, "Bob chats: again|clRed", "Bob");
+    chat->chatrecieved(12, "Eve chats: x|clRed", "Eve"); // no such line number
+    chat->addlinetochat("3+Quiet waves", 0, "Quiet");
+    chat->addlinetochat("4+Dan chats: <b>x</b>", 0, "Dan & <b>x</b>");
+    const QString below[] = {"", "", "Mute Bob", "", "Mute Dan & <b>x</b>", ""};
+    ASSERT_EQ(view()->paragraphCount(), 5);
+    for (int p = 0; p <= 5; ++p) {
+        const QRect line =
+            p < 5 ? view()->paragraphRect(p) : view()->paragraphRect(4).translated(0, 40);
+        chat->prepareMainchatMenu(line.center());
+        EXPECT_EQ(chat->authorItem()->text(), below[p]) << p;
+        EXPECT_EQ(chat->authorItem()->isVisible(), !below[p].isEmpty()) << p;
+        EXPECT_EQ(chat->authorItem()->isEnabled(), !below[p].isEmpty()) << p;
+        chat->authorItem()->trigger();
+    }
+    EXPECT_EQ(chosen, (QStringList{"Bob", "Dan & <b>x</b>"}));
+    chat->ClearMainChat1Click();
+    chat->prepareMainchatMenu(QPoint(10, 5));
+    EXPECT_FALSE(chat->authorItem()->isVisible());
+}

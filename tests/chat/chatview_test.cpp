@@ -133,7 +133,7 @@ TEST_F(ChatViewTest, AFontChangeShowsFromTheNextLayout)
 
 // A peer relaying lines as fast as it may: the view keeps the newest lines
 // within its bounds, by items or by characters, and what was in view or
-// selected stays so.
+// selected stays so, with its author.
 TEST_F(ChatViewTest, OldLinesGoWhenTheHistoryOutgrowsItsBounds)
 {
     const struct
@@ -160,6 +160,7 @@ TEST_F(ChatViewTest, OldLinesGoWhenTheHistoryOutgrowsItsBounds)
             ASSERT_LT(k, 5000) << "nothing was dropped";
             const QString word = QString::number(k) + QString(c.padding, 'x');
             line(QStringList(c.wordsPerLine, word + ' '));
+            view.setLastAuthor(QString::number(k));
             characters += c.wordsPerLine * (word.size() + 1);
             if (shown == 0 && (view.itemCount() > ChatView::kKeptItems * 9 / 10 ||
                                characters > ChatView::kKeptCharacters * 9 / 10)) {
@@ -183,5 +184,6 @@ TEST_F(ChatViewTest, OldLinesGoWhenTheHistoryOutgrowsItsBounds)
         EXPECT_TRUE(view.selectedText().startsWith(view.item(0).text));
         EXPECT_TRUE(view.selectedText().endsWith(shownWord + ' '));
         EXPECT_EQ(wordInView(), shownWord);
+        EXPECT_EQ(view.authorAt(view.viewport()->rect().center()), QString::number(shown));
     }
 }
