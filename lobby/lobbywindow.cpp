@@ -17,6 +17,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -124,9 +125,13 @@ LobbyWindow::LobbyWindow(LobbyModel *model, QWidget *parent) : QWidget(parent), 
     left->addWidget(joinBox);
     left->addWidget(lanBox());
     left->addStretch();
+    auto *leftPane = new QWidget;
+    leftPane->setLayout(left);
+    left->setContentsMargins(0, 0, 0, 0);
+    leftPane->setMinimumWidth(400);
     auto *columns = new QHBoxLayout;
-    columns->addLayout(left, 2);
-    columns->addWidget(openTablesBox(), 3);
+    columns->addWidget(leftPane);
+    columns->addWidget(openTablesBox(), 1);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(columns);
     layout->addWidget(m_status);
@@ -232,6 +237,22 @@ QWidget *LobbyWindow::openTablesBox()
     m_openTables->setAllColumnsShowFocus(true);
     m_openTables->setTextElideMode(Qt::ElideRight);
     m_openTables->setMinimumHeight(m_openTables->fontMetrics().lineSpacing() * 12);
+    // Room for the short columns at their widest and for a name of fair length.
+    PublicListing widest;
+    widest.name = QString(14, QLatin1Char('x'));
+    widest.playtoscore = 1000;
+    widest.sandbag = widest.blind = widest.startclub = true;
+    widest.computers = false;
+    widest.watchers = PublicListing::kMostWatchers;
+    const QStringList words = OpenTables::describe(widest);
+    const QStringList headers = OpenTables::headers();
+    const QFontMetrics metrics = m_openTables->fontMetrics();
+    int width = 2 * m_openTables->frameWidth() +
+                m_openTables->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    for (qsizetype i = 0; i < words.size(); ++i)
+        width += qMax(metrics.horizontalAdvance(words[i]), metrics.horizontalAdvance(headers[i])) +
+                 metrics.averageCharWidth() * 2;
+    m_openTables->setMinimumWidth(width);
     // The name takes what room is left and is cut short with "..." when it
     // does not fit; the short columns keep their words whole.
     QHeaderView *header = m_openTables->header();

@@ -85,12 +85,12 @@ QStringList OpenTables::describe(const PublicListing &listing)
 {
     QStringList rules;
     if (listing.sandbag)
-        rules << tr("bags count");
+        rules << tr("bags");
     if (listing.blind)
         rules << tr("Blind Nil");
     if (listing.startclub)
         rules << tr("2\u2663 leads");
-    rules << (listing.computers ? tr("computers fill in") : tr("people only"));
+    rules << (listing.computers ? tr("computers") : tr("people only"));
     const int free = qBound(0, listing.free, PublicListing::kSeats);
     const int watchers = qBound(0, listing.watchers, PublicListing::kMostWatchers);
     return {listingname::plain(listing.name),

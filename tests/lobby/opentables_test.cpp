@@ -243,7 +243,7 @@ TEST(OpenTablesRow, aHostileNameIsShownAsPlainBoundedText)
         const QStringList row = OpenTables::describe(listing);
         ASSERT_EQ(row.size(), OpenTables::headers().size());
         EXPECT_EQ(row[0], c.shown);
-        EXPECT_EQ(row.mid(1), (QStringList{"to 500", "computers fill in", "4 seats free", "none",
+        EXPECT_EQ(row.mid(1), (QStringList{"to 500", "computers", "4 seats free", "none",
                                            "not started", "relayed"}));
     }
 }
