@@ -89,6 +89,38 @@ TEST_F(OpenTablesLobby, anOpenTableIsJoinedByItsCodeThroughTheCoordinator)
     EXPECT_EQ(away.openTablesProblem(), "The coordinator cannot be reached (Connection refused).");
 }
 
+TEST_F(OpenTablesLobby, theListFollowsTheFilterAndIsFetchedAgainOnlyWhileShown)
+{
+    PublicListing blind = table(2, 1, 3);
+    blind.blind = true;
+    list({table(1, 1, 3), blind});
+    LobbyModel::Options o = options();
+    o.openTablesRefreshMs = 100;
+    LobbyModel model(o);
+    model.setCoordinator(coordinator());
+    model.setOpenTablesShown(true);
+    ASSERT_TRUE(waitUntil([&] { return model.openTables().size() == 2; }));
+    ListingFilter filter;
+    filter.blind = true;
+    model.setOpenTablesFilter(filter);
+    EXPECT_EQ(model.openTablesFilter(), filter);
+    ASSERT_TRUE(waitUntil([&] { return model.openTables().size() == 1; }));
+    EXPECT_EQ(model.openTables().value(0).code, blind.code);
+
+    // A table listed meanwhile shows without a word from the player, but not
+    // while nobody looks.
+    PublicListing later = table(3, 0, 4);
+    later.blind = true;
+    list({table(1, 1, 3), blind, later});
+    ASSERT_TRUE(waitUntil([&] { return model.openTables().size() == 2; }));
+    model.setOpenTablesShown(false);
+    ASSERT_TRUE(waitUntil([&] { return !model.openTablesFetching(); }));
+    const qsizetype before = model.openTables().size();
+    list({blind});
+    waitUntil([] { return false; }, 400);
+    EXPECT_EQ(model.openTables().size(), before);
+}
+
 TEST_F(OpenTablesLobby, quickPlayJoinsTheFullestTableWithASeatOrHostsAListedOne)
 {
     const QStringList hostListed{"Bob",         "127.0.0.1", "true",         "--coordinator",
