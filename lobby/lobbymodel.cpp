@@ -1,8 +1,10 @@
 #include "lobby/lobbymodel.h"
 
+#include "coordinator/quickplay.h"
 #include "lan/avahitablebrowser.h"
 #include "lobby/gamelauncher.h"
 #include "lobby/lobbylink.h"
+#include "lobby/opentables.h"
 #include "platform/inifile.h"
 #include "platform/programfolder.h"
 #include "protocol/invitecode.h"
@@ -66,7 +68,11 @@ LobbyModel::LobbyModel(Options options, QObject *parent)
             setState(State::Idle, tr("Spades has not opened its table yet. You can host or "
                                      "join again."));
     });
+    m_openTables = new OpenTables(m_options.directoryLimits, m_options.openTablesRefreshMs, this);
+    connect(m_openTables, &OpenTables::changed, this, &LobbyModel::changed);
+    connect(m_openTables, &OpenTables::refreshed, this, &LobbyModel::openTablesRefreshed);
     load();
+    m_openTables->setCoordinator(coordinatorArguments().value(1));
     if (m_link->listen(m_options.linkPort))
         m_status = tr("Host a table, or join one by its address or name.");
     else
@@ -85,6 +91,21 @@ void LobbyModel::setName(const QString &name)
 void LobbyModel::setAddress(const QString &address)
 {
     m_address = address;
+}
+
+void LobbyModel::setCoordinator(const QString &coordinator)
+{
+    const QString before = coordinatorArguments().value(1);
+    m_coordinator = coordinator;
+    const QString usable = coordinatorArguments().value(1);
+    if (usable == before)
+        return;
+    // Quick Play asked the coordinator that was set: its answer is not coming.
+    if (m_quickPlay) {
+        m_quickPlay = false;
+        setState(m_state, tr("Quick Play stopped: the coordinator changed."));
+    }
+    m_openTables->setCoordinator(usable);
 }
 
 bool LobbyModel::linkListening() const
@@ -172,11 +193,24 @@ QStringList LobbyModel::coordinatorArguments() const
 
 QStringList LobbyModel::hostArguments() const
 {
+    return hostArgumentsListed(m_listPublicly);
+}
+
+// A table is listed in Open Tables only through a coordinator: without one
+// the game is told nothing of listing.
+QStringList LobbyModel::hostArgumentsListed(bool listed) const
+{
     // The host's own table always connects to this computer.
     QStringList arguments{m_name.trimmed(), QStringLiteral("127.0.0.1"), QStringLiteral("true")};
     if (!m_portMapping)
         arguments << QStringLiteral("--no-port-mapping");
-    return arguments + coordinatorArguments();
+    const QStringList coordinator = coordinatorArguments();
+    if (coordinator.isEmpty())
+        return arguments;
+    arguments << coordinator << (listed ? QStringLiteral("--list") : QStringLiteral("--no-list"));
+    if (!m_tableName.trimmed().isEmpty())
+        arguments << QStringLiteral("--table-name") << listingname::plain(m_tableName);
+    return arguments;
 }
 
 QStringList LobbyModel::joinArguments() const
@@ -236,6 +270,99 @@ bool LobbyModel::joinLanTable(int index)
     return join();
 }
 
+QList<PublicListing> LobbyModel::openTables() const
+{
+    return m_openTables->tables();
+}
+
+QString LobbyModel::openTablesProblem() const
+{
+    if (m_coordinator.trimmed().isEmpty())
+        return tr("Open tables are listed by a coordinator: type its address in the Coordinator "
+                  "field to see them.");
+    if (const QString problem = coordinatorProblem(); !problem.isEmpty())
+        return problem;
+    return m_openTables->problem();
+}
+
+bool LobbyModel::openTablesFetching() const
+{
+    return m_openTables->isFetching();
+}
+
+ListingFilter LobbyModel::openTablesFilter() const
+{
+    return m_openTables->filter();
+}
+
+void LobbyModel::setOpenTablesFilter(const ListingFilter &filter)
+{
+    m_openTables->setFilter(filter);
+}
+
+void LobbyModel::refreshOpenTables()
+{
+    m_openTables->refresh();
+}
+
+void LobbyModel::setOpenTablesShown(bool shown)
+{
+    m_openTables->setShown(shown);
+}
+
+bool LobbyModel::joinOpenTable(int index)
+{
+    const QList<PublicListing> tables = openTables();
+    if (index < 0 || index >= tables.size())
+        return false;
+    return joinCode(tables[index].code);
+}
+
+bool LobbyModel::joinCode(const QByteArray &code)
+{
+    m_address = QString::fromLatin1(invite::display(code));
+    return join();
+}
+
+bool LobbyModel::quickPlay()
+{
+    QString problem =
+        m_state == State::Idle ? nameProblem() : tr("Your game is still running; end it first.");
+    if (problem.isEmpty() && m_coordinator.trimmed().isEmpty())
+        problem = tr("Quick Play needs a coordinator: type its address in the Coordinator field "
+                     "first.");
+    if (problem.isEmpty())
+        problem = coordinatorProblem();
+    if (!problem.isEmpty()) {
+        setState(m_state, problem);
+        return false;
+    }
+    m_quickPlay = true;
+    setState(m_state, tr("Looking for an open table with a free seat..."));
+    m_openTables->refresh(true);
+    return true;
+}
+
+void LobbyModel::openTablesRefreshed()
+{
+    if (!m_quickPlay)
+        return;
+    m_quickPlay = false;
+    if (m_state != State::Idle)
+        return;
+    if (const QString problem = m_openTables->problem(); !problem.isEmpty()) {
+        setState(m_state, tr("Quick Play could not see the open tables: %1").arg(problem));
+        return;
+    }
+    if (const std::optional<PublicListing> table = quickPlayChoice(m_openTables->tables())) {
+        joinCode(table->code);
+        return;
+    }
+    if (nameProblem().isEmpty())
+        launch(hostArgumentsListed(true),
+               tr("No open table has a free seat: starting a table anyone can join..."));
+}
+
 bool LobbyModel::host()
 {
     QString problem = nameProblem();
@@ -245,6 +372,7 @@ bool LobbyModel::host()
         setState(m_state, problem);
         return false;
     }
+    m_quickPlay = false;
     return launch(hostArguments(), tr("Starting your table..."));
 }
 
@@ -257,6 +385,7 @@ bool LobbyModel::join()
         setState(m_state, problem);
         return false;
     }
+    m_quickPlay = false;
     const QString address = joinArguments().at(1);
     if (m_state == State::Idle) {
         m_recent.removeIf(
@@ -350,6 +479,9 @@ void LobbyModel::load()
     m_coordinator = file.readString(kSection, QStringLiteral("Coordinator"), QString());
     m_portMapping = file.readString(kSection, QStringLiteral("PortMapping"), QString()) !=
                     QLatin1String("false");
+    m_listPublicly = file.readString(kSection, QStringLiteral("ListPublicly"), QString()) ==
+                     QLatin1String("true");
+    setTableName(file.readString(kSection, QStringLiteral("TableName"), QString()));
     for (int i = 1; i <= kRecentTables; ++i) {
         const QString table =
             file.readString(kSection, QStringLiteral("Recent%1").arg(i), QString()).trimmed();
@@ -365,7 +497,11 @@ void LobbyModel::save()
         {QStringLiteral("Address"), m_address.trimmed()},
         {QStringLiteral("Coordinator"), m_coordinator.trimmed()},
         {QStringLiteral("PortMapping"),
-         m_portMapping ? QStringLiteral("true") : QStringLiteral("false")}};
+         m_portMapping ? QStringLiteral("true") : QStringLiteral("false")},
+        {QStringLiteral("ListPublicly"),
+         m_listPublicly ? QStringLiteral("true") : QStringLiteral("false")},
+        {QStringLiteral("TableName"),
+         m_tableName.trimmed().isEmpty() ? QString() : listingname::plain(m_tableName)}};
     for (int i = 1; i <= kRecentTables; ++i)
         values.append({QStringLiteral("Recent%1").arg(i), m_recent.value(i - 1)});
     QString error;

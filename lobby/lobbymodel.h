@@ -1,5 +1,7 @@
 #pragma once
 
+#include "coordinator/publiclisting.h"
+#include "coordinator/tabledirectory.h"
 #include "lan/lantable.h"
 #include "protocol/joinlink.h"
 
@@ -10,6 +12,7 @@
 
 class GameLauncher;
 class LobbyLink;
+class OpenTables;
 class TableBrowser;
 
 // The lobby without its window: the player's name and the table to join,
@@ -22,7 +25,12 @@ class TableBrowser;
 // coordinator setting, which hosting passes on too. Nothing is sent to a
 // coordinator while that setting is empty.
 //
-// The name, the address, the coordinator and the recent tables live in the settings file
+// "Open Tables" are the tables strangers may join, as the coordinator lists
+// them; Quick Play joins the fullest one with a free seat, or hosts a table
+// listed there when none has one.
+//
+// The name, the address, the coordinator, the recent tables and how a hosted
+// table is listed live in the settings file
 // "spadeslobby.ini" (section "Lobby") in the program's folder, written
 // whenever a game is started.
 class LobbyModel : public QObject
@@ -40,6 +48,8 @@ public:
         GameLauncher *launcher = nullptr; // default: started detached from the lobby
         int startingMs = 60000;           // how long a started game may take to link
         TableBrowser *browser = nullptr;  // default: the local network's, through Avahi
+        TableDirectory::Limits directoryLimits{};
+        int openTablesRefreshMs = 10000;
     };
 
     static constexpr int kRecentTables = 8;
@@ -58,10 +68,16 @@ public:
     // Where tables are listed under codes: "host", "host:port", or a ws:// or
     // wss:// URL; empty for none.
     QString coordinator() const { return m_coordinator; }
-    void setCoordinator(const QString &coordinator) { m_coordinator = coordinator; }
+    void setCoordinator(const QString &coordinator);
     // Whether a hosted table asks the router to open its port.
     bool portMapping() const { return m_portMapping; }
     void setPortMapping(bool on) { m_portMapping = on; }
+    // Whether a hosted table is listed in Open Tables (with a coordinator),
+    // and the name it is listed under; empty for the game's own choice.
+    bool listPublicly() const { return m_listPublicly; }
+    void setListPublicly(bool on) { m_listPublicly = on; }
+    QString tableName() const { return m_tableName; }
+    void setTableName(const QString &name) { m_tableName = name.left(PublicListing::kLongestName); }
     // What a game this lobby started says first on its link.
     QByteArray linkToken() const { return m_linkToken; }
     // How friends reach the table this lobby started, as the game says it.
@@ -97,6 +113,25 @@ public:
     // Joins the table listed at `index` in lanTables().
     bool joinLanTable(int index);
 
+    // "Open Tables": the tables the coordinator lists for strangers, and why
+    // there are none to show (no coordinator, or none reached).
+    QList<PublicListing> openTables() const;
+    QString openTablesProblem() const;
+    bool openTablesFetching() const;
+    ListingFilter openTablesFilter() const;
+    void setOpenTablesFilter(const ListingFilter &filter);
+    void refreshOpenTables();
+    // The window says whether the list is in sight: only then is it fetched
+    // again every little while.
+    void setOpenTablesShown(bool shown);
+    // Joins the table listed at `index` in openTables() by its code.
+    bool joinOpenTable(int index);
+    // Fetches the open tables with a free seat and joins quickPlayChoice's;
+    // when none has one, hosts a table listed in Open Tables. False, with the
+    // reason in status(), when it cannot begin; the choice comes later.
+    bool quickPlay();
+    bool quickPlayPending() const { return m_quickPlay; }
+
     // Start the game; false (and the reason in status()) when the fields are
     // wrong, a game is already running, or the program cannot be started.
     bool host();
@@ -117,6 +152,9 @@ private:
     void linksChanged(int links);
     std::optional<Invitation> joinTarget(QString *why) const;
     QStringList coordinatorArguments() const;
+    QStringList hostArgumentsListed(bool listed) const;
+    void openTablesRefreshed();
+    bool joinCode(const QByteArray &code);
     void gameProgramEnded();
     void load();
     void save();
@@ -125,12 +163,16 @@ private:
     GameLauncher *m_launcher = nullptr;
     LobbyLink *m_link = nullptr;
     TableBrowser *m_browser = nullptr;
+    OpenTables *m_openTables = nullptr;
     QTimer m_startingTimer;
     QString m_name;
     QString m_address;
     QString m_coordinator;
     QStringList m_recent;
     bool m_portMapping = true;
+    bool m_listPublicly = false;
+    QString m_tableName;
+    bool m_quickPlay = false;
     QByteArray m_linkToken;
     QString m_reach;
     QStringList m_invitation;

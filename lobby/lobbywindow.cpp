@@ -1,19 +1,24 @@
 #include "lobby/lobbywindow.h"
 
 #include "lobby/lobbymodel.h"
+#include "lobby/opentables.h"
 
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QStyle>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace {
@@ -31,6 +36,23 @@ QLabel *note(const QString &text)
     label->setTextFormat(Qt::PlainText);
     return label;
 }
+
+// A choice among "any" and a few values, each item holding what it stands for.
+QComboBox *choice(const char *name, const QList<std::pair<QString, QVariant>> &items)
+{
+    auto *box = named(new QComboBox, name);
+    for (const auto &[text, value] : items)
+        box->addItem(text, value);
+    return box;
+}
+
+std::optional<bool> flagOf(const QComboBox *box)
+{
+    const QVariant value = box->currentData();
+    return value.isValid() ? std::optional(value.toBool()) : std::nullopt;
+}
+
+constexpr int kCodeRole = Qt::UserRole;
 
 } // namespace
 
@@ -57,6 +79,16 @@ LobbyWindow::LobbyWindow(LobbyModel *model, QWidget *parent) : QWidget(parent), 
         named(new QCheckBox(tr("Ask the &router to open the port")), "checkbox_portmapping");
     m_portMapping->setChecked(m_model->portMapping());
     hostLayout->addWidget(m_portMapping);
+    m_listPublicly =
+        named(new QCheckBox(tr("&List my table in Open Tables")), "checkbox_listpublicly");
+    m_listPublicly->setChecked(m_model->listPublicly());
+    hostLayout->addWidget(m_listPublicly);
+    m_tableName = named(new QLineEdit(m_model->tableName()), "edit_tablename");
+    m_tableName->setMaxLength(PublicListing::kLongestName);
+    m_tableName->setPlaceholderText(tr("your name's table"));
+    auto *tableNameRow = new QFormLayout;
+    tableNameRow->addRow(tr("&Table name:"), m_tableName);
+    hostLayout->addLayout(tableNameRow);
     m_reach = named(note(QString()), "label_reach");
     hostLayout->addWidget(m_reach);
     m_copyInvitation = named(new QPushButton(tr("&Copy Invitation")), "button_copyinvitation");
@@ -86,14 +118,24 @@ LobbyWindow::LobbyWindow(LobbyModel *model, QWidget *parent) : QWidget(parent), 
     m_status = named(note(QString()), "label_status");
     m_status->setMinimumHeight(m_status->fontMetrics().lineSpacing() * 2);
 
+    // Hosting and joining by hand on the left, the open tables beside them.
+    auto *left = new QVBoxLayout;
+    left->addLayout(nameRow);
+    left->addWidget(hostBox);
+    left->addWidget(joinBox);
+    left->addWidget(lanBox());
+    left->addStretch();
+    auto *leftPane = new QWidget;
+    leftPane->setLayout(left);
+    left->setContentsMargins(0, 0, 0, 0);
+    leftPane->setMinimumWidth(400);
+    auto *columns = new QHBoxLayout;
+    columns->addWidget(leftPane);
+    columns->addWidget(openTablesBox(), 1);
     auto *layout = new QVBoxLayout(this);
-    layout->addLayout(nameRow);
-    layout->addWidget(hostBox);
-    layout->addWidget(joinBox);
-    layout->addWidget(lanBox());
+    layout->addLayout(columns);
     layout->addWidget(m_status);
     layout->addWidget(m_solo, 0, Qt::AlignLeft);
-    setMinimumWidth(420);
 
     connect(m_host, &QPushButton::clicked, this, [this] {
         takeFields();
@@ -114,6 +156,17 @@ LobbyWindow::LobbyWindow(LobbyModel *model, QWidget *parent) : QWidget(parent), 
         takeFields();
         if (m_model->playSolo())
             close();
+    });
+    // An emptied field stops the open tables at once; a typed one counts
+    // once the player is done with it, not at every key.
+    connect(m_coordinator, &QLineEdit::textChanged, this, [this](const QString &text) {
+        if (text.trimmed().isEmpty())
+            m_model->setCoordinator(text);
+        refresh();
+    });
+    connect(m_coordinator, &QLineEdit::editingFinished, this, [this] {
+        m_model->setCoordinator(m_coordinator->text());
+        refresh();
     });
     connect(m_model, &LobbyModel::changed, this, &LobbyWindow::refresh);
     connect(m_model, &LobbyModel::gameEnded, this, &LobbyWindow::comeForward);
@@ -169,6 +222,222 @@ void LobbyWindow::refreshLanTables()
     m_lanStatus->setVisible(!status.isEmpty());
 }
 
+QWidget *LobbyWindow::openTablesBox()
+{
+    auto *box = new QGroupBox(tr("Open Tables"));
+    auto *boxLayout = new QVBoxLayout(box);
+    boxLayout->addWidget(note(tr("Tables anyone may join, as the coordinator lists them. Quick "
+                                 "Play joins the fullest one with a free seat, or hosts one.")));
+    boxLayout->addLayout(filterControls());
+    m_openTables = named(new QTreeWidget, "tree_opentables");
+    m_openTables->setColumnCount(int(OpenTables::headers().size()));
+    m_openTables->setHeaderLabels(OpenTables::headers());
+    m_openTables->setRootIsDecorated(false);
+    m_openTables->setUniformRowHeights(true);
+    m_openTables->setAllColumnsShowFocus(true);
+    m_openTables->setTextElideMode(Qt::ElideRight);
+    m_openTables->setMinimumHeight(m_openTables->fontMetrics().lineSpacing() * 12);
+    // Room for the short columns at their widest and for a name of fair length.
+    PublicListing widest;
+    widest.name = QString(14, QLatin1Char('x'));
+    widest.playtoscore = 1000;
+    widest.sandbag = widest.blind = widest.startclub = true;
+    widest.computers = false;
+    widest.watchers = PublicListing::kMostWatchers;
+    const QStringList words = OpenTables::describe(widest);
+    const QStringList headers = OpenTables::headers();
+    const QFontMetrics metrics = m_openTables->fontMetrics();
+    int width = 2 * m_openTables->frameWidth() +
+                m_openTables->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    for (qsizetype i = 0; i < words.size(); ++i)
+        width += qMax(metrics.horizontalAdvance(words[i]), metrics.horizontalAdvance(headers[i])) +
+                 metrics.averageCharWidth() * 2;
+    m_openTables->setMinimumWidth(width);
+    // The name takes what room is left and is cut short with "..." when it
+    // does not fit; the short columns keep their words whole.
+    QHeaderView *header = m_openTables->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    boxLayout->addWidget(m_openTables, 1);
+    m_openStatus = named(note(QString()), "label_opentables");
+    boxLayout->addWidget(m_openStatus);
+    m_refreshOpen = named(new QPushButton(tr("&Refresh")), "button_refresh_open");
+    m_quickPlay = named(new QPushButton(tr("&Quick Play")), "button_quickplay");
+    m_joinOpen = named(new QPushButton(tr("Join Open &Table")), "button_join_open");
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_refreshOpen);
+    buttons->addStretch();
+    buttons->addWidget(m_quickPlay);
+    buttons->addWidget(m_joinOpen);
+    boxLayout->addLayout(buttons);
+
+    connect(m_refreshOpen, &QPushButton::clicked, this, [this] {
+        m_model->setCoordinator(m_coordinator->text());
+        m_model->refreshOpenTables();
+    });
+    connect(m_quickPlay, &QPushButton::clicked, this, [this] {
+        takeFields();
+        m_model->quickPlay();
+    });
+    connect(m_joinOpen, &QPushButton::clicked, this, &LobbyWindow::joinSelectedOpenTable);
+    connect(m_openTables, &QTreeWidget::itemActivated, this, &LobbyWindow::joinSelectedOpenTable);
+    connect(m_openTables, &QTreeWidget::currentItemChanged, this, [this] { refresh(); });
+    return box;
+}
+
+QLayout *LobbyWindow::filterControls()
+{
+    const QVariant any;
+    m_target = choice("combo_target", {{tr("any"), any}});
+    for (const int target : {200, 250, 300, 400, 500, 1000})
+        m_target->addItem(QString::number(target), target);
+    m_bags =
+        choice("combo_bags", {{tr("any"), any}, {tr("count"), true}, {tr("do not count"), false}});
+    m_blind = choice("combo_blind",
+                     {{tr("any"), any}, {tr("allowed"), true}, {tr("not allowed"), false}});
+    m_twoOfClubs =
+        choice("combo_twoofclubs", {{tr("any"), any}, {tr("yes"), true}, {tr("no"), false}});
+    m_computers = choice("combo_computers",
+                         {{tr("any"), any}, {tr("fill in"), true}, {tr("people only"), false}});
+    m_freeSeat = named(new QCheckBox(tr("With a &free seat")), "checkbox_freeseat");
+    auto *grid = new QGridLayout;
+    const QList<std::pair<QString, QWidget *>> cells{
+        {tr("Target:"), m_target},       {tr("Bags:"), m_bags},
+        {tr("Blind Nil:"), m_blind},     {tr("2\u2663 leads:"), m_twoOfClubs},
+        {tr("Computers:"), m_computers}, {QString(), m_freeSeat}};
+    for (int i = 0; i < cells.size(); ++i) {
+        const auto &[label, control] = cells[i];
+        if (!label.isEmpty()) {
+            auto *text = new QLabel(label);
+            text->setTextFormat(Qt::PlainText);
+            text->setBuddy(control);
+            grid->addWidget(text, i / 3, (i % 3) * 2, Qt::AlignRight);
+        }
+        grid->addWidget(control, i / 3, (i % 3) * 2 + 1);
+    }
+    for (QComboBox *box : {m_target, m_bags, m_blind, m_twoOfClubs, m_computers})
+        connect(box, &QComboBox::currentIndexChanged, this,
+                [this] { m_model->setOpenTablesFilter(filterOfControls()); });
+    connect(m_freeSeat, &QCheckBox::toggled, this,
+            [this] { m_model->setOpenTablesFilter(filterOfControls()); });
+    return grid;
+}
+
+ListingFilter LobbyWindow::filterOfControls() const
+{
+    ListingFilter filter;
+    const QVariant target = m_target->currentData();
+    if (target.isValid())
+        filter.playtoscore = target.toInt();
+    filter.sandbag = flagOf(m_bags);
+    filter.blind = flagOf(m_blind);
+    filter.startclub = flagOf(m_twoOfClubs);
+    filter.computers = flagOf(m_computers);
+    filter.freeSeat = m_freeSeat->isChecked();
+    return filter;
+}
+
+// Rows are rebuilt only when what they show changed, and the table chosen
+// stays chosen by its code while others come and go.
+void LobbyWindow::refreshOpenTables()
+{
+    const QList<PublicListing> tables = m_model->openTables();
+    QList<QStringList> rows;
+    QList<QByteArray> codes;
+    for (const PublicListing &table : tables) {
+        rows << OpenTables::describe(table);
+        codes << table.code;
+    }
+    QList<QStringList> shownRows;
+    QList<QByteArray> shownCodes;
+    for (int i = 0; i < m_openTables->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *item = m_openTables->topLevelItem(i);
+        QStringList texts;
+        for (int column = 0; column < item->columnCount(); ++column)
+            texts << item->text(column);
+        shownRows << texts;
+        shownCodes << item->data(0, kCodeRole).toByteArray();
+    }
+    if (rows != shownRows || codes != shownCodes) {
+        const QTreeWidgetItem *current = m_openTables->currentItem();
+        const QByteArray chosen =
+            current ? current->data(0, kCodeRole).toByteArray() : QByteArray();
+        const QSignalBlocker quiet(m_openTables);
+        m_openTables->clear();
+        for (int i = 0; i < rows.size(); ++i) {
+            auto *item = new QTreeWidgetItem(rows[i]);
+            item->setData(0, kCodeRole, codes[i]);
+            m_openTables->addTopLevelItem(item);
+            if (!chosen.isEmpty() && codes[i] == chosen)
+                m_openTables->setCurrentItem(item);
+        }
+    }
+
+    const bool hasCoordinator = !m_coordinator->text().trimmed().isEmpty();
+    QString status = hasCoordinator ? m_model->openTablesProblem()
+                                    : tr("Open tables are listed by a coordinator: type its "
+                                         "address in the Coordinator field to see them.");
+    if (status.isEmpty() && tables.isEmpty())
+        status = m_model->openTablesFetching() ? tr("Looking for open tables...")
+                                               : tr("No open table matches your choice.");
+    m_openStatus->setText(status);
+    m_openStatus->setVisible(!status.isEmpty());
+
+    const bool idle = m_model->state() == LobbyModel::State::Idle;
+    for (QWidget *control : std::initializer_list<QWidget *>{
+             m_openTables, m_target, m_bags, m_blind, m_twoOfClubs, m_computers, m_freeSeat,
+             m_refreshOpen, m_listPublicly, m_tableName})
+        control->setEnabled(hasCoordinator);
+    m_quickPlay->setEnabled(hasCoordinator && idle && !m_model->quickPlayPending());
+    m_joinOpen->setEnabled(hasCoordinator && idle && m_openTables->currentItem());
+}
+
+void LobbyWindow::joinSelectedOpenTable()
+{
+    const QTreeWidgetItem *item = m_openTables->currentItem();
+    if (!item)
+        return;
+    takeFields();
+    const QByteArray code = item->data(0, kCodeRole).toByteArray();
+    const QList<PublicListing> tables = m_model->openTables();
+    for (int i = 0; i < tables.size(); ++i) {
+        if (tables[i].code == code) {
+            if (m_model->joinOpenTable(i)) {
+                m_address->clear();
+                m_address->addItems(m_model->recentTables());
+                m_address->setEditText(m_model->address());
+            }
+            return;
+        }
+    }
+}
+
+void LobbyWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    tellWhetherShown();
+}
+
+void LobbyWindow::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    tellWhetherShown();
+}
+
+void LobbyWindow::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        tellWhetherShown();
+}
+
+// A list nobody sees is not fetched again and again.
+void LobbyWindow::tellWhetherShown()
+{
+    m_model->setOpenTablesShown(isVisible() && !isMinimized());
+}
+
 void LobbyWindow::openLink(const QString &link)
 {
     takeFields();
@@ -187,6 +456,8 @@ void LobbyWindow::takeFields()
     m_model->setAddress(m_address->currentText());
     m_model->setCoordinator(m_coordinator->text());
     m_model->setPortMapping(m_portMapping->isChecked());
+    m_model->setListPublicly(m_listPublicly->isChecked());
+    m_model->setTableName(m_tableName->text());
 }
 
 void LobbyWindow::refresh()
@@ -201,6 +472,7 @@ void LobbyWindow::refresh()
     m_copyInvitation->setVisible(!m_model->invitation().isEmpty());
     refreshLanTables();
     m_joinLan->setEnabled(idle && m_lanTables->currentRow() >= 0);
+    refreshOpenTables();
     fitHeight();
 }
 
@@ -210,12 +482,24 @@ void LobbyWindow::resizeEvent(QResizeEvent *event)
     fitHeight();
 }
 
-void LobbyWindow::fitHeight()
+// Rows and columns change their minds once the layout has been laid out
+// anew (a column's width follows the rows it shows): the height is fitted
+// again then, without asking for another layout.
+bool LobbyWindow::event(QEvent *event)
+{
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::LayoutRequest)
+        fitHeight(false);
+    return handled;
+}
+
+void LobbyWindow::fitHeight(bool relayout)
 {
     QLayout *box = layout();
     if (!box || !box->hasHeightForWidth())
         return;
-    box->invalidate();
+    if (relayout)
+        box->invalidate();
     const int needed = box->totalHeightForWidth(width());
     if (needed <= 0 || needed == minimumHeight())
         return;

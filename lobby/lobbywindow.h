@@ -9,6 +9,8 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QTreeWidget;
+struct ListingFilter;
 
 // The lobby's window: the fields and buttons over a LobbyModel, which does
 // the work. While the game runs the buttons rest; when it ends the window
@@ -25,17 +27,27 @@ public:
     void openLink(const QString &link);
 
 protected:
+    bool event(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     // Wrapped notes need more lines the narrower the window is: the window
     // never gets shorter than its layout needs at its width.
-    void fitHeight();
+    void fitHeight(bool relayout = true);
     void refresh();
     void takeFields();
     void comeForward();
     QWidget *lanBox();
     void refreshLanTables();
+    QWidget *openTablesBox();
+    QLayout *filterControls();
+    ListingFilter filterOfControls() const;
+    void refreshOpenTables();
+    void tellWhetherShown();
+    void joinSelectedOpenTable();
 
     LobbyModel *m_model;
     QLineEdit *m_name = nullptr;
@@ -51,4 +63,17 @@ private:
     QListWidget *m_lanTables = nullptr;
     QLabel *m_lanStatus = nullptr;
     QPushButton *m_joinLan = nullptr;
+    QCheckBox *m_listPublicly = nullptr;
+    QLineEdit *m_tableName = nullptr;
+    QTreeWidget *m_openTables = nullptr;
+    QLabel *m_openStatus = nullptr;
+    QComboBox *m_target = nullptr;
+    QComboBox *m_bags = nullptr;
+    QComboBox *m_blind = nullptr;
+    QComboBox *m_twoOfClubs = nullptr;
+    QComboBox *m_computers = nullptr;
+    QCheckBox *m_freeSeat = nullptr;
+    QPushButton *m_joinOpen = nullptr;
+    QPushButton *m_quickPlay = nullptr;
+    QPushButton *m_refreshOpen = nullptr;
 };

@@ -1,11 +1,11 @@
 // The lobby's fields, the game command each choice starts, and the link
 // through which it sees its game run and end.
-#include "lobby/gamelauncher.h"
 #include "lobby/lobbydoor.h"
 #include "lobby/lobbylink.h"
 #include "lobby/lobbymodel.h"
 #include "lobby/lobbywindow.h"
 #include "tests/common/test_support.h"
+#include "tests/lobby/lobby_fixture.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -24,67 +24,6 @@
 using testsupport::waitUntil;
 
 namespace {
-
-struct FakeLauncher : GameLauncher
-{
-    QList<std::pair<QString, QStringList>> started;
-    bool works = true;
-    bool tellsEnd = true; // the platform lets it watch the program
-    bool runs = false;
-    bool start(const QString &program, const QStringList &arguments) override
-    {
-        started.append({program, arguments});
-        runs = works && tellsEnd;
-        return works;
-    }
-    bool running() const override { return runs; }
-    void end()
-    {
-        runs = false;
-        emit ended();
-    }
-};
-
-struct FakeBrowser : TableBrowser
-{
-    QList<LanTable> found;
-    QString trouble;
-    QList<LanTable> tables() const override { return found; }
-    QString problem() const override { return trouble; }
-    void set(QList<LanTable> tables, QString problem = {})
-    {
-        found = std::move(tables);
-        trouble = std::move(problem);
-        emit changed();
-    }
-};
-
-class Lobby : public ::testing::Test
-{
-protected:
-    LobbyModel::Options options()
-    {
-        LobbyModel::Options o;
-        o.settingsPath = m_home.filePath("spadeslobby.ini");
-        o.gameProgram = "/opt/games/spades";
-        o.linkPort = 0;
-        o.launcher = &m_launcher;
-        o.browser = &m_browser;
-        return o;
-    }
-    // Connects as a started game does, and leaves the link open.
-    QTcpSocket *link(LobbyModel &model)
-    {
-        auto *socket = new QTcpSocket(&model);
-        socket->connectToHost(QHostAddress::LocalHost, model.linkPort());
-        socket->write("hello " + model.linkToken() + '\n');
-        return socket;
-    }
-
-    QTemporaryDir m_home;
-    FakeLauncher m_launcher;
-    FakeBrowser m_browser;
-};
 
 TEST_F(Lobby, EachChoiceStartsTheGameWithItsArguments)
 {
@@ -345,7 +284,7 @@ TEST_F(Lobby, ACodeJoinsThroughTheCoordinatorSetHere)
         {"coord.example.org",
          "",
          &LobbyModel::host,
-         {"Bob", "127.0.0.1", "true", "--coordinator", "coord.example.org"}},
+         {"Bob", "127.0.0.1", "true", "--coordinator", "coord.example.org", "--no-list"}},
         {"", "7KQ2-M9XD", &LobbyModel::host, {"Bob", "127.0.0.1", "true"}},
         {"", "7KQ2-M9XD", &LobbyModel::join, {}, needsOne},
         {"  ", "spades://code/7KQ2-M9XD", &LobbyModel::join, {}, needsOne},
