@@ -315,7 +315,9 @@ TEST_F(TallyWindow, ResetAndRemovalAskAndKeepListAndRowsInStep)
         m_window->addgame(kLost, 1, kTable);
         EXPECT_EQ(row("Dee"), "1 0 0 1 1 0 0 1");
         EXPECT_EQ(row("Cid"), "");
+        restart();
         EXPECT_EQ(entries("listbox_tally"), c.left + QStringList{"Dee"});
+        EXPECT_EQ(text("mylabel_1"), QString::number(c.played.toInt() + 1));
     }
 }
 
