@@ -7,6 +7,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -111,7 +112,7 @@ const QByteArray T(1, char(0xFF));
 
 } // namespace
 
-TEST(TSock, ReceivePathCutsChunksIntoMessages)
+TEST(TSock, ReceivePathCutsChunksIntoMessagesAndAResetPeerIsAClose)
 {
     Server server;
     const int fd = rawConnect(server.port());
@@ -126,7 +127,15 @@ TEST(TSock, ReceivePathCutsChunksIntoMessages)
     ASSERT_TRUE(waitUntil([&] { return server.messages.size() == 4; }));
     // Two terminators in a row hold an empty message, which is not kept.
     EXPECT_EQ(server.messages, (QList<QByteArray>{"CMD_a+1", "CMD_b+2", "CMD_c+3", "CMD_d+4"}));
-    ::close(fd);
+
+    linger hard{1, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+    rawSend(fd, "CMD_partial");
+    ::close(fd); // sends a reset
+    ASSERT_TRUE(waitUntil([&] { return server.recorder.events.contains("disconnect"); }));
+    EXPECT_TRUE(server.recorder.saw("Socket Closed"));
+    EXPECT_FALSE(server.accepted[0]->Connected());
+    EXPECT_EQ(server.messages.size(), 4); // the unterminated rest is discarded
 }
 
 // A connection made elsewhere (as a relay hands one over) behaves like one
@@ -163,7 +172,7 @@ TEST(TSock, ConnectionsMadeElsewhereAreTakenOverOnBothEnds)
     EXPECT_EQ(::fcntl(spare, F_GETFD), -1);
 }
 
-TEST(TSock, SendBeforeConnectCompletesIsDeliveredOnceConnected)
+TEST(TSock, SendBeforeConnectIsDeliveredAndAnOrderlyCloseReportsDisconnectThenClosed)
 {
     Server server;
     Client c(server.port());
@@ -179,16 +188,7 @@ TEST(TSock, SendBeforeConnectCompletesIsDeliveredOnceConnected)
     EXPECT_TRUE(rec.events.contains("connect"));
     EXPECT_TRUE(rec.saw("Non-Blocking Socket Connected"));
     EXPECT_EQ(client.pendingOutgoing(), 0);
-}
 
-TEST(TSock, OrderlyPeerCloseReportsDisconnectThenSocketClosed)
-{
-    Server server;
-    Client c(server.port());
-    TSock &client = c.sock;
-    const Recorder &rec = c.rec;
-    client.Open();
-    ASSERT_TRUE(waitUntil([&] { return server.accepted.size() == 1 && client.Connected(); }));
     server.accepted[0]->Close();
     ASSERT_TRUE(waitUntil([&] { return rec.events.contains("disconnect"); }));
     const qsizetype at = rec.events.indexOf("disconnect");
@@ -218,21 +218,6 @@ TEST(TSock, RefusedConnectGivesOnlyTheErrorReport)
     EXPECT_TRUE(client.hasSocket()); // stays open and idle
 }
 
-TEST(TSock, ResetPeerIsTreatedAsAClose)
-{
-    Server server;
-    const int fd = rawConnect(server.port());
-    ASSERT_TRUE(waitUntil([&] { return server.accepted.size() == 1; }));
-    linger hard{1, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-    rawSend(fd, "CMD_partial");
-    ::close(fd); // sends a reset
-    ASSERT_TRUE(waitUntil([&] { return server.recorder.events.contains("disconnect"); }));
-    EXPECT_TRUE(server.recorder.saw("Socket Closed"));
-    EXPECT_FALSE(server.accepted[0]->Connected());
-    EXPECT_TRUE(server.messages.isEmpty()); // the unterminated rest is discarded
-}
-
 TEST(TSock, OverlongMessageClosesOnlyThatConnection)
 {
     Server server;
@@ -252,48 +237,40 @@ TEST(TSock, OverlongMessageClosesOnlyThatConnection)
 
 TEST(TSock, MisuseRaisesTheFixedTexts)
 {
-    auto text = [](auto &&call) {
-        try {
-            call();
-        } catch (const ESockException &e) {
-            return QByteArray(e.what());
-        }
-        return QByteArray("no exception");
-    };
-    TSock idle;
-    EXPECT_EQ(text([&] { idle.Send("x"); }), "Send - Socket Not Connected");
-    EXPECT_EQ(text([&] { idle.Receive(); }), "Receive - Socket Not Connected");
-    TSock *none = nullptr;
-    EXPECT_EQ(text([&] { idle.Accept(none); }), "Accept - Socket Not In Listening Mode");
-
     Server server;
-    EXPECT_EQ(text([&] { server.listener.Send("x"); }), "Send - Cannot Send On A Listener Socket");
-    EXPECT_EQ(text([&] { server.listener.Receive(); }),
-              "Receive - Cannot Receive On A Listener Socket");
-    EXPECT_EQ(text([&] { server.listener.setSocketType(stDatagram); }),
-              "SocketType - Can't Assign Socket Type While Listening");
-
-    TSock busy;
+    TSock idle, busy, datagram, badService, throwingInfo;
+    TSock *none = nullptr;
     busy.setPortName(QString::number(server.port()));
-    EXPECT_EQ(text([&] { busy.setListen(true); }), "Listen - Error Binding Socket");
-
-    TSock datagram;
     datagram.setSocketType(stDatagram);
     datagram.setPortName("0");
-    EXPECT_EQ(text([&] { datagram.setListen(true); }),
-              "Listen - Cannot Listen On A Datagram Socket");
-
-    TSock badService;
     badService.setPortName("no-such-service-here");
-    EXPECT_EQ(text([&] { badService.setListen(true); }),
-              "Port Lookup - Could Not Find Service Entry");
-
-    TSock throwingInfo;
     throwingInfo.OnInfo = [](TSock *, TSocketInfo, const QByteArray &) {
         throw std::runtime_error("handler failed");
     };
     throwingInfo.setPortName("0");
-    EXPECT_EQ(text([&] { throwingInfo.setListen(true); }), "Error here");
+    TSock &listener = server.listener;
+    const std::pair<std::function<void()>, QByteArray> cases[] = {
+        {[&] { idle.Send("x"); }, "Send - Socket Not Connected"},
+        {[&] { idle.Receive(); }, "Receive - Socket Not Connected"},
+        {[&] { idle.Accept(none); }, "Accept - Socket Not In Listening Mode"},
+        {[&] { listener.Send("x"); }, "Send - Cannot Send On A Listener Socket"},
+        {[&] { listener.Receive(); }, "Receive - Cannot Receive On A Listener Socket"},
+        {[&] { listener.setSocketType(stDatagram); },
+         "SocketType - Can't Assign Socket Type While Listening"},
+        {[&] { busy.setListen(true); }, "Listen - Error Binding Socket"},
+        {[&] { datagram.setListen(true); }, "Listen - Cannot Listen On A Datagram Socket"},
+        {[&] { badService.setListen(true); }, "Port Lookup - Could Not Find Service Entry"},
+        {[&] { throwingInfo.setListen(true); }, "Error here"},
+    };
+    for (const auto &[call, text] : cases) {
+        QByteArray thrown = "no exception";
+        try {
+            call();
+        } catch (const ESockException &e) {
+            thrown = e.what();
+        }
+        EXPECT_EQ(thrown, text);
+    }
 }
 
 // Lowers the soft limit of open descriptors so the next one cannot be made;

@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include <functional>
+
 namespace {
 
 struct ScriptedPrompts : TallyPrompts
@@ -34,33 +36,90 @@ struct ScriptedPrompts : TallyPrompts
 
 // Seat 1 is the user; partner Cid at seat 3, opponents Bob and Dee.
 const SeatNames kTable{"", "You", "Bob", "Cid", "Dee"};
+const QString kWon = "addtomine";
+const QString kLost = "Team Red";
+
+QByteArray lzrw1(const QString &from, const QString &to, bool compress)
+{
+    Tlzrw1 doit;
+    doit.InputFile = from;
+    doit.OutputFile = to;
+    compress ? doit.Compress() : doit.Decompress();
+    QFile out(to);
+    EXPECT_TRUE(out.open(QIODevice::ReadOnly)) << to.toStdString();
+    return out.readAll();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+QByteArray compressed(const QByteArray &text)
+{
+    QTemporaryDir scratch;
+    EXPECT_TRUE(writeFile(scratch.filePath("t"), text));
+    return lzrw1(scratch.filePath("t"), scratch.filePath("t.tld"), true);
+}
 
 class TallyWindow : public ::testing::Test
 {
 protected:
-    void SetUp() override { open(); }
+    void SetUp() override { fresh(); }
 
+    // A first run in an empty folder.
+    void fresh()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        open();
+    }
     void open()
     {
         m_window = std::make_unique<Ttallylist>();
         auto prompts = std::make_unique<ScriptedPrompts>();
         m_prompts = prompts.get();
         m_window->setPrompts(std::move(prompts));
-        m_window->load(m_dir.path());
+        m_window->load(m_dir->path());
     }
-
     // Saves as at program end and starts the program again.
     void restart()
     {
         ASSERT_TRUE(m_window->save());
         open();
     }
+    // Shows the tally at `seat` and ticks the players' boxes in "Players In Current Game".
+    void view(const QStringList &followed, int seat = 1, const SeatNames &table = kTable)
+    {
+        m_window->viewTally(seat, table);
+        QListWidget *l = list("checklist");
+        for (int i = 0; i < l->count(); ++i)
+            if (followed.contains(l->item(i)->text()))
+                l->item(i)->setCheckState(Qt::Checked);
+    }
+    // Clears a followed player's box and lets the window answer it.
+    void unfollow(const QString &name)
+    {
+        const auto items = list("listbox_tally")->findItems(name, Qt::MatchExactly);
+        if (!items.isEmpty())
+            items.first()->setCheckState(Qt::Unchecked);
+        QCoreApplication::processEvents();
+    }
+    void click(const char *name) { m_window->findChild<QPushButton *>(name)->click(); }
 
     QListWidget *list(const char *name) { return m_window->findChild<QListWidget *>(name); }
     QString text(const QString &name)
     {
         const QLabel *label = m_window->findChild<QLabel *>(name);
         return label ? label->text() : QStringLiteral("<missing>");
+    }
+    // The texts of the labels named, separated by '|'.
+    QString texts(const QString &names)
+    {
+        QStringList out;
+        for (const QString &name : names.split(' '))
+            out << text(name);
+        return out.join('|');
     }
     QStringList entries(const char *name, bool checkedOnly = false)
     {
@@ -71,40 +130,20 @@ protected:
                 out << l->item(i)->text();
         return out;
     }
-    // Ticks a player's box in "Players In Current Game".
-    void follow(const QString &name)
-    {
-        QListWidget *l = list("checklist");
-        for (int i = 0; i < l->count(); ++i)
-            if (l->item(i)->text() == name)
-                l->item(i)->setCheckState(Qt::Checked);
-    }
-    // Clears a followed player's box and lets the window answer it.
-    void unfollow(const QString &name)
-    {
-        QListWidget *l = list("listbox_tally");
-        for (int i = 0; i < l->count(); ++i)
-            if (l->item(i)->text() == name) {
-                l->item(i)->setCheckState(Qt::Unchecked);
-                break;
-            }
-        QCoreApplication::processEvents();
-    }
-    std::vector<int> row(const QString &name)
+    // The numbers of a player's row, or nothing without one.
+    QString row(const QString &name)
     {
         const TallyTable &t = m_window->stringgrid_scores();
+        QStringList numbers;
         for (int r = 1; r < t.rowCount(); ++r)
-            if (t.cell(0, r) == name) {
-                std::vector<int> out;
-                for (int c = 1; c < TallyTable::kColumns; ++c)
-                    out.push_back(t.number(c, r));
-                return out;
-            }
-        return {};
+            for (int c = 1; c < TallyTable::kColumns && t.cell(0, r) == name; ++c)
+                numbers << QString::number(t.number(c, r));
+        return numbers.join(' ');
     }
-    QString tallyPath() const { return QDir(m_dir.path()).filePath("Spadestally.tld"); }
+    int rows() { return m_window->stringgrid_scores().rowCount(); }
+    QString tallyPath() const { return m_dir->filePath("Spadestally.tld"); }
 
-    QTemporaryDir m_dir;
+    std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<Ttallylist> m_window;
     ScriptedPrompts *m_prompts = nullptr;
 };
@@ -114,11 +153,9 @@ TEST_F(TallyWindow, FirstRunShowsZeroAndOnlyTheCurrentPlayers)
     EXPECT_EQ(m_window->windowTitle(), "Spades - Tally List");
     EXPECT_EQ(m_window->size(), QSize(475, 347));
     EXPECT_TRUE(m_prompts->errors.isEmpty());
-    m_window->viewTally(2, {"", "You", "Me", "<Waiting>", "Computer 4"});
+    view({}, 2, {"", "You", "Me", "<Waiting>", "Computer 4"});
     EXPECT_TRUE(m_window->isVisible());
-    for (const char *name : {"mylabel_1", "mylabel_2", "label_1", "label_8"})
-        EXPECT_EQ(text(name), "0") << name;
-    EXPECT_EQ(text("label_hisname"), "XX Wins:");
+    EXPECT_EQ(texts("mylabel_1 mylabel_2 label_1 label_8 label_hisname"), "0|0|0|0|XX Wins:");
     for (QLabel *label : m_window->findChildren<QLabel *>()) {
         if (!label->wordWrap()) {
             EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
@@ -128,39 +165,78 @@ TEST_F(TallyWindow, FirstRunShowsZeroAndOnlyTheCurrentPlayers)
     EXPECT_EQ(entries("checklist"), (QStringList{"You", "Computer 4"}));
     EXPECT_TRUE(entries("checklist", true).isEmpty());
     EXPECT_TRUE(entries("listbox_tally").isEmpty());
-    m_window->findChild<QPushButton *>("button_done")->click();
+    click("button_done");
     EXPECT_FALSE(m_window->isVisible());
 }
 
-TEST_F(TallyWindow, WonAndLostGamesCreditThePlayersPresent)
+// Every game counts for the user and for each followed player sitting at the
+// table, and the totals come back from the file on the next start.
+TEST_F(TallyWindow, GamesCreditThePlayersPresentAndSurviveARestart)
 {
-    m_window->viewTally(1, kTable);
-    for (const QString name : {"Bob", "Cid", "Dee"})
-        follow(name);
-    EXPECT_EQ(entries("listbox_tally", true), (QStringList{"Bob", "Cid", "Dee"}));
-    EXPECT_EQ(entries("checklist", true), (QStringList{"Bob", "Cid", "Dee"}));
+    const SeatNames bobGone{"", "You", "Eve", "Cid", "Dee"};
+    const struct
+    {
+        const char *name;
+        int seat;
+        const SeatNames &table;
+        const char *followed;
+        const char *games; // W won, L lost by the user's team
+        const char *playedWon;
+        const char *checked;
+        const char *row;
+    } cases[] = {
+        {"won", 1, kTable, "Bob Cid Dee", "W", "1|1", "Bob Cid Dee", "1 0 1 0 1 0 1 0"},
+        {"won and lost", 1, kTable, "Bob Cid Dee", "WL", "2|1", "Bob Cid Dee", "2 0 1 1 2 0 1 1"},
+        {"an absent player", 1, bobGone, "Bob", "L", "1|0", "Bob", "0 0 0 0 0 0 0 0"},
+        {"from seat 3", 3, kTable, "You Dee", "WW", "2|2", "Dee", "2 0 2 0 2 0 2 0"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        fresh();
+        const QStringList followed = QString(c.followed).split(' ');
+        view(followed, c.seat);
+        // A followed player stays followed when his box among the current players is cleared.
+        list("checklist")->item(0)->setCheckState(Qt::Unchecked);
+        EXPECT_EQ(entries("checklist", true), followed);
+        for (const QChar game : QString(c.games))
+            m_window->addgame(game == 'W' ? kWon : kLost, c.seat, c.table);
+        for (const bool restarted : {false, true}) {
+            SCOPED_TRACE(restarted ? "after a restart" : "before a restart");
+            EXPECT_TRUE(m_prompts->errors.isEmpty());
+            EXPECT_EQ(entries("listbox_tally", true), followed);
+            EXPECT_EQ(texts("mylabel_1 mylabel_2"), c.playedWon);
+            for (const QString &name : QString(c.checked).split(' '))
+                EXPECT_EQ(row(name), restarted ? QString(c.row).left(7) + " 0 0 0 0" : c.row)
+                    << name.toStdString();
+            restart();
+        }
+        // The file holds the table text compressed, and no scratch file is left beside it.
+        EXPECT_EQ(lzrw1(tallyPath(), m_dir->filePath("text"), false),
+                  m_window->stringgrid_scores().toText());
+        QFile::remove(m_dir->filePath("text"));
+        EXPECT_EQ(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"Spadestally.tld"});
+    }
+}
 
-    m_window->addgame("addtomine", 1, kTable); // Team Blue: the user and Cid
-    EXPECT_EQ(text("mylabel_1"), "1");
-    EXPECT_EQ(text("mylabel_2"), "1");
-    for (const QString name : {"Bob", "Cid", "Dee"})
-        EXPECT_EQ(row(name), (std::vector<int>{1, 0, 1, 0, 1, 0, 1, 0})) << name.toStdString();
-
-    m_window->addgame("Team Red", 1, kTable); // Team Red: Bob and Dee
-    EXPECT_EQ(text("mylabel_1"), "2");
-    EXPECT_EQ(text("mylabel_2"), "1");
-    for (const QString name : {"Bob", "Cid", "Dee"})
-        EXPECT_EQ(row(name), (std::vector<int>{2, 0, 1, 1, 2, 0, 1, 1})) << name.toStdString();
-
+// The panel shows the chosen player, follows new games at once, and never
+// goes on showing a player who is gone; the others move up.
+TEST_F(TallyWindow, TheShownPlayerFollowsGamesAndRemovalsMoveTheOthersUp)
+{
+    view({"Bob", "Cid", "Dee"});
+    m_window->addgame(kWon, 1, kTable);
+    m_window->addgame(kLost, 1, kTable);
     list("listbox_tally")->setCurrentRow(1);
-    EXPECT_EQ(text("label_hisnametop"), "Cid's Tally");
-    EXPECT_EQ(text("label_hisname"), "Cid Wins:");
-    EXPECT_EQ(text("label_1"), "2");
-    EXPECT_EQ(text("label_3"), "1");
-    EXPECT_EQ(text("label_8"), "1");
-    // The shown player follows new games at once.
-    m_window->addgame("addtomine", 1, kTable);
+    EXPECT_EQ(texts("label_hisnametop label_hisname label_1 label_3 label_8"),
+              "Cid's Tally|Cid Wins:|2|1|1");
+    m_window->addgame(kWon, 1, kTable);
     EXPECT_EQ(text("label_1"), "3");
+    m_window->addgame(kWon, 1, {"", "You", "Bob", "<Waiting>", "Dee"});
+    unfollow("Cid");
+    EXPECT_NE(text("label_hisnametop"), "Cid's Tally");
+    EXPECT_EQ(entries("listbox_tally"), (QStringList{"Bob", "Dee"}));
+    EXPECT_TRUE(row("Dee").startsWith("4 ")) << row("Dee").toStdString();
+    list("listbox_tally")->setCurrentRow(1);
+    EXPECT_EQ(texts("label_hisnametop label_1"), "Dee's Tally|4");
 }
 
 // Names come from the network: a name that is markup is shown as it is, and
@@ -168,17 +244,16 @@ TEST_F(TallyWindow, WonAndLostGamesCreditThePlayersPresent)
 TEST_F(TallyWindow, AMarkupOrOverlongNameIsShownAsTextThatFits)
 {
     const QString evil = R"(<img src="x"><b>Eve</b>)" + QString(40, QLatin1Char('W'));
-    m_window->viewTally(1, {"", "You", evil, "Cid", "Dee"});
-    follow(evil);
+    view({evil}, 1, {"", "You", evil, "Cid", "Dee"});
     list("listbox_tally")->setCurrentRow(0);
-    for (const char *name : {"label_hisnametop", "label_hisname"}) {
+    for (const auto &[name, ending] :
+         {std::pair{"label_hisnametop", "'s Tally"}, std::pair{"label_hisname", " Wins:"}}) {
         auto *label = m_window->findChild<NameLabel *>(name);
         ASSERT_NE(label, nullptr) << name;
         EXPECT_TRUE(label->wholeText().startsWith(evil)) << name;
         EXPECT_TRUE(label->text().startsWith("<img")) << name;
         EXPECT_TRUE(label->text().contains(QChar(0x2026))) << name;
-        EXPECT_TRUE(
-            label->text().endsWith(name == std::string("label_hisname") ? " Wins:" : "'s Tally"));
+        EXPECT_TRUE(label->text().endsWith(ending)) << name;
         EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width()) << name;
     }
     for (const QLabel *label : m_window->findChildren<QLabel *>())
@@ -186,159 +261,64 @@ TEST_F(TallyWindow, AMarkupOrOverlongNameIsShownAsTextThatFits)
             << label->objectName().toStdString();
 }
 
-TEST_F(TallyWindow, AbsentPlayersAreNotTouched)
+// Reset and removing a player ask first; a yes clears exactly what was asked,
+// on disk too, and a player followed afterwards gets a row of his own.
+TEST_F(TallyWindow, ResetAndRemovalAskAndKeepListAndRowsInStep)
 {
-    m_window->viewTally(1, kTable);
-    follow("Bob");
-    // Bob has left; Eve sits in his place.
-    m_window->addgame("Team Red", 1, {"", "You", "Eve", "Cid", "Dee"});
-    EXPECT_EQ(row("Bob"), std::vector<int>(8, 0));
-    EXPECT_EQ(text("mylabel_1"), "1");
-    EXPECT_EQ(text("mylabel_2"), "0");
-}
+    const struct
+    {
+        const char *name;
+        QStringList followed;
+        const char *removed; // none: the reset button
+        QStringList left;
+        QString played;
+    } cases[] = {
+        {"reset", {"Bob", "Cid"}, nullptr, {}, "0"},
+        {"reset with nobody followed", {}, nullptr, {}, "0"},
+        {"removing a player", {"Bob", "Cid"}, "Cid", {"Bob"}, "1"},
+        {"removing the only player", {"Cid"}, "Cid", {}, "1"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        fresh();
+        view(c.followed);
+        m_window->addgame(kWon, 1, kTable);
+        list("listbox_tally")->setCurrentRow(0);
+        const auto act = [&] { c.removed ? unfollow(c.removed) : click("button_reset"); };
 
-TEST_F(TallyWindow, TotalsSurviveARestartAndTheSessionStartsAfresh)
-{
-    m_window->viewTally(3, kTable);
-    follow("You");
-    follow("Dee");
-    m_window->addgame("addtomine", 3, kTable);
-    m_window->addgame("addtomine", 3, kTable);
-    restart();
-    EXPECT_TRUE(m_prompts->errors.isEmpty());
-    EXPECT_EQ(entries("listbox_tally", true), (QStringList{"You", "Dee"}));
-    EXPECT_EQ(text("mylabel_1"), "2");
-    EXPECT_EQ(text("mylabel_2"), "2");
-    EXPECT_EQ(row("Dee"), (std::vector<int>{2, 0, 2, 0, 0, 0, 0, 0}));
-    // No scratch file is left beside the tally.
-    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"Spadestally.tld"});
-}
+        m_prompts->answer = false;
+        act();
+        ASSERT_FALSE(m_prompts->questions.isEmpty());
+        EXPECT_EQ(
+            m_prompts->questions.last(),
+            c.removed
+                ? QString("This will delete %1's Tally, Are you want to delete it?").arg(c.removed)
+                : "Are you sure you want to reset the Tally?");
+        EXPECT_EQ(text("mylabel_1"), "1");
+        EXPECT_EQ(entries("listbox_tally", true), c.followed);
+        EXPECT_EQ(rows(), 1 + c.followed.size());
 
-TEST_F(TallyWindow, TheFileHoldsTheTableTextCompressed)
-{
-    m_window->viewTally(1, kTable);
-    follow("Bob");
-    m_window->addgame("Team Red", 1, kTable);
-    ASSERT_TRUE(m_window->save());
-    QTemporaryDir out;
-    Tlzrw1 doit;
-    doit.InputFile = tallyPath();
-    doit.OutputFile = out.filePath("text");
-    doit.Decompress();
-    QFile f(doit.OutputFile);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), m_window->stringgrid_scores().toText());
-}
-
-TEST_F(TallyWindow, ResetAsksZeroesAndKeepsListAndRowsInStep)
-{
-    m_window->viewTally(1, kTable);
-    follow("Bob");
-    follow("Cid");
-    m_window->addgame("addtomine", 1, kTable);
-    list("listbox_tally")->setCurrentRow(0);
-
-    m_prompts->answer = false;
-    m_window->findChild<QPushButton *>("button_reset")->click();
-    EXPECT_EQ(m_prompts->questions.last(), "Are you sure you want to reset the Tally?");
-    EXPECT_EQ(text("mylabel_1"), "1");
-    EXPECT_EQ(entries("listbox_tally").size(), 2);
-
-    m_prompts->answer = true;
-    m_window->findChild<QPushButton *>("button_reset")->click();
-    for (const char *name : {"mylabel_1", "mylabel_2", "label_1", "label_3", "label_5"})
-        EXPECT_EQ(text(name), "0") << name;
-    EXPECT_TRUE(entries("listbox_tally").isEmpty());
-    EXPECT_EQ(m_window->stringgrid_scores().rowCount(), 1);
-    EXPECT_TRUE(entries("checklist", true).isEmpty());
-    EXPECT_EQ(text("label_hisnametop"), "XX's Tally");
-
-    // A player followed after the reset gets his own row, not a stale one.
-    follow("Dee");
-    m_window->addgame("Team Red", 1, kTable);
-    EXPECT_EQ(row("Dee"), (std::vector<int>{1, 0, 0, 1, 1, 0, 0, 1}));
-    EXPECT_EQ(row("Bob"), std::vector<int>{});
-
-    restart();
-    EXPECT_EQ(text("mylabel_1"), "1");
-    EXPECT_EQ(entries("listbox_tally"), QStringList{"Dee"});
-}
-
-TEST_F(TallyWindow, ResetWithNoPlayersZeroesTheOwnRecordOnDisk)
-{
-    m_window->addgame("addtomine", 2, kTable);
-    restart();
-    EXPECT_EQ(text("mylabel_2"), "1");
-    m_window->findChild<QPushButton *>("button_reset")->click();
-    restart();
-    EXPECT_EQ(text("mylabel_1"), "0");
-    EXPECT_EQ(text("mylabel_2"), "0");
-}
-
-TEST_F(TallyWindow, RemovingAPlayerAsksFirst)
-{
-    m_window->viewTally(1, kTable);
-    follow("Bob");
-    m_prompts->answer = false;
-    unfollow("Bob");
-    EXPECT_EQ(m_prompts->questions.last(),
-              "This will delete Bob's Tally, Are you want to delete it?");
-    EXPECT_EQ(entries("listbox_tally", true), QStringList{"Bob"});
-    EXPECT_EQ(m_window->stringgrid_scores().rowCount(), 2);
-
-    m_prompts->answer = true;
-    unfollow("Bob");
-    EXPECT_TRUE(entries("listbox_tally").isEmpty());
-    EXPECT_EQ(m_window->stringgrid_scores().rowCount(), 1);
-    EXPECT_TRUE(entries("checklist", true).isEmpty());
-    restart();
-    EXPECT_TRUE(entries("listbox_tally").isEmpty());
-    EXPECT_EQ(m_window->stringgrid_scores().rowCount(), 1);
-}
-
-TEST_F(TallyWindow, RemovingAMiddlePlayerMovesTheOthersUp)
-{
-    m_window->viewTally(1, kTable);
-    follow("Bob");
-    follow("Cid");
-    follow("Dee");
-    m_window->addgame("addtomine", 1, kTable);
-    m_window->addgame("addtomine", 1, {"", "You", "Bob", "<Waiting>", "Dee"});
-    list("listbox_tally")->setCurrentRow(1);
-    EXPECT_EQ(text("label_hisnametop"), "Cid's Tally");
-    unfollow("Cid");
-    // The panel never goes on showing a player who is gone.
-    EXPECT_NE(text("label_hisnametop"), "Cid's Tally");
-    EXPECT_EQ(entries("listbox_tally"), (QStringList{"Bob", "Dee"}));
-    EXPECT_EQ(row("Dee")[0], 2);
-    list("listbox_tally")->setCurrentRow(1);
-    EXPECT_EQ(text("label_hisnametop"), "Dee's Tally");
-    EXPECT_EQ(text("label_1"), "2");
-}
-
-TEST_F(TallyWindow, AFollowedPlayerStaysFollowedWhenHisBoxIsCleared)
-{
-    m_window->viewTally(1, kTable);
-    follow("Bob");
-    list("checklist")->item(0)->setCheckState(Qt::Unchecked);
-    EXPECT_EQ(entries("listbox_tally"), QStringList{"Bob"});
-    EXPECT_EQ(entries("checklist", true), QStringList{"Bob"});
-}
-
-QByteArray compressed(const QByteArray &text)
-{
-    QTemporaryDir scratch;
-    QFile plain(scratch.filePath("t"));
-    EXPECT_TRUE(plain.open(QIODevice::WriteOnly));
-    plain.write(text);
-    plain.close();
-    Tlzrw1 doit;
-    doit.InputFile = plain.fileName();
-    doit.OutputFile = scratch.filePath("t.tld");
-    doit.Compress();
-    QFile packed(doit.OutputFile);
-    EXPECT_TRUE(packed.open(QIODevice::ReadOnly));
-    return packed.readAll();
+        m_prompts->answer = true;
+        act();
+        EXPECT_EQ(entries("checklist", true), c.left);
+        if (c.left.isEmpty()) {
+            EXPECT_EQ(texts("label_1 label_3 label_5 label_hisnametop"), "0|0|0|XX's Tally");
+        }
+        for (const bool restarted : {false, true}) {
+            SCOPED_TRACE(restarted ? "after a restart" : "before a restart");
+            EXPECT_EQ(entries("listbox_tally"), c.left);
+            EXPECT_EQ(rows(), 1 + c.left.size());
+            EXPECT_EQ(texts("mylabel_1 mylabel_2"), c.played + '|' + c.played);
+            restart();
+        }
+        view({"Dee"});
+        m_window->addgame(kLost, 1, kTable);
+        EXPECT_EQ(row("Dee"), "1 0 0 1 1 0 0 1");
+        EXPECT_EQ(row("Cid"), "");
+        restart();
+        EXPECT_EQ(entries("listbox_tally"), c.left + QStringList{"Dee"});
+        EXPECT_EQ(text("mylabel_1"), QString::number(c.played.toInt() + 1));
+    }
 }
 
 // A damaged tally is said once, kept beside under a name of its own, and a
@@ -357,14 +337,11 @@ TEST_F(TallyWindow, ADamagedTallyIsKeptAsideAndANewOneStarted)
         {compressed("9\r\n5\r\n0\r\n"),
          "The tally file " + tallyPath() + " does not hold a tally."},
     };
-    const QStringList kept = {m_dir.filePath("Spadestally-damaged.tld"),
-                              m_dir.filePath("Spadestally-damaged-2.tld"),
-                              m_dir.filePath("Spadestally-damaged-3.tld")};
+    const QStringList kept = {m_dir->filePath("Spadestally-damaged.tld"),
+                              m_dir->filePath("Spadestally-damaged-2.tld"),
+                              m_dir->filePath("Spadestally-damaged-3.tld")};
     for (int i = 0; i < 3; ++i) {
-        QFile f(tallyPath());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(cases[i].bytes);
-        f.close();
+        ASSERT_TRUE(writeFile(tallyPath(), cases[i].bytes));
         open();
         ASSERT_EQ(m_prompts->errors.size(), 1);
         EXPECT_EQ(m_prompts->errors.first(), "Your tally was damaged. It has been set aside as " +
@@ -377,7 +354,7 @@ TEST_F(TallyWindow, ADamagedTallyIsKeptAsideAndANewOneStarted)
             ASSERT_TRUE(aside.open(QIODevice::ReadOnly));
             EXPECT_EQ(aside.readAll(), cases[k].bytes);
         }
-        m_window->addgame("addtomine", 1, kTable);
+        m_window->addgame(kWon, 1, kTable);
         restart();
         EXPECT_TRUE(m_prompts->errors.isEmpty());
         EXPECT_EQ(text("mylabel_1"), "1");
@@ -396,17 +373,17 @@ TEST_F(TallyWindow, AnUnreadableTallyIsLeftAsItIs)
         "starts again.\n\nWhat went wrong: "))
         << m_prompts->errors.first().toStdString();
     EXPECT_TRUE(m_window->loadFailed());
-    m_window->addgame("addtomine", 1, kTable);
+    m_window->addgame(kWon, 1, kTable);
     EXPECT_FALSE(m_window->save());
     EXPECT_TRUE(QFileInfo(tallyPath()).isDir());
 }
 
 TEST_F(TallyWindow, AFailedSaveReportsFalseAndLeavesNothingBehind)
 {
-    m_window->addgame("addtomine", 1, kTable);
+    m_window->addgame(kWon, 1, kTable);
     ASSERT_TRUE(m_window->save());
     QFile::remove(tallyPath());
-    ASSERT_TRUE(QDir(m_dir.path()).rmdir(m_dir.path()));
+    ASSERT_TRUE(QDir(m_dir->path()).rmdir(m_dir->path()));
     EXPECT_FALSE(m_window->save());
     EXPECT_FALSE(QFile::exists(tallyPath()));
 }
