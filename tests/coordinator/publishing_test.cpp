@@ -8,6 +8,7 @@
 #include "coordinator/memorystore.h"
 
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QThread>
 #include <QWebSocket>
 #include <QWebSocketServer>
@@ -130,6 +131,35 @@ TEST_F(PublicTables, aListedTableIsShownFollowedUnlistedAtOnceAndShownAgainElsew
 
     ASSERT_TRUE(waitUntil([&] { return table.current() == 1 && table.code() == code; }));
     EXPECT_TRUE(shows(*second, table, listingNamed("Ann's table", 3)));
+}
+
+// The console server lists its table in Open Tables under the name it is
+// given, says so, and unlists it when it ends.
+TEST_F(PublicTables, theConsoleServerListsItsTableByNameAndUnlistsItOnSigterm)
+{
+    QProcess server;
+    server.start(SPADES_SERVER, {"--port", "0", "--no-port-mapping", "--coordinator",
+                                 address(*first), "--list", "--table-name", "Night owls"});
+    QByteArray out;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            out += server.readAllStandardOutput();
+            return out.contains("\nlisted in Open Tables as Night owls\n");
+        },
+        10000))
+        << out.constData();
+    PublicListing expected;
+    expected.name = "Night owls";
+    EXPECT_TRUE(waitUntil([&] {
+        const QList<PublicListing> found = tables(*first);
+        return found.size() == 1 && found[0].tableWords() == expected.tableWords();
+    }));
+
+    server.terminate();
+    ASSERT_TRUE(waitUntil([&] { return server.state() == QProcess::NotRunning; }, 10000));
+    out += server.readAllStandardOutput();
+    EXPECT_TRUE(out.contains("\nno longer listed in Open Tables\n")) << out.constData();
+    EXPECT_TRUE(tables(*first).isEmpty());
 }
 
 // A coordinator that lists every table under one code and keeps what it is told.
