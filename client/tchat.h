@@ -146,6 +146,12 @@ public:
     // Options > "Ask the Router to Open the Port", for the tables this window hosts.
     bool portMapping() const { return m_portMapping; }
     void setPortMapping(bool on, bool announce);
+    // Options > "List This Table in Open Tables": offered only to a table this
+    // window hosts with a coordinator; checked while the table is listed (or,
+    // where not offered, when the player wants tables listed).
+    bool listPublicly() const;
+    void setListPublicly(bool on);
+    void offerListPublicly(bool offered);
     // How friends reach the hosted table, said in the chat and passed on to the
     // lobby; File > "Copy Invitation" puts `invitation` on the clipboard.
     void showReach(const QString &text, const QString &invitation);
@@ -270,6 +276,8 @@ signals:
     // The hosting player chose the computer players (also when the settings
     // file is read): the host in this process takes them.
     void computersChosen(ComputerKind kind);
+    // The player turned Options > "List This Table in Open Tables" on or off.
+    void listPubliclyChosen(bool on);
     // A host message was handled or the status line changed: what the board
     // shows may be different.
     void tableChanged();
@@ -417,6 +425,7 @@ private:
     bool m_showPlayable = false;
     QAction *m_justWatch = nullptr;
     QAction *m_portMappingItem = nullptr;
+    QAction *m_listPubliclyItem = nullptr;
     QAction *m_copyInvitation = nullptr;
     bool m_portMapping = true;
     QString m_invitation;

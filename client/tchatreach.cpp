@@ -1,5 +1,6 @@
 // Reaching the hosted table from outside the home: whether the router is asked
-// to open the port, what came of it, and the invitation to pass on.
+// to open the port, what came of it, the invitation to pass on, and whether
+// strangers see the table in Open Tables.
 #include "client/tchat.h"
 #include "protocol/tsock.h"
 
@@ -24,6 +25,27 @@ void Tchat::addReachItems(QMenu *file, QMenu *options)
     m_portMappingItem->setChecked(m_portMapping);
     connect(m_portMappingItem, &QAction::triggered, this,
             [this](bool on) { setPortMapping(on, true); });
+
+    m_listPubliclyItem = options->addAction(QStringLiteral("List This Table in Open Tables"));
+    m_listPubliclyItem->setObjectName(QStringLiteral("ListPublicly1"));
+    m_listPubliclyItem->setCheckable(true);
+    m_listPubliclyItem->setEnabled(false);
+    connect(m_listPubliclyItem, &QAction::triggered, this, &Tchat::listPubliclyChosen);
+}
+
+bool Tchat::listPublicly() const
+{
+    return m_listPubliclyItem->isChecked();
+}
+
+void Tchat::setListPublicly(bool on)
+{
+    m_listPubliclyItem->setChecked(on);
+}
+
+void Tchat::offerListPublicly(bool offered)
+{
+    m_listPubliclyItem->setEnabled(offered);
 }
 
 void Tchat::setPortMapping(bool on, bool announce)

@@ -4,6 +4,7 @@
 
 #include <QRandomGenerator>
 #include <QWebSocket>
+#include <algorithm>
 
 using namespace coord;
 
@@ -12,6 +13,19 @@ namespace {
 constexpr int kBeatMs = 30000;
 constexpr int kFirstRetryMs = 200;
 constexpr int kLongestRetryMs = 10000;
+
+// A listing the coordinator reads: one it would not read closes the connection.
+PublicListing readable(PublicListing listing)
+{
+    listing.name = listingname::plain(listing.name);
+    listing.playtoscore = std::clamp(listing.playtoscore, 1, PublicListing::kHighestTarget);
+    listing.seated = std::clamp(listing.seated, 0, PublicListing::kSeats);
+    listing.free = std::clamp(listing.free, 0, PublicListing::kSeats - listing.seated);
+    listing.watchers = std::clamp(listing.watchers, 0, PublicListing::kMostWatchers);
+    listing.code.clear();
+    listing.direct = false;
+    return listing;
+}
 
 } // namespace
 
@@ -30,6 +44,9 @@ CoordinatorClient::CoordinatorClient(const QStringList &coordinators, QObject *p
     connect(&m_beat, &QTimer::timeout, this, [this] { sendLine(toCoordinator::Beat{}.encode()); });
     m_reconnect.setSingleShot(true);
     connect(&m_reconnect, &QTimer::timeout, this, &CoordinatorClient::open);
+    m_listingGap.setSingleShot(true);
+    m_listingGap.setInterval(kListingGapMs);
+    connect(&m_listingGap, &QTimer::timeout, this, &CoordinatorClient::sendListingIfDue);
 }
 
 CoordinatorClient::~CoordinatorClient()
@@ -82,6 +99,8 @@ void CoordinatorClient::stopHosting()
     m_hosting = false;
     m_beat.stop();
     m_reconnect.stop();
+    m_listingGap.stop();
+    m_publicSent.reset(); // leaving unlists the table too
     sendLine(toCoordinator::Leave{}.encode());
     m_code.clear();
     if (m_socket)
@@ -122,6 +141,7 @@ void CoordinatorClient::opened()
 {
     m_failures = 0;
     m_listed = false;
+    m_publicSent.reset();
     if (m_hosting) {
         m_listing.code = m_code.isEmpty() ? std::nullopt : std::optional(m_code);
         sendLine(m_listing.encode());
@@ -173,6 +193,10 @@ void CoordinatorClient::received(const QString &text)
             return;
         m_listed = true;
         m_code = hosted->code;
+        // Only a listed table may show itself; on a new listing it says it all again.
+        m_publicSent.reset();
+        m_listingGap.stop();
+        sendListingIfDue();
         emit this->hosted(m_code);
     } else if (const auto *reach = std::get_if<Reach>(&*message)) {
         if (m_hosting)
@@ -194,6 +218,7 @@ void CoordinatorClient::refusedWhileHosting(const QByteArray &reason)
         // table has it now: this one needs a new code.
         m_code.clear();
         m_listed = false;
+        m_publicSent.reset();
         m_listing.code.reset();
         sendLine(m_listing.encode());
         return;
@@ -204,6 +229,30 @@ void CoordinatorClient::refusedWhileHosting(const QByteArray &reason)
         m_failures = int(m_urls.size());
         m_socket->close();
     }
+}
+
+void CoordinatorClient::setListing(const std::optional<PublicListing> &listing)
+{
+    m_public = listing ? std::optional(readable(*listing)) : std::nullopt;
+    sendListingIfDue();
+}
+
+void CoordinatorClient::sendListingIfDue()
+{
+    if (!m_hosting || !m_listed || !m_socket ||
+        m_socket->state() != QAbstractSocket::ConnectedState || m_public == m_publicSent)
+        return;
+    if (!m_public) {
+        sendLine(toCoordinator::Unlist{}.encode());
+        m_publicSent.reset();
+        return;
+    }
+    // Changes in between wait for the gap to end; the latest is sent then.
+    if (m_listingGap.isActive())
+        return;
+    sendLine(toCoordinator::List{*m_public}.encode());
+    m_publicSent = m_public;
+    m_listingGap.start();
 }
 
 void CoordinatorClient::answerJoin(const FromCoordinator &message)

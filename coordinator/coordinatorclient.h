@@ -13,6 +13,10 @@ class QWebSocket;
 // Hosting: `host` lists the table and keeps it listed: it beats while
 // connected and, when its coordinator goes, moves to the next one in the list
 // with the same code and key, so the code people were given keeps working.
+// A hosting table may also show itself to strangers: `setListing` publishes
+// a public listing once the coordinator has listed the table, again on every
+// coordinator it moves to, and says what changed at most once a listing gap
+// (the latest word wins); unlisting goes out at once.
 // Joining: `join` asks for a code once and reports the answer.
 class CoordinatorClient : public QObject
 {
@@ -38,6 +42,14 @@ public:
     int current() const { return m_current; }
     void setBeatInterval(int ms) { m_beat.setInterval(ms); }
 
+    // What strangers are shown of the hosted table (its code and way in are
+    // the coordinator's to add), or nothing: not shown.
+    void setListing(const std::optional<PublicListing> &listing);
+    const std::optional<PublicListing> &listing() const { return m_public; }
+    // The least time between two listings sent on one connection.
+    static constexpr int kListingGapMs = 2000;
+    void setListingGap(int ms) { m_listingGap.setInterval(ms); }
+
     static constexpr char kNoCoordinator[] = "No coordinator answered.";
     static constexpr char kNotACode[] = "That is not an invitation code.";
 
@@ -62,6 +74,7 @@ private:
     void sendLine(const QByteArray &line);
     void answerJoin(const coord::FromCoordinator &message);
     void refusedWhileHosting(const QByteArray &reason);
+    void sendListingIfDue();
 
     QList<QUrl> m_urls;
     QWebSocket *m_socket = nullptr;
@@ -75,4 +88,8 @@ private:
     bool m_listed = false; // the coordinator in use has listed the table
     coord::toCoordinator::Host m_listing;
     std::optional<QByteArray> m_joining;
+    std::optional<PublicListing> m_public;
+    // What the coordinator in use was last told; nothing when unlisted there.
+    std::optional<PublicListing> m_publicSent;
+    QTimer m_listingGap;
 };

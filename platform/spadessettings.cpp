@@ -141,6 +141,8 @@ SpadesSettings read(const IniFile &file, const SpadesSettings &current)
         readString(file, QStringLiteral("PlayableCards"), QString()) == QLatin1String("true");
     s.portMapping =
         readString(file, QStringLiteral("PortMapping"), QString()) != QLatin1String("false");
+    s.listPublicly =
+        readString(file, QStringLiteral("ListPublicly"), QString()) == QLatin1String("true");
     return s;
 }
 
@@ -168,6 +170,7 @@ QList<std::pair<QString, QString>> keyValues(const SpadesSettings &s)
          s.expertComputers ? QStringLiteral("Expert") : QStringLiteral("Classic")},
         {QStringLiteral("PlayableCards"), word(s.playableCards)},
         {QStringLiteral("PortMapping"), word(s.portMapping)},
+        {QStringLiteral("ListPublicly"), word(s.listPublicly)},
     };
 }
 

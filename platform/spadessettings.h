@@ -31,6 +31,7 @@ struct SpadesSettings
     bool expertComputers = false;   // the hosted table's computer players: expert or classic
     bool playableCards = false;     // veil the cards the rules do not allow at the own turn
     bool portMapping = true;        // ask the router to open the port of a hosted table
+    bool listPublicly = false;      // show a hosted table in Open Tables
     std::array<QString, 9> phrases; // phrase of b_phrase1 .. b_phrase9
 
     bool operator==(const SpadesSettings &) const = default;

@@ -77,6 +77,27 @@ bool TableListing::closing() const
     return m_client && !m_client->isHosting() && m_client->hasConnection();
 }
 
+void TableListing::setPublic(const std::optional<PublicListing> &listing)
+{
+    if (!m_client)
+        return;
+    const bool was = isPublic();
+    m_client->setListing(listing);
+    // Until the coordinator lists the table there is nothing new to say.
+    if (isPublic() != was && isListed())
+        emit changed();
+}
+
+bool TableListing::isPublic() const
+{
+    return m_client && m_client->listing().has_value();
+}
+
+std::optional<PublicListing> TableListing::publicListing() const
+{
+    return m_client ? m_client->listing() : std::nullopt;
+}
+
 void TableListing::setState(State state, const QString &reason)
 {
     if (state == m_state && reason == m_reason)
@@ -139,6 +160,12 @@ void TableListing::openRelay(const Endpoint &relay, const QByteArray &ticket)
 }
 
 QString TableListing::text() const
+{
+    const QString status = reachText();
+    return isListed() && isPublic() ? status + tr(" The table is listed in Open Tables.") : status;
+}
+
+QString TableListing::reachText() const
 {
     const QString code = QString::fromLatin1(invite::display(m_code));
     switch (m_state) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "coordinator/endpoint.h"
+#include "coordinator/publiclisting.h"
 #include "reach/reachstatus.h"
 
 #include <QObject>
@@ -21,6 +22,10 @@ class RelayDialer;
 // coordinator's connect-back got through, or only through the relay. A
 // joiner the coordinator sends to a relay is met there; each paired socket
 // goes to `onRelayed`, which takes it like an accepted connection.
+//
+// It may also show the table to strangers in Open Tables: `setPublic` with
+// what they are to see lists it there (kept current as it is set again),
+// nothing unlists it; friends with the code join either way.
 //
 // With no coordinator set it does nothing at all and sends nothing anywhere.
 class TableListing : public QObject
@@ -53,8 +58,18 @@ public:
     // is on its way while `closing` holds.
     void stop();
     bool closing() const;
+    // Shows the table in Open Tables as `listing` says, or no longer.
+    void setPublic(const std::optional<PublicListing> &listing);
+    bool isPublic() const;
+    // What strangers are shown, when the table is public.
+    std::optional<PublicListing> publicListing() const;
 
     State state() const { return m_state; }
+    // The coordinator lists the table under its code.
+    bool isListed() const
+    {
+        return m_state == State::Checking || m_state == State::Direct || m_state == State::Relayed;
+    }
     // The code in canonical form, empty before the table is listed.
     QByteArray code() const { return m_code; }
     std::optional<Endpoint> direct() const { return m_direct; }
@@ -78,6 +93,7 @@ signals:
 
 private:
     void setState(State state, const QString &reason = {});
+    QString reachText() const;
     void hosted(const QByteArray &code);
     void reachKnown(const std::optional<Endpoint> &direct);
     void openRelay(const Endpoint &relay, const QByteArray &ticket);

@@ -94,6 +94,7 @@ void SpadesApp::bindTable()
     });
     connect(table, &Tchat::connected, this, &SpadesApp::loadinifile);
     connect(table, &Tchat::settingsChanged, this, &SpadesApp::saveinifile);
+    connect(table, &Tchat::listPubliclyChosen, this, &SpadesApp::publicListingChosen);
     connect(table, &Tchat::computersChosen, this,
             [this](ComputerKind kind) { m_host->server().setComputerKind(kind); });
     connect(table, &Tchat::windowWanted, this, &SpadesApp::showWindow);
@@ -164,6 +165,7 @@ void SpadesApp::startHost(HostReach reach)
     m_host->listen(m_options.port, reach);
     // Port 0 asks for any free port; the own table follows the host there.
     m_table->setHostPort(m_host->port());
+    // A solo table is for this machine alone: never mapped, listed or shown.
     if (reach != HostReach::Everyone)
         return;
     listWithCoordinator();
@@ -205,6 +207,10 @@ void SpadesApp::askRouter()
 // listed under an invite code; without it nothing is sent to any coordinator.
 void SpadesApp::listWithCoordinator()
 {
+    if (!m_listing && coordinatorSetting().isEmpty() &&
+        m_arguments.mid(3).contains(QStringLiteral("--list")))
+        m_table->addlinetochat(
+            QStringLiteral("0+This table is not listed in Open Tables: that needs a coordinator."));
     if (m_listing || coordinatorSetting().isEmpty())
         return;
     m_listing = std::make_unique<TableListing>(coordinatorSetting());
@@ -213,6 +219,7 @@ void SpadesApp::listWithCoordinator()
             [this] { showReach(m_listing->text()); });
     connect(m_listing.get(), &TableListing::note, this,
             [this](const QString &line) { m_table->addlinetochat(QStringLiteral("0+") + line); });
+    offerPublicListing();
 }
 
 void SpadesApp::reachFound(const ReachStatus &status)

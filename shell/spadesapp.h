@@ -2,6 +2,7 @@
 
 #include "host/hostruntime.h"
 #include "platform/spadessettings.h"
+#include "reach/hostlisting.h"
 #include "reach/reachstatus.h"
 
 #include <QObject>
@@ -79,6 +80,14 @@ private:
     void startHost(HostReach reach);
     void askRouter();
     void listWithCoordinator();
+    // Open Tables (spadesapp_listing.cpp): whether this table is shown there,
+    // under which name, and by which rules before a game sets its own.
+    void offerPublicListing();
+    void listPublicly(bool on);
+    void publicListingChosen(bool on);
+    void refreshPublicListing();
+    QString tableName() const;
+    std::optional<PlannedRules> plannedRules() const;
     void reachFound(const ReachStatus &status);
     // The reach status line and invitation, the coordinator's part first.
     void showReach(const QString &text);
@@ -113,6 +122,9 @@ private:
     // Goes before the host too: no relayed connection arrives for it after.
     std::unique_ptr<TableListing> m_listing;
     ReachStatus m_reach; // what the router (or its absence) last said
+    // The player's choice for Open Tables, kept in the settings file; the
+    // table itself may be listed otherwise by its command line.
+    bool m_listPubliclySetting = false;
     std::unique_ptr<Thelp> m_help;
     std::unique_ptr<Tdownload> m_download;
     std::unique_ptr<Tabout> m_about;

@@ -48,6 +48,7 @@ SpadesSettings SpadesApp::currentSettings() const
     s.expertComputers = m_table->computers() == ComputerKind::Expert;
     s.playableCards = m_table->showPlayable();
     s.portMapping = m_table->portMapping();
+    s.listPublicly = m_listPubliclySetting;
     return s;
 }
 
@@ -67,6 +68,12 @@ void SpadesApp::loadinifile()
     m_table->setComputers(s.expertComputers ? ComputerKind::Expert : ComputerKind::Classic, false);
     m_table->setShowPlayable(s.playableCards, false);
     m_table->setPortMapping(s.portMapping, false);
+    m_listPubliclySetting = s.listPublicly;
+    // A listed table shows its own state; the file may hold other rules.
+    if (m_listing && m_listing->isOn())
+        refreshPublicListing();
+    else
+        m_table->setListPublicly(s.listPublicly);
 }
 
 // Until the file has been read the controls still hold their start-up

@@ -9,6 +9,7 @@
 #include "lan/hostannouncement.h"
 #include "protocol/invitecode.h"
 #include "protocol/terminationsignals.h"
+#include "reach/hostlisting.h"
 #include "reach/localaddresses.h"
 #include "reach/portmapper.h"
 #include "reach/tablelisting.h"
@@ -27,7 +28,8 @@ void usage(std::FILE *to)
 {
     std::fprintf(to, "usage: spades-server [--port N] [--tick MS] [--computer classic|expert]\n"
                      "                    [--grace SECONDS] [--no-port-mapping]\n"
-                     "                    [--coordinator HOST[:PORT]]\n"
+                     "                    [--coordinator HOST[:PORT]] [--list | --no-list]\n"
+                     "                    [--table-name NAME]\n"
                      "Hosts a Spades table on TCP port N (default 7772).\n"
                      "--tick sets the length of one pause tick (default 1000 ms):\n"
                      "three ticks after each trick, fifteen after each hand.\n"
@@ -39,7 +41,28 @@ void usage(std::FILE *to)
                      "--coordinator lists the table with a coordinator (port 7773 unless\n"
                      "given; several separated by commas) under an invite code: friends\n"
                      "join with the code, directly when the coordinator can reach this\n"
-                     "table, otherwise through its relay. None is used unless given.\n");
+                     "table, otherwise through its relay. None is used unless given.\n"
+                     "--list also shows the table in Open Tables, where anyone's lobby\n"
+                     "finds it, under NAME (at most 40 characters; default: this\n"
+                     "machine's name and \"'s table\"); it needs --coordinator.\n"
+                     "SPADES_LIST=yes and SPADES_TABLE_NAME in the environment do the\n"
+                     "same unless the options say otherwise.\n");
+}
+
+// A table name as given, or why it cannot be one.
+std::optional<QString> tableNameOf(const QString &given, const char *what)
+{
+    const QString name = given.trimmed();
+    if (name.isEmpty()) {
+        std::fprintf(stderr, "spades-server: %s names no table\n", what);
+        return std::nullopt;
+    }
+    if (name.toUcs4().size() > PublicListing::kLongestName) {
+        std::fprintf(stderr, "spades-server: %s is longer than %d characters\n", what,
+                     PublicListing::kLongestName);
+        return std::nullopt;
+    }
+    return listingname::plain(name);
 }
 
 // Lines carry names and texts from the network: they are shown with control
@@ -66,6 +89,13 @@ void say(const QByteArray &line)
     std::fflush(stdout);
 }
 
+// A line with a table name, which listingname::plain has made printable.
+void sayNamed(const char *what, const QString &name)
+{
+    std::fprintf(stdout, "%s %s\n", what, name.toUtf8().constData());
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -75,6 +105,21 @@ int main(int argc, char **argv)
     ComputerKind computers = ComputerKind::Classic;
     bool portMapping = true;
     QString coordinator;
+    // The service passes these in its environment; the options override them.
+    const QByteArray listWord = qgetenv("SPADES_LIST").trimmed();
+    if (!listWord.isEmpty() && listWord != "yes" && listWord != "no") {
+        std::fprintf(stderr, "spades-server: bad value '%s' for SPADES_LIST (yes or no)\n",
+                     listWord.constData());
+        return 2;
+    }
+    bool listPublicly = listWord == "yes";
+    std::optional<QString> tableName;
+    if (const QString fromService = qEnvironmentVariable("SPADES_TABLE_NAME");
+        !fromService.trimmed().isEmpty()) {
+        tableName = tableNameOf(fromService, "SPADES_TABLE_NAME");
+        if (!tableName)
+            return 2;
+    }
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -83,6 +128,16 @@ int main(int argc, char **argv)
         }
         if (arg == "--no-port-mapping") {
             portMapping = false;
+            continue;
+        }
+        if (arg == "--list" || arg == "--no-list") {
+            listPublicly = arg == "--list";
+            continue;
+        }
+        if (arg == "--table-name" && i + 1 < argc) {
+            tableName = tableNameOf(QString::fromLocal8Bit(argv[++i]), "--table-name");
+            if (!tableName)
+                return 2;
             continue;
         }
         if (arg == "--coordinator" && i + 1 < argc) {
@@ -130,6 +185,12 @@ int main(int argc, char **argv)
             timing.timer1 = number;
     }
 
+    if (listPublicly && coordinator.isEmpty()) {
+        std::fprintf(stderr, "spades-server: --list needs --coordinator: Open Tables are kept "
+                             "by a coordinator\n");
+        return 2;
+    }
+
     QCoreApplication app(argc, argv);
 
     // SIGINT and SIGTERM end the loop; the table then closes in order.
@@ -162,12 +223,21 @@ int main(int argc, char **argv)
         TableListing listing(coordinator);
         listing.onRelayed = [&host](int fd, const QString &peer) { host.takeRelayed(fd, peer); };
         QByteArray shownCode;
+        bool shownPublic = false;
         QObject::connect(&listing, &TableListing::changed, &app, [&] {
             if (!listing.code().isEmpty() && listing.code() != shownCode) {
                 shownCode = listing.code();
                 say("code: " + invite::display(shownCode));
             }
             say("reach: " + listing.text().toUtf8());
+            const bool inOpenTables = listing.isPublic() && listing.isListed();
+            if (inOpenTables != shownPublic) {
+                shownPublic = inOpenTables;
+                if (inOpenTables)
+                    sayNamed("listed in Open Tables as", listing.publicListing()->name);
+                else
+                    say("no longer listed in Open Tables");
+            }
         });
         QObject::connect(&listing, &TableListing::note, &app,
                          [](const QString &line) { say(line.toUtf8()); });
@@ -189,6 +259,12 @@ int main(int argc, char **argv)
             reached(offStatus(host.port(), findLocalAddresses()));
         }
         announceHost(host, announcer, QSysInfo::machineHostName());
+        if (listPublicly) {
+            keepPublicListingCurrent(host, listing);
+            showHostPublicly(
+                host, listing,
+                tableName.value_or(listingname::defaultFor(QSysInfo::machineHostName())));
+        }
         status = app.exec();
         // The coordinator hears the table is gone; a second is enough for
         // that goodbye, and the listing lapses by itself otherwise.

@@ -22,10 +22,11 @@ TEST_F(TableTest, OptionsMenuHoldsTheSoundAndChatItemsInOrder)
             EXPECT_EQ(item->shortcut(), QKeySequence("Ctrl+S"));
         }
     }
-    EXPECT_EQ(captions, (QStringList{"Play Sounds", "Play Chatter Sounds", "Turn Sound",
-                                     "Bot Speed", "Text Color", "Text Size", "Scroll Chat Off",
-                                     "Clear Main Chat", "Reset Screen Location", "Just Watch",
-                                     "Show Playable Cards", "Ask the Router to Open the Port"}));
+    EXPECT_EQ(captions,
+              (QStringList{"Play Sounds", "Play Chatter Sounds", "Turn Sound", "Bot Speed",
+                           "Text Color", "Text Size", "Scroll Chat Off", "Clear Main Chat",
+                           "Reset Screen Location", "Just Watch", "Show Playable Cards",
+                           "Ask the Router to Open the Port", "List This Table in Open Tables"}));
     for (const char *name :
          {"TextColor1", "N8", "N10", "N12", "N14", "ScrollChatOff2", "ScrollChatOff1",
           "ClearMainChat1", "PlaySounds1", "PlayChatterSounds1", "Classic1", "New1"})

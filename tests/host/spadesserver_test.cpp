@@ -203,13 +203,45 @@ TEST(SpadesServer, BusyPortFailsAndBadArgumentsAreRefused)
     EXPECT_EQ(second.exitCode(), 1);
     EXPECT_TRUE(second.readAllStandardError().contains("Listen - Error Binding Socket"));
 
-    for (const QStringList &args :
-         {QStringList{"--port", "x"}, QStringList{"--port", "70000"}, QStringList{"--what"},
-          QStringList{"--computer", "genius"}, QStringList{"--computer"}}) {
+    const QString tooLong(41, QLatin1Char('x'));
+    const struct
+    {
+        QStringList args;
+        const char *environment; // "NAME=value", or nothing
+        const char *said;
+    } cases[] = {
+        {{"--port", "x"}, nullptr, "bad value 'x' for --port"},
+        {{"--port", "70000"}, nullptr, "bad value '70000' for --port"},
+        {{"--what"}, nullptr, "usage: spades-server"},
+        {{"--computer", "genius"}, nullptr, "bad value 'genius' for --computer"},
+        {{"--computer"}, nullptr, "usage: spades-server"},
+        {{"--list"}, nullptr, "--list needs --coordinator"},
+        {{"--list", "--coordinator", ""}, nullptr, "--list needs --coordinator"},
+        {{}, "SPADES_LIST=yes", "--list needs --coordinator"},
+        {{}, "SPADES_LIST=maybe", "bad value 'maybe' for SPADES_LIST"},
+        {{"--coordinator", "192.0.2.1", "--table-name", " "},
+         nullptr,
+         "--table-name names no table"},
+        {{"--coordinator", "192.0.2.1", "--table-name", tooLong},
+         nullptr,
+         "--table-name is longer than 40 characters"},
+        {{},
+         "SPADES_TABLE_NAME=xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx",
+         "SPADES_TABLE_NAME is longer than 40 characters"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString() + (c.environment ? c.environment : ""));
         QProcess bad;
-        bad.start(SPADES_SERVER, args);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (c.environment) {
+            const QString setting = QString::fromLatin1(c.environment);
+            environment.insert(setting.section('=', 0, 0), setting.section('=', 1));
+        }
+        bad.setProcessEnvironment(environment);
+        bad.start(SPADES_SERVER, c.args);
         ASSERT_TRUE(bad.waitForFinished(10000));
-        EXPECT_EQ(bad.exitCode(), 2) << args.join(' ').toStdString();
+        EXPECT_EQ(bad.exitCode(), 2);
+        EXPECT_TRUE(bad.readAllStandardError().contains(c.said));
     }
 }
 

@@ -123,6 +123,9 @@ TEST_F(SettingsOnDisk, EveryKeyConvertsItsValue)
         {"PortMapping=false", [](auto &s) { return !s.portMapping; }},
         {"PortMapping=0", [](auto &s) { return s.portMapping; }},
         {"PortMapping=", [](auto &s) { return s.portMapping; }},
+        {"ListPublicly=true", [](auto &s) { return s.listPublicly; }},
+        {"ListPublicly=1", [](auto &s) { return !s.listPublicly; }},
+        {"ListPublicly=", [](auto &s) { return !s.listPublicly; }},
         {"Phrase3=", [](auto &s) { return s.phrases[2] == "designed"; }},
         {"Phrase3=Nice hand", [](auto &s) { return s.phrases[2] == "Nice hand"; }},
         {"Phrase9=  \" spaced \" ", [](auto &s) { return s.phrases[8] == " spaced "; }},
@@ -144,7 +147,8 @@ TEST_F(SettingsOnDisk, SaveWritesEveryKeyInOrderAndNotThePhrases)
                                           "Sandbag=1\r\nBlind=1\r\nStartclub=1\r\n"
                                           "Botspeed=500\r\nTurnsound=0\r\nPlaysounds=true\r\n"
                                           "ChatterSounds=false\r\nComputers=Classic\r\n"
-                                          "PlayableCards=false\r\nPortMapping=true\r\n"));
+                                          "PlayableCards=false\r\nPortMapping=true\r\n"
+                                          "ListPublicly=false\r\n"));
 }
 
 TEST_F(SettingsOnDisk, ReadThenSaveRoundTripsAndNormalisesOddValues)
@@ -165,7 +169,7 @@ TEST_F(SettingsOnDisk, ReadThenSaveRoundTripsAndNormalisesOddValues)
         << after.constData();
     EXPECT_TRUE(after.contains("Phrase3=\r\nPhrase1=Hello\r\n"));
     EXPECT_TRUE(after.endsWith("Computers=Classic\r\nPlayableCards=false\r\nPortMapping=true\r\n"
-                               "[Zed]\r\nq=1\r\n"))
+                               "ListPublicly=false\r\n[Zed]\r\nq=1\r\n"))
         << after.constData();
     EXPECT_EQ(file.load(), s);
 }
