@@ -31,6 +31,7 @@ struct OutsideLauncher : GameLauncher
     {
         arguments = args;
         game = &lab.run("outside", program, args);
+        connect(&game->process, &QProcess::finished, this, &GameLauncher::ended);
         return game->process.state() != QProcess::NotRunning;
     }
     bool running() const override { return game && game->process.state() != QProcess::NotRunning; }
@@ -117,7 +118,9 @@ TEST(CoordinatorLab, OpenTablesAreSeenJoinedAndForgottenWhenTheyStopBeating)
         LobbyModel::Options options;
         options.settingsPath = home.filePath("spadeslobby.ini");
         options.gameProgram = SPADES_PROGRAM;
-        options.linkPort = 0;
+        // The game links back to the lobby on its own port, which only
+        // this lobby holds in the lab's "outside".
+        options.linkPort = 9001;
         options.launcher = &launcher;
         LobbyModel lobby(options);
         lobby.setName("Cy");
@@ -154,6 +157,7 @@ TEST(CoordinatorLab, OpenTablesAreSeenJoinedAndForgottenWhenTheyStopBeating)
         ::kill(pid_t(hosts[1]->process.processId()), SIGSTOP);
         EXPECT_TRUE(refreshUntil(lobby, tables[1].name, {}, 90000));
         EXPECT_LE(clock.elapsed(), 90000);
+        RecordProperty("goneAfterMs", int(clock.elapsed()));
         ::kill(pid_t(hosts[1]->process.processId()), SIGCONT);
         EXPECT_TRUE(shown(lobby, tables[0].name)) << "the table that beats stays listed";
     }
