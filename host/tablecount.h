@@ -5,8 +5,8 @@
 // Who is at a table, as it is told to people looking for one: people in
 // seats, seats a newcomer would get (not one kept for its lost player), and
 // people watching. A connection is someone once it has logged in: one that
-// has not (a coordinator checking the table can be reached) holds its number
-// but is nobody yet.
+// has not (a coordinator checking the table can be reached, which leaves at
+// once) is nobody yet, and its seat is still offered.
 struct TableCount
 {
     int seated = 0;
@@ -25,7 +25,7 @@ inline TableCount countOf(const TServer &server)
             count.watchers += someone ? 1 : 0;
         } else if (someone) {
             ++count.seated;
-        } else if (!held && !server.seatKept(n)) {
+        } else if (!server.seatKept(n)) {
             ++count.free;
         }
     }
