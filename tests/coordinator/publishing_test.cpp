@@ -174,6 +174,7 @@ struct FakeCoordinator
         server.listen(QHostAddress::LocalHost, 0);
         QObject::connect(&server, &QWebSocketServer::newConnection, [this] {
             QWebSocket *socket = server.nextPendingConnection();
+            socket->setParent(&server); // it goes with the server
             sockets << socket;
             QObject::connect(socket, &QWebSocket::textMessageReceived,
                              [this, socket](const QString &text) {
