@@ -74,7 +74,7 @@ LobbyModel::LobbyModel(Options options, QObject *parent)
     load();
     m_openTables->setCoordinator(coordinatorArguments().value(1));
     if (m_link->listen(m_options.linkPort))
-        m_status = tr("Host a table, or join one by its address or name.");
+        m_status = tr("Host a table, or join one by its address, name or code, or from a list.");
     else
         m_status = tr("Port %1 is taken (is another lobby open?): this lobby cannot see when "
                       "its game ends.")
@@ -482,6 +482,13 @@ void LobbyModel::load()
     m_listPublicly = file.readString(kSection, QStringLiteral("ListPublicly"), QString()) ==
                      QLatin1String("true");
     setTableName(file.readString(kSection, QStringLiteral("TableName"), QString()));
+    // The Open Tables filter as its words; one that is not understood is
+    // passed over, the rest still narrows the list.
+    ListingFilter filter;
+    const QString words = file.readString(kSection, QStringLiteral("OpenTablesFilter"), QString());
+    for (const QString &word : words.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        filter.take(word.toLatin1());
+    m_openTables->setFilter(filter);
     for (int i = 1; i <= kRecentTables; ++i) {
         const QString table =
             file.readString(kSection, QStringLiteral("Recent%1").arg(i), QString()).trimmed();
@@ -501,7 +508,9 @@ void LobbyModel::save()
         {QStringLiteral("ListPublicly"),
          m_listPublicly ? QStringLiteral("true") : QStringLiteral("false")},
         {QStringLiteral("TableName"),
-         m_tableName.trimmed().isEmpty() ? QString() : listingname::plain(m_tableName)}};
+         m_tableName.trimmed().isEmpty() ? QString() : listingname::plain(m_tableName)},
+        {QStringLiteral("OpenTablesFilter"),
+         QString::fromLatin1(m_openTables->filter().words().join(' '))}};
     for (int i = 1; i <= kRecentTables; ++i)
         values.append({QStringLiteral("Recent%1").arg(i), m_recent.value(i - 1)});
     QString error;

@@ -29,8 +29,8 @@ class TableBrowser;
 // them; Quick Play joins the fullest one with a free seat, or hosts a table
 // listed there when none has one.
 //
-// The name, the address, the coordinator, the recent tables and how a hosted
-// table is listed live in the settings file
+// The name, the address, the coordinator, the recent tables, how a hosted
+// table is listed and the Open Tables filter live in the settings file
 // "spadeslobby.ini" (section "Lobby") in the program's folder, written
 // whenever a game is started.
 class LobbyModel : public QObject

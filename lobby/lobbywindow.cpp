@@ -20,6 +20,7 @@
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -50,6 +51,12 @@ std::optional<bool> flagOf(const QComboBox *box)
 {
     const QVariant value = box->currentData();
     return value.isValid() ? std::optional(value.toBool()) : std::nullopt;
+}
+
+// Shows `value` in a choice; a value it does not offer shows as "any".
+template <typename T> void choose(QComboBox *box, const std::optional<T> &value)
+{
+    box->setCurrentIndex(value ? std::max(0, box->findData(QVariant(*value))) : 0);
 }
 
 constexpr int kCodeRole = Qt::UserRole;
@@ -316,6 +323,15 @@ QLayout *LobbyWindow::filterControls()
         }
         grid->addWidget(control, i / 3, (i % 3) * 2 + 1);
     }
+    // The filter remembered from the last time, before the controls speak.
+    const ListingFilter remembered = m_model->openTablesFilter();
+    choose(m_target, remembered.playtoscore);
+    choose(m_bags, remembered.sandbag);
+    choose(m_blind, remembered.blind);
+    choose(m_twoOfClubs, remembered.startclub);
+    choose(m_computers, remembered.computers);
+    m_freeSeat->setChecked(remembered.freeSeat);
+    m_model->setOpenTablesFilter(filterOfControls());
     for (QComboBox *box : {m_target, m_bags, m_blind, m_twoOfClubs, m_computers})
         connect(box, &QComboBox::currentIndexChanged, this,
                 [this] { m_model->setOpenTablesFilter(filterOfControls()); });

@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -119,6 +120,56 @@ TEST_F(OpenTablesLobby, theListFollowsTheFilterAndIsFetchedAgainOnlyWhileShown)
     list({blind});
     waitUntil([] { return false; }, 400);
     EXPECT_EQ(model.openTables().size(), before);
+}
+
+TEST_F(OpenTablesLobby, theFilterIsRememberedAndTheWindowShowsIt)
+{
+    ListingFilter every;
+    every.playtoscore = 300;
+    every.sandbag = false;
+    every.blind = true;
+    every.startclub = true;
+    every.computers = false;
+    every.freeSeat = true;
+    ListingFilter unoffered; // a target the window has no choice for
+    unoffered.playtoscore = 350;
+    unoffered.blind = true;
+    ListingFilter blindOnly;
+    blindOnly.blind = true;
+    const struct
+    {
+        const char *name;
+        ListingFilter chosen;
+        ListingFilter shown;
+    } cases[] = {
+        {"every rule", every, every},
+        {"a target not offered shows as any", unoffered, blindOnly},
+        {"nothing", {}, {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        {
+            LobbyModel model(options());
+            model.setName("Ann");
+            model.setOpenTablesFilter(c.chosen);
+            ASSERT_TRUE(model.host());
+            m_launcher.end();
+        }
+        LobbyModel again(options());
+        EXPECT_EQ(again.openTablesFilter(), c.chosen);
+        LobbyWindow window(&again);
+        EXPECT_EQ(again.openTablesFilter(), c.shown) << "the list follows what the window shows";
+    }
+
+    // Words in the file that are no filter are passed over.
+    QFile file(options().settingsPath);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Lobby]\nOpenTablesFilter=blind=y junk playtoscore=0 blind=n freeseat=y\n");
+    file.close();
+    ListingFilter kept;
+    kept.blind = true;
+    kept.freeSeat = true;
+    EXPECT_EQ(LobbyModel(options()).openTablesFilter(), kept);
 }
 
 TEST_F(OpenTablesLobby, quickPlayJoinsTheFullestTableWithASeatOrHostsAListedOne)
