@@ -10,6 +10,9 @@
 
 #include <QElapsedTimer>
 #include <QTcpServer>
+#include <QTcpSocket>
+#include <QWebSocket>
+#include <QWebSocketServer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -83,6 +86,64 @@ TEST(TableListing, SaysWhereTheTableStands)
         listing.stop();
         EXPECT_EQ(listing.text(), "Not listed with the coordinator: the table has closed");
     }
+}
+
+// A coordinator that sends joiners to a relay faster than the table can meet
+// them: at most kMostDials relay connections are opened at once, the others
+// are said to wait, and a dial that ends makes room for the next.
+TEST(TableListing, OpensAtMostFourRelayConnectionsAtOnce)
+{
+    QTcpServer relay; // takes connections and never answers: every dial waits
+    ASSERT_TRUE(relay.listen(QHostAddress::LocalHost, 0));
+    QList<QTcpSocket *> waiting;
+    QObject::connect(&relay, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket *socket = relay.nextPendingConnection())
+            waiting << socket;
+    });
+    QWebSocketServer coordinator("fake", QWebSocketServer::NonSecureMode);
+    ASSERT_TRUE(coordinator.listen(QHostAddress::LocalHost, 0));
+    QWebSocket *table = nullptr;
+    QObject::connect(&coordinator, &QWebSocketServer::newConnection, [&] {
+        table = coordinator.nextPendingConnection();
+        table->setParent(&coordinator);
+        QObject::connect(table, &QWebSocket::textMessageReceived, [&](const QString &text) {
+            if (text.startsWith("host "))
+                table->sendTextMessage("hosted 7KQ2M9XD");
+        });
+    });
+    int sent = 0;
+    const auto sendJoiners = [&](int count) {
+        for (int i = 0; i < count; ++i, ++sent) {
+            const QByteArray ticket = QByteArray::number(sent, 16).rightJustified(32, '0');
+            table->sendTextMessage(QString::fromLatin1(
+                coord::fromCoordinator::Open{{"127.0.0.1", relay.serverPort()}, ticket}.encode()));
+        }
+    };
+
+    TableListing listing("127.0.0.1:" + QString::number(coordinator.serverPort()));
+    QStringList notes;
+    QObject::connect(&listing, &TableListing::note, [&](const QString &line) { notes << line; });
+    listing.list(7772, offStatus(7772, {}));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !listing.code().isEmpty(); }));
+
+    sendJoiners(TableListing::kMostDials + 2);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return notes.size() == 2; }));
+    EXPECT_EQ(listing.dialsInFlight(), TableListing::kMostDials);
+    EXPECT_TRUE(notes.at(0).contains("but 4 relay connections are being opened already"))
+        << notes.at(0).toStdString();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return waiting.size() == TableListing::kMostDials; }));
+
+    // The relay turns one away: that dial ends, and the next joiner is met.
+    waiting.takeFirst()->close();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return notes.size() == 3; }));
+    EXPECT_TRUE(notes.at(2).startsWith("The relay 127.0.0.1:")) << notes.at(2).toStdString();
+    EXPECT_EQ(listing.dialsInFlight(), TableListing::kMostDials - 1);
+    sendJoiners(1);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return waiting.size() == TableListing::kMostDials; }));
+    EXPECT_EQ(listing.dialsInFlight(), TableListing::kMostDials);
+    EXPECT_EQ(notes.size(), 3);
+    listing.stop();
+    EXPECT_EQ(listing.dialsInFlight(), 0);
 }
 
 } // namespace
