@@ -23,12 +23,12 @@ struct Comeback
 TEST(Removal, AddressOfARemovedPlayerIsTurnedAwayAsFromAFullTable)
 {
     const Comeback cases[] = {
-        {"the removed address comes back", "192.0.2.1", "203.0.113.7", true, "203.0.113.7", false},
-        {"another address", "192.0.2.1", "203.0.113.7", true, "198.51.100.9", true},
-        {"a player who left by himself", "192.0.2.1", "203.0.113.7", false, "203.0.113.7", true},
-        {"a relayed connection keeps nothing away", "192.0.2.1", "", true, "", true},
+        {"the removed address comes back", "127.0.0.1", "127.0.0.2", true, "127.0.0.2", false},
+        {"another address", "127.0.0.1", "127.0.0.2", true, "127.0.0.3", true},
+        {"a player who left by himself", "127.0.0.1", "127.0.0.2", false, "127.0.0.2", true},
+        {"a relayed connection keeps nothing away", "127.0.0.1", "", true, "", true},
         {"the hosting player's own address", "127.0.0.1", "127.0.0.1", true, "127.0.0.1", true},
-        {"the same /64", "192.0.2.1", "20010db8000000ab/64", true, "20010db8000000ab/64", false},
+        {"the same /64", "127.0.0.1", "20010db8000000ab/64", true, "20010db8000000ab/64", false},
     };
     for (const Comeback &c : cases) {
         SCOPED_TRACE(c.what);
@@ -59,7 +59,7 @@ TEST(Removal, AddressOfARemovedPlayerIsTurnedAwayAsFromAFullTable)
 TEST(Removal, TheHostingPlayerRemovingHimselfKeepsNothingAway)
 {
     Host h;
-    h.port.waitingFrom = "192.0.2.1";
+    h.port.waitingFrom = "127.0.0.2";
     h.seat(2);
     h.deliver(1, wire::toHost::KickHim{1, 1}.encode());
     EXPECT_EQ(h.connect(), 1);
@@ -72,12 +72,12 @@ TEST(Removal, ListKeepsTheLatestAddressesAndNeverAnEmptyOne)
     removed.add("");
     EXPECT_FALSE(removed.holds(""));
     for (int i = 0; i <= RemovedAddresses::kMost; ++i)
-        removed.add("192.0.2." + QByteArray::number(i));
-    removed.add("192.0.2.5");
+        removed.add("127.0.0." + QByteArray::number(i));
+    removed.add("127.0.0.5");
     EXPECT_EQ(removed.size(), RemovedAddresses::kMost);
-    EXPECT_FALSE(removed.holds("192.0.2.0"));
-    EXPECT_TRUE(removed.holds("192.0.2.1"));
-    EXPECT_TRUE(removed.holds("192.0.2." + QByteArray::number(RemovedAddresses::kMost)));
+    EXPECT_FALSE(removed.holds("127.0.0.0"));
+    EXPECT_TRUE(removed.holds("127.0.0.1"));
+    EXPECT_TRUE(removed.holds("127.0.0." + QByteArray::number(RemovedAddresses::kMost)));
 }
 
 TEST(Removal, OnRealSocketsTheRemovedComputerIsTurnedAwayAndOthersAreNot)

@@ -17,7 +17,7 @@ TEST(AddressKind, RouterAnswersAreClassifiedOnlyWhenTheyAreOneWholeAddress)
         const char *text;
         AddressKind kind;
     } cases[] = {
-        {"11.22.33.7", AddressKind::Public},
+        {"11.22.33.2", AddressKind::Public},
         {" 11.22.33.1 ", AddressKind::Public},
         {"198.51.100.7", AddressKind::Reserved},
         {"203.0.113.9", AddressKind::Reserved},
@@ -86,18 +86,18 @@ TEST(ReachStatus, OnlyWaysShownToExistAreNamedAndInvited)
         const char *text;
         QList<ReachAddress> addresses;
     } cases[] = {
-        {mapped("11.22.33.7", 7772),
+        {mapped("11.22.33.1", 7772),
          lanOnly,
          ReachStatus::Way::Router,
-         "Friends can join at 11.22.33.7 (the router opened port 7772). At home, friends can "
+         "Friends can join at 11.22.33.1 (the router opened port 7772). At home, friends can "
          "join at 192.168.1.20.",
-         {{"11.22.33.7", 7772}, {"192.168.1.20", 7772}}},
-        {mapped("11.22.33.7", 7800),
+         {{"11.22.33.1", 7772}, {"192.168.1.20", 7772}}},
+        {mapped("11.22.33.1", 7800),
          withIpv6,
          ReachStatus::Way::Router,
-         "Friends can join at 11.22.33.7:7800 (port 7772 was taken on the router, so it opened "
+         "Friends can join at 11.22.33.1:7800 (port 7772 was taken on the router, so it opened "
          "port 7800). At home, friends can join at 192.168.1.20.",
-         {{"11.22.33.7", 7800}, {"2a01:4f8::20", 7772}, {"192.168.1.20", 7772}}},
+         {{"11.22.33.1", 7800}, {"2a01:4f8::20", 7772}, {"192.168.1.20", 7772}}},
         {mapped("100.64.9.9", 7772),
          lanOnly,
          ReachStatus::Way::BehindNat,
@@ -140,7 +140,7 @@ TEST(ReachStatus, OnlyWaysShownToExistAreNamedAndInvited)
          ReachStatus::Way::NotOpened,
          nullptr,
          {{"192.168.1.20", 7772}}},
-        {mapped("11.22.33.7", 0),
+        {mapped("11.22.33.1", 0),
          LocalAddresses{},
          ReachStatus::Way::NotOpened,
          nullptr,
@@ -158,7 +158,7 @@ TEST(ReachStatus, OnlyWaysShownToExistAreNamedAndInvited)
 
 TEST(ReachStatus, AnAnswerCarriedBetweenProcessesIsWholeOrNothing)
 {
-    RouterAnswer answer = mapped("11.22.33.7", 7801);
+    RouterAnswer answer = mapped("11.22.33.1", 7801);
     answer.failure = QStringLiteral("line one\nline two");
     answer.controlUrl = QStringLiteral("http://192.168.1.1:5000/ctl/IPConn");
     const RouterAnswer back = decodeAnswer(encodeAnswer(answer));
