@@ -5,6 +5,7 @@
 #include <QRandomGenerator>
 #include <QWebSocket>
 #include <algorithm>
+#include <utility>
 
 using namespace coord;
 
@@ -76,17 +77,21 @@ QUrl CoordinatorClient::urlOf(const QString &setting)
 
 void CoordinatorClient::host(quint16 port, const QList<Endpoint> &candidates)
 {
-    const bool relisting = m_hosting && m_listed;
+    const bool relisting = m_hosting;
     m_hosting = true;
     m_listing = toCoordinator::Host{port, m_key, std::nullopt,
                                     candidates.first(qMin(candidates.size(), kMostCandidates))};
-    if (relisting && m_socket) {
-        // A listing is made once per connection: the table comes back on a
-        // new one with its code and key, and the new ways in are checked.
+    const bool connected = m_socket && m_socket->state() == QAbstractSocket::ConnectedState;
+    if (relisting && connected) {
+        // A listing is made once per connection, and the one sent may not
+        // have been answered yet: the table comes back to the same
+        // coordinator on a new connection with its code and key, and the new
+        // ways in are checked. A connection still being opened sends them.
+        m_comingBack = true;
         m_socket->close();
         return;
     }
-    if (m_socket && m_socket->state() == QAbstractSocket::ConnectedState)
+    if (connected)
         opened();
     else if (!m_socket)
         open();
@@ -154,12 +159,18 @@ void CoordinatorClient::opened()
 void CoordinatorClient::lost()
 {
     m_beat.stop();
-    if (m_socket && m_hosting && m_socket->error() != QAbstractSocket::UnknownSocketError)
+    const bool comingBack = std::exchange(m_comingBack, false);
+    if (m_socket && m_hosting && !comingBack &&
+        m_socket->error() != QAbstractSocket::UnknownSocketError)
         emit unreachable(m_socket->errorString());
     if (m_socket) {
         disconnect(m_socket, nullptr, this, nullptr);
         m_socket->deleteLater();
         m_socket = nullptr;
+    }
+    if (comingBack && m_hosting) {
+        open();
+        return;
     }
     if (!m_hosting && !m_joining)
         return;

@@ -85,7 +85,8 @@ private:
     QByteArray m_key;
     QByteArray m_code;
     bool m_hosting = false;
-    bool m_listed = false; // the coordinator in use has listed the table
+    bool m_listed = false;     // the coordinator in use has listed the table
+    bool m_comingBack = false; // the connection closes to list the table anew
     coord::toCoordinator::Host m_listing;
     std::optional<QByteArray> m_joining;
     std::optional<PublicListing> m_public;

@@ -247,4 +247,30 @@ TEST(ListingClient, manyQuickChangesGoOutAsFewLinesAndEveryNewConnectionHearsThe
     ASSERT_TRUE(waitUntil([&] { return coordinator.lines.last() == "leave"; }));
 }
 
+// New ways in are checked on a new connection to the coordinator in use:
+// the table does not wander along its list, and says nothing of being out
+// of reach.
+TEST(ListingClient, newWaysInAreListedAgainWithTheSameCoordinator)
+{
+    FakeCoordinator first;
+    FakeCoordinator second;
+    CoordinatorClient table({first.address(), second.address()});
+    QStringList said;
+    QObject::connect(&table, &CoordinatorClient::unreachable,
+                     [&](const QString &why) { said << why; });
+    QObject::connect(&table, &CoordinatorClient::refused, [&](const QString &why) { said << why; });
+    table.host(1, {});
+    ASSERT_TRUE(waitUntil([&] { return !table.code().isEmpty(); }));
+    for (const quint16 port : {7772, 7773}) {
+        table.host(1, {{"11.22.33.1", port}});
+        ASSERT_TRUE(waitUntil([&] {
+            return first.starting("host ").size() == port - 7770 &&
+                   first.starting("host ").last().contains(":" + QByteArray::number(port));
+        }));
+    }
+    EXPECT_EQ(table.current(), 0);
+    EXPECT_TRUE(second.lines.isEmpty());
+    EXPECT_TRUE(said.isEmpty()) << said.join(' ').toStdString();
+}
+
 } // namespace
