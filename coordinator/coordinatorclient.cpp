@@ -75,6 +75,16 @@ QUrl CoordinatorClient::urlOf(const QString &setting)
     return url.host().isEmpty() ? QUrl() : url;
 }
 
+QStringList CoordinatorClient::listOf(const QString &setting)
+{
+    QStringList list;
+    for (const QString &one : setting.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        if (!one.trimmed().isEmpty())
+            list << one.trimmed();
+    }
+    return list;
+}
+
 void CoordinatorClient::host(quint16 port, const QList<Endpoint> &candidates)
 {
     const bool relisting = m_hosting;

@@ -29,6 +29,8 @@ public:
 
     static constexpr quint16 kDefaultPort = 7773;
     static QUrl urlOf(const QString &setting);
+    // The coordinators of a setting that names several, separated by commas.
+    static QStringList listOf(const QString &setting);
 
     void host(quint16 port, const QList<Endpoint> &candidates);
     void stopHosting();

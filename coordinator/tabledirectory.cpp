@@ -38,7 +38,9 @@ void TableDirectory::setCoordinator(const QString &setting)
     cancel();
     closeSocket();
     m_setting = trimmed;
-    m_url = trimmed.isEmpty() ? QUrl() : CoordinatorClient::urlOf(trimmed);
+    // Of several names of one service, the first is asked.
+    const QString first = CoordinatorClient::listOf(trimmed).value(0);
+    m_url = first.isEmpty() ? QUrl() : CoordinatorClient::urlOf(first);
 }
 
 void TableDirectory::fetch(const ListingFilter &filter)

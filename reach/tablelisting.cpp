@@ -9,11 +9,7 @@
 
 TableListing::TableListing(const QString &coordinators, QObject *parent) : QObject(parent)
 {
-    QStringList list;
-    for (const QString &one : coordinators.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        if (!one.trimmed().isEmpty())
-            list << one.trimmed();
-    }
+    const QStringList list = CoordinatorClient::listOf(coordinators);
     if (list.isEmpty())
         return;
     m_state = State::NotListed;

@@ -4,6 +4,7 @@
 // after a lost connection, asks the coordinator again.
 #include "client/tchat.h"
 #include "coordinator/codeconnector.h"
+#include "coordinator/coordinatorclient.h"
 #include "protocol/invitecode.h"
 #include "shell/spadesapp.h"
 
@@ -16,7 +17,8 @@ bool SpadesApp::joinsByCode(const QString &address) const
 void SpadesApp::connectByCode(const QString &code)
 {
     if (!m_codeConnector) {
-        m_codeConnector = std::make_unique<CodeConnector>(QStringList{coordinatorSetting()});
+        m_codeConnector =
+            std::make_unique<CodeConnector>(CoordinatorClient::listOf(coordinatorSetting()));
         connect(m_codeConnector.get(), &CodeConnector::progress, this, [this](const QString &text) {
             if (!m_table->reconnecting())
                 m_table->addlinetochat(QStringLiteral("0+") + text);

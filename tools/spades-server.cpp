@@ -18,6 +18,7 @@
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QSysInfo>
+#include <algorithm>
 
 #include <cstdio>
 #include <memory>
@@ -143,8 +144,11 @@ int main(int argc, char **argv)
         if (arg == "--coordinator" && i + 1 < argc) {
             // Empty means none, as the service passes an unset one.
             coordinator = QString::fromLocal8Bit(argv[++i]).trimmed();
+            const QStringList each = CoordinatorClient::listOf(coordinator);
             if (!coordinator.isEmpty() &&
-                CoordinatorClient::urlOf(coordinator.section(',', 0, 0)).isEmpty()) {
+                (each.isEmpty() || std::any_of(each.begin(), each.end(), [](const QString &one) {
+                     return CoordinatorClient::urlOf(one).isEmpty();
+                 }))) {
                 std::fprintf(stderr, "spades-server: bad value '%s' for --coordinator\n", argv[i]);
                 return 2;
             }

@@ -115,9 +115,10 @@ TEST(TableDirectory, followsARealCoordinatorsPagesToItsCaps)
         EXPECT_EQ(codesOf(*fetchFrom(directory, c.filter).listings), c.expected);
     }
 
-    // A new fetch supersedes the one under way: only its answer comes.
+    // A new fetch supersedes the one under way: only its answer comes. Of a
+    // list of coordinators the first is asked.
     TableDirectory directory;
-    directory.setCoordinator("127.0.0.1:" + QString::number(server.port()));
+    directory.setCoordinator(" 127.0.0.1:" + QString::number(server.port()) + ", 127.0.0.1:1");
     directory.fetch(freeSeat);
     EXPECT_EQ(codesOf(*fetchFrom(directory, blind).listings), codes({0, 3, 6, 9}));
     // Without a coordinator nothing is asked of anyone.
