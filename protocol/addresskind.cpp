@@ -82,6 +82,12 @@ QByteArray addressBlock(const QHostAddress &address)
     if (isV4)
         return QHostAddress(v4).toString().toLatin1();
     const Q_IPV6ADDR v6 = address.toIPv6Address();
+    // On the home's own network every guest shares the /64 (link-local ones
+    // all of fe80::/64): there each address stands for itself.
+    const AddressKind kind = classifyV6(address);
+    if (kind == AddressKind::LinkLocal || kind == AddressKind::Private ||
+        kind == AddressKind::Loopback)
+        return QByteArray(reinterpret_cast<const char *>(v6.c), 16).toHex();
     return QByteArray(reinterpret_cast<const char *>(v6.c), 8).toHex() + "/64";
 }
 

@@ -39,6 +39,8 @@ inline bool isBehindAnotherNat(AddressKind kind)
 // The block an address stands for when counting or keeping someone away: an
 // IPv4 address alone (also one written as IPv4-mapped IPv6), an IPv6 address
 // by its /64, since one home holds a whole /64 and picks new addresses in it
-// at will. Empty for text that is not one address.
+// at will; but a link-local, private or loopback IPv6 address alone, as the
+// guests on one network share those blocks. Empty for text that is not one
+// address.
 QByteArray addressBlock(const QHostAddress &address);
 QByteArray addressBlock(const QString &text);
