@@ -489,7 +489,6 @@ void LobbyWindow::refresh()
     refreshLanTables();
     m_joinLan->setEnabled(idle && m_lanTables->currentRow() >= 0);
     refreshOpenTables();
-    fitHeight();
 }
 
 void LobbyWindow::resizeEvent(QResizeEvent *event)
