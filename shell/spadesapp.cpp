@@ -153,11 +153,16 @@ QStringList SpadesApp::joinAddressWithoutPort()
     return arguments;
 }
 
-QString SpadesApp::coordinatorSetting() const
+QString SpadesApp::optionValue(const QString &option) const
 {
     const QStringList options = m_arguments.mid(3);
-    const qsizetype at = options.indexOf(QStringLiteral("--coordinator"));
+    const qsizetype at = options.indexOf(option);
     return at >= 0 && at + 1 < options.size() ? options.at(at + 1) : QString();
+}
+
+QString SpadesApp::coordinatorSetting() const
+{
+    return optionValue(QStringLiteral("--coordinator"));
 }
 
 void SpadesApp::startHost(HostReach reach)
@@ -207,13 +212,16 @@ void SpadesApp::askRouter()
 // listed under an invite code; without it nothing is sent to any coordinator.
 void SpadesApp::listWithCoordinator()
 {
-    if (!m_listing && coordinatorSetting().isEmpty() &&
-        m_arguments.mid(3).contains(QStringLiteral("--list")))
-        m_table->addlinetochat(
-            QStringLiteral("0+This table is not listed in Open Tables: that needs a coordinator."));
-    if (m_listing || coordinatorSetting().isEmpty())
+    if (m_listing)
         return;
-    m_listing = std::make_unique<TableListing>(coordinatorSetting());
+    const QString coordinator = coordinatorSetting();
+    if (coordinator.isEmpty()) {
+        if (m_arguments.mid(3).contains(QStringLiteral("--list")))
+            m_table->addlinetochat(QStringLiteral(
+                "0+This table is not listed in Open Tables: that needs a coordinator."));
+        return;
+    }
+    m_listing = std::make_unique<TableListing>(coordinator);
     m_listing->onRelayed = [this](int fd, const QString &peer) { m_host->takeRelayed(fd, peer); };
     connect(m_listing.get(), &TableListing::changed, this,
             [this] { showReach(m_listing->text()); });

@@ -94,6 +94,8 @@ private:
     QStringList joinAddressWithoutPort();
     // The coordinator given after the three game arguments as
     // "--coordinator HOST[:PORT]"; empty when none was given.
+    // What follows `option` among the options after the game arguments.
+    QString optionValue(const QString &option) const;
     QString coordinatorSetting() const;
     // Joining by an invite code (spadesapp_code.cpp).
     bool joinsByCode(const QString &address) const;

@@ -57,9 +57,7 @@ void SpadesApp::refreshPublicListing()
 
 QString SpadesApp::tableName() const
 {
-    const QStringList options = m_arguments.mid(3);
-    const qsizetype at = options.indexOf(QStringLiteral("--table-name"));
-    const QString given = at >= 0 && at + 1 < options.size() ? options.at(at + 1) : QString();
+    const QString given = optionValue(QStringLiteral("--table-name"));
     if (!given.trimmed().isEmpty())
         return listingname::plain(given);
     return listingname::defaultFor(m_arguments.value(0));
