@@ -149,7 +149,6 @@ public:
     // Options > "List This Table in Open Tables": offered only to a table this
     // window hosts with a coordinator; checked while the table is listed (or,
     // where not offered, when the player wants tables listed).
-    bool listPublicly() const;
     void setListPublicly(bool on);
     void offerListPublicly(bool offered);
     // How friends reach the hosted table, said in the chat and passed on to the

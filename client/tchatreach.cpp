@@ -33,11 +33,6 @@ void Tchat::addReachItems(QMenu *file, QMenu *options)
     connect(m_listPubliclyItem, &QAction::triggered, this, &Tchat::listPubliclyChosen);
 }
 
-bool Tchat::listPublicly() const
-{
-    return m_listPubliclyItem->isChecked();
-}
-
 void Tchat::setListPublicly(bool on)
 {
     m_listPubliclyItem->setChecked(on);
